@@ -1,0 +1,63 @@
+#pragma once
+
+// TDataSource: the link between one dataset and the controls and handlers that show it. It passes
+// the dataset's notifications to every linked control and to its own handlers, and lets a control
+// start editing when the user types (auto-edit).
+
+#include "framework/data/clientdataset.h"
+
+#include <QList>
+#include <QObject>
+
+#include <functional>
+
+class TDataSource;
+
+using TDataSourceNotifyEvent = std::function<void(QObject* Sender)>;
+using TDataChangeEvent = std::function<void(QObject* Sender, TField* Field)>;
+
+// A control bound to a data source. dataEvent is called for every notification of the dataset while
+// its controls are enabled. Exceptions thrown from here reach the operation that caused them.
+class TDataLink {
+public:
+    virtual ~TDataLink();
+    virtual void dataEvent(TDataEvent event, TField* field) = 0;
+};
+
+class TDataSource : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataSource(QObject* parent = nullptr);
+    ~TDataSource() override;
+
+    TClientDataSet* DataSet() const { return m_dataSet; }
+    void SetDataSet(TClientDataSet* dataSet);
+    TDataSetState State() const;  // dsInactive without a dataset
+    bool AutoEdit() const { return m_autoEdit; }
+    void SetAutoEdit(bool autoEdit) { m_autoEdit = autoEdit; }
+    bool Enabled() const { return m_enabled; }
+    void SetEnabled(bool enabled);
+
+    // Puts the dataset in edit state when auto-edit is on and it is browsing; what a control calls
+    // when the user starts typing. Exceptions of BeforeEdit pass through.
+    void Edit();
+
+    // OnStateChange(Sender) after every state change; OnDataChange(Sender, Field) after a field, a
+    // record or the rows changed or the cursor moved (Field is null unless one field changed);
+    // OnUpdateData(Sender) before a post.
+    TDataSourceNotifyEvent OnStateChange;
+    TDataChangeEvent OnDataChange;
+    TDataSourceNotifyEvent OnUpdateData;
+
+    void addLink(TDataLink* link);
+    void removeLink(TDataLink* link);
+
+    // Called by the dataset.
+    void dataEvent(TDataEvent event, TField* field);
+
+private:
+    TClientDataSet* m_dataSet = nullptr;
+    QList<TDataLink*> m_links;
+    bool m_autoEdit = true;
+    bool m_enabled = true;
+};

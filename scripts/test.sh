@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds the release and the sanitizer builds, and runs
+# every test of both against a throwaway PostgreSQL. Benchmarks are built, not run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh
+for preset in release asan; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+done
+scripts/with-postgres.sh bash -c 'ctest --preset release && ctest --preset asan'

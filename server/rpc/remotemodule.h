@@ -1,0 +1,57 @@
+#pragma once
+
+// The seam between the JSON-RPC front and the remote data modules it serves. The front parses the
+// HTTP request and the JSON-RPC envelope, finds the module by server name and calls it; a module
+// knows nothing of HTTP. A second screen's module is registered beside the first without touching
+// the front.
+
+#include <QJsonArray>
+#include <QString>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace zrm::server {
+
+// JSON-RPC error codes of docs/protocol.md.
+namespace rpcerror {
+constexpr int ParseError = -32700, InvalidRequest = -32600, MethodNotFound = -32601, InvalidParams = -32602,
+              RuleRefused = 1001, Conflict = 1002, StorageUnavailable = 1003, InternalError = -32603;
+}
+
+// A failure that becomes a JSON-RPC error; message is a Portuguese sentence for the user.
+class RpcError : public std::runtime_error {
+public:
+    RpcError(int code, const QString& message) : std::runtime_error(message.toStdString()), m_code(code) {}
+    int code() const { return m_code; }
+    QString message() const { return QString::fromUtf8(what()); }
+
+private:
+    int m_code;
+};
+
+// What a call knows of its request besides the parameters.
+struct CallContext {
+    QString operatorCode;  // X-Operator header, empty when absent
+};
+
+class RemoteDataModule {
+public:
+    virtual ~RemoteDataModule() = default;
+
+    // "ZRM71300.rdmCalendOrcOp"
+    virtual std::string_view serverName() const = 0;
+
+    // Runs a method with its positional parameters and appends the JSON text of its result to
+    // result. Thread-safe: the front calls it from several workers at once. Throws RpcError for every
+    // failure a client should hear about; any other exception is answered as an internal error.
+    virtual void call(std::string_view method, const QJsonArray& params, const CallContext& context,
+                      std::string& result) = 0;
+
+    // True when the module can reach its database (for /health).
+    virtual bool healthy() = 0;
+};
+
+}  // namespace zrm::server
