@@ -39,3 +39,13 @@ using TDrawColumnCellEvent =
     std::function<void(QObject* Sender, const QRect& Rect, int DataCol, TColumn* Column, TGridDrawState State)>;
 // A page change the handler may refuse by setting AllowChange to false.
 using TTabChangingEvent = std::function<void(QObject* Sender, bool& AllowChange)>;
+
+// Controls that take part in the screen's focus. The screen's focus tracker fires OnEnter and OnExit
+// as the active control of the screen changes (not on window activation, not when a dialog opens); an
+// OnExit handler that throws keeps the focus where the handler put it, or on the control being left.
+class TWinControlEvents {
+public:
+    virtual ~TWinControlEvents() = default;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+};
