@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git python3 clang-format
+  build-essential curl cmake ninja-build pkg-config git python3 clang-format
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libgl-dev
   libboost-dev nlohmann-json3-dev libsqlite3-dev libpq-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
