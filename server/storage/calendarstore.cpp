@@ -1,0 +1,224 @@
+#include "server/storage/calendarstore.h"
+
+#include "server/storage/datetext.h"
+
+namespace zrm::server {
+
+namespace {
+
+using sql::RowView;
+using sql::textOrNull;
+
+#define ZRM_CALENDAR_COLUMNS                                                                     \
+    "c.NRANOORCOPERAC, c.CDVERSCALENORCA, c.CDFASEORCOPERAC, c.DTINIFASEORCA, c.DTFINFASEORCA, " \
+    "c.IDPERMCALCJAN, c.IDPERMCALCFEV, c.IDPERMCALCMAR, c.IDPERMCALCABR, c.IDPERMCALCMAI, "      \
+    "c.IDPERMCALCJUN, c.IDPERMCALCJUL, c.IDPERMCALCAGO, c.IDPERMCALCSET, c.IDPERMCALCOUT, "      \
+    "c.IDPERMCALCNOV, c.IDPERMCALCDEZ"
+
+constexpr const char* SelectCalendar =
+    "SELECT " ZRM_CALENDAR_COLUMNS
+    ", f.NMFASEORCOPERAC, f.IDBLOQFASEORCA, f.IDFASECALCORCA "
+    "FROM CALENDORCOP c JOIN FASEORC f ON f.CDFASEORCOPERAC = c.CDFASEORCOPERAC "
+    "WHERE c.NRANOORCOPERAC = $1 AND c.CDVERSCALENORCA = $2 "
+    "ORDER BY c.DTINIFASEORCA, c.CDFASEORCOPERAC";
+
+constexpr const char* SelectOtherPhases =
+    "SELECT " ZRM_CALENDAR_COLUMNS
+    ", f.NMFASEORCOPERAC, f.IDBLOQFASEORCA, f.IDFASECALCORCA "
+    "FROM CALENDORCOP c JOIN FASEORC f ON f.CDFASEORCOPERAC = c.CDFASEORCOPERAC "
+    "WHERE c.NRANOORCOPERAC = $1 AND c.CDVERSCALENORCA = $2 AND c.CDFASEORCOPERAC <> $3 "
+    "ORDER BY c.DTINIFASEORCA, c.CDFASEORCOPERAC";
+
+constexpr const char* SelectRow =
+    "SELECT " ZRM_CALENDAR_COLUMNS
+    " FROM CALENDORCOP c "
+    "WHERE c.NRANOORCOPERAC = $1 AND c.CDVERSCALENORCA = $2 AND c.CDFASEORCOPERAC = $3";
+
+constexpr const char* SelectVersions =
+    "SELECT v.CDANOVERORCA, v.CDVERSAOORCA, v.DTINCLUSAO, v.CDOPERINCLUSAO, o.NMOPERADOR "
+    "FROM VERSAOORC v LEFT JOIN OPERADOR o ON o.CDOPERADOR = v.CDOPERINCLUSAO "
+    "WHERE v.CDANOVERORCA = $1 ORDER BY v.CDVERSAOORCA DESC";
+
+constexpr const char* SelectVersion =
+    "SELECT v.CDANOVERORCA, v.CDVERSAOORCA, v.DTINCLUSAO, v.CDOPERINCLUSAO, o.NMOPERADOR "
+    "FROM VERSAOORC v LEFT JOIN OPERADOR o ON o.CDOPERADOR = v.CDOPERINCLUSAO "
+    "WHERE v.CDANOVERORCA = $1 AND v.CDVERSAOORCA = $2";
+
+constexpr const char* SelectPhases =
+    "SELECT CDFASEORCOPERAC, NMFASEORCOPERAC, IDFASECALCORCA, IDFASEAPROVORCA, IDBLOQFASEORCA "
+    "FROM FASEORC ORDER BY CDFASEORCOPERAC";
+
+constexpr const char* SelectPhase =
+    "SELECT CDFASEORCOPERAC, NMFASEORCOPERAC, IDFASECALCORCA, IDFASEAPROVORCA, IDBLOQFASEORCA "
+    "FROM FASEORC WHERE CDFASEORCOPERAC = $1";
+
+constexpr const char* SelectConcluded =
+    "SELECT u.NRANOORCOPERAC, u.CDVERSCALENORCA, u.CDFASEORCOPERAC, u.CDFILIAL, f.NMFASEORCOPERAC "
+    "FROM FASECONCL u JOIN FASEORC f ON f.CDFASEORCOPERAC = u.CDFASEORCOPERAC "
+    "WHERE u.CDFASEORCOPERAC = $1 AND u.NRANOORCOPERAC = $2 AND u.CDVERSCALENORCA = $3 "
+    "ORDER BY u.CDFILIAL";
+
+constexpr const char* InsertRow =
+    "INSERT INTO CALENDORCOP (NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, DTINIFASEORCA, "
+    "DTFINFASEORCA, IDPERMCALCJAN, IDPERMCALCFEV, IDPERMCALCMAR, IDPERMCALCABR, IDPERMCALCMAI, "
+    "IDPERMCALCJUN, IDPERMCALCJUL, IDPERMCALCAGO, IDPERMCALCSET, IDPERMCALCOUT, IDPERMCALCNOV, "
+    "IDPERMCALCDEZ) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17)";
+
+constexpr const char* UpdateRow =
+    "UPDATE CALENDORCOP SET NRANOORCOPERAC = $1, CDVERSCALENORCA = $2, CDFASEORCOPERAC = $3, "
+    "DTINIFASEORCA = $4, DTFINFASEORCA = $5, IDPERMCALCJAN = $6, IDPERMCALCFEV = $7, IDPERMCALCMAR = $8, "
+    "IDPERMCALCABR = $9, IDPERMCALCMAI = $10, IDPERMCALCJUN = $11, IDPERMCALCJUL = $12, "
+    "IDPERMCALCAGO = $13, IDPERMCALCSET = $14, IDPERMCALCOUT = $15, IDPERMCALCNOV = $16, "
+    "IDPERMCALCDEZ = $17 "
+    "WHERE NRANOORCOPERAC = $18 AND CDVERSCALENORCA = $19 AND CDFASEORCOPERAC = $20";
+
+constexpr const char* DeleteRow =
+    "DELETE FROM CALENDORCOP WHERE NRANOORCOPERAC = $1 AND CDVERSCALENORCA = $2 AND CDFASEORCOPERAC = $3";
+
+constexpr const char* InsertHistory =
+    "INSERT INTO HISTCALENDORC (DTALTERACAO, CDOPERADOR, NMMETODO, DSALTERACAO) VALUES ($1, $2, $3, $4)";
+
+// SQLite has no row locks: its write transaction already holds the whole database.
+constexpr const char* LockCalendar =
+    "SELECT 1 FROM VERSAOORC WHERE CDANOVERORCA = $1 AND CDVERSAOORCA = $2 FOR UPDATE";
+
+CalendarRecord readCalendarRecord(const RowView& row) {
+    CalendarRecord record;
+    record.key.year = row.text(0);
+    record.key.version = row.integer(1);
+    record.key.code = row.text(2);
+    record.start = wireDateTime(row.text(3));
+    record.end = wireDateTime(row.text(4));
+    for (int month = 0; month < 12; ++month)
+        record.months[month] = row.text(5 + month);
+    return record;
+}
+
+CalendarView readCalendarView(const RowView& row) {
+    return CalendarView{readCalendarRecord(row), std::string(row.text(17)), std::string(row.text(18)),
+                        std::string(row.text(19))};
+}
+
+VersionRecord readVersion(const RowView& row) {
+    return VersionRecord{std::string(row.text(0)), row.integer(1), wireDateTime(row.text(2)),
+                         std::string(row.text(3)), std::string(row.text(4))};
+}
+
+PhaseRecord readPhase(const RowView& row) {
+    return PhaseRecord{std::string(row.text(0)), std::string(row.text(1)), std::string(row.text(2)),
+                       std::string(row.text(3)), std::string(row.text(4))};
+}
+
+}  // namespace
+
+std::optional<qint64> CalendarStore::latestVersion(std::string_view year) {
+    std::optional<qint64> latest;
+    m_connection.select("SELECT MAX(CDVERSAOORCA) FROM VERSAOORC WHERE CDANOVERORCA = $1", {year},
+                        [&](const RowView& row) {
+                            if (!row.isNull(0))
+                                latest = row.integer(0);
+                        });
+    return latest;
+}
+
+std::vector<CalendarView> CalendarStore::calendar(std::string_view year, qint64 version) {
+    std::vector<CalendarView> rows;
+    m_connection.select(SelectCalendar, {year, version},
+                        [&](const RowView& row) { rows.push_back(readCalendarView(row)); });
+    return rows;
+}
+
+std::vector<CalendarView> CalendarStore::otherPhases(std::string_view year, qint64 version,
+                                                     std::string_view code) {
+    std::vector<CalendarView> rows;
+    m_connection.select(SelectOtherPhases, {year, version, code},
+                        [&](const RowView& row) { rows.push_back(readCalendarView(row)); });
+    return rows;
+}
+
+std::vector<VersionRecord> CalendarStore::versions(std::string_view year) {
+    std::vector<VersionRecord> versions;
+    m_connection.select(SelectVersions, {year},
+                        [&](const RowView& row) { versions.push_back(readVersion(row)); });
+    return versions;
+}
+
+std::optional<VersionRecord> CalendarStore::version(std::string_view year, qint64 version) {
+    std::optional<VersionRecord> found;
+    m_connection.select(SelectVersion, {year, version},
+                        [&](const RowView& row) { found = readVersion(row); });
+    return found;
+}
+
+std::vector<PhaseRecord> CalendarStore::phases() {
+    std::vector<PhaseRecord> phases;
+    m_connection.select(SelectPhases, {}, [&](const RowView& row) { phases.push_back(readPhase(row)); });
+    return phases;
+}
+
+std::optional<PhaseRecord> CalendarStore::phase(std::string_view code) {
+    std::optional<PhaseRecord> found;
+    m_connection.select(SelectPhase, {code}, [&](const RowView& row) { found = readPhase(row); });
+    return found;
+}
+
+std::optional<CycleRecord> CalendarStore::cycle(std::string_view year) {
+    std::optional<CycleRecord> found;
+    m_connection.select("SELECT NRANOCICLO, MESINI, MESFIN FROM CICLOORC WHERE NRANOCICLO = $1", {year},
+                        [&](const RowView& row) {
+                            found = CycleRecord{std::string(row.text(0)), wireDateTime(row.text(1)),
+                                                wireDateTime(row.text(2))};
+                        });
+    return found;
+}
+
+std::vector<ConcludedRecord> CalendarStore::concludedUses(std::string_view code, std::string_view year,
+                                                          qint64 version) {
+    std::vector<ConcludedRecord> uses;
+    m_connection.select(SelectConcluded, {code, year, version}, [&](const RowView& row) {
+        uses.push_back(ConcludedRecord{{std::string(row.text(0)), row.integer(1), std::string(row.text(2))},
+                                       std::string(row.text(3)),
+                                       std::string(row.text(4))});
+    });
+    return uses;
+}
+
+void CalendarStore::lockCalendar(std::string_view year, qint64 version) {
+    if (m_connection.dialect() == sql::Dialect::Postgresql)
+        m_connection.select(LockCalendar, {year, version}, [](const RowView&) {});
+}
+
+std::optional<CalendarRecord> CalendarStore::row(const CalendarKey& key) {
+    std::optional<CalendarRecord> found;
+    m_connection.select(SelectRow, {key.year, key.version, key.code},
+                        [&](const RowView& row) { found = readCalendarRecord(row); });
+    return found;
+}
+
+void CalendarStore::insert(const CalendarRecord& r) {
+    const auto& m = r.months;
+    m_connection.execute(InsertRow, {r.key.year, r.key.version, r.key.code, r.start, r.end, textOrNull(m[0]),
+                                     textOrNull(m[1]), textOrNull(m[2]), textOrNull(m[3]), textOrNull(m[4]),
+                                     textOrNull(m[5]), textOrNull(m[6]), textOrNull(m[7]), textOrNull(m[8]),
+                                     textOrNull(m[9]), textOrNull(m[10]), textOrNull(m[11])});
+}
+
+void CalendarStore::update(const CalendarKey& key, const CalendarRecord& r) {
+    const auto& m = r.months;
+    m_connection.execute(
+        UpdateRow,
+        {r.key.year,        r.key.version,     r.key.code,       r.start,          r.end,
+         textOrNull(m[0]),  textOrNull(m[1]),  textOrNull(m[2]), textOrNull(m[3]), textOrNull(m[4]),
+         textOrNull(m[5]),  textOrNull(m[6]),  textOrNull(m[7]), textOrNull(m[8]), textOrNull(m[9]),
+         textOrNull(m[10]), textOrNull(m[11]), key.year,         key.version,      key.code});
+}
+
+void CalendarStore::remove(const CalendarKey& key) {
+    m_connection.execute(DeleteRow, {key.year, key.version, key.code});
+}
+
+void CalendarStore::appendHistory(const HistoryRecord& record) {
+    m_connection.execute(InsertHistory, {record.when, record.operatorCode, record.method, record.change});
+}
+
+}  // namespace zrm::server

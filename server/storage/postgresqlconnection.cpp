@@ -1,0 +1,182 @@
+#include "server/storage/postgresqlconnection.h"
+
+#include "server/storage/storeerror.h"
+
+#include <libpq-fe.h>
+
+#include <array>
+#include <charconv>
+#include <memory>
+#include <vector>
+
+namespace zrm::server::sql {
+
+namespace {
+
+struct ResultDeleter {
+    void operator()(PGresult* result) const { PQclear(result); }
+};
+using Result = std::unique_ptr<PGresult, ResultDeleter>;
+
+class PostgresqlRow final : public RowView {
+public:
+    explicit PostgresqlRow(const PGresult* result) : m_result(result) {}
+    void setRow(int row) { m_row = row; }
+    bool isNull(int column) const override { return PQgetisnull(m_result, m_row, column); }
+    std::string_view text(int column) const override {
+        return {PQgetvalue(m_result, m_row, column), size_t(PQgetlength(m_result, m_row, column))};
+    }
+    qint64 integer(int column) const override {
+        const std::string_view value = text(column);
+        qint64 number = 0;
+        std::from_chars(value.data(), value.data() + value.size(), number);
+        return number;
+    }
+
+private:
+    const PGresult* m_result;
+    int m_row = 0;
+};
+
+QString errorText(const PGresult* result, const PGconn* conn) {
+    const char* message = result ? PQresultErrorMessage(result) : nullptr;
+    if (!message || !*message)
+        message = PQerrorMessage(conn);
+    return QString::fromUtf8(message).trimmed();
+}
+
+void ignoreNotice(void*, const char*) {}
+
+}  // namespace
+
+PostgresqlConnection::PostgresqlConnection(const QString& url) {
+    const QByteArray conninfo = url.toUtf8();
+    m_conn = PQconnectdb(conninfo.constData());
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        const QString detail = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+        PQfinish(m_conn);
+        throw StorageUnavailable(
+            QStringLiteral("Não foi possível conectar ao banco de dados PostgreSQL: %1").arg(detail));
+    }
+    // "relation already exists, skipping" and the like are not for the server's output.
+    PQsetNoticeProcessor(m_conn, ignoreNotice, nullptr);
+    executeScript("SET client_encoding = 'UTF8'; SET datestyle = 'ISO, YMD'");
+}
+
+PostgresqlConnection::~PostgresqlConnection() {
+    PQfinish(m_conn);
+}
+
+bool PostgresqlConnection::isBroken() const {
+    return PQstatus(m_conn) != CONNECTION_OK;
+}
+
+void PostgresqlConnection::fail(PGresult* raw) {
+    Result result(raw);
+    const QString detail = errorText(raw, m_conn);
+    if (isBroken())
+        throw StorageUnavailable(QStringLiteral("A conexão com o banco de dados foi perdida (%1). "
+                                                "Tente novamente.")
+                                     .arg(detail));
+    const char* state = raw ? PQresultErrorField(raw, PG_DIAG_SQLSTATE) : nullptr;
+    const std::string_view sqlState = state ? state : "";
+    if (sqlState == "23505" || sqlState == "40001" || sqlState == "40P01")
+        throw Conflict(
+            QStringLiteral("Outro usuário alterou os mesmos dados ao mesmo tempo. "
+                           "Recarregue os dados e tente novamente."));
+    if (sqlState.starts_with("23") || sqlState.starts_with("22"))
+        throw BadRequest(
+            QStringLiteral("O registro viola uma restrição do banco de dados (%1).").arg(detail));
+    if (sqlState.starts_with("08") || sqlState.starts_with("53") || sqlState.starts_with("57"))
+        throw StorageUnavailable(
+            QStringLiteral("O banco de dados não está disponível (%1). Tente novamente.").arg(detail));
+    throw StoreError(QStringLiteral("Erro no banco de dados: %1").arg(detail));
+}
+
+void PostgresqlConnection::executeScript(std::string_view sql) {
+    const std::string text(sql);
+    PGresult* result = PQexec(m_conn, text.c_str());
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        fail(result);
+    PQclear(result);
+}
+
+const std::string& PostgresqlConnection::prepared(const char* sql, int parameterCount) {
+    std::string key(sql);
+    if (auto it = m_statementNames.find(key); it != m_statementNames.end())
+        return it->second;
+    std::string name = "zrm_" + std::to_string(m_statementNames.size() + 1);
+    PGresult* result = PQprepare(m_conn, name.c_str(), sql, parameterCount, nullptr);
+    if (PQresultStatus(result) != PGRES_COMMAND_OK)
+        fail(result);
+    PQclear(result);
+    return m_statementNames.emplace(std::move(key), std::move(name)).first->second;
+}
+
+PGresult* PostgresqlConnection::run(const char* sql, Params params) {
+    const std::string& name = prepared(sql, int(params.size()));
+    // Text parameters must be NUL-terminated for libpq: keep copies for the duration of the call.
+    std::vector<std::string> storage;
+    storage.reserve(params.size());
+    std::vector<const char*> values;
+    values.reserve(params.size());
+    for (const Param& param : params) {
+        if (param.isNull()) {
+            values.push_back(nullptr);
+            continue;
+        }
+        storage.push_back(param.isInteger() ? std::to_string(param.integer()) : std::string(param.text()));
+        values.push_back(storage.back().c_str());
+    }
+    PGresult* result =
+        PQexecPrepared(m_conn, name.c_str(), int(values.size()), values.data(), nullptr, nullptr, 0);
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        fail(result);
+    return result;
+}
+
+qint64 PostgresqlConnection::execute(const char* sql, Params params) {
+    Result result(run(sql, params));
+    const char* count = PQcmdTuples(result.get());
+    qint64 number = 0;
+    std::from_chars(count, count + std::char_traits<char>::length(count), number);
+    return number;
+}
+
+void PostgresqlConnection::select(const char* sql, Params params, const RowHandler& onRow) {
+    Result result(run(sql, params));
+    PostgresqlRow row(result.get());
+    const int count = PQntuples(result.get());
+    for (int i = 0; i < count; ++i) {
+        row.setRow(i);
+        onRow(row);
+    }
+}
+
+void PostgresqlConnection::beginWrite() {
+    executeScript("BEGIN");
+}
+
+void PostgresqlConnection::commit() {
+    PGresult* result = PQexec(m_conn, "COMMIT");
+    const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+    if (!ok && isBroken()) {
+        PQclear(result);
+        throw CommitOutcomeUnknown(
+            QStringLiteral("A conexão com o banco de dados caiu durante a gravação e não se sabe se ela "
+                           "foi concluída. Recarregue os dados para conferir."));
+    }
+    if (!ok)
+        fail(result);
+    PQclear(result);
+}
+
+void PostgresqlConnection::rollback() noexcept {
+    if (isBroken())
+        return;
+    PQclear(PQexec(m_conn, "ROLLBACK"));
+}
+
+}  // namespace zrm::server::sql

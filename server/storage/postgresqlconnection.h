@@ -1,0 +1,42 @@
+#pragma once
+
+#include "server/storage/sqlconnection.h"
+
+#include <QString>
+
+#include <string>
+#include <unordered_map>
+
+struct pg_conn;
+struct pg_result;
+
+namespace zrm::server::sql {
+
+// A connection to a PostgreSQL database through libpq. Statements are prepared on first use under a
+// name of their own and executed with text parameters. Used by one thread at a time.
+class PostgresqlConnection final : public Connection {
+public:
+    // Connects with a libpq connection URI ("postgresql://user:pw@host:port/db"). Throws
+    // StorageUnavailable when the server cannot be reached or refuses the login.
+    explicit PostgresqlConnection(const QString& url);
+    ~PostgresqlConnection() override;
+
+    Dialect dialect() const override { return Dialect::Postgresql; }
+    void executeScript(std::string_view sql) override;
+    qint64 execute(const char* sql, Params params) override;
+    void select(const char* sql, Params params, const RowHandler& onRow) override;
+    void beginWrite() override;
+    void commit() override;
+    void rollback() noexcept override;
+    bool isBroken() const override;
+
+private:
+    pg_result* run(const char* sql, Params params);
+    const std::string& prepared(const char* sql, int parameterCount);
+    [[noreturn]] void fail(pg_result* result);
+
+    pg_conn* m_conn = nullptr;
+    std::unordered_map<std::string, std::string> m_statementNames;  // SQL text -> prepared name
+};
+
+}  // namespace zrm::server::sql

@@ -1,0 +1,90 @@
+#pragma once
+
+// The stored records of the calendar database, as plain values. Text is UTF-8; an empty text is an
+// empty value (the database holds null). Date-times are text in the wire form
+// "YYYY-MM-DDTHH:MM:SS" (".mmm" added only when there are milliseconds).
+
+#include <QtGlobal>
+
+#include <array>
+#include <string>
+
+namespace zrm::server {
+
+// The month suffixes of the permission flags IDPERMCALCJAN ... IDPERMCALCDEZ.
+inline constexpr std::array<const char*, 12> MonthSuffixes = {"JAN", "FEV", "MAR", "ABR", "MAI", "JUN",
+                                                              "JUL", "AGO", "SET", "OUT", "NOV", "DEZ"};
+
+struct OperatorRecord {
+    std::string code;  // CDOPERADOR
+    std::string name;  // NMOPERADOR
+};
+
+// An entry of the phase catalogue.
+struct PhaseRecord {
+    std::string code;         // CDFASEORCOPERAC
+    std::string name;         // NMFASEORCOPERAC
+    std::string calculation;  // IDFASECALCORCA
+    std::string approval;     // IDFASEAPROVORCA
+    std::string blocked;      // IDBLOQFASEORCA
+
+    bool isBlocked() const { return blocked == "S"; }
+};
+
+struct VersionRecord {
+    std::string year;          // CDANOVERORCA
+    qint64 version = 0;        // CDVERSAOORCA
+    std::string createdAt;     // DTINCLUSAO
+    std::string createdBy;     // CDOPERINCLUSAO
+    std::string operatorName;  // NMOPERADOR, joined from the operators; not stored with the version
+};
+
+struct CycleRecord {
+    std::string year;        // the cycle's year
+    std::string firstMonth;  // MESINI
+    std::string lastMonth;   // MESFIN
+};
+
+// The key of a calendar row.
+struct CalendarKey {
+    std::string year;    // NRANOORCOPERAC
+    qint64 version = 0;  // CDVERSCALENORCA
+    std::string code;    // CDFASEORCOPERAC
+
+    bool operator==(const CalendarKey&) const = default;
+};
+
+// A phase row of a calendar: the columns the calendar itself stores.
+struct CalendarRecord {
+    CalendarKey key;
+    std::string start;                   // DTINIFASEORCA
+    std::string end;                     // DTFINFASEORCA
+    std::array<std::string, 12> months;  // IDPERMCALCJAN ... IDPERMCALCDEZ
+
+    bool operator==(const CalendarRecord&) const = default;
+};
+
+// A calendar row with the catalogue's name and flags of its phase joined in.
+struct CalendarView {
+    CalendarRecord row;
+    std::string name;         // NMFASEORCOPERAC
+    std::string blocked;      // IDBLOQFASEORCA
+    std::string calculation;  // IDFASECALCORCA
+};
+
+// A branch that has concluded a phase of a calendar.
+struct ConcludedRecord {
+    CalendarKey key;
+    std::string branch;  // CDFILIAL
+    std::string name;    // NMFASEORCOPERAC, joined from the catalogue; not stored with the use
+};
+
+// One entry of the change history.
+struct HistoryRecord {
+    std::string when;  // date-time of the change
+    std::string operatorCode;
+    std::string method;
+    std::string change;  // the change as JSON
+};
+
+}  // namespace zrm::server

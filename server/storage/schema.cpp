@@ -1,0 +1,122 @@
+#include "server/storage/schema.h"
+
+#include "server/storage/storeerror.h"
+
+#include <QString>
+
+#include <string>
+
+namespace zrm::server {
+
+namespace {
+
+// Migrations, numbered from 1 by their position. Written once for both databases; the few words that
+// differ are placeholders: {TIMESTAMP} a date-time column, {SERIAL} an auto-numbered key.
+// A released migration is never edited: change the schema by appending a new one.
+const char* const Migrations[] = {
+    R"sql(
+CREATE TABLE FASEORC (
+    CDFASEORCOPERAC VARCHAR(10) NOT NULL PRIMARY KEY,
+    NMFASEORCOPERAC VARCHAR(100) NOT NULL,
+    IDFASECALCORCA CHAR(1) CHECK (IDFASECALCORCA IN ('S', 'N')),
+    IDFASEAPROVORCA CHAR(1) CHECK (IDFASEAPROVORCA IN ('S', 'N')),
+    IDBLOQFASEORCA CHAR(1) CHECK (IDBLOQFASEORCA IN ('S', 'N'))
+);
+CREATE TABLE OPERADOR (
+    CDOPERADOR VARCHAR(12) NOT NULL PRIMARY KEY,
+    NMOPERADOR VARCHAR(40)
+);
+CREATE TABLE VERSAOORC (
+    CDANOVERORCA VARCHAR(4) NOT NULL,
+    CDVERSAOORCA INTEGER NOT NULL CHECK (CDVERSAOORCA > 0),
+    DTINCLUSAO {TIMESTAMP},
+    CDOPERINCLUSAO VARCHAR(12),
+    PRIMARY KEY (CDANOVERORCA, CDVERSAOORCA)
+);
+CREATE TABLE CICLOORC (
+    NRANOCICLO VARCHAR(4) NOT NULL PRIMARY KEY,
+    MESINI {TIMESTAMP} NOT NULL,
+    MESFIN {TIMESTAMP} NOT NULL
+);
+CREATE TABLE CALENDORCOP (
+    NRANOORCOPERAC VARCHAR(4) NOT NULL,
+    CDVERSCALENORCA INTEGER NOT NULL,
+    CDFASEORCOPERAC VARCHAR(10) NOT NULL REFERENCES FASEORC (CDFASEORCOPERAC),
+    DTINIFASEORCA {TIMESTAMP} NOT NULL,
+    DTFINFASEORCA {TIMESTAMP} NOT NULL,
+    IDPERMCALCJAN CHAR(1), IDPERMCALCFEV CHAR(1), IDPERMCALCMAR CHAR(1), IDPERMCALCABR CHAR(1),
+    IDPERMCALCMAI CHAR(1), IDPERMCALCJUN CHAR(1), IDPERMCALCJUL CHAR(1), IDPERMCALCAGO CHAR(1),
+    IDPERMCALCSET CHAR(1), IDPERMCALCOUT CHAR(1), IDPERMCALCNOV CHAR(1), IDPERMCALCDEZ CHAR(1),
+    PRIMARY KEY (NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC),
+    FOREIGN KEY (NRANOORCOPERAC, CDVERSCALENORCA) REFERENCES VERSAOORC (CDANOVERORCA, CDVERSAOORCA)
+);
+CREATE TABLE FASECONCL (
+    NRANOORCOPERAC VARCHAR(4) NOT NULL,
+    CDVERSCALENORCA INTEGER NOT NULL,
+    CDFASEORCOPERAC VARCHAR(10) NOT NULL,
+    CDFILIAL VARCHAR(4) NOT NULL,
+    PRIMARY KEY (NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, CDFILIAL),
+    FOREIGN KEY (NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC)
+        REFERENCES CALENDORCOP (NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC)
+);
+CREATE TABLE HISTCALENDORC (
+    NRSEQUENCIA {SERIAL},
+    DTALTERACAO {TIMESTAMP} NOT NULL,
+    CDOPERADOR VARCHAR(40) NOT NULL,
+    NMMETODO VARCHAR(40) NOT NULL,
+    DSALTERACAO TEXT NOT NULL
+);
+)sql",
+};
+
+std::string forDialect(const char* migration, sql::Dialect dialect) {
+    std::string text(migration);
+    const bool sqlite = dialect == sql::Dialect::Sqlite;
+    const auto replaceAll = [&text](std::string_view from, std::string_view to) {
+        for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
+    };
+    replaceAll("{TIMESTAMP}", sqlite ? "TEXT" : "TIMESTAMP(3)");
+    replaceAll("{SERIAL}", sqlite ? "INTEGER PRIMARY KEY AUTOINCREMENT"
+                                  : "BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY");
+    return text;
+}
+
+}  // namespace
+
+int currentSchemaVersion() {
+    return int(std::size(Migrations));
+}
+
+void migrateSchema(sql::Connection& connection) {
+    sql::Transaction transaction(connection);
+    if (connection.dialect() == sql::Dialect::Postgresql) {
+        // Servers starting together on one database take turns; the lock ends with the transaction.
+        connection.select("SELECT pg_advisory_xact_lock(71300)", {}, [](const sql::RowView&) {});
+    }
+    connection.executeScript("CREATE TABLE IF NOT EXISTS ZRMSCHEMA (NRVERSAO INTEGER NOT NULL)");
+    int stored = 0;
+    bool hasRow = false;
+    connection.select("SELECT NRVERSAO FROM ZRMSCHEMA", {}, [&](const sql::RowView& row) {
+        stored = int(row.integer(0));
+        hasRow = true;
+    });
+    if (stored > currentSchemaVersion())
+        throw StoreError(QStringLiteral("O banco de dados foi criado por uma versão mais nova do servidor "
+                                        "(esquema %1; este servidor conhece até o %2). Atualize o servidor.")
+                             .arg(stored)
+                             .arg(currentSchemaVersion()));
+    if (stored == currentSchemaVersion()) {
+        transaction.commit();
+        return;
+    }
+    for (int version = stored + 1; version <= currentSchemaVersion(); ++version)
+        connection.executeScript(forDialect(Migrations[version - 1], connection.dialect()));
+    if (hasRow)
+        connection.execute("UPDATE ZRMSCHEMA SET NRVERSAO = $1", {currentSchemaVersion()});
+    else
+        connection.execute("INSERT INTO ZRMSCHEMA (NRVERSAO) VALUES ($1)", {currentSchemaVersion()});
+    transaction.commit();
+}
+
+}  // namespace zrm::server

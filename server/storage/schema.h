@@ -1,0 +1,17 @@
+#pragma once
+
+#include "server/storage/sqlconnection.h"
+
+namespace zrm::server {
+
+// Brings the schema of the database up to date: applies, in one transaction and in order, every
+// numbered migration the database has not seen yet, and records the new schema version. Several
+// servers starting at once on one PostgreSQL database apply each migration once.
+// Throws StoreError when the database's schema is newer than this server knows, or any error of the
+// connection.
+void migrateSchema(sql::Connection& connection);
+
+// The schema version this server creates.
+int currentSchemaVersion();
+
+}  // namespace zrm::server

@@ -1,0 +1,132 @@
+#include "server/storage/tablestore.h"
+
+#include "server/storage/calendarstore.h"
+#include "server/storage/datetext.h"
+
+namespace zrm::server {
+
+using sql::RowView;
+using sql::textOrNull;
+
+bool TableStore::holdsData() {
+    bool any = false;
+    m_connection.select(
+        "SELECT 1 WHERE EXISTS (SELECT 1 FROM FASEORC) OR EXISTS (SELECT 1 FROM OPERADOR) "
+        "OR EXISTS (SELECT 1 FROM VERSAOORC) OR EXISTS (SELECT 1 FROM CICLOORC)",
+        {}, [&](const RowView&) { any = true; });
+    return any;
+}
+
+void TableStore::clear() {
+    // Referencing tables first.
+    m_connection.executeScript(
+        "DELETE FROM FASECONCL; DELETE FROM CALENDORCOP; DELETE FROM CICLOORC; DELETE FROM VERSAOORC; "
+        "DELETE FROM OPERADOR; DELETE FROM FASEORC;");
+}
+
+std::vector<OperatorRecord> TableStore::operators() {
+    std::vector<OperatorRecord> records;
+    m_connection.select("SELECT CDOPERADOR, NMOPERADOR FROM OPERADOR ORDER BY CDOPERADOR", {},
+                        [&](const RowView& row) {
+                            records.push_back({std::string(row.text(0)), std::string(row.text(1))});
+                        });
+    return records;
+}
+
+std::vector<PhaseRecord> TableStore::phases() {
+    return CalendarStore(m_connection).phases();
+}
+
+std::vector<VersionRecord> TableStore::versions() {
+    std::vector<VersionRecord> records;
+    m_connection.select(
+        "SELECT CDANOVERORCA, CDVERSAOORCA, DTINCLUSAO, CDOPERINCLUSAO FROM VERSAOORC "
+        "ORDER BY CDANOVERORCA, CDVERSAOORCA",
+        {}, [&](const RowView& row) {
+            records.push_back({std::string(row.text(0)),
+                               row.integer(1),
+                               wireDateTime(row.text(2)),
+                               std::string(row.text(3)),
+                               {}});
+        });
+    return records;
+}
+
+std::vector<CycleRecord> TableStore::cycles() {
+    std::vector<CycleRecord> records;
+    m_connection.select(
+        "SELECT NRANOCICLO, MESINI, MESFIN FROM CICLOORC ORDER BY NRANOCICLO", {}, [&](const RowView& row) {
+            records.push_back(
+                {std::string(row.text(0)), wireDateTime(row.text(1)), wireDateTime(row.text(2))});
+        });
+    return records;
+}
+
+std::vector<CalendarRecord> TableStore::calendar() {
+    std::vector<CalendarRecord> records;
+    m_connection.select(
+        "SELECT NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, DTINIFASEORCA, DTFINFASEORCA, "
+        "IDPERMCALCJAN, IDPERMCALCFEV, IDPERMCALCMAR, IDPERMCALCABR, IDPERMCALCMAI, IDPERMCALCJUN, "
+        "IDPERMCALCJUL, IDPERMCALCAGO, IDPERMCALCSET, IDPERMCALCOUT, IDPERMCALCNOV, IDPERMCALCDEZ "
+        "FROM CALENDORCOP ORDER BY NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC",
+        {}, [&](const RowView& row) {
+            CalendarRecord record;
+            record.key = {std::string(row.text(0)), row.integer(1), std::string(row.text(2))};
+            record.start = wireDateTime(row.text(3));
+            record.end = wireDateTime(row.text(4));
+            for (int month = 0; month < 12; ++month)
+                record.months[month] = row.text(5 + month);
+            records.push_back(std::move(record));
+        });
+    return records;
+}
+
+std::vector<ConcludedRecord> TableStore::concluded() {
+    std::vector<ConcludedRecord> records;
+    m_connection.select(
+        "SELECT NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, CDFILIAL FROM FASECONCL "
+        "ORDER BY NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, CDFILIAL",
+        {}, [&](const RowView& row) {
+            records.push_back({{std::string(row.text(0)), row.integer(1), std::string(row.text(2))},
+                               std::string(row.text(3)),
+                               {}});
+        });
+    return records;
+}
+
+void TableStore::insert(const OperatorRecord& r) {
+    m_connection.execute("INSERT INTO OPERADOR (CDOPERADOR, NMOPERADOR) VALUES ($1, $2)",
+                         {r.code, textOrNull(r.name)});
+}
+
+void TableStore::insert(const PhaseRecord& r) {
+    m_connection.execute(
+        "INSERT INTO FASEORC (CDFASEORCOPERAC, NMFASEORCOPERAC, IDFASECALCORCA, IDFASEAPROVORCA, "
+        "IDBLOQFASEORCA) VALUES ($1, $2, $3, $4, $5)",
+        {r.code, r.name, textOrNull(r.calculation), textOrNull(r.approval), textOrNull(r.blocked)});
+}
+
+void TableStore::insert(const VersionRecord& r) {
+    m_connection.execute(
+        "INSERT INTO VERSAOORC (CDANOVERORCA, CDVERSAOORCA, DTINCLUSAO, CDOPERINCLUSAO) VALUES ($1, $2, $3, "
+        "$4)",
+        {r.year, r.version, textOrNull(r.createdAt), textOrNull(r.createdBy)});
+}
+
+void TableStore::insert(const CycleRecord& r) {
+    m_connection.execute("INSERT INTO CICLOORC (NRANOCICLO, MESINI, MESFIN) VALUES ($1, $2, $3)",
+                         {r.year, r.firstMonth, r.lastMonth});
+}
+
+void TableStore::insert(const CalendarRecord& record) {
+    CalendarStore(m_connection).insert(record);
+}
+
+void TableStore::insert(const ConcludedRecord& r) {
+    m_connection.execute(
+        "INSERT INTO FASECONCL (NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, CDFILIAL) "
+        "VALUES ($1, $2, $3, $4)",
+        {r.key.year, r.key.version, r.key.code, r.branch});
+}
+
+}  // namespace zrm::server
