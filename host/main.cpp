@@ -1,0 +1,99 @@
+// zrm-host: the MDI shell that loads screen packages and opens their screens.
+//
+//   zrm-host [--package PATH]... [--open] [--screenshot FILE]
+//
+// Packages named on the command line replace those of the settings file. At exit the screens are
+// destroyed first, then every package's unload entry runs. With --screenshot the exit status is 1 when a
+// package or a screen failed (the picture is written all the same), else 0.
+
+#include "host/mainwindow.h"
+#include "host/packageloader.h"
+#include "library/config/hostsettings.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QGuiApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// Time the screens get after opening to load their data and lay themselves out before the picture.
+constexpr int screenshotSettleMs = 400;
+
+void printLine(const QString& text) {
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QString::fromLatin1(zrm::config::HostSettings::organizationName));
+    QCoreApplication::setApplicationName(QString::fromLatin1(zrm::config::HostSettings::applicationName));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Área de trabalho que carrega os pacotes de telas."));
+    parser.addHelpOption();
+    const QCommandLineOption packageOption(
+        QStringLiteral("package"),
+        QStringLiteral("Carrega o pacote de telas PATH (pode ser repetida; substitui os pacotes das "
+                       "configurações)."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption openOption(QStringLiteral("open"),
+                                        QStringLiteral("Abre todas as telas dos pacotes carregados."));
+    const QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Grava a janela principal, com as telas abertas, na imagem PNG FILE e termina."),
+        QStringLiteral("FILE"));
+    parser.addOptions({packageOption, openOption, screenshotOption});
+    parser.process(app);
+
+    const zrm::config::HostSettings settings = zrm::config::HostSettings::load();
+    const QString screenshotFile = parser.value(screenshotOption);
+
+    zrm::host::MainWindow window(settings);
+    window.setProblemsToStandardError(!screenshotFile.isEmpty() ||
+                                      QGuiApplication::platformName() == QStringLiteral("offscreen"));
+    bool problemSeen = false;
+    QObject::connect(&window, &zrm::host::MainWindow::problemReported, &app, [&] { problemSeen = true; });
+    for (const QString& warning : settings.warnings()) {
+        printLine(warning);
+    }
+
+    zrm::host::PackageLoader loader;
+    const QStringList packages =
+        parser.isSet(packageOption) ? parser.values(packageOption) : settings.packages();
+    // The window exists, and is shown, before any package runs: screens look for it to open in.
+    window.show();
+    for (const QString& path : packages) {
+        QString error;
+        if (const zrm::host::LoadedPackage* package = loader.load(path, &error)) {
+            window.addScreens(*package);
+        } else {
+            window.reportProblem(error);
+        }
+    }
+    if (parser.isSet(openOption)) {
+        window.openAllScreens();
+    }
+
+    if (!screenshotFile.isEmpty()) {
+        QTimer::singleShot(screenshotSettleMs, &window, [&] {
+            if (!window.grab().save(screenshotFile, "PNG")) {
+                printLine(QStringLiteral("Não foi possível gravar a imagem em \"%1\".").arg(screenshotFile));
+                problemSeen = true;
+            }
+            QCoreApplication::quit();
+        });
+    }
+
+    const int result = app.exec();
+    window.destroyScreens();
+    loader.unloadAll([&](const QString& problem) { window.reportProblem(problem); });
+    if (result != 0 || screenshotFile.isEmpty()) {
+        return result;
+    }
+    return problemSeen ? 1 : 0;
+}

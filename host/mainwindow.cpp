@@ -1,0 +1,123 @@
+#include "host/mainwindow.h"
+
+#include "library/config/hostsettings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zrm::host {
+
+namespace {
+const QString windowTitleText = QStringLiteral("Sistema ZRM");
+}
+
+MainWindow::MainWindow(const config::HostSettings& settings, QWidget* parent)
+    : QMainWindow(parent), m_mdiArea(new QMdiArea(this)) {
+    setObjectName(QStringLiteral("frmPrincipal"));
+    setWindowTitle(windowTitleText);
+    m_mdiArea->setObjectName(QStringLiteral("mdiPrincipal"));
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdiArea);
+    createMenus();
+
+    auto* server = new QLabel(QStringLiteral("Servidor de aplicação: %1:%2   Operador: %3")
+                                  .arg(settings.appServerHost())
+                                  .arg(settings.appServerPort())
+                                  .arg(settings.operatorCode()),
+                              this);
+    server->setObjectName(QStringLiteral("lblServidor"));
+    statusBar()->addPermanentWidget(server);
+    resize(1200, 800);
+}
+
+void MainWindow::createMenus() {
+    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&Arquivo"));
+    fileMenu->setObjectName(QStringLiteral("mnuArquivo"));
+    QAction* quit = fileMenu->addAction(QStringLiteral("&Sair"), this, &QWidget::close);
+    quit->setObjectName(QStringLiteral("mnuSair"));
+    quit->setShortcut(QKeySequence::Quit);
+
+    m_screensMenu = menuBar()->addMenu(QStringLiteral("&Telas"));
+    m_screensMenu->setObjectName(QStringLiteral("mnuTelas"));
+    m_noScreensAction = m_screensMenu->addAction(QStringLiteral("Nenhuma tela carregada"));
+    m_noScreensAction->setEnabled(false);
+
+    QMenu* windowMenu = menuBar()->addMenu(QStringLiteral("&Janela"));
+    windowMenu->setObjectName(QStringLiteral("mnuJanela"));
+    windowMenu->addAction(QStringLiteral("&Cascata"), m_mdiArea, &QMdiArea::cascadeSubWindows)
+        ->setObjectName(QStringLiteral("mnuCascata"));
+    windowMenu->addAction(QStringLiteral("&Lado a lado"), m_mdiArea, &QMdiArea::tileSubWindows)
+        ->setObjectName(QStringLiteral("mnuLadoALado"));
+    windowMenu->addAction(QStringLiteral("&Fechar todas"), m_mdiArea, &QMdiArea::closeAllSubWindows)
+        ->setObjectName(QStringLiteral("mnuFecharTodas"));
+}
+
+void MainWindow::addScreens(const LoadedPackage& package) {
+    for (const PackageScreen& screen : package.screens) {
+        m_noScreensAction->setVisible(false);
+        QAction* action = m_screensMenu->addAction(QStringLiteral("%1 - %2").arg(screen.code, screen.title));
+        action->setObjectName(screen.code);
+        connect(action, &QAction::triggered, this, [this, screen] { openScreen(screen); });
+        m_screens << screen;
+    }
+}
+
+bool MainWindow::openScreen(const PackageScreen& screen) {
+    const EntryOutcome outcome = runPackageEntry(screen.open);
+    if (!outcome.succeeded && !outcome.message.isEmpty()) {
+        reportProblem(QStringLiteral("A tela %1 (%2) não pôde ser aberta: %3")
+                          .arg(screen.code, screen.title, outcome.message));
+    }
+    return outcome.succeeded;
+}
+
+void MainWindow::openAllScreens() {
+    for (const PackageScreen& screen : std::as_const(m_screens)) {
+        openScreen(screen);
+    }
+}
+
+void MainWindow::destroyScreens() {
+    const QList<QMdiSubWindow*> screens = m_mdiArea->subWindowList();
+    for (QMdiSubWindow* screen : screens) {
+        delete screen;
+    }
+    // A screen closed earlier may still wait for its deferred deletion; its code must not outlive it.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void MainWindow::reportProblem(const QString& text) {
+    if (m_problemsToStandardError) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    } else {
+        QMessageBox::critical(this, windowTitleText, text);
+    }
+    Q_EMIT problemReported(text);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    m_mdiArea->closeAllSubWindows();
+    const QList<QMdiSubWindow*> screens = m_mdiArea->subWindowList();
+    if (std::any_of(screens.cbegin(), screens.cend(),
+                    [](const QMdiSubWindow* s) { return !s->isHidden(); })) {
+        // A screen refused to close (work not saved, say): everything stays as it is.
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // Windows a package opened outside the work area must not keep the application running.
+    QCoreApplication::quit();
+}
+
+}  // namespace zrm::host

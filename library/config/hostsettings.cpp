@@ -1,0 +1,150 @@
+#include "library/config/hostsettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <initializer_list>
+#include <memory>
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+namespace zrm::config {
+
+namespace {
+
+// A variable's value, or a null string when it is unset or empty.
+QString environmentValue(const char* name) {
+    const QString value = qEnvironmentVariable(name);
+    return value.isEmpty() ? QString() : value;
+}
+
+// The name of the user running the process, as the system knows it.
+QString systemUserName() {
+#ifdef Q_OS_UNIX
+    // The password database first: containers and services often run without USER set.
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_name && *entry->pw_name) {
+        return QString::fromLocal8Bit(entry->pw_name);
+    }
+#endif
+    for (const char* name : {"USER", "LOGNAME", "USERNAME"}) {
+        if (const QString value = environmentValue(name); !value.isNull()) {
+            return value;
+        }
+    }
+    return {};
+}
+
+// The port in text, or 0 when it is not a number from 1 to 65535.
+quint16 parsePort(const QString& text) {
+    bool ok = false;
+    const uint port = text.trimmed().toUInt(&ok);
+    return ok && port >= 1 && port <= 65535 ? static_cast<quint16>(port) : 0;
+}
+
+// The first non-null value of the list (environment, file), else fallback.
+QString firstOf(std::initializer_list<QString> values, const QString& fallback) {
+    for (const QString& value : values) {
+        if (!value.isNull()) {
+            return value;
+        }
+    }
+    return fallback;
+}
+
+// A text value of the settings file, or a null string when the file has none or an empty one.
+QString fileValue(const QSettings* file, const char* key) {
+    if (!file) {
+        return {};
+    }
+    const QString value = file->value(QString::fromLatin1(key)).toString();
+    return value.isEmpty() ? QString() : value;
+}
+
+}  // namespace
+
+QString HostSettings::settingsFilePath() {
+    if (const QString named = environmentValue(fileVariable); !named.isNull()) {
+        return named;
+    }
+    if (!QCoreApplication::instance()) {
+        return {};
+    }
+    const QString fileNameText = QString::fromLatin1(fileName);
+    const QString besideExecutable = QDir(QCoreApplication::applicationDirPath()).filePath(fileNameText);
+    if (QFileInfo::exists(besideExecutable)) {
+        return besideExecutable;
+    }
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).filePath(fileNameText);
+}
+
+HostSettings HostSettings::load() {
+    HostSettings settings;
+
+    std::unique_ptr<QSettings> file;
+    if (const QString path = settingsFilePath(); !path.isEmpty()) {
+        if (QFileInfo(path).isFile()) {
+            file = std::make_unique<QSettings>(path, QSettings::IniFormat);
+            if (file->status() != QSettings::NoError) {
+                settings.m_warnings << QStringLiteral(
+                                           "O arquivo de configurações \"%1\" não pôde ser lido; valem os "
+                                           "valores do ambiente e os padrões.")
+                                           .arg(path);
+                file.reset();
+            } else {
+                settings.m_filePath = path;
+            }
+        } else if (!environmentValue(fileVariable).isNull()) {
+            // Only a file named on purpose is worth a word; the default locations may well be empty.
+            settings.m_warnings << QStringLiteral(
+                                       "O arquivo de configurações \"%1\" não existe; valem os valores do "
+                                       "ambiente e os padrões.")
+                                       .arg(path);
+        }
+    }
+
+    settings.m_appServerHost =
+        firstOf({environmentValue(hostVariable), fileValue(file.get(), "appserver/host")},
+                QString::fromLatin1(defaultHost));
+    settings.m_appServerToken =
+        firstOf({environmentValue(tokenVariable), fileValue(file.get(), "appserver/token")}, QString());
+    settings.m_operatorCode = firstOf(
+        {environmentValue(operatorVariable), fileValue(file.get(), "session/operator")}, systemUserName());
+    settings.m_language =
+        firstOf({environmentValue(languageVariable), fileValue(file.get(), "session/language")}, QString());
+
+    const std::pair<QString, QString> portSources[] = {
+        {QString::fromLatin1(portVariable), environmentValue(portVariable)},
+        {QStringLiteral("port (arquivo de configurações)"), fileValue(file.get(), "appserver/port")},
+    };
+    for (const auto& [source, text] : portSources) {
+        if (text.isNull()) {
+            continue;
+        }
+        if (const quint16 port = parsePort(text)) {
+            settings.m_appServerPort = port;
+            break;
+        }
+        settings.m_warnings << QStringLiteral(
+                                   "A porta \"%1\" de %2 não é um número de 1 a 65535 e foi ignorada.")
+                                   .arg(text, source);
+    }
+
+    if (file) {
+        const QDir fileFolder = QFileInfo(settings.m_filePath).absoluteDir();
+        for (const QString& entry : file->value(QStringLiteral("packages/load")).toStringList()) {
+            if (const QString path = entry.trimmed(); !path.isEmpty()) {
+                settings.m_packages << QDir::cleanPath(fileFolder.absoluteFilePath(path));
+            }
+        }
+    }
+    return settings;
+}
+
+}  // namespace zrm::config
