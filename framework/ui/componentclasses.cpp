@@ -1,0 +1,7 @@
+#include "framework/ui/componentregistry.h"
+
+namespace zrm::ui {
+
+void registerPlainControlClasses(ComponentRegistry&) {}
+
+}  // namespace zrm::ui
