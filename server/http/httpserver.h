@@ -1,0 +1,63 @@
+#pragma once
+
+// The HTTP/1.1 transport of the application server: accepts connections, reads requests with
+// persistent connections, hands each complete request to an HttpHandler on a pool of worker threads
+// and writes the answer. It answers malformed HTTP (400), bodies over the limit (413) and oversized
+// headers (431) itself, closes connections that stay silent too long, and stops gracefully: no new
+// connections, requests in flight finish, idle connections close.
+//
+// The HTTP library lives in httpserver.cpp only, so including this header costs nothing.
+
+#include "server/http/httpmessage.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace zrm::server {
+
+struct HttpServerConfig {
+    std::string host = "127.0.0.1";
+    std::uint16_t port = 7130;  // 0 picks a free port
+    int threads = 0;            // 0: one per hardware thread
+    std::size_t maxBodyBytes = 1024 * 1024;
+    std::size_t maxHeaderBytes = 16 * 1024;
+    std::chrono::milliseconds headerTimeout{10'000};  // from the first byte to the end of the header
+    std::chrono::milliseconds bodyTimeout{30'000};    // to read the body and to write an answer
+    std::chrono::milliseconds idleTimeout{60'000};    // a kept-alive connection waiting for a request
+    bool loopbackOnly = true;                         // refuse to listen on another address
+};
+
+class HttpServer {
+public:
+    HttpServer(HttpServerConfig config, HttpHandler& handler);
+    ~HttpServer();
+    HttpServer(const HttpServer&) = delete;
+    HttpServer& operator=(const HttpServer&) = delete;
+
+    // Resolves and binds the listening address and returns the bound port. Throws std::runtime_error
+    // with a Portuguese message when the address does not resolve, cannot be bound, or is not a
+    // loopback address while loopbackOnly is set.
+    std::uint16_t listen();
+
+    // The bound address as "host:port" (brackets around an IPv6 address); empty before listen().
+    std::string boundAddress() const;
+
+    // Makes SIGTERM and SIGINT call stop(). Call before run().
+    void stopOnSignals();
+
+    // Serves on the worker threads (the calling thread is one of them) until stop() and every
+    // connection has ended. Call once, after listen().
+    void run();
+
+    // Starts the graceful stop; returns at once. Thread-safe, may be called several times.
+    void stop();
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> d;
+};
+
+}  // namespace zrm::server

@@ -1,0 +1,39 @@
+#pragma once
+
+// Runs one JSON-RPC call: reads the envelope, finds the module by server name, lets it run the method
+// and wraps what it wrote, or answers the error. Knows nothing of HTTP.
+
+#include "server/rpc/moduleregistry.h"
+#include "server/rpc/remotemodule.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace zrm::server {
+
+struct RpcReply {
+    std::string body;    // the JSON-RPC response
+    std::string method;  // the method name when the call reached a module's method, else empty
+    int errorCode = 0;   // 0 on success, else the JSON-RPC error code answered
+};
+
+class RpcDispatcher {
+public:
+    // Called with the text of an unexpected exception from a module (answered as an internal error),
+    // so the operator sees the cause the client does not.
+    using FaultReporter = std::function<void(std::string_view method, std::string_view what)>;
+
+    explicit RpcDispatcher(const ModuleRegistry& registry, FaultReporter reportFault = {});
+
+    // Runs the call in body against the module named serverName. Never throws: every failure is an
+    // error response (-32700, -32600, -32601, -32602, the module's own codes, -32603 for anything
+    // unexpected). Thread-safe as far as the modules are.
+    RpcReply dispatch(std::string_view serverName, std::string_view body, const CallContext& context) const;
+
+private:
+    const ModuleRegistry& m_registry;
+    FaultReporter m_reportFault;
+};
+
+}  // namespace zrm::server
