@@ -40,6 +40,7 @@ void HttpChannel::close() {
     if (m_socket)
         m_socket->abort();
     m_socket.reset();
+    m_hasAnswered = false;
 }
 
 HttpExchange HttpChannel::socketFailure(HttpExchange::Outcome outcome, QDeadlineTimer deadline) {
@@ -70,8 +71,10 @@ HttpExchange HttpChannel::open(const QString& host, quint16 port, QDeadlineTimer
 HttpExchange HttpChannel::send(const QByteArray& request, QDeadlineTimer deadline) {
     // An idle connection the server has closed, or one holding bytes nobody asked for, is noticed
     // here, before anything is sent on it. The poll waits for nothing.
-    bool reused = isOpen() && m_socket->bytesAvailable() == 0 && !m_socket->waitForReadyRead(0) && isOpen();
-    if (!reused) {
+    const bool idle =
+        isOpen() && m_socket->bytesAvailable() == 0 && !m_socket->waitForReadyRead(0) && isOpen();
+    const bool reused = idle && m_hasAnswered;
+    if (!idle) {
         const HttpExchange opened = open(m_host, m_port, deadline);
         if (opened.outcome != HttpExchange::Outcome::Answered)
             return opened;
@@ -121,6 +124,8 @@ HttpExchange HttpChannel::exchange(const QByteArray& request, QDeadlineTimer dea
     }
     if (!parser.keepAlive() || parser.hasTrailingBytes())
         close();
+    else
+        m_hasAnswered = true;
     HttpExchange result;
     result.outcome = HttpExchange::Outcome::Answered;
     result.status = parser.status();

@@ -51,6 +51,7 @@ private:
     std::unique_ptr<QTcpSocket> m_socket;
     QString m_host;
     quint16 m_port = 0;
+    bool m_hasAnswered = false;  // the open connection has carried a complete exchange
 };
 
 }  // namespace zrm::remote
