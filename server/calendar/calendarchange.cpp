@@ -1,0 +1,157 @@
+#include "server/calendar/calendarchange.h"
+
+#include "framework/packet/packet.h"
+#include "server/calendar/params.h"
+#include "server/storage/storeerror.h"
+
+#include <QDateTime>
+
+#include <array>
+
+namespace zrm::server {
+
+namespace {
+
+// Positions of the stored columns inside the delta's field list.
+struct ColumnMap {
+    int year = -1, version = -1, code = -1, start = -1, end = -1;
+    std::array<int, 12> months{};
+};
+
+[[noreturn]] void fail(const QString& what) {
+    throw BadRequest(QStringLiteral("Delta inválido: %1.").arg(what));
+}
+
+int requireColumn(const Delta& delta, const QString& name, std::initializer_list<FieldType> types) {
+    for (int i = 0; i < delta.fields.size(); ++i) {
+        const FieldDef& field = delta.fields.at(i);
+        if (field.name != name)
+            continue;
+        if (std::find(types.begin(), types.end(), field.type) == types.end())
+            fail(QStringLiteral("a coluna %1 tem um tipo que não lhe cabe").arg(name));
+        return i;
+    }
+    fail(QStringLiteral("falta a coluna %1").arg(name));
+}
+
+ColumnMap mapColumns(const Delta& delta) {
+    ColumnMap map;
+    map.year = requireColumn(delta, QStringLiteral("NRANOORCOPERAC"), {FieldType::String});
+    map.version =
+        requireColumn(delta, QStringLiteral("CDVERSCALENORCA"), {FieldType::Float, FieldType::Integer});
+    map.code = requireColumn(delta, QStringLiteral("CDFASEORCOPERAC"), {FieldType::String});
+    map.start = requireColumn(delta, QStringLiteral("DTINIFASEORCA"), {FieldType::DateTime});
+    map.end = requireColumn(delta, QStringLiteral("DTFINFASEORCA"), {FieldType::DateTime});
+    for (int month = 0; month < 12; ++month)
+        map.months[month] = requireColumn(
+            delta, QStringLiteral("IDPERMCALC") + QLatin1String(MonthSuffixes[month]), {FieldType::String});
+    return map;
+}
+
+class RowReader {
+public:
+    RowReader(const Row& row, QString where) : m_row(row), m_where(std::move(where)) {}
+
+    std::string text(int column, const QString& name, int maxLength) const {
+        const QString value = m_row.at(column).toString();
+        if (value.size() > maxLength)
+            failAt(name, QStringLiteral("texto com mais de %1 caracteres").arg(maxLength));
+        return value.toStdString();
+    }
+
+    std::string year(int column) const {
+        const QString name = QStringLiteral("NRANOORCOPERAC");
+        const std::string value = text(column, name, 4);
+        if (!value.empty() && value.find_first_not_of("0123456789") != std::string::npos)
+            failAt(name, QStringLiteral("o ano deve ser um número"));
+        return value;
+    }
+
+    std::string flag(int column, const QString& name) const {
+        const std::string value = text(column, name, 1);
+        if (!value.empty() && value != "S" && value != "N")
+            failAt(name, QStringLiteral("a marca deve ser \"S\", \"N\" ou vazia"));
+        return value;
+    }
+
+    std::string dateTime(int column) const {
+        const Value& value = m_row.at(column);
+        if (!value.isValid() || value.isNull())
+            return {};
+        return packet::dateTimeToText(value.toDateTime()).toStdString();
+    }
+
+    // The version as its key, or nothing when it is empty or not a positive integer.
+    std::optional<qint64> version(int column) const {
+        const Value& value = m_row.at(column);
+        if (!value.isValid() || value.isNull())
+            return std::nullopt;
+        const qint64 key = versionKey(value.toDouble());
+        return key > 0 ? std::optional(key) : std::nullopt;
+    }
+
+private:
+    [[noreturn]] void failAt(const QString& column, const QString& what) const {
+        fail(QStringLiteral("%1, coluna %2: %3").arg(m_where, column, what));
+    }
+
+    const Row& m_row;
+    QString m_where;
+};
+
+DeltaRow readRow(const ColumnMap& map, const Row& row, const QString& where) {
+    const RowReader reader(row, where);
+    DeltaRow result;
+    CalendarRecord& record = result.record;
+    record.key.year = reader.year(map.year);
+    const std::optional<qint64> version = reader.version(map.version);
+    result.validVersion = version.has_value();
+    record.key.version = version.value_or(0);
+    record.key.code = reader.text(map.code, QStringLiteral("CDFASEORCOPERAC"), 10);
+    record.start = reader.dateTime(map.start);
+    record.end = reader.dateTime(map.end);
+    for (int month = 0; month < 12; ++month)
+        record.months[month] = reader.flag(
+            map.months[month], QStringLiteral("IDPERMCALC") + QLatin1String(MonthSuffixes[month]));
+    return result;
+}
+
+}  // namespace
+
+std::vector<CalendarChange> readCalendarDelta(const QJsonValue& json) {
+    if (!json.isObject())
+        fail(QStringLiteral("o parâmetro deve ser um objeto com \"fields\" e \"changes\""));
+    Delta delta;
+    try {
+        delta = packet::deltaFromJson(json);
+    } catch (const PacketError& error) {
+        throw BadRequest(error.message());
+    }
+    const ColumnMap map = mapColumns(delta);
+    std::vector<CalendarChange> changes;
+    changes.reserve(delta.changes.size());
+    for (int i = 0; i < delta.changes.size(); ++i) {
+        const Change& change = delta.changes.at(i);
+        const QString where = QStringLiteral("alteração %1").arg(i + 1);
+        CalendarChange result;
+        switch (change.op) {
+            case Change::Op::Insert:
+                result.op = CalendarChange::Op::Insert;
+                break;
+            case Change::Op::Update:
+                result.op = CalendarChange::Op::Update;
+                break;
+            case Change::Op::Delete:
+                result.op = CalendarChange::Op::Delete;
+                break;
+        }
+        if (change.op != Change::Op::Insert)
+            result.oldRow = readRow(map, change.oldRow, where + QStringLiteral(" (old)"));
+        if (change.op != Change::Op::Delete)
+            result.newRow = readRow(map, change.newRow, where + QStringLiteral(" (new)"));
+        changes.push_back(std::move(result));
+    }
+    return changes;
+}
+
+}  // namespace zrm::server

@@ -1,0 +1,363 @@
+#include "server/calendar/calendarmodule.h"
+
+#include "server/calendar/calendarchange.h"
+#include "server/calendar/calendarrules.h"
+#include "server/calendar/datasets.h"
+#include "server/calendar/packetwriter.h"
+#include "server/calendar/params.h"
+#include "server/storage/calendarstore.h"
+#include "server/storage/database.h"
+#include "server/storage/storeerror.h"
+
+#include <QDateTime>
+
+namespace zrm::server {
+
+namespace {
+
+constexpr int CodeLength = 10;
+constexpr int OperatorLength = 40;
+
+std::string midnight(const QDate& date) {
+    return date.toString(Qt::ISODate).toStdString() + "T00:00:00";
+}
+
+void writeCalendarRow(PacketWriter& writer, const CalendarView& view) {
+    const CalendarRecord& row = view.row;
+    writer.beginRow();
+    writer.text(row.key.year);
+    writer.number(double(row.key.version));
+    writer.text(row.key.code);
+    writer.text(view.blocked);
+    writer.text(view.name);
+    writer.dateTime(row.start);
+    writer.dateTime(row.end);
+    writer.text(view.calculation);
+    for (const std::string& month : row.months)
+        writer.text(month);
+    writer.endRow();
+}
+
+// The change history keeps each change as JSON in the calendar's own column names.
+void appendRecordJson(std::string& out, const CalendarRecord& record) {
+    const auto field = [&out](const char* name, std::string_view value) {
+        out += ",\"";
+        out += name;
+        out += "\":";
+        if (value.empty())
+            out += "null";
+        else
+            appendJsonString(out, value);
+    };
+    out += R"({"CDVERSCALENORCA":)";
+    out += std::to_string(record.key.version);
+    field("NRANOORCOPERAC", record.key.year);
+    field("CDFASEORCOPERAC", record.key.code);
+    field("DTINIFASEORCA", record.start);
+    field("DTFINFASEORCA", record.end);
+    for (int month = 0; month < 12; ++month)
+        field((std::string("IDPERMCALC") + MonthSuffixes[month]).c_str(), record.months[month]);
+    out += '}';
+}
+
+std::string changeJson(const CalendarChange& change) {
+    static constexpr const char* OpNames[] = {"insert", "update", "delete"};
+    std::string out = R"({"op":")";
+    out += OpNames[int(change.op)];
+    out += '"';
+    if (change.oldRow) {
+        out += R"(,"old":)";
+        appendRecordJson(out, change.oldRow->record);
+    }
+    if (change.newRow) {
+        out += R"(,"new":)";
+        appendRecordJson(out, change.newRow->record);
+    }
+    out += '}';
+    return out;
+}
+
+class CalendarModule final : public RemoteDataModule {
+public:
+    CalendarModule(std::shared_ptr<Database> database, const ServerClock& clock)
+        : m_database(std::move(database)), m_clock(clock) {}
+
+    std::string_view serverName() const override { return "ZRM71300.rdmCalendOrcOp"; }
+
+    void call(std::string_view method, const QJsonArray& params, const CallContext& context,
+              std::string& result) override;
+
+    bool healthy() override;
+
+private:
+    void dispatch(std::string_view method, const QJsonArray& params, const CallContext& context,
+                  std::string& result);
+
+    void getCalendOrcOp(const Params& params, std::string& out);
+    void getVersao(const Params& params, std::string& out);
+    void getFaseOrc(const Params& params, std::string& out);
+    void valCiclo(const Params& params, std::string& out);
+    void getValDateBloq(const Params& params, std::string& out);
+    void getDateBloq(const Params& params, std::string& out);
+    void bloqDelFase(const Params& params, std::string& out);
+    void setCalendOrcOp(const Params& params, const CallContext& context, std::string& out);
+
+    std::shared_ptr<Database> m_database;
+    ServerClock m_clock;
+};
+
+void CalendarModule::call(std::string_view method, const QJsonArray& params, const CallContext& context,
+                          std::string& result) {
+    // A failed method leaves nothing of a half-written answer behind.
+    const size_t resultSize = result.size();
+    try {
+        dispatch(method, params, context, result);
+    } catch (const StoreError& error) {
+        result.resize(resultSize);
+        if (dynamic_cast<const BadRequest*>(&error))
+            throw RpcError(rpcerror::InvalidParams, error.message());
+        if (dynamic_cast<const Conflict*>(&error))
+            throw RpcError(rpcerror::Conflict, error.message());
+        if (dynamic_cast<const RuleRefused*>(&error))
+            throw RpcError(rpcerror::RuleRefused, error.message());
+        if (dynamic_cast<const StorageUnavailable*>(&error))
+            throw RpcError(rpcerror::StorageUnavailable, error.message());
+        throw RpcError(rpcerror::InternalError, error.message());
+    }
+}
+
+void CalendarModule::dispatch(std::string_view method, const QJsonArray& params, const CallContext& context,
+                              std::string& result) {
+    if (method == "GetCalendOrcOp")
+        return getCalendOrcOp(Params("GetCalendOrcOp", params, 2), result);
+    if (method == "GetVersao")
+        return getVersao(Params("GetVersao", params, 3), result);
+    if (method == "GetFaseOrc")
+        return getFaseOrc(Params("GetFaseOrc", params, 1), result);
+    if (method == "ValCiclo")
+        return valCiclo(Params("ValCiclo", params, 1), result);
+    if (method == "GetValDateBloq")
+        return getValDateBloq(Params("GetValDateBloq", params, 1), result);
+    if (method == "GetDateBloq")
+        return getDateBloq(Params("GetDateBloq", params, 3), result);
+    if (method == "BloqDelFase")
+        return bloqDelFase(Params("BloqDelFase", params, 3), result);
+    if (method == "SetCalendOrcOp")
+        return setCalendOrcOp(Params("SetCalendOrcOp", params, 1), context, result);
+    throw RpcError(
+        rpcerror::MethodNotFound,
+        QStringLiteral("O servidor %1 não tem o método \"%2\".")
+            .arg(QLatin1String(serverName()),
+                 QString::fromUtf8(method.data(), qsizetype(std::min<size_t>(method.size(), 100)))));
+}
+
+bool CalendarModule::healthy() {
+    try {
+        ConnectionLease connection = m_database->acquire();
+        bool answered = false;
+        connection->select("SELECT 1", {}, [&](const sql::RowView&) { answered = true; });
+        return answered;
+    } catch (const StoreError&) {
+        return false;
+    }
+}
+
+void CalendarModule::getCalendOrcOp(const Params& params, std::string& out) {
+    const std::string year = params.yearText(0);
+    const std::optional<double> askedVersion = params.version(1);
+    ConnectionLease connection = m_database->acquire();
+    CalendarStore store(*connection);
+
+    const std::optional<qint64> latest = store.latestVersion(year);
+    // A year without versions has neither calendar nor version; an empty version means the latest.
+    std::optional<double> version;
+    if (latest)
+        version = askedVersion ? *askedVersion : double(*latest);
+    const qint64 key = version ? versionKey(*version) : 0;
+
+    out += '[';
+    PacketWriter calendar(out);
+    calendar.begin(datasets::Calendar);
+    if (key > 0) {
+        for (const CalendarView& view : store.calendar(year, key))
+            writeCalendarRow(calendar, view);
+    }
+    calendar.end();
+    out += ',';
+    PacketWriter versionPacket(out);
+    versionPacket.begin(datasets::Version);
+    if (version) {
+        versionPacket.beginRow();
+        versionPacket.number(*version);
+        versionPacket.endRow();
+    }
+    versionPacket.end();
+    out += ']';
+}
+
+void CalendarModule::getVersao(const Params& params, std::string& out) {
+    const std::string year = params.yearText(0);
+    const std::string mode = params.text(2, "o modo", 1);
+    if (!mode.empty() && mode != "T")
+        throw BadRequest(QStringLiteral("Parâmetro 3 do método GetVersao: o modo deve ser \"T\" ou vazio."));
+    std::vector<VersionRecord> versions;
+    ConnectionLease connection = m_database->acquire();
+    CalendarStore store(*connection);
+    if (mode == "T") {
+        params.text(1, "a versão", 40);
+        versions = store.versions(year);
+    } else if (const std::optional<double> version = params.version(1)) {
+        if (const qint64 key = versionKey(*version); key > 0) {
+            if (std::optional<VersionRecord> found = store.version(year, key))
+                versions.push_back(std::move(*found));
+        }
+    }
+    PacketWriter writer(out);
+    writer.begin(datasets::Versions);
+    for (const VersionRecord& version : versions) {
+        writer.beginRow();
+        writer.text(version.year);
+        writer.text(std::to_string(version.version));
+        writer.dateTime(version.createdAt);
+        writer.text(version.createdBy);
+        writer.text(version.operatorName);
+        writer.endRow();
+    }
+    writer.end();
+}
+
+void CalendarModule::getFaseOrc(const Params& params, std::string& out) {
+    const std::string code = params.text(0, "o código da fase", CodeLength);
+    ConnectionLease connection = m_database->acquire();
+    CalendarStore store(*connection);
+    std::vector<PhaseRecord> phases;
+    if (code == "T")
+        phases = store.phases();
+    else if (std::optional<PhaseRecord> phase = store.phase(code))
+        phases.push_back(std::move(*phase));
+    PacketWriter writer(out);
+    writer.begin(datasets::Phases);
+    for (const PhaseRecord& phase : phases) {
+        writer.beginRow();
+        writer.text(phase.code);
+        writer.text(phase.name);
+        writer.text(phase.calculation);
+        writer.text(phase.approval);
+        writer.endRow();
+    }
+    writer.end();
+}
+
+void CalendarModule::valCiclo(const Params& params, std::string& out) {
+    const std::string year = params.yearNumber(0);
+    const int yearNumber = std::atoi(year.c_str());
+    if (year.size() != 4 || yearNumber < 1)
+        throw BadRequest(QStringLiteral("Parâmetro 1 do método ValCiclo: o ano deve estar entre 1 e 9999."));
+    ConnectionLease connection = m_database->acquire();
+    const std::optional<CycleRecord> cycle = CalendarStore(*connection).cycle(year);
+    PacketWriter writer(out);
+    writer.begin(datasets::Cycle);
+    writer.beginRow();
+    writer.dateTime(midnight(m_clock.today()));
+    writer.dateTime(cycle ? cycle->firstMonth : midnight(QDate(yearNumber, 1, 1)));
+    writer.dateTime(cycle ? cycle->lastMonth : midnight(QDate(yearNumber, 12, 1)));
+    writer.endRow();
+    writer.end();
+}
+
+void CalendarModule::getValDateBloq(const Params& params, std::string& out) {
+    const std::string code = params.text(0, "o código da fase", CodeLength);
+    ConnectionLease connection = m_database->acquire();
+    const std::optional<PhaseRecord> phase = CalendarStore(*connection).phase(code);
+    PacketWriter writer(out);
+    writer.begin(datasets::BlockedFlag);
+    if (phase) {
+        writer.beginRow();
+        writer.text(phase->code);
+        writer.text(phase->blocked);
+        writer.endRow();
+    }
+    writer.end();
+}
+
+void CalendarModule::getDateBloq(const Params& params, std::string& out) {
+    const std::string year = params.yearNumber(0);
+    const std::optional<double> version = params.version(1);
+    const std::string code = params.text(2, "o código da fase", CodeLength);
+    PacketWriter writer(out);
+    writer.begin(datasets::OtherPeriods);
+    if (const qint64 key = version ? versionKey(*version) : 0; key > 0) {
+        ConnectionLease connection = m_database->acquire();
+        for (const CalendarView& view : CalendarStore(*connection).otherPhases(year, key, code)) {
+            writer.beginRow();
+            writer.text(view.row.key.year);
+            writer.number(double(view.row.key.version));
+            writer.text(view.row.key.code);
+            writer.text(view.name);
+            writer.text(view.calculation);
+            writer.dateTime(view.row.start);
+            writer.dateTime(view.row.end);
+            writer.text(view.blocked);
+            writer.endRow();
+        }
+    }
+    writer.end();
+}
+
+void CalendarModule::bloqDelFase(const Params& params, std::string& out) {
+    const std::string code = params.text(0, "o código da fase", CodeLength);
+    const std::string year = params.yearNumber(1);
+    const std::optional<double> version = params.version(2);
+    PacketWriter writer(out);
+    writer.begin(datasets::ConcludedUses);
+    if (const qint64 key = version ? versionKey(*version) : 0; key > 0) {
+        ConnectionLease connection = m_database->acquire();
+        for (const ConcludedRecord& use : CalendarStore(*connection).concludedUses(code, year, key)) {
+            writer.beginRow();
+            writer.text(use.key.year);
+            writer.number(double(use.key.version));
+            writer.text(use.key.code);
+            writer.text(use.name);
+            writer.text(use.branch);
+            writer.endRow();
+        }
+    }
+    writer.end();
+}
+
+void CalendarModule::setCalendOrcOp(const Params& params, const CallContext& context, std::string& out) {
+    const std::vector<CalendarChange> changes = readCalendarDelta(params.at(0));
+    const std::string operatorCode = context.operatorCode.isEmpty()
+                                         ? std::string("desconhecido")
+                                         : context.operatorCode.left(OperatorLength).toStdString();
+    const std::string when = QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();
+
+    ConnectionLease connection = m_database->acquire();
+    sql::Transaction transaction(*connection);
+    CalendarStore store(*connection);
+    CalendarRules(store, m_clock.today()).check(changes);
+    for (const CalendarChange& change : changes) {
+        switch (change.op) {
+            case CalendarChange::Op::Insert:
+                store.insert(change.newRow->record);
+                break;
+            case CalendarChange::Op::Update:
+                store.update(change.oldRow->record.key, change.newRow->record);
+                break;
+            case CalendarChange::Op::Delete:
+                store.remove(change.oldRow->record.key);
+                break;
+        }
+        store.appendHistory({when, operatorCode, "SetCalendOrcOp", changeJson(change)});
+    }
+    transaction.commit();
+    PacketWriter::writeEmpty(out);
+}
+
+}  // namespace
+
+std::unique_ptr<RemoteDataModule> makeCalendarModule(const QString& dbUrl, const ServerClock& clock) {
+    return std::make_unique<CalendarModule>(Database::open(dbUrl), clock);
+}
+
+}  // namespace zrm::server

@@ -1,0 +1,74 @@
+#pragma once
+
+// The columns of the packets the calendar methods return, in the order the screen's datasets
+// declare them.
+
+#include "server/calendar/packetwriter.h"
+
+#include <array>
+
+namespace zrm::server::datasets {
+
+using enum ColumnType;
+
+// cdsCalendOrcOp: the phase rows of a calendar.
+inline constexpr std::array<Column, 20> Calendar = {{
+    {"NRANOORCOPERAC", String, 4}, {"CDVERSCALENORCA", Float},       {"CDFASEORCOPERAC", String, 10},
+    {"IDBLOQFASEORCA", String, 1}, {"NMFASEORCOPERAC", String, 100}, {"DTINIFASEORCA", DateTime},
+    {"DTFINFASEORCA", DateTime},   {"IDFASECALCORCA", String, 1},    {"IDPERMCALCJAN", String, 1},
+    {"IDPERMCALCFEV", String, 1},  {"IDPERMCALCMAR", String, 1},     {"IDPERMCALCABR", String, 1},
+    {"IDPERMCALCMAI", String, 1},  {"IDPERMCALCJUN", String, 1},     {"IDPERMCALCJUL", String, 1},
+    {"IDPERMCALCAGO", String, 1},  {"IDPERMCALCSET", String, 1},     {"IDPERMCALCOUT", String, 1},
+    {"IDPERMCALCNOV", String, 1},  {"IDPERMCALCDEZ", String, 1},
+}};
+
+// cdsVer: the version a calendar load used.
+inline constexpr std::array<Column, 1> Version = {{{"CDVERSAO", Float}}};
+
+// cdsVersao: the versions of a year.
+inline constexpr std::array<Column, 5> Versions = {{
+    {"CDANOVERORCA", String, 4},
+    {"CDVERSAOORCA", String, 40},
+    {"DTINCLUSAO", DateTime},
+    {"CDOPERINCLUSAO", String, 12},
+    {"NMOPERADOR", String, 40},
+}};
+
+// cdsFaseOrc: the phase catalogue.
+inline constexpr std::array<Column, 4> Phases = {{
+    {"CDFASEORCOPERAC", String, 10},
+    {"NMFASEORCOPERAC", String, 100},
+    {"IDFASECALCORCA", String, 1},
+    {"IDFASEAPROVORCA", String, 1},
+}};
+
+// cdsValCiclo: today and the year's cycle.
+inline constexpr std::array<Column, 3> Cycle = {
+    {{"DATAATU", DateTime}, {"MESINI", DateTime}, {"MESFIN", DateTime}}};
+
+// cdsValBloq: the blocked flag of a phase.
+inline constexpr std::array<Column, 2> BlockedFlag = {
+    {{"CDFASEORCOPERAC", String, 10}, {"IDBLOQFASEORCA", String, 1}}};
+
+// cdsValBloqDate: the periods of the other phases of a calendar.
+inline constexpr std::array<Column, 8> OtherPeriods = {{
+    {"NRANOORCOPERAC", String, 4},
+    {"CDVERSCALENORCA", Float},
+    {"CDFASEORCOPERAC", String, 10},
+    {"NMFASEORCOPERAC", String, 100},
+    {"IDFASECALCORCA", String, 1},
+    {"DTINIFASEORCA", DateTime},
+    {"DTFINFASEORCA", DateTime},
+    {"IDBLOQFASEORCA", String, 1},
+}};
+
+// cdsBloqAltFase and cdsBloqDelFase: the branches that have concluded a phase.
+inline constexpr std::array<Column, 5> ConcludedUses = {{
+    {"NRANOORCOPERAC", String, 4},
+    {"CDVERSCALENORCA", Float},
+    {"CDFASEORCOPERAC", String, 10},
+    {"NMFASEORCOPERAC", String, 100},
+    {"CDFILIAL", String, 4},
+}};
+
+}  // namespace zrm::server::datasets

@@ -1,0 +1,76 @@
+#include "server/calendar/params.h"
+
+#include "server/storage/storeerror.h"
+
+#include <QLocale>
+
+#include <cmath>
+#include <limits>
+
+namespace zrm::server {
+
+Params::Params(const char* method, const QJsonArray& params, int count) : m_method(method), m_params(params) {
+    if (params.size() != count)
+        throw BadRequest(QStringLiteral("O método %1 recebe %2 parâmetro(s), mas vieram %3.")
+                             .arg(QLatin1String(method))
+                             .arg(count)
+                             .arg(params.size()));
+}
+
+void Params::fail(int index, const QString& what) const {
+    throw BadRequest(
+        QStringLiteral("Parâmetro %1 do método %2: %3.").arg(index + 1).arg(QLatin1String(m_method), what));
+}
+
+std::string Params::text(int index, const char* what, int maxLength) const {
+    const QJsonValue value = m_params.at(index);
+    if (!value.isString())
+        fail(index, QStringLiteral("%1 deve ser um texto").arg(QString::fromUtf8(what)));
+    const QString text = value.toString();
+    if (text.size() > maxLength)
+        fail(index,
+             QStringLiteral("%1 tem mais de %2 caracteres").arg(QString::fromUtf8(what)).arg(maxLength));
+    return text.toStdString();
+}
+
+std::string Params::yearText(int index) const {
+    const std::string text = this->text(index, "o ano", 4);
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        fail(index, QStringLiteral("o ano deve ser um número"));
+    return yearKey(std::stoll(text));
+}
+
+std::string Params::yearNumber(int index) const {
+    const QJsonValue value = m_params.at(index);
+    const double number = value.toDouble(std::numeric_limits<double>::quiet_NaN());
+    if (!value.isDouble() || std::trunc(number) != number || std::abs(number) > 1e9)
+        fail(index, QStringLiteral("o ano deve ser um número inteiro"));
+    return yearKey(qint64(number));
+}
+
+std::optional<double> Params::version(int index) const {
+    const std::string text = this->text(index, "a versão", 40);
+    if (text.empty())
+        return std::nullopt;
+    bool ok = false;
+    const double number = QLocale::c().toDouble(QString::fromStdString(text), &ok);
+    if (!ok || !std::isfinite(number))
+        fail(index, QStringLiteral("a versão deve ser um número"));
+    return number;
+}
+
+qint64 versionKey(double version) {
+    if (version < 1 || version > std::numeric_limits<qint32>::max() || std::trunc(version) != version)
+        return 0;
+    return qint64(version);
+}
+
+std::string yearKey(qint64 year) {
+    if (year < 0 || year > 9999)
+        return "-";  // stored years are four digits: this matches none
+    std::string key = std::to_string(year);
+    key.insert(0, 4 - key.size(), '0');
+    return key;
+}
+
+}  // namespace zrm::server

@@ -1,0 +1,45 @@
+#pragma once
+
+// Reading the positional parameters of a calendar method. Every reader throws BadRequest (a
+// malformed request, JSON-RPC -32602) with a Portuguese message naming the parameter.
+
+#include <QJsonArray>
+
+#include <optional>
+#include <string>
+
+namespace zrm::server {
+
+class Params {
+public:
+    // The parameters of method; throws BadRequest unless there are exactly count of them.
+    Params(const char* method, const QJsonArray& params, int count);
+
+    // A JSON string of at most maxLength characters, as UTF-8.
+    std::string text(int index, const char* what, int maxLength) const;
+
+    // A year given as text (digits, at most four) or as a JSON integer, as the four-digit key the
+    // calendar stores ("2026"). A number outside 0 ... 9999 gives a key no year has.
+    std::string yearText(int index) const;
+    std::string yearNumber(int index) const;
+
+    // A version given as text of at most 40 characters: empty gives none; otherwise it must read as
+    // a number.
+    std::optional<double> version(int index) const;
+
+    QJsonValue at(int index) const { return m_params.at(index); }
+
+private:
+    [[noreturn]] void fail(int index, const QString& what) const;
+
+    const char* m_method;
+    const QJsonArray& m_params;
+};
+
+// The calendar key of a version number, or 0 (no version has it) when it is not a positive integer.
+qint64 versionKey(double version);
+
+// The four-digit key of a year number, or a key no year has when it is outside 0 ... 9999.
+std::string yearKey(qint64 year);
+
+}  // namespace zrm::server
