@@ -47,6 +47,12 @@ RpcRequest parseRequest(std::string_view body, QJsonValue& requestId) {
     const QJsonDocument document = QJsonDocument::fromJson(
         QByteArray::fromRawData(body.data(), static_cast<qsizetype>(body.size())), &error);
     if (error.error != QJsonParseError::NoError) {
+        // The JSON reader takes only arrays and objects at the top: a lone number or text is JSON,
+        // just not a request.
+        if (QJsonDocument::fromJson("[" + QByteArray(body.data(), static_cast<qsizetype>(body.size())) + "]")
+                .array()
+                .size() == 1)
+            invalidRequest(QStringLiteral("o corpo deve ser um objeto"));
         throw RpcError(rpcerror::ParseError,
                        QStringLiteral("A requisição não é um JSON válido (posição %1: %2).")
                            .arg(error.offset)

@@ -1,0 +1,314 @@
+// The HTTP transport and the front's routing, in process, with a fake module: persistent
+// connections, health, token, metrics, limits, malformed HTTP, time-outs and the graceful stop.
+
+#include "fakemodule.h"
+#include "rawhttpclient.h"
+#include "server/http/frontrouter.h"
+#include "server/http/httpserver.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace zrm::server;
+using namespace zrm::server::test;
+
+namespace {
+
+constexpr std::string_view Rpc = "/rpc/TEST.rdmFake";
+
+class HttpFrontTest : public ::testing::Test {
+protected:
+    HttpFrontTest() { registry.add(module); }
+    ~HttpFrontTest() override { stopServer(); }
+
+    void startServer(HttpServerConfig config = {}, BearerToken token = {}) {
+        config.host = "127.0.0.1";
+        config.port = 0;
+        config.threads = 2;
+        router = std::make_unique<FrontRouter>(registry, std::move(token), metrics, log);
+        server = std::make_unique<HttpServer>(config, *router);
+        port = server->listen();
+        runner = std::thread([this] { server->run(); });
+    }
+    void stopServer() {
+        if (!server)
+            return;
+        server->stop();
+        runner.join();
+        server.reset();
+    }
+    // After any hostile exchange, a fresh connection is still served.
+    void expectStillServing() {
+        RawHttpClient client(port);
+        EXPECT_EQ(client.request("GET", "/health").status, 200);
+    }
+    static QJsonObject json(const RawResponse& response) {
+        return QJsonDocument::fromJson(QByteArray::fromStdString(response.body)).object();
+    }
+
+    std::shared_ptr<FakeModule> module = std::make_shared<FakeModule>();
+    ModuleRegistry registry;
+    Metrics metrics;
+    RequestLog log{false};
+    std::unique_ptr<FrontRouter> router;
+    std::unique_ptr<HttpServer> server;
+    std::thread runner;
+    std::uint16_t port = 0;
+};
+
+}  // namespace
+
+TEST_F(HttpFrontTest, keepAlive_servesSeveralRequestsOnOneConnection) {
+    startServer();
+    RawHttpClient client(port);
+    for (int id = 1; id <= 3; ++id) {
+        const RawResponse response =
+            client.request("POST", Rpc, rpcBody("Echo", "[" + std::to_string(id) + "]", id));
+        ASSERT_EQ(response.status, 200);
+        EXPECT_EQ(response.header("content-type"), "application/json");
+        EXPECT_EQ(json(response).value(QLatin1String("id")).toInt(), id);
+        EXPECT_EQ(json(response).value(QLatin1String("result")).toArray().at(0).toInt(), id);
+    }
+    EXPECT_EQ(module->calls, 3);
+}
+
+TEST_F(HttpFrontTest, pipelinedRequests_areAnsweredInOrder) {
+    startServer();
+    RawHttpClient client(port);
+    std::string both;
+    for (int id : {1, 2}) {
+        const std::string body = rpcBody("Echo", "[]", id);
+        both +=
+            "POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(body.size()) +
+            "\r\n\r\n" + body;
+    }
+    ASSERT_TRUE(client.send(both));
+    EXPECT_EQ(json(client.read()).value(QLatin1String("id")).toInt(), 1);
+    EXPECT_EQ(json(client.read()).value(QLatin1String("id")).toInt(), 2);
+}
+
+TEST_F(HttpFrontTest, rpcErrors_travelAsHttp200WithTheErrorObject) {
+    startServer();
+    RawHttpClient client(port);
+    const RawResponse response =
+        client.request("POST", Rpc, rpcBody("Fail", R"([1001,"A fase está concluída."])", 8));
+    EXPECT_EQ(response.status, 200);
+    const QJsonObject error = json(response).value(QLatin1String("error")).toObject();
+    EXPECT_EQ(error.value(QLatin1String("code")).toInt(), 1001);
+    EXPECT_EQ(error.value(QLatin1String("message")).toString(), QStringLiteral("A fase está concluída."));
+    EXPECT_EQ(json(client.request("POST", "/rpc/OTHER.rdm", rpcBody("Echo", "[]")))
+                  .value(QLatin1String("error"))
+                  .toObject()
+                  .value(QLatin1String("code"))
+                  .toInt(),
+              rpcerror::MethodNotFound);
+}
+
+TEST_F(HttpFrontTest, health_followsTheModules) {
+    startServer();
+    RawHttpClient client(port);
+    EXPECT_EQ(client.request("GET", "/health").status, 200);
+    module->isHealthy = false;
+    EXPECT_EQ(client.request("GET", "/health").status, 503);
+    module->isHealthy = true;
+    EXPECT_EQ(client.request("GET", "/health").status, 200);
+    EXPECT_EQ(client.request("POST", "/health", "{}").status, 405);
+}
+
+TEST_F(HttpFrontTest, token_isNeededEverywhereButHealth) {
+    startServer({}, BearerToken("s3cret"));
+    RawHttpClient client(port);
+    const RawResponse missing = client.request("POST", Rpc, rpcBody("Echo", "[]"));
+    EXPECT_EQ(missing.status, 401);
+    EXPECT_EQ(missing.header("www-authenticate"), "Bearer");
+    EXPECT_EQ(client.request("POST", Rpc, rpcBody("Echo", "[]"), "Authorization: Bearer s3cre\r\n").status,
+              401);
+    EXPECT_EQ(client.request("POST", Rpc, rpcBody("Echo", "[]"), "Authorization: Bearer s3cret2\r\n").status,
+              401);
+    EXPECT_EQ(client.request("POST", Rpc, rpcBody("Echo", "[]"), "Authorization: Basic s3cret\r\n").status,
+              401);
+    EXPECT_EQ(client.request("GET", "/metrics").status, 401);
+    EXPECT_EQ(module->calls, 0) << "a refused request must not reach the module";
+
+    EXPECT_EQ(client.request("GET", "/health").status, 200);
+    EXPECT_EQ(client.request("POST", Rpc, rpcBody("Echo", "[]"), "Authorization: Bearer s3cret\r\n").status,
+              200);
+    EXPECT_EQ(module->calls, 1);
+}
+
+TEST_F(HttpFrontTest, metrics_countRequestsByMethodAndOutcome) {
+    startServer();
+    RawHttpClient client(port);
+    client.request("POST", Rpc, rpcBody("Echo", "[]"));
+    client.request("POST", Rpc, rpcBody("Echo", "[]"));
+    client.request("POST", Rpc, rpcBody("Fail", R"([1002,"x"])"));
+    client.request("POST", Rpc, "{broken");
+    client.request("POST", Rpc, rpcBody("NoSuchMethod", "[]"));
+    const RawResponse response = client.request("GET", "/metrics");
+    ASSERT_EQ(response.status, 200);
+    EXPECT_EQ(response.header("content-type").rfind("text/plain; version=0.0.4", 0), 0u);
+    const std::string& text = response.body;
+    EXPECT_NE(text.find("# TYPE zrm_requests_total counter"), std::string::npos);
+    EXPECT_NE(text.find("# TYPE zrm_request_duration_seconds histogram"), std::string::npos);
+    EXPECT_NE(text.find("zrm_requests_total{method=\"Echo\",outcome=\"ok\"} 2\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("zrm_requests_total{method=\"Fail\",outcome=\"conflict\"} 1\n"), std::string::npos);
+    EXPECT_NE(text.find("zrm_requests_total{method=\"-\",outcome=\"invalid_request\"} 1\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("zrm_requests_total{method=\"-\",outcome=\"unknown_method\"} 1\n"),
+              std::string::npos);
+    EXPECT_NE(
+        text.find("zrm_request_duration_seconds_bucket{method=\"Echo\",outcome=\"ok\",le=\"+Inf\"} 2\n"),
+        std::string::npos);
+    EXPECT_NE(text.find("zrm_request_duration_seconds_count{method=\"Echo\",outcome=\"ok\"} 2\n"),
+              std::string::npos);
+    EXPECT_EQ(text.find("NoSuchMethod"), std::string::npos);
+}
+
+TEST_F(HttpFrontTest, operatorHeader_reachesTheModule) {
+    startServer();
+    RawHttpClient client(port);
+    const RawResponse response =
+        client.request("POST", Rpc, rpcBody("Operator", "[]"), "X-Operator: JOAO\r\n");
+    EXPECT_EQ(json(response).value(QLatin1String("result")).toString(), QStringLiteral("JOAO"));
+}
+
+TEST_F(HttpFrontTest, oversizeBody_is413AndTheServerGoesOn) {
+    HttpServerConfig config;
+    config.maxBodyBytes = 1024;
+    startServer(config);
+    {
+        RawHttpClient client(port);
+        const std::string body = rpcBody("Echo", "[\"" + std::string(2000, 'x') + "\"]");
+        EXPECT_EQ(client.request("POST", Rpc, body).status, 413);
+        EXPECT_TRUE(client.waitForClose());
+    }
+    {
+        // Chunked: no length announced, the limit stops the body as it arrives.
+        RawHttpClient client(port);
+        std::string chunked =
+            "POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n";
+        for (int i = 0; i < 4; ++i)
+            chunked += "200\r\n" + std::string(512, 'y') + "\r\n";
+        chunked += "0\r\n\r\n";
+        client.send(chunked);
+        EXPECT_EQ(client.read().status, 413);
+    }
+    {
+        RawHttpClient client(port);
+        const std::string body = rpcBody("Echo", "[\"" + std::string(900, 'x') + "\"]");
+        EXPECT_EQ(client.request("POST", Rpc, body).status, 200) << "a body within the limit is served";
+    }
+    EXPECT_EQ(module->calls, 1);
+}
+
+TEST_F(HttpFrontTest, malformedHttp_is400AndTheServerGoesOn) {
+    startServer();
+    for (const std::string& garbage :
+         {std::string("GARBAGE\r\n\r\n"), std::string("GET /health HTTP/1.1\r\nBad Header Line\r\n\r\n"),
+          std::string("POST /rpc/TEST.rdmFake HTTP/1.1\r\nContent-Length: abc\r\n\r\n"),
+          std::string(
+              "POST /rpc/TEST.rdmFake HTTP/1.1\r\nContent-Length: 5\r\nContent-Length: 7\r\n\r\n12345"),
+          std::string("GET /health HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n"),
+          std::string("GET /health HTTP/7.1\r\n\r\n"),
+          std::string("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03\r\n\r\n")}) {
+        RawHttpClient client(port);
+        client.send(garbage);
+        EXPECT_EQ(client.read().status, 400) << garbage;
+        EXPECT_TRUE(client.waitForClose());
+    }
+    EXPECT_EQ(module->calls, 0);
+    expectStillServing();
+}
+
+TEST_F(HttpFrontTest, oversizeHeader_is431) {
+    startServer();
+    RawHttpClient client(port);
+    client.send("GET /health HTTP/1.1\r\nX-Filler: " + std::string(64 * 1024, 'a') + "\r\n\r\n");
+    EXPECT_EQ(client.read().status, 431);
+    expectStillServing();
+}
+
+TEST_F(HttpFrontTest, routing_unknownPathAndWrongMethod) {
+    startServer();
+    RawHttpClient client(port);
+    EXPECT_EQ(client.request("GET", "/").status, 404);
+    EXPECT_EQ(client.request("GET", "/rpc/../../etc/passwd").status, 405);
+    const RawResponse wrongMethod = client.request("GET", Rpc);
+    EXPECT_EQ(wrongMethod.status, 405);
+    EXPECT_EQ(wrongMethod.header("allow"), "POST");
+    EXPECT_EQ(client.request("POST", "/rpc/TEST.rdmFake?x=1", rpcBody("Echo", "[]")).status, 200);
+}
+
+TEST_F(HttpFrontTest, expectContinue_getsAnInterimAnswerFirst) {
+    startServer();
+    RawHttpClient client(port);
+    const std::string body = rpcBody("Echo", "[1]");
+    client.send("POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nExpect: 100-continue\r\nContent-Length: " +
+                std::to_string(body.size()) + "\r\n\r\n");
+    // The server asks for the body before the client sends it.
+    EXPECT_EQ(client.read(false).status, 100);
+    client.send(body);
+    EXPECT_EQ(client.read().status, 200);
+}
+
+TEST_F(HttpFrontTest, silentConnections_areClosedAfterTheirTimeOut) {
+    HttpServerConfig config;
+    config.idleTimeout = std::chrono::milliseconds(200);
+    config.headerTimeout = std::chrono::milliseconds(200);
+    startServer(config);
+    RawHttpClient idle(port);
+    EXPECT_TRUE(idle.waitForClose());
+    RawHttpClient halfHeader(port);
+    halfHeader.send("POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\n");
+    EXPECT_TRUE(halfHeader.waitForClose());
+    RawHttpClient kept(port);
+    EXPECT_EQ(kept.request("GET", "/health").status, 200);
+    EXPECT_TRUE(kept.waitForClose()) << "a kept-alive connection is closed once idle too long";
+}
+
+TEST_F(HttpFrontTest, stop_finishesRequestsInFlightAndClosesIdleConnections) {
+    startServer();
+    RawHttpClient idle(port);
+    EXPECT_EQ(idle.request("GET", "/health").status, 200);
+    RawHttpClient busy(port);
+    const std::string body = rpcBody("Sleep", "[300]", 42);
+    busy.send("POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(body.size()) +
+              "\r\n\r\n" + body);
+    while (module->calls == 0)
+        std::this_thread::yield();  // the call is running inside the module
+    server->stop();
+
+    const RawResponse response = busy.read();
+    EXPECT_EQ(response.status, 200);
+    EXPECT_EQ(json(response).value(QLatin1String("result")).toBool(), true);
+    EXPECT_EQ(response.header("connection"), "close");
+    EXPECT_TRUE(busy.waitForClose());
+    EXPECT_TRUE(idle.waitForClose());
+    runner.join();  // run() returns once every connection has ended
+    server.reset();
+    EXPECT_THROW(RawHttpClient{port}, std::runtime_error);
+}
+
+TEST(HttpServer, listen_refusesANonLoopbackAddressUnlessAllowed) {
+    auto module = std::make_shared<FakeModule>();
+    ModuleRegistry registry;
+    registry.add(module);
+    Metrics metrics;
+    RequestLog log(false);
+    FrontRouter router(registry, {}, metrics, log);
+    HttpServerConfig config;
+    config.host = "0.0.0.0";
+    config.port = 0;
+    HttpServer refused(config, router);
+    EXPECT_THROW(refused.listen(), std::runtime_error);
+    config.loopbackOnly = false;
+    HttpServer allowed(config, router);
+    EXPECT_NE(allowed.listen(), 0);
+    config.host = "no-such-host.invalid";
+    HttpServer unresolved(config, router);
+    EXPECT_THROW(unresolved.listen(), std::runtime_error);
+}
