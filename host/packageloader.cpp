@@ -47,6 +47,11 @@ QString tableProblem(const ZrmPackageInfoTable* table, const QString& file) {
     return {};
 }
 
+QString alreadyLoaded(const LoadedPackage& loaded, const QString& path) {
+    return QStringLiteral("O pacote %1 já está carregado (arquivo \"%2\"); \"%3\" foi ignorado.")
+        .arg(loaded.name, loaded.filePath, path);
+}
+
 }  // namespace
 
 EntryOutcome runPackageEntry(const std::function<void()>& entry) noexcept {
@@ -73,6 +78,15 @@ const LoadedPackage* PackageLoader::load(const QString& path, QString* error) {
                      "ou na linha de comando.")
                      .arg(path);
         return nullptr;
+    }
+
+    // Checked before loading: a second QLibrary on a file already loaded shares its handle, and
+    // refusing it would unload the package in use.
+    for (const LoadedPackage* loaded : packages()) {
+        if (QFileInfo(loaded->filePath).canonicalFilePath() == info.canonicalFilePath()) {
+            *error = alreadyLoaded(*loaded, path);
+            return nullptr;
+        }
     }
 
     auto entry = std::make_unique<Entry>();
@@ -126,9 +140,7 @@ const LoadedPackage* PackageLoader::load(const QString& path, QString* error) {
     package.filePath = info.absoluteFilePath();
     for (const LoadedPackage* loaded : packages()) {
         if (loaded->name == package.name) {
-            return refuse(
-                QStringLiteral("O pacote %1 já está carregado (arquivo \"%2\"); \"%3\" foi ignorado.")
-                    .arg(package.name, loaded->filePath, path));
+            return refuse(alreadyLoaded(*loaded, path));
         }
     }
     for (unsigned int i = 0; i < table->unitCount; ++i) {

@@ -67,6 +67,33 @@ QString fileValue(const QSettings* file, const char* key) {
     return value.isEmpty() ? QString() : value;
 }
 
+// The settings file at path, or nullptr when there is none or it cannot be read. Adds a warning for a
+// file that cannot be read, and for a missing file that ZRM_HOST_SETTINGS names on purpose (the default
+// locations may well be empty).
+std::unique_ptr<QSettings> openSettingsFile(const QString& path, QStringList* warnings) {
+    if (path.isEmpty()) {
+        return nullptr;
+    }
+    if (!QFileInfo(path).isFile()) {
+        if (!environmentValue(HostSettings::fileVariable).isNull()) {
+            *warnings << QStringLiteral(
+                             "O arquivo de configurações \"%1\" não existe ou não é um arquivo; valem os "
+                             "valores do ambiente e os padrões.")
+                             .arg(path);
+        }
+        return nullptr;
+    }
+    auto file = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    if (file->status() != QSettings::NoError) {
+        *warnings << QStringLiteral(
+                         "O arquivo de configurações \"%1\" não pôde ser lido; valem os valores do ambiente "
+                         "e os padrões.")
+                         .arg(path);
+        return nullptr;
+    }
+    return file;
+}
+
 }  // namespace
 
 QString HostSettings::settingsFilePath() {
@@ -87,26 +114,10 @@ QString HostSettings::settingsFilePath() {
 HostSettings HostSettings::load() {
     HostSettings settings;
 
-    std::unique_ptr<QSettings> file;
-    if (const QString path = settingsFilePath(); !path.isEmpty()) {
-        if (QFileInfo(path).isFile()) {
-            file = std::make_unique<QSettings>(path, QSettings::IniFormat);
-            if (file->status() != QSettings::NoError) {
-                settings.m_warnings << QStringLiteral(
-                                           "O arquivo de configurações \"%1\" não pôde ser lido; valem os "
-                                           "valores do ambiente e os padrões.")
-                                           .arg(path);
-                file.reset();
-            } else {
-                settings.m_filePath = path;
-            }
-        } else if (!environmentValue(fileVariable).isNull()) {
-            // Only a file named on purpose is worth a word; the default locations may well be empty.
-            settings.m_warnings << QStringLiteral(
-                                       "O arquivo de configurações \"%1\" não existe; valem os valores do "
-                                       "ambiente e os padrões.")
-                                       .arg(path);
-        }
+    const QString path = settingsFilePath();
+    const std::unique_ptr<QSettings> file = openSettingsFile(path, &settings.m_warnings);
+    if (file) {
+        settings.m_filePath = path;
     }
 
     settings.m_appServerHost =
@@ -139,8 +150,8 @@ HostSettings HostSettings::load() {
     if (file) {
         const QDir fileFolder = QFileInfo(settings.m_filePath).absoluteDir();
         for (const QString& entry : file->value(QStringLiteral("packages/load")).toStringList()) {
-            if (const QString path = entry.trimmed(); !path.isEmpty()) {
-                settings.m_packages << QDir::cleanPath(fileFolder.absoluteFilePath(path));
+            if (const QString package = entry.trimmed(); !package.isEmpty()) {
+                settings.m_packages << QDir::cleanPath(fileFolder.absoluteFilePath(package));
             }
         }
     }

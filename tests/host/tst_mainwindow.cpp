@@ -1,0 +1,137 @@
+#include "host/mainwindow.h"
+#include "host/packageloader.h"
+#include "library/config/hostsettings.h"
+#include "tests/host/hosttestsupport.h"
+#include "tests/host/testpackage/packagelog.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <gtest/gtest.h>
+
+using zrm::host::MainWindow;
+using zrm::host::PackageScreen;
+
+namespace {
+
+const QString testPackage = QString::fromUtf8(ZRM_TEST_PACKAGE);
+
+class MainWindowTest : public zrm::hosttest::HostTest {
+protected:
+    void SetUp() override {
+        m_window.setProblemsToStandardError(true);
+        QObject::connect(&m_window, &MainWindow::problemReported,
+                         [this](const QString& text) { m_problems << text; });
+        m_window.show();
+        QString error;
+        const zrm::host::LoadedPackage* package = m_loader.load(testPackage, &error);
+        ASSERT_NE(package, nullptr) << error.toStdString();
+        m_window.addScreens(*package);
+        m_screen = package->screens.value(0);
+    }
+
+    void TearDown() override { exitHost(); }
+
+    // What the host does at exit; nothing more once done.
+    void exitHost() {
+        m_window.destroyScreens();
+        m_loader.unloadAll([this](const QString& problem) { m_problems << problem; });
+    }
+
+    QList<QMdiSubWindow*> screens() const { return m_window.mdiArea()->subWindowList(); }
+
+    MainWindow m_window{zrm::config::HostSettings::load()};
+    zrm::host::PackageLoader m_loader;
+    PackageScreen m_screen;
+    QStringList m_problems;
+};
+
+TEST_F(MainWindowTest, screenEntry_calledTwice_opensOneScreenAndBringsItBack) {
+    QAction* entry = m_window.findChild<QAction*>(QStringLiteral("ZRM00001"));
+    ASSERT_NE(entry, nullptr);
+    EXPECT_TRUE(entry->text().contains(QStringLiteral("Cadastro de Ações de Teste")));
+
+    entry->trigger();
+    ASSERT_EQ(screens().size(), 1);
+    QMdiSubWindow* opened = screens().first();
+    ASSERT_NE(opened->widget(), nullptr);
+    EXPECT_EQ(opened->widget()->objectName(), QStringLiteral("TfrmTeste"));
+    EXPECT_TRUE(opened->isVisible());
+
+    opened->showMinimized();
+    ASSERT_TRUE(opened->isMinimized());
+    EXPECT_TRUE(m_window.openScreen(m_screen));
+
+    ASSERT_EQ(screens().size(), 1);
+    EXPECT_EQ(screens().first(), opened);
+    EXPECT_FALSE(opened->isMinimized());
+    EXPECT_EQ(m_window.mdiArea()->activeSubWindow(), opened);
+    EXPECT_EQ(packageLog().count(QStringLiteral("IniProc")), 2);
+    EXPECT_TRUE(m_problems.isEmpty()) << m_problems.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(MainWindowTest, openScreen_whenTheEntryFails_reportsItAndOpensNothing) {
+    setEnvironment(zrm::testpackage::failVariable, QStringLiteral("IniProc"));
+
+    EXPECT_FALSE(m_window.openScreen(m_screen));
+
+    ASSERT_EQ(m_problems.size(), 1);
+    EXPECT_TRUE(m_problems.first().contains(QStringLiteral("ZRM00001")));
+    EXPECT_TRUE(m_problems.first().contains(QStringLiteral("falha simulada na abertura")));
+    EXPECT_TRUE(screens().isEmpty());
+
+    // A failure without a message is a silent stop.
+    setEnvironment(zrm::testpackage::failVariable, QStringLiteral("IniProcSilent"));
+    EXPECT_FALSE(m_window.openScreen(m_screen));
+    EXPECT_EQ(m_problems.size(), 1);
+    EXPECT_TRUE(screens().isEmpty());
+}
+
+TEST_F(MainWindowTest, exit_destroysEveryScreenBeforeTheUnloadEntry) {
+    ASSERT_TRUE(m_window.openScreen(m_screen));
+    // Closed by the user: its deletion is still pending when the host exits.
+    m_window.mdiArea()->closeAllSubWindows();
+
+    exitHost();
+
+    EXPECT_TRUE(screens().isEmpty());
+    EXPECT_TRUE(packageLog().contains(QStringLiteral("Finalize screen=none")))
+        << packageLog().join(QLatin1Char(',')).toStdString();
+}
+
+TEST_F(MainWindowTest, exit_withAScreenStillOpen_destroysItBeforeTheUnloadEntry) {
+    ASSERT_TRUE(m_window.openScreen(m_screen));
+
+    exitHost();
+
+    EXPECT_TRUE(screens().isEmpty());
+    EXPECT_EQ(packageLog().filter(QStringLiteral("Finalize")),
+              QStringList{QStringLiteral("Finalize screen=none")});
+}
+
+// A screen that refuses to close while it holds unsaved work.
+class BusyScreen : public QWidget {
+public:
+    bool refuse = true;
+
+protected:
+    void closeEvent(QCloseEvent* event) override { event->setAccepted(!refuse); }
+};
+
+TEST_F(MainWindowTest, close_whileAScreenRefuses_keepsTheWindowAndTheScreens) {
+    ASSERT_TRUE(m_window.openScreen(m_screen));
+    auto* busy = new BusyScreen;
+    m_window.mdiArea()->addSubWindow(busy)->show();
+
+    EXPECT_FALSE(m_window.close());
+    EXPECT_TRUE(m_window.isVisible());
+    EXPECT_FALSE(busy->isHidden());
+
+    busy->refuse = false;
+    EXPECT_TRUE(m_window.close());
+    EXPECT_FALSE(m_window.isVisible());
+}
+
+}  // namespace
