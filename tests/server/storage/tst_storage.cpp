@@ -1,0 +1,170 @@
+// The storage layer on both backends: schema creation and migration, error mapping, transactions,
+// date-times, and values that look like SQL.
+
+#include "server/storage/database.h"
+#include "server/storage/datetext.h"
+#include "server/storage/schema.h"
+#include "server/storage/storeerror.h"
+#include "server/storage/tablestore.h"
+#include "testdatabase.h"
+
+#include <gtest/gtest.h>
+
+namespace zrm::server {
+namespace {
+
+class StorageTest : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        m_testDb = test::TestDatabase::create(GetParam());
+        if (!m_testDb)
+            GTEST_SKIP() << "ZRM_TEST_PG_URL is not set (run through scripts/with-postgres.sh)";
+        m_database = Database::open(m_testDb->url());
+    }
+
+    PhaseRecord phase(const std::string& code, const std::string& name = "Fase") {
+        return PhaseRecord{code, name, "N", "N", ""};
+    }
+
+    std::unique_ptr<test::TestDatabase> m_testDb;
+    std::shared_ptr<Database> m_database;
+};
+
+TEST_P(StorageTest, open_twice_keepsDataAndSchemaVersion) {
+    {
+        ConnectionLease connection = m_database->acquire();
+        TableStore(*connection).insert(phase("0000000001"));
+    }
+    std::shared_ptr<Database> again = Database::open(m_testDb->url());
+    ConnectionLease connection = again->acquire();
+    EXPECT_EQ(TableStore(*connection).phases().size(), 1u);
+    int version = 0;
+    connection->select("SELECT NRVERSAO FROM ZRMSCHEMA", {},
+                       [&](const sql::RowView& row) { version = int(row.integer(0)); });
+    EXPECT_EQ(version, currentSchemaVersion());
+}
+
+TEST_P(StorageTest, open_withNewerSchema_isRefused) {
+    {
+        ConnectionLease connection = m_database->acquire();
+        connection->execute("UPDATE ZRMSCHEMA SET NRVERSAO = $1", {currentSchemaVersion() + 1});
+    }
+    try {
+        Database::open(m_testDb->url());
+        FAIL() << "a newer schema was accepted";
+    } catch (const StoreError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("versão mais nova"))) << error.what();
+    }
+}
+
+TEST_P(StorageTest, insert_ofDuplicateKey_isConflict) {
+    ConnectionLease connection = m_database->acquire();
+    TableStore tables(*connection);
+    tables.insert(phase("0000000001"));
+    EXPECT_THROW(tables.insert(phase("0000000001", "Outra")), Conflict);
+    ASSERT_EQ(tables.phases().size(), 1u);
+    EXPECT_EQ(tables.phases().front().name, "Fase");
+}
+
+TEST_P(StorageTest, insert_withBrokenReferenceOrCheck_isBadRequest) {
+    ConnectionLease connection = m_database->acquire();
+    TableStore tables(*connection);
+    CalendarRecord orphan;
+    orphan.key = {"2026", 1, "0000000001"};
+    orphan.start = orphan.end = "2026-01-01T00:00:00";
+    EXPECT_THROW(tables.insert(orphan), BadRequest);
+    EXPECT_THROW(tables.insert(PhaseRecord{"0000000002", "Fase", "X", "", ""}), BadRequest);
+    EXPECT_TRUE(tables.phases().empty());
+}
+
+TEST_P(StorageTest, transaction_withoutCommit_isRolledBack) {
+    ConnectionLease connection = m_database->acquire();
+    TableStore tables(*connection);
+    {
+        sql::Transaction transaction(*connection);
+        tables.insert(phase("0000000001"));
+        EXPECT_EQ(tables.phases().size(), 1u);
+    }
+    EXPECT_TRUE(tables.phases().empty());
+    {
+        sql::Transaction transaction(*connection);
+        tables.insert(phase("0000000002"));
+        transaction.commit();
+    }
+    EXPECT_EQ(tables.phases().size(), 1u);
+}
+
+TEST_P(StorageTest, transaction_afterFailedStatement_rollsBackAndConnectionStaysUsable) {
+    ConnectionLease connection = m_database->acquire();
+    TableStore tables(*connection);
+    try {
+        sql::Transaction transaction(*connection);
+        tables.insert(phase("0000000001"));
+        tables.insert(phase("0000000001"));
+        transaction.commit();
+    } catch (const Conflict&) {
+    }
+    EXPECT_TRUE(tables.phases().empty());
+    tables.insert(phase("0000000003"));
+    EXPECT_EQ(tables.phases().size(), 1u);
+}
+
+TEST_P(StorageTest, dateTimes_comeBackInWireForm) {
+    ConnectionLease connection = m_database->acquire();
+    TableStore tables(*connection);
+    tables.insert(CycleRecord{"2026", "2026-01-01T00:00:00", "2026-12-01T23:59:58.250"});
+    const std::vector<CycleRecord> cycles = tables.cycles();
+    ASSERT_EQ(cycles.size(), 1u);
+    EXPECT_EQ(cycles[0].firstMonth, "2026-01-01T00:00:00");
+    EXPECT_EQ(cycles[0].lastMonth, "2026-12-01T23:59:58.250");
+}
+
+TEST_P(StorageTest, textThatLooksLikeSql_isStoredVerbatimAndHarmless) {
+    const std::string hostile = "x'); DROP TABLE FASEORC; -- \"ç\\";
+    ConnectionLease connection = m_database->acquire();
+    TableStore tables(*connection);
+    tables.insert(phase("0000000001", hostile));
+    tables.insert(phase("' OR 1=1", "Outra"));
+    const std::vector<PhaseRecord> phases = tables.phases();
+    ASSERT_EQ(phases.size(), 2u);
+    EXPECT_EQ(phases[0].code, "' OR 1=1");
+    EXPECT_EQ(phases[1].name, hostile);
+}
+
+TEST_P(StorageTest, pool_givesSeparateConnectionsToConcurrentLeases) {
+    ConnectionLease first = m_database->acquire();
+    ConnectionLease second = m_database->acquire();
+    EXPECT_NE(&*first, &*second);
+    // A write transaction on one connection does not hide committed data from the other.
+    TableStore(*first).insert(phase("0000000001"));
+    EXPECT_EQ(TableStore(*second).phases().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, StorageTest, ::testing::ValuesIn(test::Backends),
+                         [](const testing::TestParamInfo<std::string>& backend) { return backend.param; });
+
+TEST(StorageOpen, unknownUrl_isBadRequest) {
+    EXPECT_THROW(Database::open(QStringLiteral("mysql://x")), BadRequest);
+    EXPECT_THROW(Database::open(QStringLiteral("sqlite:")), BadRequest);
+}
+
+TEST(StorageOpen, unreachablePostgresql_isUnavailable) {
+    EXPECT_THROW(Database::open(QStringLiteral("postgresql://zrm:x@127.0.0.1:1/zrm?connect_timeout=2")),
+                 StorageUnavailable);
+}
+
+TEST(StorageOpen, sqliteInMissingFolder_isUnavailable) {
+    EXPECT_THROW(Database::open(QStringLiteral("sqlite:/nonexistent-folder/x/calendar.db")),
+                 StorageUnavailable);
+}
+
+TEST(WireDateTime, normalisesBothBackendsForms) {
+    EXPECT_EQ(wireDateTime("2026-03-10 00:00:00"), "2026-03-10T00:00:00");
+    EXPECT_EQ(wireDateTime("2026-03-10 00:00:00.5"), "2026-03-10T00:00:00.500");
+    EXPECT_EQ(wireDateTime("2026-03-10T00:00:00.000"), "2026-03-10T00:00:00");
+    EXPECT_EQ(wireDateTime("2026-03-10T08:00:01.123"), "2026-03-10T08:00:01.123");
+    EXPECT_EQ(wireDateTime(""), "");
+}
+
+}  // namespace
+}  // namespace zrm::server
