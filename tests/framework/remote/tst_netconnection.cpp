@@ -57,6 +57,50 @@ zrm::Delta sampleDelta() {
     return delta;
 }
 
+// Sets an environment variable for the length of a scope and restores it afterwards.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~ScopedEnv() {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+TEST(NetConnection, construction_takesDefaultsAndTheHostsEnvironment) {
+    {
+        ScopedEnv token("ZRM_APPSERVER_TOKEN", "abc123");
+        ScopedEnv op("ZRM_OPERATOR", "maria");
+        const TNetConnection connection;
+        EXPECT_TRUE(connection.ThrowException());
+        EXPECT_EQ(connection.Timeout(), 30s);
+        EXPECT_FALSE(connection.Connected());
+        EXPECT_EQ(connection.Token(), s("abc123"));
+        EXPECT_EQ(connection.Operator(), s("maria"));
+    }
+    ScopedEnv token("ZRM_APPSERVER_TOKEN", QByteArray());
+    ScopedEnv op("ZRM_OPERATOR", QByteArray());
+    ScopedEnv user("USER", "jose");
+    const TNetConnection connection;
+    EXPECT_TRUE(connection.Token().isEmpty());
+    EXPECT_EQ(connection.Operator(), s("jose"));
+}
+
 TEST(NetConnection, call_withTextIntegerAndDelta_sendsThemInOrderAndReadsPacketsBack) {
     LoopbackServer server([](const Request& request) {
         // Echoes the delta and adds a packet, as a method with several packets in its result does.
