@@ -37,8 +37,9 @@
  * Threads: every entry is called on the host's user-interface thread.
  *
  * The host refuses a library that lacks Initialize, Finalize or GetPackageInfoTable, whose table
- * carries another ZRM_PACKAGE_ABI_VERSION or no name, or that lacks the entry a screen of its table
- * names; it then unloads the library without calling any of its entries.
+ * carries another ZRM_PACKAGE_ABI_VERSION or no name, that lacks the entry a screen of its table names,
+ * or whose package name is already loaded; it then unloads the library without calling Initialize.
+ * A package whose Initialize fails is refused too, but stays in memory until the process ends.
  */
 
 #ifdef __cplusplus
