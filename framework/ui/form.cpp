@@ -1,0 +1,164 @@
+#include "framework/ui/form.h"
+
+#include "framework/ui/boundary.h"
+#include "framework/ui/focustracker.h"
+#include "framework/ui/formloader.h"
+#include "framework/ui/mainmenu.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QVBoxLayout>
+
+namespace {
+
+QMdiArea* applicationMdiArea() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* mainWindow = qobject_cast<QMainWindow*>(widget)) {
+            if (auto* area = qobject_cast<QMdiArea*>(mainWindow->centralWidget()))
+                return area;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TForm::TForm(QWidget* parent)
+    : QWidget(parent)
+    , m_layout(new QVBoxLayout(this))
+    , m_client(new QWidget(this))
+    , m_focusTracker(new zrm::ui::FocusTracker(this)) {
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+    m_client->setObjectName(QStringLiteral("zrmClientArea"));
+    m_layout->addWidget(m_client, 1);
+}
+
+TForm::~TForm() = default;
+
+void TForm::initialize() {
+    const QString className = QString::fromLatin1(metaObject()->className());
+    setObjectName(className);
+    zrm::ui::FormLoader(this).load(zrm::ui::FormDescription::load(className));
+    if (OnCreate)
+        OnCreate(this);
+}
+
+void TForm::SetCaption(const QString& caption) {
+    setWindowTitle(caption);
+}
+
+void TForm::SetClientWidth(int width) {
+    m_client->resize(width, m_client->height());
+    resize(width, height());
+}
+
+void TForm::SetClientHeight(int height) {
+    const int menuHeight = m_menu ? m_menu->sizeHint().height() : 0;
+    m_client->resize(m_client->width(), height);
+    resize(width(), height + menuHeight);
+}
+
+void TForm::SetMenu(TMainMenu* menu) {
+    if (m_menu == menu)
+        return;
+    m_menu = menu;
+    if (menu) {
+        menu->setParent(this);
+        m_layout->setMenuBar(menu);
+        resize(width(), m_client->height() + menu->sizeHint().height());
+    }
+}
+
+QWidget* TForm::placementWindow() const {
+    return m_subWindow ? static_cast<QWidget*>(m_subWindow.data()) : const_cast<TForm*>(this);
+}
+
+TWindowState TForm::WindowState() const {
+    const Qt::WindowStates state = placementWindow()->windowState();
+    if (state & Qt::WindowMinimized)
+        return wsMinimized;
+    if (state & Qt::WindowMaximized)
+        return wsMaximized;
+    return wsNormal;
+}
+
+void TForm::SetWindowState(TWindowState state) {
+    QWidget* window = placementWindow();
+    switch (state) {
+        case wsNormal:
+            window->showNormal();
+            break;
+        case wsMinimized:
+            window->showMinimized();
+            break;
+        case wsMaximized:
+            window->showMaximized();
+            break;
+    }
+}
+
+QWidget* TForm::ActiveControl() const {
+    return m_focusTracker->activeControl();
+}
+
+void TForm::Show() {
+    if (!m_placed) {
+        m_placed = true;
+        if (QMdiArea* area = applicationMdiArea()) {
+            const QSize size = this->size();
+            m_subWindow = area->addSubWindow(this);
+            m_subWindow->setAttribute(Qt::WA_DeleteOnClose, false);
+            m_subWindow->resize(m_subWindow->sizeHint().expandedTo(size));
+        }
+    }
+    QWidget* window = placementWindow();
+    window->show();
+    window->raise();
+    if (m_subWindow) {
+        m_subWindow->mdiArea()->setActiveSubWindow(m_subWindow);
+        m_subWindow->window()->activateWindow();
+    } else {
+        activateWindow();
+    }
+}
+
+void TForm::Close() {
+    close();
+}
+
+void TForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // A window restored by the window system (spontaneous) was visible to the screen all along.
+    if (!event->spontaneous() && OnShow)
+        zrm::ui::guardUserAction(this, [this] { OnShow(this); });
+}
+
+void TForm::closeEvent(QCloseEvent* event) {
+    TCloseAction action = caFree;
+    if (OnClose && !zrm::ui::guardUserAction(this, [&] { OnClose(this, action); }))
+        action = caNone;
+    switch (action) {
+        case caNone:
+            event->ignore();
+            return;
+        case caMinimize:
+            event->ignore();
+            SetWindowState(wsMinimized);
+            return;
+        case caHide:
+            event->accept();
+            if (m_subWindow)
+                m_subWindow->hide();
+            return;
+        case caFree:
+            event->accept();
+            if (OnDestroy)
+                zrm::ui::guardUserAction(this, [this] { OnDestroy(this); });
+            placementWindow()->deleteLater();
+            return;
+    }
+}
