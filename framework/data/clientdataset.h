@@ -33,14 +33,14 @@ using TLocateOptions = int;  // a combination of TLocateOption bits
 
 // What a dataset tells its data sources, and they their linked controls.
 enum class TDataEvent {
-    FieldChange,      // a field of the current row changed (field given)
-    RecordChange,     // the current row's values changed as a whole (post, cancel)
-    DataSetChange,    // rows came or went, or controls were re-enabled: redraw everything
-    DataSetScroll,    // the current row moved
-    LayoutChange,     // fields or their presentation changed
-    UpdateState,      // the state changed
-    UpdateRecord,     // before a post: controls write what is being typed into the fields
-    FocusControl,     // a field asked for the input focus (field given)
+    FieldChange,    // a field of the current row changed (field given)
+    RecordChange,   // the current row's values changed as a whole (post, cancel)
+    DataSetChange,  // rows came or went, or controls were re-enabled: redraw everything
+    DataSetScroll,  // the current row moved
+    LayoutChange,   // fields or their presentation changed
+    UpdateState,    // the state changed
+    UpdateRecord,   // before a post: controls write what is being typed into the fields
+    FocusControl,   // a field asked for the input focus (field given)
 };
 
 class TClientDataSet : public QObject {
@@ -87,8 +87,8 @@ public:
     void Next();
     void Prior();
     void Last();
-    bool Eof() const;  // after Next on the last row, or empty
-    bool Bof() const;  // after Prior on the first row, or after First, or empty
+    bool Eof() const;   // after Next on the last row, or empty
+    bool Bof() const;   // after Prior on the first row, or after First, or empty
     int RecNo() const;  // 1-based position of the current row; -1 when empty or inactive
     void SetRecNo(int recNo);
     int RecordCount() const;
@@ -101,10 +101,10 @@ public:
     void Insert();  // new empty row before the current one
     void Append();  // new empty row at the end
     void Edit();
-    void Post();    // UpdateRecord to the controls, BeforePost, store, AfterPost
-    void Cancel();  // BeforeCancel, restore, AfterCancel; nothing when in browse
-    void Delete();  // BeforeDelete, remove, AfterDelete, AfterScroll
-    void EmptyDataSet();  // removes every row (each removal logged as a delete)
+    void Post();             // UpdateRecord to the controls, BeforePost, store, AfterPost
+    void Cancel();           // BeforeCancel, restore, AfterCancel; nothing when in browse
+    void Delete();           // BeforeDelete, remove, AfterDelete, AfterScroll
+    void EmptyDataSet();     // removes every row (each removal logged as a delete)
     void CheckBrowseMode();  // posts a pending edit; nothing in browse
 
     // ---- Notifications to data sources ----

@@ -66,6 +66,9 @@ public:
     QString Text() const;
     void SetText(const QString& text);
     QString DisplayText() const { return Text(); }
+    // The text this field shows for a stored value of any row, as Text() does for the current row;
+    // lets a grid show the rows around the current one without moving the cursor.
+    QString TextOf(const QVariant& value) const { return textFromValue(value); }
 
     // Asks the controls linked to the dataset to move the input focus to this field's cell or edit.
     void FocusControl();
@@ -91,6 +94,7 @@ private:
     int m_displayWidth = 0;
     QString m_editMask;
     int m_tag = 0;
+    int m_index = -1;  // position in the dataset's field list, kept by the dataset
 };
 
 class TStringField : public TField {

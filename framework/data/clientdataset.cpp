@@ -1,0 +1,781 @@
+#include "framework/data/clientdataset.h"
+
+#include "framework/data/changelog_p.h"
+#include "framework/data/datasource.h"
+#include "framework/data/exceptions.h"
+#include "framework/data/fieldvalue_p.h"
+#include "framework/data/record_p.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+using zrm::FieldDef;
+using zrm::FieldType;
+using zrm::data::Record;
+
+class TClientDataSet::Private {
+public:
+    explicit Private(TClientDataSet* dataSet) : q(dataSet) {}
+
+    QString name() const {
+        return q->objectName().isEmpty() ? QStringLiteral("o conjunto de dados") : q->objectName();
+    }
+    bool editing() const { return state == TDataSetState::dsEdit || state == TDataSetState::dsInsert; }
+    Record* current() const { return position >= 0 ? rows.at(position) : nullptr; }
+    void fire(const TDataSetNotifyEvent& event) const {
+        if (event)
+            event(q);
+    }
+
+    void checkActive() const;
+    void checkInactive() const;
+    void setState(TDataSetState newState);
+    void setPosition(qsizetype newPosition, bool newBof, bool newEof);
+    void scroll(const std::function<void()>& move);
+
+    template <typename FieldClass, typename... Args>
+    FieldClass* addField(const QString& name, Args... args);
+
+    QList<int> resolveIndex(const QString& fieldNames) const;
+    bool less(const Record* a, const Record* b) const;
+    void sortRows();
+    void repositionCurrent();
+    std::vector<Record*> recordsFromPacket(const zrm::DataPacket& packet);
+    void destroyRows();
+    void open();
+    void insertRecord(qsizetype at);
+
+    TClientDataSet* q;
+    QList<TField*> fields;
+    zrm::data::RecordList rows;
+    zrm::data::ChangeLog log;
+    TDataSetState state = TDataSetState::dsInactive;
+    qsizetype position = -1;  // the current row; -1 when there is none
+    bool bof = true;
+    bool eof = true;
+    zrm::Row buffer;  // the values of the row being edited or inserted
+    quint64 nextArrival = 1;
+
+    QHash<QString, QString> indexes;  // upper-case index name → field names
+    QString indexName;
+    QString indexFieldNames;
+    QList<int> indexFields;  // positions of the index's fields, resolved when the dataset opens
+
+    QList<TDataSource*> sources;
+    int disableCount = 0;
+    TDataSetState stateWhenDisabled = TDataSetState::dsInactive;
+};
+
+// ---- Private ----
+
+void TClientDataSet::Private::checkActive() const {
+    if (state == TDataSetState::dsInactive)
+        throw EDatabaseError(QStringLiteral("Operação impossível: %1 está fechado.").arg(name()));
+}
+
+void TClientDataSet::Private::checkInactive() const {
+    if (state != TDataSetState::dsInactive) {
+        throw EDatabaseError(
+            QStringLiteral("Os campos de %1 só podem mudar com o conjunto de dados fechado.").arg(name()));
+    }
+}
+
+void TClientDataSet::Private::setState(TDataSetState newState) {
+    if (state == newState)
+        return;
+    state = newState;
+    q->notify(TDataEvent::UpdateState);
+}
+
+void TClientDataSet::Private::setPosition(qsizetype newPosition, bool newBof, bool newEof) {
+    const bool moved = newPosition != position;
+    position = newPosition;
+    bof = newBof;
+    eof = newEof;
+    if (moved)
+        q->notify(TDataEvent::DataSetScroll);
+}
+
+void TClientDataSet::Private::scroll(const std::function<void()>& move) {
+    checkActive();
+    // Posting first may move the edited row, so the move is worked out only afterwards.
+    q->CheckBrowseMode();
+    fire(q->BeforeScroll);
+    move();
+    fire(q->AfterScroll);
+}
+
+template <typename FieldClass, typename... Args>
+FieldClass* TClientDataSet::Private::addField(const QString& name, Args... args) {
+    checkInactive();
+    if (name.isEmpty())
+        throw EDatabaseError(QStringLiteral("Um campo de %1 precisa de nome.").arg(this->name()));
+    if (q->FindField(name))
+        throw EDatabaseError(QStringLiteral("O campo %1 já existe em %2.").arg(name, this->name()));
+    auto* field = new FieldClass(q, name, args...);
+    field->m_index = int(fields.size());
+    field->setObjectName(q->objectName() + name);
+    fields.append(field);
+    q->notify(TDataEvent::LayoutChange);
+    return field;
+}
+
+QList<int> TClientDataSet::Private::resolveIndex(const QString& fieldNames) const {
+    QList<int> positions;
+    for (const QString& fieldName : fieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        positions.append(q->FieldByName(fieldName.trimmed())->Index());
+    return positions;
+}
+
+bool TClientDataSet::Private::less(const Record* a, const Record* b) const {
+    for (int field : indexFields) {
+        const int order =
+            zrm::data::compareValues(fields.at(field)->DataType(), a->values.at(field), b->values.at(field));
+        if (order != 0)
+            return order < 0;
+    }
+    return a->arrival < b->arrival;
+}
+
+void TClientDataSet::Private::sortRows() {
+    if (indexFields.isEmpty())
+        return;
+    std::vector<Record*> records = rows.toVector();
+    const auto order = [this](const Record* a, const Record* b) { return less(a, b); };
+    // Packets usually arrive in index order already; checking is cheaper than sorting.
+    if (std::is_sorted(records.begin(), records.end(), order))
+        return;
+    const Record* currentRecord = current();
+    std::sort(records.begin(), records.end(), order);
+    rows.assign(records);
+    if (currentRecord)
+        position = std::find(records.begin(), records.end(), currentRecord) - records.begin();
+}
+
+void TClientDataSet::Private::repositionCurrent() {
+    if (indexFields.isEmpty())
+        return;
+    Record* record = rows.takeAt(position);
+    position = rows.lowerBound(record, [this](const Record* a, const Record* b) { return less(a, b); });
+    rows.insert(position, record);
+}
+
+std::vector<Record*> TClientDataSet::Private::recordsFromPacket(const zrm::DataPacket& packet) {
+    // Columns are matched by name. When the packet has exactly the dataset's columns its rows are
+    // taken as they are (shared, not copied), which is what makes loading cheap.
+    QList<int> columns;
+    bool sameLayout = packet.fields.size() == fields.size();
+    for (TField* field : fields) {
+        const int column = packet.fieldIndex(field->FieldName());
+        columns.append(column);
+        const FieldDef* def = column >= 0 ? &packet.fields.at(column) : nullptr;
+        sameLayout = sameLayout && column == field->Index() && def->type == field->DataType() &&
+                     (field->DataType() != FieldType::String || def->size <= field->Size());
+    }
+    std::vector<std::unique_ptr<Record>> loaded;
+    loaded.reserve(packet.rows.size());
+    for (const zrm::Row& row : packet.rows) {
+        if (row.size() != packet.fields.size()) {
+            throw EDatabaseError(
+                QStringLiteral("Pacote de dados malformado para %1: linha com %2 valores e %3 colunas.")
+                    .arg(name())
+                    .arg(row.size())
+                    .arg(packet.fields.size()));
+        }
+        auto record = std::make_unique<Record>();
+        if (sameLayout) {
+            record->values = row;
+        } else {
+            record->values.reserve(fields.size());
+            for (TField* field : fields) {
+                const int column = columns.at(field->Index());
+                record->values.append(column < 0
+                                          ? QVariant()
+                                          : zrm::data::convertValue(field->DataType(), field->Size(),
+                                                                    row.at(column), field->DisplayLabel()));
+            }
+        }
+        loaded.push_back(std::move(record));
+    }
+    std::vector<Record*> records;
+    records.reserve(loaded.size());
+    for (std::unique_ptr<Record>& record : loaded) {
+        record->arrival = nextArrival++;
+        records.push_back(record.release());
+    }
+    return records;
+}
+
+void TClientDataSet::Private::destroyRows() {
+    // Rows pending in the log are listed too, except the deleted ones, which only the log holds.
+    for (Record* record : log.takeAll()) {
+        if (record->change == Record::Change::Deleted)
+            delete record;
+    }
+    for (Record* record : rows.toVector())
+        delete record;
+    rows.assign({});
+    position = -1;
+    bof = eof = true;
+    buffer.clear();
+}
+
+void TClientDataSet::Private::open() {
+    try {
+        indexFields = resolveIndex(indexFieldNames);
+        fire(q->BeforeOpen);
+    } catch (...) {
+        destroyRows();  // rows handed over for the opening must not outlive a failed one
+        throw;
+    }
+    sortRows();
+    position = rows.isEmpty() ? -1 : 0;
+    bof = true;
+    eof = rows.isEmpty();
+    setState(TDataSetState::dsBrowse);
+    q->notify(TDataEvent::DataSetChange);
+    fire(q->AfterOpen);
+    if (!rows.isEmpty())
+        fire(q->AfterScroll);
+}
+
+void TClientDataSet::Private::insertRecord(qsizetype at) {
+    checkActive();
+    q->CheckBrowseMode();
+    fire(q->BeforeInsert);
+    fire(q->BeforeScroll);
+    auto* record = new Record;
+    record->values = zrm::Row(fields.size());
+    record->arrival = nextArrival++;
+    at = std::min(at, rows.size());
+    rows.insert(at, record);
+    const qsizetype previous = position;
+    buffer = record->values;
+    position = at;
+    bof = eof = false;
+    state = TDataSetState::dsInsert;
+    try {
+        fire(q->OnNewRecord);
+    } catch (...) {
+        delete rows.takeAt(at);
+        position = previous;
+        buffer.clear();
+        state = TDataSetState::dsBrowse;
+        bof = eof = rows.isEmpty();
+        throw;
+    }
+    q->notify(TDataEvent::UpdateState);
+    q->notify(TDataEvent::DataSetChange);
+    fire(q->AfterInsert);
+    fire(q->AfterScroll);
+}
+
+// ---- TClientDataSet ----
+
+TClientDataSet::TClientDataSet(QObject* parent) : QObject(parent), d(std::make_unique<Private>(this)) {
+    connect(this, &QObject::objectNameChanged, this, [this](const QString& name) {
+        for (TField* field : d->fields)
+            field->setObjectName(name + field->FieldName());
+    });
+}
+
+TClientDataSet::~TClientDataSet() {
+    const QList<TDataSource*> sources = d->sources;
+    for (TDataSource* source : sources)
+        source->SetDataSet(nullptr);
+    d->destroyRows();
+    qDeleteAll(d->fields);
+}
+
+TStringField* TClientDataSet::AddStringField(const QString& name, int size) {
+    if (size < 1)
+        throw EDatabaseError(QStringLiteral("O campo de texto %1 precisa de um tamanho positivo.").arg(name));
+    return d->addField<TStringField>(name, size);
+}
+
+TFloatField* TClientDataSet::AddFloatField(const QString& name) {
+    return d->addField<TFloatField>(name);
+}
+
+TIntegerField* TClientDataSet::AddIntegerField(const QString& name) {
+    return d->addField<TIntegerField>(name);
+}
+
+TDateTimeField* TClientDataSet::AddDateTimeField(const QString& name) {
+    return d->addField<TDateTimeField>(name);
+}
+
+void TClientDataSet::AddFields(const QList<FieldDef>& definitions) {
+    for (const FieldDef& def : definitions) {
+        switch (def.type) {
+            case FieldType::String:
+                AddStringField(def.name, def.size);
+                break;
+            case FieldType::Float:
+                AddFloatField(def.name);
+                break;
+            case FieldType::Integer:
+                AddIntegerField(def.name);
+                break;
+            case FieldType::DateTime:
+                AddDateTimeField(def.name);
+                break;
+        }
+    }
+}
+
+QList<FieldDef> TClientDataSet::FieldDefs() const {
+    QList<FieldDef> defs;
+    defs.reserve(d->fields.size());
+    for (const TField* field : d->fields)
+        defs.append({field->FieldName(), field->DataType(), field->Size()});
+    return defs;
+}
+
+int TClientDataSet::FieldCount() const {
+    return int(d->fields.size());
+}
+
+TField* TClientDataSet::Field(int index) const {
+    if (index < 0 || index >= d->fields.size()) {
+        throw EDatabaseError(QStringLiteral("%1 não tem campo na posição %2.").arg(d->name()).arg(index));
+    }
+    return d->fields.at(index);
+}
+
+TField* TClientDataSet::FindField(const QString& name) const {
+    for (TField* field : d->fields) {
+        if (field->FieldName().compare(name, Qt::CaseInsensitive) == 0)
+            return field;
+    }
+    return nullptr;
+}
+
+TField* TClientDataSet::FieldByName(const QString& name) const {
+    if (TField* field = FindField(name))
+        return field;
+    throw EDatabaseError(QStringLiteral("O campo '%1' não existe em %2.").arg(name, d->name()));
+}
+
+// ---- Index ----
+
+void TClientDataSet::AddIndex(const QString& name, const QString& fieldNames) {
+    d->indexes.insert(name.toUpper(), fieldNames);
+}
+
+void TClientDataSet::SetIndexName(const QString& name) {
+    if (name.isEmpty()) {
+        SetIndexFieldNames(QString());
+        return;
+    }
+    const auto index = d->indexes.constFind(name.toUpper());
+    if (index == d->indexes.constEnd())
+        throw EDatabaseError(QStringLiteral("O índice '%1' não existe em %2.").arg(name, d->name()));
+    SetIndexFieldNames(*index);
+    d->indexName = name;
+}
+
+QString TClientDataSet::IndexName() const {
+    return d->indexName;
+}
+
+void TClientDataSet::SetIndexFieldNames(const QString& fieldNames) {
+    if (Active()) {
+        CheckBrowseMode();
+        d->indexFields = d->resolveIndex(fieldNames);
+        d->sortRows();
+        notify(TDataEvent::DataSetChange);
+    }
+    d->indexFieldNames = fieldNames;
+    d->indexName.clear();
+}
+
+QString TClientDataSet::IndexFieldNames() const {
+    return d->indexFieldNames;
+}
+
+// ---- Lifecycle ----
+
+void TClientDataSet::CreateDataSet() {
+    Close();
+    d->open();
+}
+
+void TClientDataSet::Open() {
+    if (!Active())
+        d->open();
+}
+
+void TClientDataSet::Close() {
+    if (!Active())
+        return;
+    d->fire(BeforeClose);
+    d->destroyRows();
+    d->setState(TDataSetState::dsInactive);
+    notify(TDataEvent::DataSetChange);
+    d->fire(AfterClose);
+}
+
+bool TClientDataSet::Active() const {
+    return d->state != TDataSetState::dsInactive;
+}
+
+void TClientDataSet::SetActive(bool active) {
+    if (active)
+        Open();
+    else
+        Close();
+}
+
+TDataSetState TClientDataSet::State() const {
+    return d->state;
+}
+
+// ---- Navigation ----
+
+void TClientDataSet::First() {
+    d->scroll([this] { d->setPosition(d->rows.isEmpty() ? -1 : 0, true, d->rows.isEmpty()); });
+}
+
+void TClientDataSet::Next() {
+    d->scroll([this] {
+        if (d->position + 1 < d->rows.size())
+            d->setPosition(d->position + 1, false, false);
+        else
+            d->eof = true;
+    });
+}
+
+void TClientDataSet::Prior() {
+    d->scroll([this] {
+        if (d->position > 0)
+            d->setPosition(d->position - 1, false, false);
+        else
+            d->bof = true;
+    });
+}
+
+void TClientDataSet::Last() {
+    d->scroll([this] { d->setPosition(d->rows.size() - 1, d->rows.isEmpty(), true); });
+}
+
+bool TClientDataSet::Eof() const {
+    return !Active() || d->rows.isEmpty() || d->eof;
+}
+
+bool TClientDataSet::Bof() const {
+    return !Active() || d->rows.isEmpty() || d->bof;
+}
+
+int TClientDataSet::RecNo() const {
+    return Active() && d->position >= 0 ? int(d->position) + 1 : -1;
+}
+
+void TClientDataSet::SetRecNo(int recNo) {
+    d->checkActive();
+    CheckBrowseMode();
+    if (recNo < 1 || recNo > d->rows.size())
+        throw EDatabaseError(QStringLiteral("%1 não tem o registro %2.").arg(d->name()).arg(recNo));
+    if (recNo == RecNo())
+        return;
+    d->scroll([this, recNo] { d->setPosition(recNo - 1, false, false); });
+}
+
+int TClientDataSet::RecordCount() const {
+    return Active() ? int(d->rows.size()) : 0;
+}
+
+bool TClientDataSet::IsEmpty() const {
+    return RecordCount() == 0;
+}
+
+bool TClientDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) {
+    d->checkActive();
+    CheckBrowseMode();
+    QList<TField*> keys;
+    for (const QString& name : keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        keys.append(FieldByName(name.trimmed()));
+    QVariantList values = keys.size() == 1 && keyValues.typeId() != QMetaType::QVariantList
+                              ? QVariantList{keyValues}
+                              : keyValues.toList();
+    if (keys.isEmpty() || values.size() != keys.size()) {
+        throw EDatabaseError(QStringLiteral("Locate em %1: são %2 campos e %3 valores.")
+                                 .arg(d->name())
+                                 .arg(keys.size())
+                                 .arg(values.size()));
+    }
+    const bool caseInsensitive = options & int(TLocateOption::loCaseInsensitive);
+    const bool partial = options & int(TLocateOption::loPartialKey);
+    for (int k = 0; k < keys.size(); ++k) {
+        try {
+            values[k] = zrm::data::convertValue(keys[k]->DataType(), 0, values[k], keys[k]->DisplayLabel());
+        } catch (const EConvertError&) {
+            return false;  // a value that the field cannot hold matches no row
+        }
+    }
+    const auto matches = [&](const Record* record) {
+        for (int k = 0; k < keys.size(); ++k) {
+            const QVariant& value = record->values.at(keys[k]->Index());
+            if (keys[k]->DataType() == FieldType::String && values[k].isValid() && value.isValid()) {
+                const Qt::CaseSensitivity sensitivity =
+                    caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
+                const QString text = value.toString();
+                const QString key = values[k].toString();
+                if (partial ? !text.startsWith(key, sensitivity) : text.compare(key, sensitivity) != 0)
+                    return false;
+            } else if (zrm::data::compareValues(keys[k]->DataType(), value, values[k]) != 0) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (qsizetype position = 0; position < d->rows.size(); ++position) {
+        if (matches(d->rows.at(position))) {
+            d->scroll([this, position] { d->setPosition(position, false, false); });
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---- Editing ----
+
+void TClientDataSet::Insert() {
+    d->insertRecord(std::max<qsizetype>(d->position, 0));
+}
+
+void TClientDataSet::Append() {
+    d->insertRecord(d->rows.size());
+}
+
+void TClientDataSet::Edit() {
+    d->checkActive();
+    if (d->editing())
+        return;
+    if (d->rows.isEmpty()) {
+        Insert();
+        return;
+    }
+    d->fire(BeforeEdit);
+    if (d->state != TDataSetState::dsBrowse)
+        return;  // the handler changed the state itself
+    d->buffer = d->current()->values;
+    d->setState(TDataSetState::dsEdit);
+    d->fire(AfterEdit);
+}
+
+void TClientDataSet::Post() {
+    d->checkActive();
+    if (!d->editing())
+        throw EDatabaseError(QStringLiteral("%1 não está em edição nem em inclusão.").arg(d->name()));
+    notify(TDataEvent::UpdateRecord);
+    d->fire(BeforePost);
+    if (!d->editing())
+        return;  // a handler ended the edit itself
+    Record* record = d->current();
+    const zrm::Row before = record->values;
+    record->values = std::move(d->buffer);
+    d->buffer.clear();
+    if (d->state == TDataSetState::dsInsert)
+        d->log.inserted(record);
+    else
+        d->log.updated(record, before);
+    const qsizetype previous = d->position;
+    d->repositionCurrent();
+    d->bof = d->eof = false;
+    d->setState(TDataSetState::dsBrowse);
+    notify(d->position == previous ? TDataEvent::RecordChange : TDataEvent::DataSetChange);
+    d->fire(AfterPost);
+}
+
+void TClientDataSet::Cancel() {
+    if (!d->editing())
+        return;
+    d->fire(BeforeCancel);
+    if (!d->editing())
+        return;
+    const bool wasInsert = d->state == TDataSetState::dsInsert;
+    d->buffer.clear();
+    if (wasInsert) {
+        delete d->rows.takeAt(d->position);
+        d->position = std::min(d->position, d->rows.size() - 1);
+        d->bof = d->eof = d->rows.isEmpty();
+    }
+    d->setState(TDataSetState::dsBrowse);
+    notify(wasInsert ? TDataEvent::DataSetChange : TDataEvent::RecordChange);
+    d->fire(AfterCancel);
+    if (wasInsert)
+        d->fire(AfterScroll);
+}
+
+void TClientDataSet::Delete() {
+    d->checkActive();
+    if (d->state == TDataSetState::dsInsert) {
+        Cancel();
+        return;
+    }
+    if (d->rows.isEmpty())
+        throw EDatabaseError(QStringLiteral("Não há registro para excluir em %1.").arg(d->name()));
+    d->fire(BeforeDelete);
+    if (d->rows.isEmpty() || d->state == TDataSetState::dsInsert)
+        return;  // a handler changed the rows itself
+    d->buffer.clear();
+    Record* record = d->rows.takeAt(d->position);
+    if (d->log.deleted(record))
+        delete record;
+    d->position = std::min(d->position, d->rows.size() - 1);
+    d->bof = d->eof = d->rows.isEmpty();
+    d->setState(TDataSetState::dsBrowse);
+    notify(TDataEvent::DataSetChange);
+    d->fire(AfterDelete);
+    d->fire(AfterScroll);
+}
+
+void TClientDataSet::EmptyDataSet() {
+    d->checkActive();
+    Cancel();
+    for (Record* record : d->rows.toVector()) {
+        if (d->log.deleted(record))
+            delete record;
+    }
+    d->rows.assign({});
+    d->position = -1;
+    d->bof = d->eof = true;
+    notify(TDataEvent::DataSetChange);
+}
+
+void TClientDataSet::CheckBrowseMode() {
+    if (d->editing())
+        Post();
+}
+
+// ---- Notifications ----
+
+void TClientDataSet::DisableControls() {
+    if (d->disableCount++ == 0)
+        d->stateWhenDisabled = d->state;
+}
+
+void TClientDataSet::EnableControls() {
+    if (d->disableCount == 0 || --d->disableCount > 0)
+        return;
+    if (d->state != d->stateWhenDisabled)
+        notify(TDataEvent::UpdateState);
+    notify(TDataEvent::DataSetChange);
+}
+
+bool TClientDataSet::ControlsDisabled() const {
+    return d->disableCount > 0;
+}
+
+// ---- Packets and the change log ----
+
+void TClientDataSet::SetData(const zrm::DataPacket& packet) {
+    if (d->fields.isEmpty()) {
+        Close();
+        AddFields(packet.fields);
+    }
+    std::vector<Record*> records = d->recordsFromPacket(packet);
+    try {
+        Close();
+    } catch (...) {
+        for (Record* record : records)
+            delete record;
+        throw;
+    }
+    d->rows.assign(records);
+    d->open();
+}
+
+zrm::DataPacket TClientDataSet::GetData() const {
+    zrm::DataPacket packet;
+    packet.fields = FieldDefs();
+    packet.rows.reserve(d->rows.size());
+    for (const Record* record : d->rows.toVector())
+        packet.rows.append(record->values);
+    return packet;
+}
+
+zrm::Delta TClientDataSet::GetDelta() const {
+    return d->log.delta(FieldDefs());
+}
+
+int TClientDataSet::GetChangeCount() const {
+    return d->log.count();
+}
+
+void TClientDataSet::MergeChangeLog() {
+    d->log.merge();
+}
+
+void TClientDataSet::CancelUpdates() {
+    Cancel();
+    const Record* currentRecord = d->current();
+    std::vector<Record*> records = d->rows.toVector();
+    std::vector<Record*> restored;
+    for (Record* record : d->log.takeAll()) {
+        if (record->change == Record::Change::Inserted) {
+            records.erase(std::find(records.begin(), records.end(), record));
+            if (record == currentRecord)
+                currentRecord = nullptr;
+            delete record;
+            continue;
+        }
+        if (record->change == Record::Change::Deleted)
+            restored.push_back(record);
+        record->values = record->original;
+        record->original.clear();
+        record->change = Record::Change::None;
+    }
+    // Without an index a restored row has no place of its own: it comes back at the end.
+    records.insert(records.end(), restored.begin(), restored.end());
+    d->rows.assign(records);
+    d->position = d->rows.isEmpty() ? -1 : 0;
+    if (currentRecord)
+        d->position = std::find(records.begin(), records.end(), currentRecord) - records.begin();
+    d->sortRows();
+    d->bof = d->eof = d->rows.isEmpty();
+    notify(TDataEvent::DataSetChange);
+}
+
+// ---- Internal ----
+
+QVariant TClientDataSet::fieldValue(const TField* field) const {
+    if (d->editing())
+        return d->buffer.at(field->Index());
+    const Record* record = Active() ? d->current() : nullptr;
+    return record ? record->values.at(field->Index()) : QVariant();
+}
+
+void TClientDataSet::setFieldValue(TField* field, const QVariant& value) {
+    if (!d->editing()) {
+        throw EDatabaseError(
+            QStringLiteral("%1 não está em edição nem em inclusão: o campo %2 não pode ser alterado.")
+                .arg(d->name(), field->DisplayLabel()));
+    }
+    d->buffer[field->Index()] =
+        zrm::data::convertValue(field->DataType(), field->Size(), value, field->DisplayLabel());
+    notify(TDataEvent::FieldChange, field);
+}
+
+void TClientDataSet::attachDataSource(TDataSource* source) {
+    if (!d->sources.contains(source))
+        d->sources.append(source);
+}
+
+void TClientDataSet::detachDataSource(TDataSource* source) {
+    d->sources.removeAll(source);
+}
+
+void TClientDataSet::notify(TDataEvent event, TField* field) {
+    // Requests that a post or a failed check depends on go through even while controls are off.
+    const bool request = event == TDataEvent::UpdateRecord || event == TDataEvent::FocusControl;
+    if (d->disableCount > 0 && !request)
+        return;
+    const QList<TDataSource*> sources = d->sources;
+    for (TDataSource* source : sources) {
+        if (d->sources.contains(source))
+            source->dataEvent(event, field);
+    }
+}

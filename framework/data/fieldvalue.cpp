@@ -1,0 +1,200 @@
+#include "framework/data/fieldvalue_p.h"
+
+#include "framework/data/exceptions.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace zrm::data {
+namespace {
+
+// Beyond this a double no longer holds every integer, so the plain integer text would lie.
+constexpr double MaxPlainInteger = 1e15;
+
+[[noreturn]] void notANumber(const QString& text) {
+    throw EConvertError(QStringLiteral("'%1' não é um número válido.").arg(text));
+}
+
+[[noreturn]] void notAnInteger(const QString& text) {
+    throw EConvertError(QStringLiteral("'%1' não é um número inteiro válido.").arg(text));
+}
+
+[[noreturn]] void notADate(const QString& text) {
+    throw EConvertError(QStringLiteral("'%1' não é uma data válida.").arg(text));
+}
+
+qsizetype characterCount(const QString& text) {
+    qsizetype count = text.size();
+    for (QChar c : text) {
+        if (c.isLowSurrogate())
+            --count;
+    }
+    return count;
+}
+
+QString checkedText(const QString& text, int size, const QString& label) {
+    if (size > 0 && text.size() > size && characterCount(text) > size) {
+        throw EDatabaseError(
+            QStringLiteral("'%1' é longo demais para o campo %2 (no máximo %3 %4).")
+                .arg(text, label)
+                .arg(size)
+                .arg(size == 1 ? QStringLiteral("caractere") : QStringLiteral("caracteres")));
+    }
+    return text;
+}
+
+double checkedFloat(double value) {
+    if (!std::isfinite(value))
+        notANumber(QString::number(value));
+    return value;
+}
+
+}  // namespace
+
+QString floatToText(double value) {
+    if (value == std::floor(value) && std::fabs(value) < MaxPlainInteger)
+        return QString::number(static_cast<qint64>(value));
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString dateTimeToText(const QDateTime& value) {
+    const QTime time = value.time();
+    if (time == QTime(0, 0))
+        return value.toString(QStringLiteral("dd/MM/yyyy"));
+    if (time.second() == 0 && time.msec() == 0)
+        return value.toString(QStringLiteral("dd/MM/yyyy hh:mm"));
+    return value.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
+}
+
+QVariant floatFromText(const QString& text) {
+    QString number = text.trimmed();
+    if (number.isEmpty())
+        return QVariant();
+    // Both separators are read as the decimal one; a text with both is ambiguous and refused.
+    if (number.contains(QLatin1Char(',')) && number.contains(QLatin1Char('.')))
+        notANumber(text);
+    number.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double value = QLocale::c().toDouble(number, &ok);
+    if (!ok || !std::isfinite(value))
+        notANumber(text);
+    return value;
+}
+
+QVariant integerFromText(const QString& text) {
+    const QString number = text.trimmed();
+    if (number.isEmpty())
+        return QVariant();
+    bool ok = false;
+    const qint64 value = number.toLongLong(&ok);
+    if (!ok)
+        notAnInteger(text);
+    return value;
+}
+
+QVariant dateTimeFromText(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return QVariant();
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^(\d{1,2})/(\d{1,2})/(\d{4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
+    const QRegularExpressionMatch match = pattern.match(trimmed);
+    if (!match.hasMatch())
+        notADate(text);
+    const QDate date(match.captured(3).toInt(), match.captured(2).toInt(), match.captured(1).toInt());
+    const QTime time(match.captured(4).toInt(), match.captured(5).toInt(), match.captured(6).toInt());
+    if (!date.isValid() || !time.isValid() || date.year() < 1)
+        notADate(text);
+    return QDateTime(date, time);
+}
+
+QVariant convertValue(FieldType type, int size, const QVariant& value, const QString& label) {
+    if (!value.isValid() || value.isNull())
+        return QVariant();
+    const int id = value.typeId();
+    const bool isText = id == QMetaType::QString;
+    const bool isInteger = id == QMetaType::Int || id == QMetaType::LongLong || id == QMetaType::UInt ||
+                           id == QMetaType::ULongLong;
+    const bool isNumber = isInteger || id == QMetaType::Double || id == QMetaType::Float;
+    const bool isDate = id == QMetaType::QDateTime || id == QMetaType::QDate;
+    if (isText && value.toString().isEmpty())
+        return QVariant();
+    switch (type) {
+        case FieldType::String:
+            if (isText)
+                return checkedText(value.toString(), size, label);
+            if (isInteger)
+                return checkedText(QString::number(value.toLongLong()), size, label);
+            if (isNumber)
+                return checkedText(floatToText(checkedFloat(value.toDouble())), size, label);
+            if (isDate)
+                return checkedText(dateTimeToText(value.toDateTime()), size, label);
+            break;
+        case FieldType::Float:
+            if (isText)
+                return floatFromText(value.toString());
+            if (isNumber)
+                return checkedFloat(value.toDouble());
+            break;
+        case FieldType::Integer:
+            if (isText)
+                return integerFromText(value.toString());
+            if (isInteger)
+                return value.toLongLong();
+            if (isNumber) {
+                const double number = value.toDouble();
+                if (number != std::floor(number) || std::fabs(number) >= 9.2e18)
+                    notAnInteger(floatToText(number));
+                return static_cast<qint64>(number);
+            }
+            break;
+        case FieldType::DateTime:
+            if (isText)
+                return dateTimeFromText(value.toString());
+            if (id == QMetaType::QDate)
+                return value.toDate().isValid() ? QVariant(QDateTime(value.toDate(), QTime(0, 0)))
+                                                : QVariant();
+            if (id == QMetaType::QDateTime)
+                return value.toDateTime().isValid() ? value : QVariant();
+            break;
+    }
+    throw EConvertError(QStringLiteral("Um valor do tipo %1 não pode ser gravado no campo %2.")
+                            .arg(QString::fromLatin1(value.typeName()), label));
+}
+
+QString valueToText(FieldType type, const QVariant& value) {
+    if (!value.isValid())
+        return QString();
+    switch (type) {
+        case FieldType::String:
+            return value.toString();
+        case FieldType::Float:
+            return floatToText(value.toDouble());
+        case FieldType::Integer:
+            return QString::number(value.toLongLong());
+        case FieldType::DateTime:
+            return dateTimeToText(value.toDateTime());
+    }
+    return QString();
+}
+
+int compareValues(FieldType type, const QVariant& a, const QVariant& b) {
+    if (!a.isValid() || !b.isValid())
+        return int(a.isValid()) - int(b.isValid());
+    auto order = [](const auto& x, const auto& y) { return x < y ? -1 : (y < x ? 1 : 0); };
+    switch (type) {
+        case FieldType::String:
+            return QString::compare(a.toString(), b.toString());
+        case FieldType::Float:
+            return order(a.toDouble(), b.toDouble());
+        case FieldType::Integer:
+            return order(a.toLongLong(), b.toLongLong());
+        case FieldType::DateTime:
+            return order(a.toDateTime(), b.toDateTime());
+    }
+    return 0;
+}
+
+}  // namespace zrm::data
