@@ -54,9 +54,8 @@ RpcRequest parseRequest(std::string_view body, QJsonValue& requestId) {
                 .size() == 1)
             invalidRequest(QStringLiteral("o corpo deve ser um objeto"));
         throw RpcError(rpcerror::ParseError,
-                       QStringLiteral("A requisição não é um JSON válido (posição %1: %2).")
-                           .arg(error.offset)
-                           .arg(error.errorString()));
+                       QStringLiteral("A requisição não é um JSON válido (erro perto do caractere %1).")
+                           .arg(error.offset));
     }
     if (document.isArray())
         invalidRequest(QStringLiteral("lotes de chamadas não são aceitos"));

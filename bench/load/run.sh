@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# Load benchmark of the application server against a static-file baseline on this machine.
+#
+# Starts zrm-appserver on the demo data (SQLite, then PostgreSQL through scripts/with-postgres.sh) and,
+# in the same run, nginx serving the very bytes of the GetCalendOrcOp answer as a static file (GET:
+# nginx refuses POST to a file). wrk measures requests/s, p50 and p99 at 1, 8 and 32 kept-alive
+# connections for GetCalendOrcOp and for a mixed workload (loads, checks, lookups, saves).
+#
+#   bench/load/run.sh [BUILD_DIR]      default build/release; BENCH_SECONDS (default 5) per run,
+#                                      BENCH_BACKENDS (default "sqlite postgresql"),
+#                                      BENCH_THREADS (server worker threads; default one per core)
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$PWD
+
+if [ "${1:-}" != "--inner" ]; then
+  build=${1:-build/release}
+  case $build in /*) ;; *) build=$root/$build ;; esac
+  export BENCH_BIN=$build/bin/zrm-appserver
+  [ -x "$BENCH_BIN" ] || {
+    echo "No $BENCH_BIN: build it first (cmake --preset release && cmake --build --preset release)." >&2
+    exit 1
+  }
+  for tool in wrk nginx python3 curl; do
+    command -v "$tool" >/dev/null || { echo "$tool is missing (scripts/deps.sh installs it)." >&2; exit 1; }
+  done
+  if [[ " ${BENCH_BACKENDS:-sqlite postgresql} " == *" postgresql "* ]]; then
+    exec scripts/with-postgres.sh "$0" --inner
+  fi
+  exec "$0" --inner
+fi
+
+seconds=${BENCH_SECONDS:-5}
+backends=${BENCH_BACKENDS:-sqlite postgresql}
+year=$(date +%Y)
+today=$year-03-15
+work=$(mktemp -d /tmp/zrm-bench.XXXXXX)
+chmod 755 "$work"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+free_port() { python3 -c 'import socket;s=socket.socket();s.bind(("127.0.0.1",0));print(s.getsockname()[1])'; }
+
+# wrk's summary as "requests/s p50_ms p99_ms".
+measure() {
+  local connections=$1 url=$2; shift 2
+  local threads=$((connections < 2 ? 1 : 2))
+  wrk -t"$threads" -c"$connections" -d"${seconds}s" --latency "$@" "$url" >"$work/wrk.out" 2>&1
+  if grep -q "Non-2xx\|Socket errors" "$work/wrk.out"; then
+    grep "Non-2xx\|Socket errors" "$work/wrk.out" | sed 's/^/    wrk: /' >&2
+  fi
+  awk '
+    function ms(v) { if (v ~ /us$/) return v / 1000; if (v ~ /ms$/) return v + 0; if (v ~ /s$/) return v * 1000; return v }
+    /Requests\/sec/ { rps = $2 }
+    $1 == "50.000%" || $1 == "50%" { p50 = ms($2) }
+    $1 == "99.000%" || $1 == "99%" { p99 = ms($2) }
+    END { printf "%.0f %.3f %.3f\n", rps, p50, p99 }' "$work/wrk.out"
+}
+
+start_server() {
+  local db=$1 port
+  port=$(free_port)
+  "$BENCH_BIN" serve --db "$db" --listen "127.0.0.1:$port" --today "$today" \
+    ${BENCH_THREADS:+--threads "$BENCH_THREADS"} >"$work/server.out" 2>"$work/server.log" &
+  pids+=($!)
+  for _ in $(seq 100); do
+    curl -sf "http://127.0.0.1:$port/health" >/dev/null 2>&1 && { echo "$port"; return; }
+    sleep 0.1
+  done
+  echo "the server did not start:" >&2
+  cat "$work/server.log" >&2
+  exit 1
+}
+
+# The baseline: nginx with two workers serving $work/www.
+start_nginx() {
+  local port
+  port=$(free_port)
+  mkdir -p "$work/nginx"
+  cat >"$work/nginx/nginx.conf" <<EOF
+worker_processes 2;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/error.log;
+events { worker_connections 1024; }
+http {
+  access_log $work/nginx/access.log;
+  keepalive_requests 1000000;
+  client_body_temp_path $work/nginx/body;
+  proxy_temp_path $work/nginx/proxy;
+  fastcgi_temp_path $work/nginx/fastcgi;
+  uwsgi_temp_path $work/nginx/uwsgi;
+  scgi_temp_path $work/nginx/scgi;
+  server {
+    listen 127.0.0.1:$port;
+    location / { root $work/www; default_type application/json; }
+  }
+}
+EOF
+  nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" -g 'daemon off;' 2>"$work/nginx/stderr" &
+  pids+=($!)
+  for _ in $(seq 50); do
+    curl -sf "http://127.0.0.1:$port/calendar.json" >/dev/null 2>&1 && { echo "$port"; return; }
+    sleep 0.1
+  done
+  echo "nginx did not start:" >&2
+  cat "$work/nginx/stderr" "$work/nginx/error.log" >&2
+  exit 1
+}
+
+declare -A rate
+report_line() {
+  local label=$1 connections=$2 figures=$3 baseline=${4:-}
+  read -r rps p50 p99 <<<"$figures"
+  rate["$label/$connections"]=$rps
+  local ratio=""
+  [ -n "$baseline" ] && [ "$baseline" != 0 ] && ratio=$(awk -v a="$rps" -v b="$baseline" 'BEGIN { printf "%.2f", a / b }')
+  printf "%-34s %5s %10s %9s %9s %8s\n" "$label" "$connections" "$rps" "$p50" "$p99" "$ratio"
+}
+
+echo "zrm-appserver load benchmark: $(nproc) cores, ${seconds}s per run, wrk shares the cores"
+printf "%-34s %5s %10s %9s %9s %8s\n" "workload" "conns" "req/s" "p50 ms" "p99 ms" "÷nginx"
+
+nginx_port=""
+for backend in $backends; do
+  case $backend in
+    sqlite) db="sqlite:$work/demo.sqlite" ;;
+    postgresql)
+      if [ -z "${ZRM_TEST_PG_URL:-}" ]; then
+        echo "(no PostgreSQL: skipped)"
+        continue
+      fi
+      db=$ZRM_TEST_PG_URL ;;
+    *) echo "unknown backend $backend" >&2; exit 1 ;;
+  esac
+  "$BENCH_BIN" demo --db "$db" --today "$today" 2>/dev/null
+  port=$(start_server "$db")
+  url="http://127.0.0.1:$port/rpc/ZRM71300.rdmCalendOrcOp"
+
+  if [ -z "$nginx_port" ]; then
+    # The baseline serves exactly the bytes the server answers.
+    mkdir -p "$work/www"
+    curl -sf -H 'Content-Type: application/json' \
+      -d "{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"GetCalendOrcOp\",\"params\":[\"$year\",\"\"]}" \
+      "$url" >"$work/www/calendar.json"
+    chmod -R a+rX "$work/www"
+    nginx_port=$(start_nginx)
+    echo "(answer of GetCalendOrcOp: $(wc -c <"$work/www/calendar.json") bytes)"
+    for c in 1 8 32; do
+      report_line "nginx static GET (baseline)" "$c" \
+        "$(measure "$c" "http://127.0.0.1:$nginx_port/calendar.json")"
+    done
+  fi
+
+  IFS=$'\t' read -r code version delta < <(python3 bench/load/savedelta.py "$url" "$year")
+  export BENCH_YEAR=$year BENCH_VERSION=$version BENCH_CODE=$code BENCH_SAVE_DELTA=$delta
+  for c in 1 8 32; do
+    report_line "$backend GetCalendOrcOp" "$c" "$(measure "$c" "$url" -s bench/load/getcalendar.lua)" \
+      "${rate["nginx static GET (baseline)/$c"]}"
+  done
+  for c in 1 8 32; do
+    report_line "$backend mixed (1 save in 10)" "$c" \
+      "$(measure "$c" "http://127.0.0.1:$port" -s bench/load/mixed.lua)" "${rate["nginx static GET (baseline)/$c"]}"
+  done
+  # Every answer of the mixed workload must have been a result, not an error.
+  errors=$(curl -sf "http://127.0.0.1:$port/metrics" | awk '/^zrm_requests_total/ && !/outcome="ok"/ { n += $2 } END { print n + 0 }')
+  echo "  ($backend: $errors answers other than ok; server log $(wc -l <"$work/server.log") lines)"
+  kill "${pids[-1]}"
+  wait "${pids[-1]}" 2>/dev/null || true
+  unset 'pids[-1]'
+done
