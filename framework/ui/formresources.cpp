@@ -11,22 +11,24 @@ namespace zrm::ui {
 
 namespace {
 
-struct InstalledResource {
-    QString file;
-    QString root;  // where its files appear: ":/zrm-language/<n>/"
+struct Root {
+    QString directory;  // ends with '/'
+    QString rccFile;    // the language resource registered under directory; empty for a plain root
 };
 
-QList<InstalledResource>& installed() {
-    static QList<InstalledResource> resources;
-    return resources;
+QList<Root>& roots() {
+    static QList<Root> list;
+    return list;
 }
+
+int registeredCount = 0;  // gives each language resource a map root of its own
 
 }  // namespace
 
 QString FormResources::locate(const QString& path) {
-    const QList<InstalledResource>& resources = installed();
-    for (auto it = resources.crbegin(); it != resources.crend(); ++it) {
-        const QString candidate = it->root + path;
+    const QList<Root>& list = roots();
+    for (auto it = list.crbegin(); it != list.crend(); ++it) {
+        const QString candidate = it->directory + path;
         if (QFile::exists(candidate))
             return candidate;
     }
@@ -38,6 +40,10 @@ QByteArray FormResources::read(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         throw FormLoadError(QStringLiteral("O recurso \"%1\" não foi encontrado.").arg(path));
     return file.readAll();
+}
+
+void FormResources::addRoot(const QString& directory) {
+    roots().append({directory.endsWith(u'/') ? directory : directory + u'/', QString()});
 }
 
 QString FormResources::languageResourceFile(const QString& packageFile, const QString& language) {
@@ -53,18 +59,20 @@ QString FormResources::languageResourceFile(const QString& packageFile, const QS
 bool FormResources::installLanguageResource(const QString& rccFile) {
     if (!QFileInfo::exists(rccFile))
         return false;
-    const QString mapRoot = QStringLiteral("/zrm-language/%1").arg(installed().size());
+    const QString mapRoot = QStringLiteral("/zrm-language/%1").arg(registeredCount);
     if (!QResource::registerResource(rccFile, mapRoot))
         return false;
-    installed().append({rccFile, u':' + mapRoot + u'/'});
+    ++registeredCount;
+    roots().append({u':' + mapRoot + u'/', rccFile});
     return true;
 }
 
-void FormResources::removeLanguageResources() {
-    QList<InstalledResource>& resources = installed();
-    for (const InstalledResource& resource : resources)
-        QResource::unregisterResource(resource.file, resource.root.mid(1).chopped(1));
-    resources.clear();
+void FormResources::removeRoots() {
+    for (const Root& root : roots()) {
+        if (!root.rccFile.isEmpty())
+            QResource::unregisterResource(root.rccFile, root.directory.mid(1).chopped(1));
+    }
+    roots().clear();
 }
 
 }  // namespace zrm::ui
