@@ -1,0 +1,13 @@
+#include "framework/ui/dbgridconfirm_p.h"
+
+#include "framework/ui/dialogs.h"
+
+#include <QString>
+
+namespace zrm::ui {
+
+bool confirmRecordDeletion() {
+    return MessageDlg(QStringLiteral("Excluir registro?"), mtConfirmation, {mbYes, mbNo}, 0) == mrYes;
+}
+
+}  // namespace zrm::ui
