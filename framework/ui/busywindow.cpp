@@ -12,8 +12,10 @@ constexpr int barSteps = 20;
 }  // namespace
 
 BusyWindow::BusyWindow(QWidget* over)
+    // A tool-tip window: window systems (and the offscreen platform, which activates every other
+    // window it shows) never give it the focus, so the screen's active window and control stay.
     : QWidget(over ? over->window() : nullptr,
-              Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint)
+              Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint)
     , m_over(over) {
     setObjectName(QStringLiteral("BusyWindow"));
     setAttribute(Qt::WA_ShowWithoutActivating);
