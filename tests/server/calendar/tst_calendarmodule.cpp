@@ -637,6 +637,24 @@ TEST_P(CalendarModuleTest, textsThatLookLikeSql_findNothingAndChangeNothing) {
     EXPECT_EQ(rows(call("GetFaseOrc", {u"T"_s})).size(), 8);
 }
 
+TEST_P(CalendarModuleTest, lostConnections_areUnavailableOnceThenRecover) {
+    call("GetFaseOrc", {u"T"_s});  // the module now holds a pooled connection
+    if (!m_testDb->terminateConnections())
+        GTEST_SKIP() << "an SQLite file has no connection to lose";
+    const StoredState before = state();
+    EXPECT_EQ(
+        errorOf("SetCalendOrcOp", delta({insert(newRow(u"0000000006"_s, u"2026-08-01"_s, u"2026-08-02"_s))})),
+        1003);
+    EXPECT_FALSE(m_lastMessage.isEmpty());
+    EXPECT_TRUE(state() == before);
+    // The broken connection was dropped; the next call gets a working one.
+    EXPECT_EQ(
+        errorOf("SetCalendOrcOp", delta({insert(newRow(u"0000000006"_s, u"2026-08-01"_s, u"2026-08-02"_s))})),
+        0)
+        << m_lastMessage.toStdString();
+    EXPECT_TRUE(m_module->healthy());
+}
+
 TEST_P(CalendarModuleTest, healthy_whileDatabaseAnswers) {
     EXPECT_TRUE(m_module->healthy());
     EXPECT_EQ(m_module->serverName(), "ZRM71300.rdmCalendOrcOp");

@@ -24,7 +24,8 @@ std::unique_ptr<TestDatabase> TestDatabase::create(const std::string& backend) {
     sql::PostgresqlConnection(pgUrl).executeScript(
         (QStringLiteral("CREATE SCHEMA ") + database->m_schema).toStdString());
     database->m_url = pgUrl + (pgUrl.contains(QLatin1Char('?')) ? QStringLiteral("&") : QStringLiteral("?")) +
-                      QStringLiteral("options=-csearch_path%3D") + database->m_schema;
+                      QStringLiteral("options=-csearch_path%3D") + database->m_schema +
+                      QStringLiteral("&application_name=") + database->m_schema;
     return database;
 }
 
@@ -38,6 +39,15 @@ TestDatabase::~TestDatabase() {
     } catch (const std::exception& error) {
         qWarning("could not drop the test schema: %s", error.what());
     }
+}
+
+bool TestDatabase::terminateConnections() {
+    if (m_schema.isEmpty())
+        return false;
+    sql::PostgresqlConnection admin(m_adminUrl);
+    admin.select("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE application_name = $1",
+                 {m_schema.toStdString()}, [](const sql::RowView&) {});
+    return true;
 }
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& text) {

@@ -19,6 +19,10 @@ public:
     static std::unique_ptr<TestDatabase> create(const std::string& backend);
     ~TestDatabase();
 
+    // Ends every server connection to this database, as a database restart or a network failure
+    // would. PostgreSQL only; returns false (and does nothing) on SQLite.
+    bool terminateConnections();
+
     // The URL the server opens the database with.
     const QString& url() const { return m_url; }
 
