@@ -1,0 +1,299 @@
+#include "library/frm/frmpadrgrid.h"
+
+#include "framework/data/datasource.h"
+#include "framework/ui/dbgrid.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/label.h"
+#include "framework/ui/mainmenu.h"
+#include "framework/ui/panel.h"
+#include "framework/ui/speedbutton.h"
+#include "library/frm/gridexport.h"
+#include "library/zul/consiste.h"
+#include "library/zul/messages.h"
+#include "library/zul/pagecontrol98.h"
+#include "library/zul/pesquisa.h"
+#include "library/zul/zulclasses.h"
+
+#include <QFileDialog>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QStyle>
+#include <QTextDocument>
+
+// The frame's form description is a resource of this static library; its initializer must be
+// called by name, outside any namespace.
+static void initFrameResources() {
+    Q_INIT_RESOURCE(frm);
+}
+
+TfrmPadraoGrid::TfrmPadraoGrid(QWidget* parent) : TForm(parent) {
+    initFrameResources();
+    zrm::zul::ensureLibraryClassesRegistered();
+    registerHandler(QStringLiteral("FormCreate"), this, &TfrmPadraoGrid::FormCreate);
+    registerHandler(QStringLiteral("FormClose"), this, &TfrmPadraoGrid::FormClose);
+    registerHandler(QStringLiteral("dbgPadraoKeyDown"), this, &TfrmPadraoGrid::dbgPadraoKeyDown);
+    registerHandler(QStringLiteral("dbgPadraoKeyPress"), this, &TfrmPadraoGrid::dbgPadraoKeyPress);
+    registerHandler(QStringLiteral("dtsPadraoStateChange"), this, &TfrmPadraoGrid::dtsPadraoStateChange);
+    registerHandler(QStringLiteral("sbtIncluirClick"), this, &TfrmPadraoGrid::sbtIncluirClick);
+    registerHandler(QStringLiteral("sbtAlterarClick"), this, &TfrmPadraoGrid::sbtAlterarClick);
+    registerHandler(QStringLiteral("sbtExcluirClick"), this, &TfrmPadraoGrid::sbtExcluirClick);
+    registerHandler(QStringLiteral("sbtExportarClick"), this, &TfrmPadraoGrid::sbtExportarClick);
+    registerHandler(QStringLiteral("sbtVerificarClick"), this, &TfrmPadraoGrid::sbtVerificarClick);
+    registerHandler(QStringLiteral("sbtConfirmarClick"), this, &TfrmPadraoGrid::sbtConfirmarClick);
+    registerHandler(QStringLiteral("sbtCancelarClick"), this, &TfrmPadraoGrid::sbtCancelarClick);
+    registerHandler(QStringLiteral("sbtLocalizarClick"), this, &TfrmPadraoGrid::sbtLocalizarClick);
+    registerHandler(QStringLiteral("sbtImprimirClick"), this, &TfrmPadraoGrid::sbtImprimirClick);
+    registerHandler(QStringLiteral("mnuConfImpressoraClick"), this, &TfrmPadraoGrid::mnuConfImpressoraClick);
+    registerHandler(QStringLiteral("sbtSairClick"), this, &TfrmPadraoGrid::sbtSairClick);
+}
+
+TfrmPadraoGrid::~TfrmPadraoGrid() {
+    if (std::function<void()> hook = std::exchange(m_onClosed, nullptr))
+        hook();
+}
+
+// ---- Components ----
+
+void TfrmPadraoGrid::throwMissing(const QString& name) const {
+    throw EDatabaseError(QStringLiteral("A tela %1 não tem o componente %2.").arg(objectName(), name));
+}
+
+#define ZRM_COMPONENT(Type, name)                      \
+    Type* TfrmPadraoGrid::name() const {               \
+        return component<Type>(QStringLiteral(#name)); \
+    }
+ZRM_COMPONENT(TLabel, lblCodTela)
+ZRM_COMPONENT(TPanel, panMenu)
+ZRM_COMPONENT(TSpeedButton, sbtIncluir)
+ZRM_COMPONENT(TSpeedButton, sbtAlterar)
+ZRM_COMPONENT(TSpeedButton, sbtExcluir)
+ZRM_COMPONENT(TSpeedButton, sbtExportar)
+ZRM_COMPONENT(TSpeedButton, sbtVerificar)
+ZRM_COMPONENT(TSpeedButton, sbtConfirmar)
+ZRM_COMPONENT(TSpeedButton, sbtCancelar)
+ZRM_COMPONENT(TSpeedButton, sbtLocalizar)
+ZRM_COMPONENT(TSpeedButton, sbtImprimir)
+ZRM_COMPONENT(TSpeedButton, sbtSair)
+ZRM_COMPONENT(TCustomPageControl98, pgcPadrao)
+ZRM_COMPONENT(TTabSheet, tshPadrao)
+ZRM_COMPONENT(TDBGrid, dbgPadrao)
+ZRM_COMPONENT(TDataSource, dtsPadrao)
+ZRM_COMPONENT(TPanel, panNavigator)
+ZRM_COMPONENT(QWidget, dbnPadrao)
+ZRM_COMPONENT(TMainMenu, mnuMenu)
+ZRM_COMPONENT(TMenuItem, mnuOperacao)
+ZRM_COMPONENT(TMenuItem, mnuIncluir)
+ZRM_COMPONENT(TMenuItem, mnuAlterar)
+ZRM_COMPONENT(TMenuItem, mnuExcluir)
+ZRM_COMPONENT(TMenuItem, mnuExportar)
+ZRM_COMPONENT(TMenuItem, mnuVerificar)
+ZRM_COMPONENT(TMenuItem, mnuConfirmar)
+ZRM_COMPONENT(TMenuItem, mnuCancelar)
+ZRM_COMPONENT(TMenuItem, mnuLocalizar)
+ZRM_COMPONENT(TMenuItem, mnuImprimir)
+ZRM_COMPONENT(TMenuItem, mnuConfImpressora)
+ZRM_COMPONENT(TMenuItem, mnuSair)
+ZRM_COMPONENT(TMessages, msgPadrao)
+ZRM_COMPONENT(TMessages, msgMensagensPadroes)
+#undef ZRM_COMPONENT
+
+// ---- Frame ----
+
+void TfrmPadraoGrid::FormCreate(QObject*) {
+    pgcPadrao()->SetActivePage(tshPadrao());
+    applyGlyphs();
+    dtsPadraoStateChange(dtsPadrao());
+}
+
+void TfrmPadraoGrid::applyGlyphs() {
+    // The style's standard pictures, for the buttons whose description gives none.
+    const std::pair<TSpeedButton*, QStyle::StandardPixmap> glyphs[] = {
+        {sbtIncluir(), QStyle::SP_FileDialogNewFolder}, {sbtAlterar(), QStyle::SP_FileDialogDetailedView},
+        {sbtExcluir(), QStyle::SP_TrashIcon},           {sbtExportar(), QStyle::SP_DialogSaveButton},
+        {sbtVerificar(), QStyle::SP_BrowserReload},     {sbtConfirmar(), QStyle::SP_DialogApplyButton},
+        {sbtCancelar(), QStyle::SP_DialogCancelButton}, {sbtLocalizar(), QStyle::SP_FileDialogContentsView},
+        {sbtImprimir(), QStyle::SP_FileIcon},           {sbtSair(), QStyle::SP_DialogCloseButton},
+    };
+    for (const auto& [button, pixmap] : glyphs) {
+        if (button->icon().isNull())
+            button->setIcon(style()->standardIcon(pixmap, nullptr, button));
+    }
+}
+
+void TfrmPadraoGrid::FormClose(QObject*, TCloseAction& Action) {
+    if (!isEditing())
+        return;
+    if (!confirmed(QStringLiteral("Cancelar"))) {
+        Action = caNone;
+        return;
+    }
+    dtsPadrao()->DataSet()->Cancel();
+}
+
+bool TfrmPadraoGrid::isEditing() const {
+    const TDataSetState state = dtsPadrao()->State();
+    return state == TDataSetState::dsEdit || state == TDataSetState::dsInsert;
+}
+
+bool TfrmPadraoGrid::confirmed(const QString& key) const {
+    return MessageDlg(msgMensagensPadroes()->Msg(key), mtConfirmation, {mbYes, mbNo}, 0) == mrYes;
+}
+
+void TfrmPadraoGrid::runCommand(const QString& handlerName, QObject* sender) {
+    handlers().get<TNotifyEvent>(handlerName, handlerName)(sender);
+}
+
+void TfrmPadraoGrid::setCommandEnabled(TSpeedButton* button, TMenuItem* item, bool enabled) {
+    item->SetEnabled(enabled);
+    button->SetEnabled(enabled);
+}
+
+// ---- Default rules ----
+
+void TfrmPadraoGrid::dtsPadraoStateChange(QObject*) {
+    const TDataSetState state = dtsPadrao()->State();
+    const bool editing = state == TDataSetState::dsEdit || state == TDataSetState::dsInsert;
+    const bool browsing = state == TDataSetState::dsBrowse;
+    const bool rows = browsing && !dtsPadrao()->DataSet()->IsEmpty();
+    setCommandEnabled(sbtConfirmar(), mnuConfirmar(), editing);
+    setCommandEnabled(sbtCancelar(), mnuCancelar(), editing);
+    setCommandEnabled(sbtIncluir(), mnuIncluir(), browsing);
+    setCommandEnabled(sbtVerificar(), mnuVerificar(), !editing);
+    setCommandEnabled(sbtAlterar(), mnuAlterar(), rows);
+    setCommandEnabled(sbtExcluir(), mnuExcluir(), rows);
+    setCommandEnabled(sbtExportar(), mnuExportar(), rows);
+    setCommandEnabled(sbtLocalizar(), mnuLocalizar(), rows);
+    setCommandEnabled(sbtImprimir(), mnuImprimir(), rows);
+    mnuConfImpressora()->SetEnabled(true);
+    setCommandEnabled(sbtSair(), mnuSair(), true);
+}
+
+void TfrmPadraoGrid::dbgPadraoKeyDown(QObject*, int& Key, TShiftState Shift) {
+    const TShiftState modifiers = Shift & (ssShift | ssAlt | ssCtrl);
+    if (Key == VK::Insert && modifiers == 0) {
+        Key = 0;
+        if (sbtIncluir()->isEnabled())
+            runCommand(QStringLiteral("sbtIncluirClick"), sbtIncluir());
+    } else if (Key == VK::Delete && modifiers == ssCtrl) {
+        Key = 0;
+        if (sbtExcluir()->isEnabled())
+            runCommand(QStringLiteral("sbtExcluirClick"), sbtExcluir());
+    } else if (Key == VK::Escape && isEditing()) {
+        Key = 0;
+        if (sbtCancelar()->isEnabled())
+            runCommand(QStringLiteral("sbtCancelarClick"), sbtCancelar());
+    } else if (Key == VK::Down && modifiers == 0 && !sbtIncluir()->isEnabled()) {
+        // Down on the last row would add a row behind the insert command's back.
+        const TClientDataSet* dataSet = dtsPadrao()->DataSet();
+        if (dataSet && dataSet->State() == TDataSetState::dsBrowse &&
+            dataSet->RecNo() == dataSet->RecordCount())
+            Key = 0;
+    }
+}
+
+void TfrmPadraoGrid::dbgPadraoKeyPress(QObject*, QChar& Key) {
+    if (Key.isNull() || !Key.isPrint())
+        return;
+    if (dtsPadrao()->State() == TDataSetState::dsBrowse && !sbtAlterar()->isEnabled())
+        Key = QChar();
+}
+
+// ---- Commands ----
+
+void TfrmPadraoGrid::sbtIncluirClick(QObject*) {
+    dbgPadrao()->SetFocus();
+    dtsPadrao()->DataSet()->Insert();
+}
+
+void TfrmPadraoGrid::sbtAlterarClick(QObject*) {
+    dbgPadrao()->SetFocus();
+    if (TClientDataSet* dataSet = dtsPadrao()->DataSet();
+        dataSet && dataSet->State() == TDataSetState::dsBrowse)
+        dataSet->Edit();
+}
+
+void TfrmPadraoGrid::sbtExcluirClick(QObject*) {
+    TClientDataSet* dataSet = dtsPadrao()->DataSet();
+    if (!dataSet || !dataSet->Active() || dataSet->IsEmpty())
+        return;
+    if (!confirmed(QStringLiteral("Excl")))
+        Abort();
+    dataSet->Delete();
+}
+
+void TfrmPadraoGrid::sbtExportarClick(QObject*) {
+    QFileDialog dialog(this, msgMensagensPadroes()->Msg(QStringLiteral("TituloExportar")));
+    dialog.setObjectName(QStringLiteral("dlgExportar"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(msgMensagensPadroes()->Msg(QStringLiteral("FiltroCsv")));
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    ExportarCsv(dialog.selectedFiles().constFirst());
+}
+
+void TfrmPadraoGrid::ExportarCsv(const QString& path) const {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Exception(
+            msgMensagensPadroes()->Msg(QStringLiteral("ErroExportar")).arg(path, file.errorString()));
+    zrm::frm::writeCsv(zrm::frm::GridRows::of(dbgPadrao()), &file);
+    if (!file.commit())
+        throw Exception(
+            msgMensagensPadroes()->Msg(QStringLiteral("ErroExportar")).arg(path, file.errorString()));
+}
+
+void TfrmPadraoGrid::sbtVerificarClick(QObject*) {
+    if (TClientDataSet* dataSet = dtsPadrao()->DataSet())
+        dataSet->CheckBrowseMode();
+}
+
+void TfrmPadraoGrid::sbtConfirmarClick(QObject*) {
+    if (TClientDataSet* dataSet = dtsPadrao()->DataSet(); dataSet && isEditing())
+        dataSet->Post();
+}
+
+void TfrmPadraoGrid::sbtCancelarClick(QObject*) {
+    if (!isEditing())
+        return;
+    if (!confirmed(QStringLiteral("Cancelar")))
+        Abort();
+    dtsPadrao()->DataSet()->Cancel();
+}
+
+void TfrmPadraoGrid::sbtLocalizarClick(QObject*) {
+    Pesquisa::Pesquisar(dtsPadrao(), msgMensagensPadroes()->Msg(QStringLiteral("Localizar")), true, true);
+}
+
+QPrinter* TfrmPadraoGrid::printer() {
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>();
+    return m_printer.get();
+}
+
+void TfrmPadraoGrid::sbtImprimirClick(QObject*) {
+    QPrintDialog dialog(printer(), this);
+    dialog.setObjectName(QStringLiteral("dlgImprimir"));
+    if (dialog.exec() == QDialog::Accepted)
+        ImprimirGrade(printer());
+}
+
+void TfrmPadraoGrid::ImprimirGrade(QPrinter* target) const {
+    QTextDocument document;
+    document.setHtml(zrm::frm::toHtml(zrm::frm::GridRows::of(dbgPadrao()), Caption()));
+    document.print(target);
+}
+
+void TfrmPadraoGrid::mnuConfImpressoraClick(QObject*) {
+    QPageSetupDialog dialog(printer(), this);
+    dialog.setObjectName(QStringLiteral("dlgConfImpressora"));
+    dialog.exec();
+}
+
+void TfrmPadraoGrid::sbtSairClick(QObject*) {
+    Close();
+}

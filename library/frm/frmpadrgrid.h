@@ -1,0 +1,159 @@
+#pragma once
+
+// TfrmPadraoGrid: the standard grid screen that record screens descend from. Its form description
+// (forms/TfrmPadraoGrid.form.json) lays out the frame: the title label lblCodTela, the toolbar panMenu
+// with the command buttons, the page control pgcPadrao with the page tshPadrao holding the grid
+// dbgPadrao on the data source dtsPadrao, the navigator panel panNavigator with dbnPadrao, the main
+// menu mnuMenu whose menu mnuOperacao holds one item per command, and the message tables msgPadrao
+// (the screen's texts, filled by the descendant) and msgMensagensPadroes (the frame's own texts).
+//
+// Commands, each a toolbar button and a menu item bound to the same handler:
+//
+//   insert  sbtIncluir / mnuIncluir      sbtIncluirClick      new row, focus on the grid
+//   modify  sbtAlterar / mnuAlterar      sbtAlterarClick      edit the current row
+//   delete  sbtExcluir / mnuExcluir      sbtExcluirClick      delete the current row after "Confirma
+//   exclusão?" export  sbtExportar / mnuExportar    sbtExportarClick     write the grid's rows to a CSV file
+//   verify  sbtVerificar / mnuVerificar  sbtVerificarClick    post a pending edit; descendants reload
+//   confirm sbtConfirmar / mnuConfirmar  sbtConfirmarClick    post the row being edited
+//   cancel  sbtCancelar / mnuCancelar    sbtCancelarClick     cancel the row after "Cancela operação?"
+//   locate  sbtLocalizar / mnuLocalizar  sbtLocalizarClick    pick a row in the search window
+//   print   sbtImprimir / mnuImprimir    sbtImprimirClick     print the grid's rows
+//           mnuConfImpressora            mnuConfImpressoraClick  page and printer set-up
+//   close   sbtSair / mnuSair            sbtSairClick         close the screen
+//
+// Handlers are registered by name in the constructor; a descendant registering a handler under the
+// same name in its own constructor takes its place for every control bound to that name, and may
+// call the base's version explicitly (TfrmPadraoGrid::FormCreate(Sender)). The base's own rules
+// (dtsPadraoStateChange, the key handlers) run commands through the handler table, so they reach a
+// descendant's handlers too.
+//
+// Closing the screen destroys it (unless a row being edited is kept, see FormClose); the package that
+// made it learns of the destruction through SetOnClosed.
+
+#include "framework/ui/form.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QPrinter;
+class TCustomPageControl98;
+class TDataSource;
+class TDBGrid;
+class TLabel;
+class TMainMenu;
+class TMenuItem;
+class TMessages;
+class TPanel;
+class TSpeedButton;
+class TTabSheet;
+
+class TfrmPadraoGrid : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmPadraoGrid(QWidget* parent = nullptr);
+    ~TfrmPadraoGrid() override;
+
+    // Runs once when the screen is destroyed — closed by the user or deleted by the host — so the
+    // package that made it can forget it and make a new one next time. Never called twice.
+    void SetOnClosed(std::function<void()> hook) { m_onClosed = std::move(hook); }
+
+    // ---- The frame's components (exist once the description is loaded; Create does that) ----
+    TLabel* lblCodTela() const;
+    TPanel* panMenu() const;
+    TSpeedButton* sbtIncluir() const;
+    TSpeedButton* sbtAlterar() const;
+    TSpeedButton* sbtExcluir() const;
+    TSpeedButton* sbtExportar() const;
+    TSpeedButton* sbtVerificar() const;
+    TSpeedButton* sbtConfirmar() const;
+    TSpeedButton* sbtCancelar() const;
+    TSpeedButton* sbtLocalizar() const;
+    TSpeedButton* sbtImprimir() const;
+    TSpeedButton* sbtSair() const;
+    TCustomPageControl98* pgcPadrao() const;
+    TTabSheet* tshPadrao() const;
+    TDBGrid* dbgPadrao() const;
+    TDataSource* dtsPadrao() const;
+    TPanel* panNavigator() const;
+    QWidget* dbnPadrao() const;
+    TMainMenu* mnuMenu() const;
+    TMenuItem* mnuOperacao() const;
+    TMenuItem* mnuIncluir() const;
+    TMenuItem* mnuAlterar() const;
+    TMenuItem* mnuExcluir() const;
+    TMenuItem* mnuExportar() const;
+    TMenuItem* mnuVerificar() const;
+    TMenuItem* mnuConfirmar() const;
+    TMenuItem* mnuCancelar() const;
+    TMenuItem* mnuLocalizar() const;
+    TMenuItem* mnuImprimir() const;
+    TMenuItem* mnuConfImpressora() const;
+    TMenuItem* mnuSair() const;
+    TMessages* msgPadrao() const;
+    TMessages* msgMensagensPadroes() const;
+
+    // The component named name as a T. Throws EDatabaseError naming it when there is none of that
+    // type: a description and its screen out of step.
+    template <class T>
+    T* component(const QString& name) const {
+        if (T* found = findChild<T*>(name))
+            return found;
+        throwMissing(name);
+    }
+
+    // ---- The frame's handlers, bound by name from the description ----
+
+    // Builds the frame: the first page showing, the command buttons' glyphs, the commands' states
+    // for the data source's state. Throws nothing of its own.
+    void FormCreate(QObject* Sender);
+    // Asks "Cancela operação?" when a row is being edited or inserted: Yes cancels it and the screen
+    // closes and is destroyed, No keeps the screen open with the row as it was.
+    void FormClose(QObject* Sender, TCloseAction& Action);
+    // Keyboard rules of the grid: Insert runs the insert command, Ctrl+Delete the delete command and
+    // Esc (while editing) the cancel command, each only while its command is enabled; Down on the
+    // last row adds a row only while insert is enabled. Every key it handles is discarded (Key = 0).
+    void dbgPadraoKeyDown(QObject* Sender, int& Key, TShiftState Shift);
+    // Typing into a browsing grid starts editing only while the modify command is enabled; otherwise
+    // the character is discarded.
+    void dbgPadraoKeyPress(QObject* Sender, QChar& Key);
+    // Commands' default rule: confirm and cancel while editing or inserting; insert and locate while
+    // browsing; modify, delete, export and print while browsing rows; verify unless editing. Menu
+    // items follow their buttons.
+    void dtsPadraoStateChange(QObject* Sender);
+
+    void sbtIncluirClick(QObject* Sender);         // Insert on the data source's dataset, focus on the grid
+    void sbtAlterarClick(QObject* Sender);         // Edit on the data source, focus on the grid
+    void sbtExcluirClick(QObject* Sender);         // "Confirma exclusão?": Yes deletes, No stops (Abort)
+    void sbtExportarClick(QObject* Sender);        // asks for a file, writes the grid's rows as CSV
+    void sbtVerificarClick(QObject* Sender);       // posts a pending edit
+    void sbtConfirmarClick(QObject* Sender);       // posts the row being edited or inserted
+    void sbtCancelarClick(QObject* Sender);        // "Cancela operação?": Yes cancels, No stops (Abort)
+    void sbtLocalizarClick(QObject* Sender);       // search window over the rows; the pick becomes current
+    void sbtImprimirClick(QObject* Sender);        // print dialog, then the grid's rows as a table
+    void mnuConfImpressoraClick(QObject* Sender);  // page set-up dialog of the screen's printer
+    void sbtSairClick(QObject* Sender);            // closes the screen as its close button does
+
+    // Writes the rows the grid shows to the CSV file path. Throws Exception naming the file when it
+    // cannot be written (nothing is left behind then).
+    void ExportarCsv(const QString& path) const;
+    // Prints the rows the grid shows, under the screen's caption, on printer. Never fails by itself.
+    void ImprimirGrade(QPrinter* printer) const;
+
+protected:
+    // Runs the handler registered under name (the descendant's when it has one) with sender, as the
+    // command's button or menu item would.
+    void runCommand(const QString& handlerName, QObject* sender);
+
+private:
+    [[noreturn]] void throwMissing(const QString& name) const;
+    bool isEditing() const;
+    void setCommandEnabled(TSpeedButton* button, TMenuItem* item, bool enabled);
+    void applyGlyphs();
+    bool confirmed(const QString& key) const;
+    QPrinter* printer();
+
+    std::function<void()> m_onClosed;
+    std::unique_ptr<QPrinter> m_printer;
+};

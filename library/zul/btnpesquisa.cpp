@@ -1,0 +1,32 @@
+#include "library/zul/btnpesquisa.h"
+
+#include "framework/data/datasource.h"
+#include "library/zul/consiste.h"
+#include "library/zul/pesquisa.h"
+
+#include <QApplication>
+
+TBtnPesquisa::TBtnPesquisa(QWidget* parent) : TSpeedButton(parent) {
+    OnClick = [this](QObject*) { Pesquisar(); };
+}
+
+void TBtnPesquisa::Pesquisar() {
+    bool go = true;
+    if (OnBeforePesq)
+        OnBeforePesq(this, go);
+    if (!go)
+        return;
+    TClientDataSet* dataSet = m_dataSource ? m_dataSource->DataSet() : nullptr;
+    if (!dataSet)
+        throw EDatabaseError(
+            QStringLiteral("O botão de pesquisa %1 não tem fonte de dados.").arg(objectName()));
+    if (!dataSet->Active() || dataSet->IsEmpty())
+        Consiste::MensErro(
+            m_emptyError.isEmpty() ? QStringLiteral("Não há registros para pesquisar.") : m_emptyError, true);
+    if (!Pesquisa::Pesquisar(m_dataSource, m_title, false, true))
+        return;
+    if (OnAfterPesq)
+        OnAfterPesq(this);
+    if (m_associate && !QApplication::focusWidget())
+        m_associate->SetFocus();
+}

@@ -1,0 +1,134 @@
+#include "library/zul/consiste.h"
+
+#include "framework/data/datasource.h"
+#include "framework/ui/boundary.h"
+#include "framework/ui/dbgrid.h"
+#include "library/zul/showavi.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QJsonArray>
+#include <QWidget>
+
+namespace Consiste {
+
+namespace {
+
+bool holdsLetterOrDigit(const QString& text) {
+    for (const QChar c : text) {
+        if (c.isLetterOrNumber())
+            return true;
+    }
+    return false;
+}
+
+QWidget* errorBoxParent() {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+[[noreturn]] void report(const QString& message, bool showMessage) {
+    if (!showMessage)
+        throw Exception(message);
+    MensErro(message, true);
+    Abort();  // not reached: MensErro with stop true throws
+}
+
+TRemoteData decode(const QJsonValue& value, int minPackets) {
+    if (value.isArray()) {
+        QList<zrm::DataPacket> packets;
+        for (const QJsonValue element : value.toArray())
+            packets.append(zrm::packet::packetFromJson(element));
+        if (packets.size() < minPackets)
+            throw zrm::PacketError(QStringLiteral("eram esperados %1 pacotes de dados e vieram %2.")
+                                       .arg(minPackets)
+                                       .arg(packets.size()));
+        return TRemoteData::array(std::move(packets));
+    }
+    if (minPackets > 1)
+        throw zrm::PacketError(
+            QStringLiteral("eram esperados %1 pacotes de dados e veio um só.").arg(minPackets));
+    return TRemoteData::packet(zrm::packet::packetFromJson(value));
+}
+
+}  // namespace
+
+void MensErro(const QString& text, bool stop) {
+    Showavi::DeactiveShowAvi();
+    zrm::ui::showErrorBox(errorBoxParent(), text);
+    if (stop)
+        Abort();
+}
+
+QString FailureMessage(const TRemoteResult& result) {
+    if (result.transient) {
+        const QString advice = QStringLiteral("O servidor de aplicação não respondeu. Tente novamente.");
+        return result.message.isEmpty() ? advice : advice + QStringLiteral("\n\n") + result.message;
+    }
+    if (result.message.isEmpty())
+        return QStringLiteral("O servidor de aplicação recusou a operação (código %1).").arg(result.code);
+    return result.message;
+}
+
+TRemoteData CheckResultServ(const TRemoteResult& result, bool showMessage, int minPackets) {
+    if (!result.ok)
+        report(FailureMessage(result), showMessage);
+    try {
+        return decode(result.value, minPackets);
+    } catch (const zrm::PacketError& error) {
+        report(
+            QStringLiteral("A resposta do servidor de aplicação não pôde ser lida: %1").arg(error.message()),
+            showMessage);
+    }
+}
+
+QString GridText(TDBGrid* grid, const QString& fieldName, bool trim) {
+    TDataSource* source = grid->DataSource();
+    TClientDataSet* dataSet = source ? source->DataSet() : nullptr;
+    if (!dataSet)
+        throw EDatabaseError(
+            QStringLiteral("A grade %1 não está ligada a um conjunto de dados.").arg(grid->objectName()));
+    TField* field = dataSet->FieldByName(fieldName);
+    QString text =
+        grid->InplaceEditor() && grid->SelectedField() == field ? grid->InplaceEditorText() : field->Text();
+    if (!field->EditMask().isEmpty() && !holdsLetterOrDigit(text))
+        text.clear();
+    return trim ? text.trimmed() : text;
+}
+
+bool EmptyString(const QString& text) {
+    return text.trimmed().isEmpty();
+}
+
+QString Ajusta(const QString& text, int width) {
+    const QString code = text.trimmed();
+    if (code.isEmpty())
+        return code;
+    return code.rightJustified(width, u'0');
+}
+
+int IndiceCol(TDBGrid* grid, const QString& fieldName) {
+    const TColumn* column = grid->Columns()->FindByFieldName(fieldName);
+    return column ? column->Index() : -1;
+}
+
+QString DateMask() {
+    return QStringLiteral("!99/99/9999;1;_");
+}
+
+void DateSetText(TField* field, const QString& text) {
+    bool hasDigit = false;
+    for (const QChar c : text)
+        hasDigit = hasDigit || c.isDigit();
+    if (!hasDigit) {
+        field->Clear();
+        return;
+    }
+    const QDate date = QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
+    if (!date.isValid())
+        throw EConvertError(QStringLiteral("'%1' não é uma data válida.").arg(text));
+    field->SetAsDateTime(date.startOfDay());
+}
+
+}  // namespace Consiste
