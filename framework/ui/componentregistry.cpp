@@ -91,6 +91,7 @@ ComponentRegistry& ComponentRegistry::standard() {
     static ComponentRegistry registry = [] {
         ComponentRegistry built;
         registerPlainControlClasses(built);
+        registerDataControlClasses(built);
         return built;
     }();
     return registry;
