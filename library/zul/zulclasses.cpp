@@ -109,7 +109,14 @@ void registerLibraryClasses(ComponentRegistry& registry) {
 
 void ensureLibraryClassesRegistered() {
     static std::once_flag once;
-    std::call_once(once, [] { registerLibraryClasses(ComponentRegistry::standard()); });
+    std::call_once(once, [] {
+        ComponentRegistry& registry = ComponentRegistry::standard();
+        // The library's screens use the data-aware controls; they join the standard registry here
+        // where the framework has not added them itself.
+        if (!registry.find(QStringLiteral("TDBGrid")))
+            zrm::ui::registerDataControlClasses(registry);
+        registerLibraryClasses(registry);
+    });
 }
 
 }  // namespace zrm::zul
