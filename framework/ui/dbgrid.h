@@ -99,6 +99,9 @@ public:
     // The in-place editor, or null while it is closed.
     TInplaceEdit* InplaceEditor() const;
 
+    // The canvas OnDrawColumnCell draws on, while it runs; null at any other time.
+    TCanvas* Canvas() const { return m_canvas; }
+
     TDBGridModel* gridModel() const { return m_model; }
 
     // Events, each fired by the user's action as described above.
@@ -184,4 +187,5 @@ private:
     bool m_insertTouched = false;  // a field of the row being inserted changed since the insert
     bool m_forwardingKey = false;
     QPersistentModelIndex m_pressIndex;
+    TCanvas* m_canvas = nullptr;
 };

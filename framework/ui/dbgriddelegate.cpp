@@ -67,6 +67,7 @@ void TDBGridDelegate::drawByHandler(QPainter* painter, const QRect& rect, const 
     TCanvas canvas(painter);
     canvas.Brush().SetColor(brush);
     QString failure;
+    m_grid->m_canvas = &canvas;
     try {
         m_grid->OnDrawColumnCell(m_grid, rect, column->Index(), column, state);
     } catch (const EAbort&) {
@@ -77,6 +78,7 @@ void TDBGridDelegate::drawByHandler(QPainter* painter, const QRect& rect, const 
     } catch (...) {
         failure = QStringLiteral("Ocorreu um erro inesperado ao desenhar a grade.");
     }
+    m_grid->m_canvas = nullptr;
     painter->restore();
     // No dialog may open while painting: the failure is shown once, after this paint.
     if (!failure.isEmpty() && !m_drawErrorShown) {

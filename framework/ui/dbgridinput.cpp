@@ -291,7 +291,8 @@ bool TDBGrid::event(QEvent* event) {
             return true;
         }
     }
-    if (event->type() != QEvent::KeyPress)
+    // A disabled grid refuses the user: Qt's own handling drops the keys.
+    if (event->type() != QEvent::KeyPress || !isEnabled())
         return TControl<QTableView>::event(event);
 
     auto* key = static_cast<QKeyEvent*>(event);
@@ -340,7 +341,7 @@ void TDBGrid::mousePressEvent(QMouseEvent* event) {
     event->accept();
     m_pressIndex = QPersistentModelIndex();
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (event->button() != Qt::LeftButton || !index.isValid())
+    if (event->button() != Qt::LeftButton || !index.isValid() || !isEnabled())
         return;
     m_pressIndex = index;
     if (!hasFocusWithin())
@@ -357,7 +358,7 @@ void TDBGrid::mouseReleaseEvent(QMouseEvent* event) {
     const bool pressed = m_pressIndex.isValid();
     m_pressIndex = QPersistentModelIndex();
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (event->button() != Qt::LeftButton || !pressed || !index.isValid())
+    if (event->button() != Qt::LeftButton || !pressed || !index.isValid() || !isEnabled())
         return;
     TColumn* column = m_model->column(index.column());
     if (OnCellClick)
@@ -367,11 +368,14 @@ void TDBGrid::mouseReleaseEvent(QMouseEvent* event) {
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
     const QModelIndex index = indexAt(event->position().toPoint());
-    if (event->button() != Qt::LeftButton || !index.isValid())
+    if (event->button() != Qt::LeftButton || !index.isValid() || !isEnabled())
         return;
-    m_pressIndex = index;  // its release is a click on the cell, too
+    QPointer<TDBGrid> self(this);
     if (OnDblClick)
         userAction([this] { OnDblClick(this); });
+    // The second press of the gesture selects its cell as a single press does.
+    if (self)
+        mousePressEvent(event);
 }
 
 void TDBGrid::mouseMoveEvent(QMouseEvent* event) {
