@@ -1,0 +1,56 @@
+// Unit Pkg_Zrm71300: the package wrapper. It exports the package's load and unload entries, its
+// information table and the screen entry IniProc that the host calls.
+
+#include "library/package/packageinfo.h"
+#include "library/zul/zulclasses.h"
+#include "modules/zrm71300/entry/cli_zrm71300.h"
+#include "modules/zrm71300/entry/languageresource.h"
+
+namespace {
+
+// The package's own start-up: the library's component classes for the form descriptions, and the
+// resource module of the user's language.
+void Pkg_Zrm71300_Initialization() {
+    zrm::zul::ensureLibraryClassesRegistered();
+    LanguageResource::Install();
+}
+
+void Pkg_Zrm71300_Finalization() {
+    LanguageResource::Remove();
+}
+
+const ZrmUnitEntry units[] = {
+    {"Pkg_Zrm71300", ZRM_UNIT_PACKAGE, Pkg_Zrm71300_Initialization, Pkg_Zrm71300_Finalization},
+    {"Cli_Zrm71300", ZRM_UNIT_SCREENS, Cli_Zrm71300_Initialization, Cli_Zrm71300_Finalization},
+    // Run-time start-up support has nothing to do here: the C++ run-time starts the library itself.
+    {"SysInit", ZRM_UNIT_IMPLICIT, nullptr, nullptr},
+};
+
+const ZrmScreenEntry screens[] = {
+    {"ZRM71300", "Calendário para Orçamento", ZRM_PACKAGE_SCREEN_ENTRY},
+};
+
+const ZrmPackageInfoTable packageInfo = {
+    ZRM_PACKAGE_ABI_VERSION, "Pkg_Zrm71300", 3, units, 1, screens,
+};
+
+}  // namespace
+
+extern "C" {
+
+void Initialize(void) {
+    ZrmInitializeUnits(&packageInfo);
+}
+
+void Finalize(void) {
+    ZrmFinalizeUnits(&packageInfo);
+}
+
+const ZrmPackageInfoTable* GetPackageInfoTable(void) {
+    return &packageInfo;
+}
+
+void IniProc(void) {
+    criaCalendOrc();
+}
+}

@@ -1,0 +1,90 @@
+#include "modules/zrm71300/screen/frmcalendorc.h"
+
+#include "framework/data/clientdataset.h"
+#include "framework/ui/boundary.h"
+#include "framework/ui/edit.h"
+#include "framework/ui/pagecontrol.h"
+#include "framework/ui/spinedit.h"
+#include "library/zul/consiste.h"
+#include "library/zul/morvane.h"
+#include "library/zul/netconnection.h"
+#include "library/zul/pagecontrol98.h"
+#include "modules/zrm71300/entry/cli_zrm71300.h"
+
+#include <QDate>
+
+TfrmCalendOrc::TfrmCalendOrc(QWidget* parent) : TfrmPadraoGrid(parent) {
+    registerHandler(QStringLiteral("FormCreate"), this, &TfrmCalendOrc::FormCreate);
+    registerHandler(QStringLiteral("FormShow"), this, &TfrmCalendOrc::FormShow);
+    registerHandler(QStringLiteral("netCalendOrcOpBeforeConnect"), this,
+                    &TfrmCalendOrc::netCalendOrcOpBeforeConnect);
+    registerHandler(QStringLiteral("cdsCalendOrcOpAfterScroll"), this,
+                    &TfrmCalendOrc::cdsCalendOrcOpAfterScroll);
+}
+
+TfrmCalendOrc::~TfrmCalendOrc() = default;
+
+void TfrmCalendOrc::FormCreate(QObject* Sender) {
+    TfrmPadraoGrid::FormCreate(Sender);
+    // The screen opens even when the calendar cannot be loaded: the user sees why, and the verify
+    // command loads it again.
+    zrm::ui::guardUserAction(this, [this] { startUp(); });
+}
+
+void TfrmCalendOrc::startUp() {
+    pgcPadrao()->SetActivePage(tshPadrao());
+    cdsPermCalc()->CreateDataSet();
+    depAno()->SetValue(QDate::currentDate().year());
+    netCalendOrcOp()->SetConnected(true);
+    depAno()->SetTag(1);
+    cdsCalendOrcOp()->FieldByName(QStringLiteral("NMFASEORCOPERAC"))->SetTag(1);
+    cdsCalendOrcOp()->FieldByName(QStringLiteral("DTINIFASEORCA"))->SetEditMask(Consiste::DateMask());
+    cdsCalendOrcOp()->FieldByName(QStringLiteral("DTFINFASEORCA"))->SetEditMask(Consiste::DateMask());
+    GetCalendOrcOp(depAno()->Text(), QString());
+    cdsCalendOrcOp()->FieldByName(QStringLiteral("NMFASEORCOPERAC"))->SetTag(1);
+    stVerifVers = QStringLiteral("S");
+    StBloqCalc.clear();
+    buildDefaultMonths();
+}
+
+void TfrmCalendOrc::FormShow(QObject*) {
+    depAno()->SetFocus();
+    tshPermCalc()->SetEnabled(false);
+}
+
+void TfrmCalendOrc::netCalendOrcOpBeforeConnect(QObject*) {
+    netCalendOrcOp()->SetPort(Morvane::WebPort());
+    netCalendOrcOp()->SetHost(Morvane::WebURL());
+}
+
+TSpinEdit* TfrmCalendOrc::depAno() const {
+    return component<TSpinEdit>(QStringLiteral("depAno"));
+}
+
+TEdit* TfrmCalendOrc::edtVersao() const {
+    return component<TEdit>(QStringLiteral("edtVersao"));
+}
+
+TTabSheet* TfrmCalendOrc::tshPermCalc() const {
+    return component<TTabSheet>(QStringLiteral("tshPermCalc"));
+}
+
+TNetConnection* TfrmCalendOrc::netCalendOrcOp() const {
+    return component<TNetConnection>(QStringLiteral("netCalendOrcOp"));
+}
+
+TClientDataSet* TfrmCalendOrc::cdsCalendOrcOp() const {
+    return component<TClientDataSet>(QStringLiteral("cdsCalendOrcOp"));
+}
+
+TClientDataSet* TfrmCalendOrc::cdsVdAnoCalendOrcOp() const {
+    return component<TClientDataSet>(QStringLiteral("cdsVdAnoCalendOrcOp"));
+}
+
+TClientDataSet* TfrmCalendOrc::cdsVer() const {
+    return component<TClientDataSet>(QStringLiteral("cdsVer"));
+}
+
+TClientDataSet* TfrmCalendOrc::cdsPermCalc() const {
+    return component<TClientDataSet>(QStringLiteral("cdsPermCalc"));
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+// TfrmCalendOrc: the budget-calendar screen "Calendário para Orçamento" (ZRM71300). It descends from
+// the standard grid screen: its form description (forms/TfrmCalendOrc.form.json, built from
+// screen/forms and data/) adds the year-and-version panel, the permission page and grid, the two
+// check images, the datasets, the connection netCalendOrcOp and the message table msgPadrao to the
+// base's frame. All of its behaviour lies in handlers registered by name in the constructor; one
+// registered under a base handler's name takes that handler's place. The class is one unit split by
+// topic: screen/ (creation and showing), calendar/ (loading) and permissions/ (the permission list).
+
+#include "library/frm/frmpadrgrid.h"
+
+#include <QString>
+
+class TClientDataSet;
+class TEdit;
+class TImage;
+class TNetConnection;
+class TSpinEdit;
+
+class TfrmCalendOrc : public TfrmPadraoGrid {
+    Q_OBJECT
+public:
+    explicit TfrmCalendOrc(QWidget* parent = nullptr);
+    ~TfrmCalendOrc() override;
+
+    // ---- Handlers bound by the form description ----
+
+    // Creation: the base frame, the page "Fases", the empty permission list, the current year in
+    // depAno, the connection opened, the date masks, the first load of the calendar (empty version:
+    // the server chooses), then stVerifVers "S", StBloqCalc empty and the twelve default month rows.
+    // A failure of the base frame passes on (the screen is not made); a failure after it (the server
+    // down, a refused load) is shown to the user and ends the sequence there, and the screen opens.
+    void FormCreate(QObject* Sender);
+    // Showing: focus on depAno and the permission page disabled. Throws nothing.
+    void FormShow(QObject* Sender);
+    // Before the connection connects: its port and host from the host's settings (Morvane). Throws
+    // nothing.
+    void netCalendOrcOpBeforeConnect(QObject* Sender);
+    // After the phase rows moved (and when they open with rows): the permission page disabled for an
+    // empty calendar; otherwise, unless a phase row is being edited or inserted, the permission list
+    // rebuilt from the current phase row, and the permission page enabled for a calculation phase,
+    // or the page "Fases" shown and the permission page disabled. Passes on what the message table
+    // throws for a missing text.
+    void cdsCalendOrcOpAfterScroll(TClientDataSet* DataSet);
+
+    // ---- Operations ----
+
+    // Loads the budget calendar of year and version (an empty version: the year's latest) under the
+    // busy indicator "Buscando dados no servidor.": the phase rows into cdsCalendOrcOp (kept by start
+    // date) and into the snapshot cdsVdAnoCalendOrcOp, the version into cdsVer and its text into
+    // edtVersao (edtVersao's OnChange fires only when the text differs). cdsCalendOrcOp's events fire
+    // as it reopens (AfterScroll when rows came). A failed call is shown in the error box and stops
+    // with EAbort, nothing loaded; the busy indicator is hidden whatever happens.
+    void GetCalendOrcOp(const QString& year, const QString& version);
+    // Rebuilds the twelve permission rows from the current phase row: December at the top down to
+    // January, each month's flag from the phase row's flag of that month (empty stays empty), and
+    // December current at the end. Passes on a dataset failure.
+    void MesPerCal();
+
+private:
+    // Components of this screen's own description.
+    TSpinEdit* depAno() const;
+    TEdit* edtVersao() const;
+    TTabSheet* tshPermCalc() const;
+    TNetConnection* netCalendOrcOp() const;
+    TClientDataSet* cdsCalendOrcOp() const;
+    TClientDataSet* cdsVdAnoCalendOrcOp() const;
+    TClientDataSet* cdsVer() const;
+    TClientDataSet* cdsPermCalc() const;
+
+    // FormCreate's steps after the base frame.
+    void startUp();
+    // Inserts the twelve month rows of the permission list, each flag "N", into an empty list.
+    void buildDefaultMonths();
+    // Inserts month (1 to 12) before the current row of the permission list with flag.
+    void insertMonth(int month, const QString& flag);
+};

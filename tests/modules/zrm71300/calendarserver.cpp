@@ -1,0 +1,143 @@
+#include "tests/modules/zrm71300/calendarserver.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+namespace zrm71300test {
+
+namespace {
+
+const char* const MonthSuffixes[] = {"JAN", "FEV", "MAR", "ABR", "MAI", "JUN",
+                                     "JUL", "AGO", "SET", "OUT", "NOV", "DEZ"};
+
+QString dateOf(int year, const QString& monthDay) {
+    return QStringLiteral("%1-%2T00:00:00").arg(year).arg(monthDay);
+}
+
+QJsonObject phase(const char* code, const QString& name, const char* calc) {
+    return {{QStringLiteral("CDFASEORCOPERAC"), QLatin1String(code)},
+            {QStringLiteral("NMFASEORCOPERAC"), name},
+            {QStringLiteral("IDFASECALCORCA"), QLatin1String(calc)},
+            {QStringLiteral("IDFASEAPROVORCA"), QStringLiteral("N")},
+            {QStringLiteral("IDBLOQFASEORCA"), QStringLiteral("N")}};
+}
+
+QStringList flagsWith(const QList<std::pair<int, QString>>& set) {
+    QStringList flags(12, QStringLiteral("N"));
+    for (const auto& [month, flag] : set)
+        flags[month - 1] = flag;
+    return flags;
+}
+
+}  // namespace
+
+int currentYear() {
+    return QDate::currentDate().year();
+}
+
+QByteArray CalendarData::json() const {
+    QJsonArray versionArray;
+    for (const auto& [year, version] : versions)
+        versionArray.append(QJsonObject{{QStringLiteral("CDANOVERORCA"), QString::number(year)},
+                                        {QStringLiteral("CDVERSAOORCA"), QString::number(version)},
+                                        {QStringLiteral("DTINCLUSAO"), dateOf(year, QStringLiteral("01-02"))},
+                                        {QStringLiteral("CDOPERINCLUSAO"), QStringLiteral("ADMIN")}});
+    QJsonArray calendar;
+    for (const PhaseRow& row : rows) {
+        QJsonObject record{{QStringLiteral("NRANOORCOPERAC"), QString::number(row.year)},
+                           {QStringLiteral("CDVERSCALENORCA"), row.version},
+                           {QStringLiteral("CDFASEORCOPERAC"), row.code},
+                           {QStringLiteral("DTINIFASEORCA"), dateOf(row.year, row.start)},
+                           {QStringLiteral("DTFINFASEORCA"), dateOf(row.year, row.end)}};
+        for (int month = 0; month < 12 && month < row.flags.size(); ++month) {
+            if (!row.flags[month].isEmpty())
+                record.insert(QStringLiteral("IDPERMCALC") + QLatin1String(MonthSuffixes[month]),
+                              row.flags[month]);
+        }
+        calendar.append(record);
+    }
+    const QJsonObject file{
+        {QStringLiteral("operators"),
+         QJsonArray{QJsonObject{{QStringLiteral("CDOPERADOR"), QStringLiteral("ADMIN")},
+                                {QStringLiteral("NMOPERADOR"), QStringLiteral("Administrador")}}}},
+        {QStringLiteral("phases"),
+         QJsonArray{phase("0000000001", QStringLiteral("Premissas orçamentárias"), "N"),
+                    phase("0000000002", QStringLiteral("Orçamento de vendas"), "S"),
+                    phase("0000000003", QStringLiteral("Orçamento de despesas"), "S"),
+                    phase("0000000004", QStringLiteral("Revisão pela diretoria"), "N")}},
+        {QStringLiteral("versions"), versionArray},
+        {QStringLiteral("cycles"), QJsonArray{}},
+        {QStringLiteral("calendar"), calendar},
+        {QStringLiteral("concluded"), QJsonArray{}}};
+    return QJsonDocument(file).toJson();
+}
+
+CalendarData CalendarData::standard() {
+    const int year = currentYear();
+    CalendarData data;
+    data.versions = {{year - 1, 1}, {year, 1}, {year, 2}};
+    data.rows = {
+        {year, 2, QStringLiteral("0000000004"), QStringLiteral("03-01"), QStringLiteral("03-31"),
+         flagsWith({})},
+        {year, 2, QStringLiteral("0000000003"), QStringLiteral("02-01"), QStringLiteral("02-20"),
+         flagsWith({{2, QStringLiteral("S")}})},
+        {year, 2, QStringLiteral("0000000002"), QStringLiteral("01-10"), QStringLiteral("01-31"),
+         flagsWith({{1, QStringLiteral("S")}, {8, QStringLiteral("S")}, {12, QString()}})},
+        {year, 1, QStringLiteral("0000000001"), QStringLiteral("01-05"), QStringLiteral("01-30"),
+         flagsWith({})},
+        {year - 1, 1, QStringLiteral("0000000002"), QStringLiteral("02-02"), QStringLiteral("03-13"),
+         flagsWith({})},
+    };
+    return data;
+}
+
+CalendarData CalendarData::emptyCalendar() {
+    CalendarData data;
+    data.versions = {{currentYear(), 1}};
+    return data;
+}
+
+CalendarData CalendarData::noVersionThisYear() {
+    const int year = currentYear();
+    CalendarData data;
+    data.versions = {{year - 1, 1}};
+    data.rows = {{year - 1, 1, QStringLiteral("0000000002"), QStringLiteral("02-02"), QStringLiteral("03-13"),
+                  flagsWith({})}};
+    return data;
+}
+
+void CalendarServer::start(const CalendarData& data) {
+    m_dataFile =
+        QDir::temp().filePath(QStringLiteral("zrm71300-%1.json").arg(QCoreApplication::applicationPid()));
+    QFile file(m_dataFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data.json());
+    file.close();
+    zrm::test::AppServerProcess::Options options;
+    options.dataFile = m_dataFile;
+    options.today = QDate::currentDate().toString(Qt::ISODate);
+    QString error;
+    ASSERT_TRUE(m_process.start(options, &error)) << error.toStdString();
+    QFile::remove(m_dataFile);
+    qputenv("ZRM_APPSERVER_HOST", m_process.host().toUtf8());
+    qputenv("ZRM_APPSERVER_PORT", QByteArray::number(m_process.port()));
+}
+
+void pointAtNoServer() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    qputenv("ZRM_APPSERVER_HOST", "127.0.0.1");
+    qputenv("ZRM_APPSERVER_PORT", QByteArray::number(port));
+}
+
+}  // namespace zrm71300test

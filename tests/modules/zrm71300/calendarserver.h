@@ -1,0 +1,65 @@
+#pragma once
+
+// The real application server with a budget calendar of the test's own, dated in the current year
+// of the client's clock (the year the screen asks for at start-up), and the host's environment
+// pointed at it.
+
+#include "tests/support/appserverprocess.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace zrm71300test {
+
+// The current year of the client's clock.
+int currentYear();
+
+// A phase row of the calendar: year, version, phase code, start and end as "MM-DD" of that year, and
+// the twelve month flags January … December ("" leaves a flag empty).
+struct PhaseRow {
+    int year;
+    int version;
+    QString code;
+    QString start;
+    QString end;
+    QStringList flags;
+};
+
+// The contents of a data file: a fixed phase catalogue (0000000001 "Premissas orçamentárias" and
+// 0000000004 "Revisão pela diretoria", not calculation phases; 0000000002 "Orçamento de vendas" and
+// 0000000003 "Orçamento de despesas", calculation phases), the versions and the phase rows.
+struct CalendarData {
+    QList<std::pair<int, int>> versions;  // (year, version)
+    QList<PhaseRow> rows;
+
+    QByteArray json() const;
+
+    // Versions 1 and 2 of the current year and version 1 of the year before. Version 2 holds, by
+    // start date: 0000000002 (01-10 … 01-31, January and August "S", December empty, the rest "N"),
+    // 0000000003 (02-01 … 02-20, February "S") and 0000000004 (03-01 … 03-31); they are stored in
+    // another order. Version 1 holds 0000000001 only; the year before holds 0000000002 only.
+    static CalendarData standard();
+    // Version 1 of the current year without any phase row.
+    static CalendarData emptyCalendar();
+    // No version of the current year (only of the year before).
+    static CalendarData noVersionThisYear();
+};
+
+// Starts the server with data and points ZRM_APPSERVER_HOST / ZRM_APPSERVER_PORT at it. Fails the
+// test (ASSERT) when the server does not start.
+class CalendarServer {
+public:
+    void start(const CalendarData& data);
+    zrm::test::AppServerProcess& process() { return m_process; }
+
+private:
+    QString m_dataFile;
+    zrm::test::AppServerProcess m_process;
+};
+
+// Points the environment at a loopback port on which nothing listens.
+void pointAtNoServer();
+
+}  // namespace zrm71300test

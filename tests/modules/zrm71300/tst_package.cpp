@@ -1,0 +1,241 @@
+// The package as the host sees it: loaded from its file, its entries and exported variables looked
+// up by name, the screen found by its name among the application's widgets.
+
+#include "library/package/packageinfo.h"
+#include "tests/modules/zrm71300/calendarserver.h"
+#include "tests/support/guitest.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QLibrary>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTabWidget>
+#include <QTableView>
+
+#include <gtest/gtest.h>
+
+#include <exception>
+#include <memory>
+
+using namespace zrm71300test;
+
+namespace {
+
+// The package loaded as the host loads it, under an MDI main window.
+class PackageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_mainWindow.setCentralWidget(new QMdiArea);
+        m_mainWindow.resize(900, 700);
+        m_mainWindow.show();
+        m_library.setFileName(QStringLiteral(ZRM71300_PACKAGE));
+        ASSERT_TRUE(m_library.load()) << m_library.errorString().toStdString();
+        m_initialize = entry<ZrmInitializeEntry>("Initialize");
+        m_finalize = entry<ZrmFinalizeEntry>("Finalize");
+        m_iniProc = entry<ZrmScreenOpenEntry>("IniProc");
+        ASSERT_TRUE(m_initialize && m_finalize && m_iniProc);
+    }
+
+    void TearDown() override {
+        if (m_initialized)
+            m_finalize();
+        m_library.unload();
+        qunsetenv("ZRM_LANGUAGE");
+    }
+
+    template <class T>
+    T entry(const char* name) {
+        return reinterpret_cast<T>(m_library.resolve(name));
+    }
+
+    template <class T>
+    T& variable(const char* name) {
+        auto* address = reinterpret_cast<T*>(m_library.resolve(name));
+        EXPECT_NE(address, nullptr) << name;
+        return *address;
+    }
+
+    void initialize() {
+        m_initialize();
+        m_initialized = true;
+    }
+
+    // Runs IniProc as the host does, catching what it throws.
+    void open() {
+        try {
+            m_iniProc();
+        } catch (const std::exception& error) {
+            FAIL() << "IniProc: " << error.what();
+        }
+    }
+
+    static QWidget* screen() { return zrm::test::findComponent<QWidget>(QStringLiteral("TfrmCalendOrc")); }
+
+    static int screenCount() {
+        int count = 0;
+        for (QWidget* widget : QApplication::allWidgets())
+            count += widget->objectName() == QLatin1String("TfrmCalendOrc");
+        return count;
+    }
+
+    static QStringList columnTexts(const char* gridName, int column) {
+        auto* grid = zrm::test::findComponent<QTableView>(QLatin1String(gridName));
+        QStringList texts;
+        if (!grid)
+            return texts;
+        const QAbstractItemModel* model = grid->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            texts.append(model->data(model->index(row, column)).toString());
+        return texts;
+    }
+
+    QMainWindow m_mainWindow;
+    QLibrary m_library;
+    ZrmInitializeEntry m_initialize = nullptr;
+    ZrmFinalizeEntry m_finalize = nullptr;
+    ZrmScreenOpenEntry m_iniProc = nullptr;
+    bool m_initialized = false;
+    CalendarServer m_server;
+};
+
+}  // namespace
+
+TEST_F(PackageTest, infoTable_namesThePackageItsUnitsAndTheScreen) {
+    const auto table = entry<ZrmPackageInfoTableEntry>("GetPackageInfoTable");
+    ASSERT_NE(table, nullptr);
+    const ZrmPackageInfoTable* info = table();
+    EXPECT_EQ(info->abiVersion, ZRM_PACKAGE_ABI_VERSION);
+    EXPECT_STREQ(info->name, "Pkg_Zrm71300");
+    ASSERT_EQ(info->unitCount, 3u);
+    EXPECT_STREQ(info->units[0].name, "Pkg_Zrm71300");
+    EXPECT_STREQ(info->units[1].name, "Cli_Zrm71300");
+    EXPECT_STREQ(info->units[2].name, "SysInit");
+    ASSERT_EQ(info->screenCount, 1u);
+    EXPECT_STREQ(info->screens[0].code, "ZRM71300");
+    EXPECT_EQ(QString::fromUtf8(info->screens[0].title), QStringLiteral("Calendário para Orçamento"));
+    EXPECT_STREQ(info->screens[0].entry, "IniProc");
+    EXPECT_NE(entry<ZrmScreenOpenEntry>("criaCalendOrc"), nullptr);
+}
+
+TEST_F(PackageTest, entryCalls_makeOneScreenAndRestoreIt) {
+    m_server.start(CalendarData::emptyCalendar());
+    initialize();
+    EXPECT_FALSE(variable<bool>("boStCriado"));
+    EXPECT_EQ(variable<QWidget*>("frmCalendOrc"), nullptr);
+
+    open();
+    QWidget* first = screen();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(variable<bool>("boStCriado"));
+    EXPECT_EQ(variable<QWidget*>("frmCalendOrc"), first);
+    auto* subWindow = qobject_cast<QMdiSubWindow*>(first->parentWidget());
+    ASSERT_NE(subWindow, nullptr) << "the screen opens inside the main window's MDI area";
+
+    subWindow->showMinimized();
+    open();
+    EXPECT_EQ(screen(), first);
+    EXPECT_EQ(screenCount(), 1);
+    EXPECT_FALSE(subWindow->isMinimized());
+    EXPECT_FALSE(subWindow->isMaximized());
+
+    subWindow->showMaximized();
+    open();
+    EXPECT_EQ(screenCount(), 1);
+    EXPECT_FALSE(subWindow->isMaximized());
+    EXPECT_EQ(qobject_cast<QMdiArea*>(m_mainWindow.centralWidget())->activeSubWindow(), subWindow);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(PackageTest, closingTheScreen_forgetsItAndTheNextEntryCallMakesANewOne) {
+    m_server.start(CalendarData::emptyCalendar());
+    initialize();
+    open();
+    QPointer<QWidget> first = screen();
+    ASSERT_NE(first, nullptr);
+
+    first->window()->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first.isNull(); }));
+    EXPECT_EQ(variable<QWidget*>("frmCalendOrc"), nullptr);
+    EXPECT_FALSE(variable<bool>("boStCriado"));
+
+    open();
+    EXPECT_NE(screen(), nullptr);
+    EXPECT_TRUE(variable<bool>("boStCriado"));
+    EXPECT_EQ(columnTexts("dbgPermCalc", 0).size(), 12);
+}
+
+TEST_F(PackageTest, unload_clearsTheTextVariables) {
+    m_server.start(CalendarData::standard());
+    initialize();
+    variable<QString>("StBloqCalc") = QStringLiteral("S");
+    open();
+    EXPECT_EQ(variable<QString>("stVerifVers"), QStringLiteral("S"));
+    EXPECT_EQ(variable<QString>("StBloqCalc"), QString());
+    variable<QString>("stUltVers") = QStringLiteral("S");
+    variable<QString>("stversAtu") = QStringLiteral("2");
+    variable<QString>("StBloqCalc") = QStringLiteral("S");
+
+    m_finalize();
+    m_initialized = false;
+
+    EXPECT_EQ(variable<QString>("stUltVers"), QString());
+    EXPECT_EQ(variable<QString>("stVerifVers"), QString());
+    EXPECT_EQ(variable<QString>("stversAtu"), QString());
+    EXPECT_EQ(variable<QString>("StBloqCalc"), QString());
+    // Nothing of the package outlives it.
+    EXPECT_EQ(screen(), nullptr);
+    EXPECT_EQ(variable<QWidget*>("frmCalendOrc"), nullptr);
+}
+
+TEST_F(PackageTest, unitUseCount_onlyTheLastReleaseFinalizes) {
+    const auto initialization = entry<ZrmProc>("Cli_Zrm71300_Initialization");
+    const auto finalization = entry<ZrmProc>("Cli_Zrm71300_Finalization");
+    ASSERT_TRUE(initialization && finalization);
+    initialization();
+    initialization();
+    variable<QString>("stUltVers") = QStringLiteral("S");
+    finalization();
+    EXPECT_EQ(variable<QString>("stUltVers"), QStringLiteral("S"));
+    finalization();
+    EXPECT_EQ(variable<QString>("stUltVers"), QString());
+}
+
+TEST_F(PackageTest, noLanguageChosen_showsThePortugueseTexts) {
+    m_server.start(CalendarData::emptyCalendar());
+    initialize();
+    open();
+    ASSERT_NE(screen(), nullptr);
+    EXPECT_EQ(screen()->windowTitle(), QStringLiteral("Calendário para Orçamento"));
+    auto* pages = zrm::test::findComponent<QTabWidget>(QStringLiteral("pgcPadrao"));
+    ASSERT_NE(pages, nullptr);
+    EXPECT_EQ(pages->tabText(0), QStringLiteral("Fases"));
+    EXPECT_EQ(columnTexts("dbgPermCalc", 0).constFirst(), QStringLiteral("Dezembro"));
+}
+
+TEST_F(PackageTest, englishLanguage_takesTheTextsFromTheResourceModuleBesideThePackage) {
+    qputenv("ZRM_LANGUAGE", "en");
+    m_server.start(CalendarData::emptyCalendar());
+    initialize();
+    open();
+    ASSERT_NE(screen(), nullptr);
+    EXPECT_EQ(screen()->windowTitle(), QStringLiteral("Budget calendar"));
+    auto* pages = zrm::test::findComponent<QTabWidget>(QStringLiteral("pgcPadrao"));
+    ASSERT_NE(pages, nullptr);
+    EXPECT_EQ(pages->tabText(0), QStringLiteral("Phases"));
+    EXPECT_EQ(pages->tabText(1), QStringLiteral("Calculation permission"));
+    const QStringList months = columnTexts("dbgPermCalc", 0);
+    ASSERT_EQ(months.size(), 12);
+    EXPECT_EQ(months.constFirst(), QStringLiteral("December"));
+    EXPECT_EQ(months.constLast(), QStringLiteral("January"));
+}
+
+TEST_F(PackageTest, languageWithoutResourceModule_fallsBackToPortuguese) {
+    qputenv("ZRM_LANGUAGE", "xx");
+    m_server.start(CalendarData::emptyCalendar());
+    initialize();
+    open();
+    ASSERT_NE(screen(), nullptr);
+    EXPECT_EQ(screen()->windowTitle(), QStringLiteral("Calendário para Orçamento"));
+}
