@@ -41,6 +41,7 @@ public:
     bool less(const Record* a, const Record* b) const;
     void sortRows();
     void repositionCurrent();
+    bool holdsStoredValues(const zrm::Row& row) const;
     std::vector<Record*> recordsFromPacket(const zrm::DataPacket& packet);
     void destroyRows();
     void open();
@@ -48,6 +49,7 @@ public:
 
     TClientDataSet* q;
     QList<TField*> fields;
+    QList<int> storedTypeIds;  // of each field, in declared order
     zrm::data::RecordList rows;
     zrm::data::ChangeLog log;
     TDataSetState state = TDataSetState::dsInactive;
@@ -115,6 +117,7 @@ FieldClass* TClientDataSet::Private::addField(const QString& name, Args... args)
         throw EDatabaseError(QStringLiteral("O campo %1 já existe em %2.").arg(name, this->name()));
     auto* field = new FieldClass(q, name, args...);
     field->m_index = int(fields.size());
+    storedTypeIds.append(zrm::data::storedTypeId(field->DataType()));
     field->setObjectName(q->objectName() + name);
     fields.append(field);
     q->notify(TDataEvent::LayoutChange);
@@ -146,11 +149,36 @@ void TClientDataSet::Private::sortRows() {
     // Packets usually arrive in index order already; checking is cheaper than sorting.
     if (std::is_sorted(records.begin(), records.end(), order))
         return;
+    // Sorted by keys worked out once per row rather than at every comparison.
+    const qsizetype width = indexFields.size();
+    std::vector<zrm::data::SortKey> keys(records.size() * width);
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        for (qsizetype k = 0; k < width; ++k) {
+            const int field = indexFields.at(k);
+            keys[r * width + k] =
+                zrm::data::sortKey(fields.at(field)->DataType(), records[r]->values.at(field));
+        }
+    }
+    std::vector<std::size_t> ranks(records.size());
+    for (std::size_t r = 0; r < ranks.size(); ++r)
+        ranks[r] = r;
+    std::sort(ranks.begin(), ranks.end(), [&](std::size_t a, std::size_t b) {
+        for (qsizetype k = 0; k < width; ++k) {
+            const int byKey = zrm::data::compareKeys(fields.at(indexFields.at(k))->DataType(),
+                                                     keys[a * width + k], keys[b * width + k]);
+            if (byKey != 0)
+                return byKey < 0;
+        }
+        return records[a]->arrival < records[b]->arrival;
+    });
     const Record* currentRecord = current();
-    std::sort(records.begin(), records.end(), order);
-    rows.assign(records);
+    std::vector<Record*> sorted;
+    sorted.reserve(records.size());
+    for (std::size_t rank : ranks)
+        sorted.push_back(records[rank]);
+    rows.assign(sorted);
     if (currentRecord)
-        position = std::find(records.begin(), records.end(), currentRecord) - records.begin();
+        position = std::find(sorted.begin(), sorted.end(), currentRecord) - sorted.begin();
 }
 
 void TClientDataSet::Private::repositionCurrent() {
@@ -161,17 +189,29 @@ void TClientDataSet::Private::repositionCurrent() {
     rows.insert(position, record);
 }
 
+bool TClientDataSet::Private::holdsStoredValues(const zrm::Row& row) const {
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        const QVariant& value = row.at(i);
+        const TField* field = fields.at(i);
+        if (value.isValid() && (value.typeId() != storedTypeIds.at(i) ||
+                                (field->DataType() == FieldType::String &&
+                                 static_cast<const QString*>(value.constData())->size() > field->Size())))
+            return false;
+    }
+    return true;
+}
+
 std::vector<Record*> TClientDataSet::Private::recordsFromPacket(const zrm::DataPacket& packet) {
-    // Columns are matched by name. When the packet has exactly the dataset's columns its rows are
-    // taken as they are (shared, not copied), which is what makes loading cheap.
+    // Columns are matched by name. When the packet has exactly the dataset's columns and a row holds
+    // values as the dataset stores them, the row is taken as it is (shared, not copied), which is
+    // what makes loading cheap; any other row is converted value by value.
     QList<int> columns;
     bool sameLayout = packet.fields.size() == fields.size();
     for (TField* field : fields) {
         const int column = packet.fieldIndex(field->FieldName());
         columns.append(column);
-        const FieldDef* def = column >= 0 ? &packet.fields.at(column) : nullptr;
-        sameLayout = sameLayout && column == field->Index() && def->type == field->DataType() &&
-                     (field->DataType() != FieldType::String || def->size <= field->Size());
+        sameLayout =
+            sameLayout && column == field->Index() && packet.fields.at(column).type == field->DataType();
     }
     std::vector<std::unique_ptr<Record>> loaded;
     loaded.reserve(packet.rows.size());
@@ -184,7 +224,7 @@ std::vector<Record*> TClientDataSet::Private::recordsFromPacket(const zrm::DataP
                     .arg(packet.fields.size()));
         }
         auto record = std::make_unique<Record>();
-        if (sameLayout) {
+        if (sameLayout && holdsStoredValues(row)) {
             record->values = row;
         } else {
             record->values.reserve(fields.size());

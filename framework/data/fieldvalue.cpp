@@ -180,19 +180,95 @@ QString valueToText(FieldType type, const QVariant& value) {
     return QString();
 }
 
+int storedTypeId(FieldType type) {
+    switch (type) {
+        case FieldType::String:
+            return QMetaType::QString;
+        case FieldType::Float:
+            return QMetaType::Double;
+        case FieldType::Integer:
+            return QMetaType::LongLong;
+        case FieldType::DateTime:
+            return QMetaType::QDateTime;
+    }
+    return QMetaType::UnknownType;
+}
+
+namespace {
+
+// Stored values always hold their field's type, so they are read in place: index maintenance
+// compares a great deal, and copies out of a QVariant would dominate it.
+template <typename T>
+const T& stored(const QVariant& value) {
+    Q_ASSERT(value.typeId() == QMetaType::fromType<T>().id());
+    return *static_cast<const T*>(value.constData());
+}
+
+template <typename T>
+int order(const T& x, const T& y) {
+    return x < y ? -1 : (y < x ? 1 : 0);
+}
+
+}  // namespace
+
 int compareValues(FieldType type, const QVariant& a, const QVariant& b) {
     if (!a.isValid() || !b.isValid())
         return int(a.isValid()) - int(b.isValid());
-    auto order = [](const auto& x, const auto& y) { return x < y ? -1 : (y < x ? 1 : 0); };
     switch (type) {
         case FieldType::String:
-            return QString::compare(a.toString(), b.toString());
+            return QString::compare(stored<QString>(a), stored<QString>(b));
         case FieldType::Float:
-            return order(a.toDouble(), b.toDouble());
+            return order(stored<double>(a), stored<double>(b));
         case FieldType::Integer:
-            return order(a.toLongLong(), b.toLongLong());
+            return order(stored<qint64>(a), stored<qint64>(b));
+        case FieldType::DateTime: {
+            // Local date-times without zone order by calendar date and clock time, read without any
+            // time-zone conversion.
+            const QDateTime& x = stored<QDateTime>(a);
+            const QDateTime& y = stored<QDateTime>(b);
+            const int byDate = order(x.date(), y.date());
+            return byDate != 0 ? byDate : order(x.time(), y.time());
+        }
+    }
+    return 0;
+}
+
+SortKey sortKey(FieldType type, const QVariant& value) {
+    SortKey key;
+    key.valid = value.isValid();
+    if (!key.valid)
+        return key;
+    switch (type) {
+        case FieldType::String:
+            key.text = &stored<QString>(value);
+            break;
+        case FieldType::Float:
+            key.number = stored<double>(value);
+            break;
+        case FieldType::Integer:
+            key.integer = stored<qint64>(value);
+            break;
+        case FieldType::DateTime: {
+            const QDateTime& dateTime = stored<QDateTime>(value);
+            key.integer =
+                dateTime.date().toJulianDay() * qint64(86400000) + dateTime.time().msecsSinceStartOfDay();
+            break;
+        }
+    }
+    return key;
+}
+
+int compareKeys(FieldType type, const SortKey& a, const SortKey& b) {
+    if (!a.valid || !b.valid)
+        return int(a.valid) - int(b.valid);
+    switch (type) {
+        case FieldType::String:
+            return QString::compare(*a.text, *b.text);
+        case FieldType::Float:
+            return order(a.number, b.number);
+        case FieldType::Integer:
         case FieldType::DateTime:
-            return order(a.toDateTime(), b.toDateTime());
+            return order(a.integer, b.integer);
     }
     return 0;
 }

@@ -1,13 +1,13 @@
 #include "framework/packet/packet.h"
 
+#include "framework/packet/packet_p.h"
+
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSet>
 
 #include <cmath>
-#include <optional>
 
 namespace zrm {
 
@@ -22,7 +22,7 @@ int DataPacket::fieldIndex(const QString& name) const {
 }
 
 namespace packet {
-namespace {
+namespace detail {
 
 QString typeName(FieldType type) {
     switch (type) {
@@ -38,7 +38,7 @@ QString typeName(FieldType type) {
     return QString();
 }
 
-std::optional<FieldType> typeFromName(const QString& name) {
+std::optional<FieldType> typeFromName(QStringView name) {
     for (FieldType type : {FieldType::String, FieldType::Float, FieldType::Integer, FieldType::DateTime}) {
         if (name == typeName(type))
             return type;
@@ -46,8 +46,19 @@ std::optional<FieldType> typeFromName(const QString& name) {
     return std::nullopt;
 }
 
-// Number of characters (code points) of a text; a surrogate pair is one character.
-qsizetype characterCount(const QString& text) {
+QString opName(Change::Op op) {
+    switch (op) {
+        case Change::Op::Insert:
+            return QStringLiteral("insert");
+        case Change::Op::Update:
+            return QStringLiteral("update");
+        case Change::Op::Delete:
+            return QStringLiteral("delete");
+    }
+    return QString();
+}
+
+qsizetype characterCount(QStringView text) {
     qsizetype count = text.size();
     for (QChar c : text) {
         if (c.isLowSurrogate())
@@ -63,27 +74,56 @@ QString quoted(const QString& text) {
     return QLatin1Char('\'') + text.left(MaxShown) + QStringLiteral("…'");
 }
 
-// Where in a document a value sits, for the error message: the kind of document and a path such as
-// "linha 3, coluna DTINIFASEORCA".
-class Location {
-public:
-    explicit Location(QString document) : m_document(std::move(document)) {}
-
-    [[noreturn]] void fail(const QString& where, const QString& what) const {
-        if (where.isEmpty())
-            throw PacketError(QStringLiteral("%1: %2.").arg(m_document, what));
-        throw PacketError(QStringLiteral("%1: %2: %3.").arg(m_document, where, what));
-    }
-
-private:
-    QString m_document;
-};
+void Location::fail(const QString& where, const QString& what) const {
+    if (where.isEmpty())
+        throw PacketError(QStringLiteral("%1: %2.").arg(m_document, what));
+    throw PacketError(QStringLiteral("%1: %2: %3.").arg(m_document, where, what));
+}
 
 QString cellWhere(const QString& rowWhere, const FieldDef& field) {
     return QStringLiteral("%1, coluna %2").arg(rowWhere, field.name);
 }
 
-// ---- Encoding ----
+bool parseWireDateTime(const char* text, qsizetype size, WireDateTime* result) {
+    // Parsed by hand: strict about the shape (QDateTime::fromString accepts more than the wire
+    // allows) and far cheaper, which matters when a packet carries thousands of dates.
+    if (size != 19 && size != 23)
+        return false;
+    if (text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':')
+        return false;
+    bool ok = true;
+    auto digits = [&](qsizetype from, qsizetype count) {
+        int value = 0;
+        for (qsizetype i = from; i < from + count; ++i) {
+            ok = ok && text[i] >= '0' && text[i] <= '9';
+            value = value * 10 + (text[i] - '0');
+        }
+        return value;
+    };
+    const int year = digits(0, 4);
+    const int month = digits(5, 2);
+    const int day = digits(8, 2);
+    const int hour = digits(11, 2);
+    const int minute = digits(14, 2);
+    const int second = digits(17, 2);
+    int msec = 0;
+    if (size == 23) {
+        ok = ok && text[19] == '.';
+        msec = digits(20, 3);
+    }
+    if (!ok || year < 1)
+        return false;
+    result->date = QDate(year, month, day);
+    result->time = QTime(hour, minute, second, msec);
+    return result->date.isValid() && result->time.isValid();
+}
+
+}  // namespace detail
+
+namespace {
+
+using detail::cellWhere;
+using detail::Location;
 
 QJsonValue valueToJson(const FieldDef& field, const Value& value, const Location& location,
                        const QString& rowWhere) {
@@ -115,7 +155,7 @@ QJsonValue valueToJson(const FieldDef& field, const Value& value, const Location
     }
     location.fail(cellWhere(rowWhere, field),
                   QStringLiteral("valor de tipo %1 não cabe numa coluna do tipo %2")
-                      .arg(QString::fromLatin1(value.typeName()), typeName(field.type)));
+                      .arg(QString::fromLatin1(value.typeName()), detail::typeName(field.type)));
 }
 
 QJsonArray rowToJson(const QList<FieldDef>& fields, const Row& row, const Location& location,
@@ -135,7 +175,7 @@ QJsonArray fieldsToJson(const QList<FieldDef>& fields) {
     QJsonArray array;
     for (const FieldDef& field : fields) {
         QJsonObject object{{QStringLiteral("name"), field.name},
-                           {QStringLiteral("type"), typeName(field.type)}};
+                           {QStringLiteral("type"), detail::typeName(field.type)}};
         if (field.type == FieldType::String)
             object.insert(QStringLiteral("size"), field.size);
         array.append(object);
@@ -143,166 +183,10 @@ QJsonArray fieldsToJson(const QList<FieldDef>& fields) {
     return array;
 }
 
-QString opName(Change::Op op) {
-    switch (op) {
-        case Change::Op::Insert:
-            return QStringLiteral("insert");
-        case Change::Op::Update:
-            return QStringLiteral("update");
-        case Change::Op::Delete:
-            return QStringLiteral("delete");
-    }
-    return QString();
-}
-
-// ---- Decoding ----
-
-// Largest text field a packet may declare; far above any real column, low enough that a hostile size
-// cannot make a reader reserve absurd amounts of memory.
-constexpr int MaxStringSize = 1 << 20;
-
-QJsonObject requireObject(const QJsonValue& json, const Location& location, const QString& where) {
+QByteArray objectBytes(const QJsonValue& json, const QString& document) {
     if (!json.isObject())
-        location.fail(where, QStringLiteral("era esperado um objeto JSON"));
-    return json.toObject();
-}
-
-QJsonArray requireArray(const QJsonObject& object, const QString& key, const Location& location,
-                        const QString& where) {
-    const QJsonValue value = object.value(key);
-    if (value.isUndefined()) {
-        location.fail(where, QStringLiteral("falta o membro \"%1\"").arg(key));
-    }
-    if (!value.isArray())
-        location.fail(where, QStringLiteral("o membro \"%1\" deveria ser uma lista").arg(key));
-    return value.toArray();
-}
-
-QList<FieldDef> fieldsFromJson(const QJsonObject& document, const Location& location) {
-    const QJsonArray array = requireArray(document, QStringLiteral("fields"), location, QString());
-    QList<FieldDef> fields;
-    fields.reserve(array.size());
-    QSet<QString> seen;
-    for (int i = 0; i < array.size(); ++i) {
-        const QString where = QStringLiteral("campo %1").arg(i + 1);
-        const QJsonObject object = requireObject(array.at(i), location, where);
-        const QJsonValue name = object.value(QStringLiteral("name"));
-        if (!name.isString() || name.toString().isEmpty())
-            location.fail(where, QStringLiteral("o nome do campo deveria ser um texto não vazio"));
-        const QJsonValue type = object.value(QStringLiteral("type"));
-        const std::optional<FieldType> fieldType =
-            type.isString() ? typeFromName(type.toString()) : std::nullopt;
-        if (!fieldType) {
-            location.fail(where,
-                          QStringLiteral("tipo %1 desconhecido (use string, float, integer ou datetime)")
-                              .arg(type.isString() ? quoted(type.toString()) : QStringLiteral("ausente")));
-        }
-        FieldDef field{name.toString(), *fieldType, 0};
-        if (field.type == FieldType::String) {
-            const QJsonValue size = object.value(QStringLiteral("size"));
-            const double number = size.toDouble(-1);
-            if (!size.isDouble() || number < 1 || number > MaxStringSize || number != std::floor(number)) {
-                location.fail(QStringLiteral("campo %1").arg(field.name),
-                              QStringLiteral("um campo de texto precisa de um tamanho inteiro entre 1 e %1")
-                                  .arg(MaxStringSize));
-            }
-            field.size = static_cast<int>(number);
-        }
-        const QString key = field.name.toUpper();
-        if (seen.contains(key))
-            location.fail(QStringLiteral("campo %1").arg(field.name), QStringLiteral("nome repetido"));
-        seen.insert(key);
-        fields.append(field);
-    }
-    return fields;
-}
-
-Value valueFromJson(const FieldDef& field, const QJsonValue& json, const Location& location,
-                    const QString& rowWhere) {
-    if (json.isNull())
-        return Value();
-    switch (field.type) {
-        case FieldType::String:
-            if (json.isString()) {
-                QString text = json.toString();
-                if (text.size() > field.size && characterCount(text) > field.size) {
-                    location.fail(cellWhere(rowWhere, field),
-                                  QStringLiteral("o texto %1 passa de %2 caracteres")
-                                      .arg(quoted(text))
-                                      .arg(field.size));
-                }
-                return text;
-            }
-            location.fail(cellWhere(rowWhere, field), QStringLiteral("era esperado um texto"));
-        case FieldType::Float:
-            // The JSON reader refuses numbers beyond the range of a double, so every number is finite.
-            if (json.isDouble())
-                return json.toDouble();
-            location.fail(cellWhere(rowWhere, field), QStringLiteral("era esperado um número"));
-        case FieldType::Integer: {
-            // toInteger() gives the default for a fraction or a number beyond 64 bits.
-            if (json.isDouble()) {
-                const qint64 integer = json.toInteger(0);
-                if (integer != 0 || json.toDouble() == 0)
-                    return integer;
-            }
-            location.fail(cellWhere(rowWhere, field), QStringLiteral("era esperado um número inteiro"));
-        }
-        case FieldType::DateTime:
-            if (json.isString()) {
-                const QString text = json.toString();
-                const QDateTime dateTime = dateTimeFromText(text);
-                if (!dateTime.isValid()) {
-                    location.fail(cellWhere(rowWhere, field),
-                                  QStringLiteral("%1 não é uma data-hora válida (AAAA-MM-DDTHH:MM:SS)")
-                                      .arg(quoted(text)));
-                }
-                return dateTime;
-            }
-            location.fail(cellWhere(rowWhere, field), QStringLiteral("era esperada uma data-hora em texto"));
-    }
-    location.fail(cellWhere(rowWhere, field), QStringLiteral("tipo de coluna desconhecido"));
-}
-
-Row rowFromJson(const QList<FieldDef>& fields, const QJsonValue& json, const Location& location,
-                const QString& rowWhere) {
-    if (!json.isArray())
-        location.fail(rowWhere, QStringLiteral("a linha deveria ser uma lista de valores"));
-    const QJsonArray array = json.toArray();
-    if (array.size() != fields.size()) {
-        location.fail(
-            rowWhere,
-            QStringLiteral("a linha tem %1 valores, mas há %2 colunas").arg(array.size()).arg(fields.size()));
-    }
-    Row row;
-    row.reserve(fields.size());
-    for (int i = 0; i < fields.size(); ++i)
-        row.append(valueFromJson(fields.at(i), array.at(i), location, rowWhere));
-    return row;
-}
-
-QJsonValue parse(const QByteArray& json, const Location& location) {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError) {
-        location.fail(
-            QString(),
-            QStringLiteral("JSON malformado na posição %1 (%2)").arg(error.offset).arg(error.errorString()));
-    }
-    if (!document.isObject())
-        location.fail(QString(), QStringLiteral("era esperado um objeto JSON"));
-    return document.object();
-}
-
-int digits(QStringView text, qsizetype from, qsizetype count) {
-    int value = 0;
-    for (qsizetype i = from; i < from + count; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
-            return -1;
-        value = value * 10 + (c - u'0');
-    }
-    return value;
+        Location(document).fail(QString(), QStringLiteral("era esperado um objeto JSON"));
+    return QJsonDocument(json.toObject()).toJson(QJsonDocument::Compact);
 }
 
 }  // namespace
@@ -316,11 +200,11 @@ QByteArray encode(const Delta& delta) {
 }
 
 DataPacket decodePacket(const QByteArray& json) {
-    return packetFromJson(parse(json, Location(QStringLiteral("Pacote de dados inválido"))));
+    return detail::readPacket(json);
 }
 
 Delta decodeDelta(const QByteArray& json) {
-    return deltaFromJson(parse(json, Location(QStringLiteral("Delta inválido"))));
+    return detail::readDelta(json);
 }
 
 QJsonValue toJson(const DataPacket& packet) {
@@ -339,7 +223,7 @@ QJsonValue toJson(const Delta& delta) {
     for (int i = 0; i < delta.changes.size(); ++i) {
         const Change& change = delta.changes.at(i);
         const QString where = QStringLiteral("alteração %1").arg(i + 1);
-        QJsonObject object{{QStringLiteral("op"), opName(change.op)}};
+        QJsonObject object{{QStringLiteral("op"), detail::opName(change.op)}};
         if (change.op != Change::Op::Insert)
             object.insert(QStringLiteral("old"), rowToJson(delta.fields, change.oldRow, location, where));
         if (change.op != Change::Op::Delete)
@@ -350,58 +234,13 @@ QJsonValue toJson(const Delta& delta) {
                        {QStringLiteral("changes"), changes}};
 }
 
+// A JSON value goes through its text, so that one reader checks every packet whatever its source.
 DataPacket packetFromJson(const QJsonValue& json) {
-    const Location location(QStringLiteral("Pacote de dados inválido"));
-    const QJsonObject object = requireObject(json, location, QString());
-    DataPacket packet;
-    packet.fields = fieldsFromJson(object, location);
-    const QJsonArray rows = requireArray(object, QStringLiteral("rows"), location, QString());
-    packet.rows.reserve(rows.size());
-    for (int i = 0; i < rows.size(); ++i)
-        packet.rows.append(
-            rowFromJson(packet.fields, rows.at(i), location, QStringLiteral("linha %1").arg(i + 1)));
-    return packet;
+    return detail::readPacket(objectBytes(json, QStringLiteral("Pacote de dados inválido")));
 }
 
 Delta deltaFromJson(const QJsonValue& json) {
-    const Location location(QStringLiteral("Delta inválido"));
-    const QJsonObject object = requireObject(json, location, QString());
-    Delta delta;
-    delta.fields = fieldsFromJson(object, location);
-    const QJsonArray changes = requireArray(object, QStringLiteral("changes"), location, QString());
-    delta.changes.reserve(changes.size());
-    for (int i = 0; i < changes.size(); ++i) {
-        const QString where = QStringLiteral("alteração %1").arg(i + 1);
-        const QJsonObject entry = requireObject(changes.at(i), location, where);
-        const QJsonValue op = entry.value(QStringLiteral("op"));
-        Change change;
-        if (op == QJsonValue(QStringLiteral("insert")))
-            change.op = Change::Op::Insert;
-        else if (op == QJsonValue(QStringLiteral("update")))
-            change.op = Change::Op::Update;
-        else if (op == QJsonValue(QStringLiteral("delete")))
-            change.op = Change::Op::Delete;
-        else
-            location.fail(where, QStringLiteral("operação desconhecida (use insert, update ou delete)"));
-
-        const bool wantsOld = change.op != Change::Op::Insert;
-        const bool wantsNew = change.op != Change::Op::Delete;
-        const QJsonValue oldRow = entry.value(QStringLiteral("old"));
-        const QJsonValue newRow = entry.value(QStringLiteral("new"));
-        if (wantsOld != !oldRow.isUndefined() || wantsNew != !newRow.isUndefined()) {
-            location.fail(
-                where, QStringLiteral("uma alteração %1 leva %2")
-                           .arg(opName(change.op), wantsOld && wantsNew ? QStringLiteral("\"old\" e \"new\"")
-                                                   : wantsOld           ? QStringLiteral("só \"old\"")
-                                                                        : QStringLiteral("só \"new\"")));
-        }
-        if (wantsOld)
-            change.oldRow = rowFromJson(delta.fields, oldRow, location, where + QStringLiteral(" (old)"));
-        if (wantsNew)
-            change.newRow = rowFromJson(delta.fields, newRow, location, where + QStringLiteral(" (new)"));
-        delta.changes.append(change);
-    }
-    return delta;
+    return detail::readDelta(objectBytes(json, QStringLiteral("Delta inválido")));
 }
 
 QString dateTimeToText(const QDateTime& dateTime) {
@@ -412,32 +251,15 @@ QString dateTimeToText(const QDateTime& dateTime) {
 }
 
 QDateTime dateTimeFromText(const QString& text) {
-    // Parsed by hand: strict about the shape (QDateTime::fromString accepts more than the wire
-    // allows) and far cheaper, which matters when a packet carries thousands of dates.
-    const QStringView view(text);
-    if (view.size() != 19 && view.size() != 23)
-        return QDateTime();
-    if (view[4] != u'-' || view[7] != u'-' || view[10] != u'T' || view[13] != u':' || view[16] != u':')
-        return QDateTime();
-    const int year = digits(view, 0, 4);
-    const int month = digits(view, 5, 2);
-    const int day = digits(view, 8, 2);
-    const int hour = digits(view, 11, 2);
-    const int minute = digits(view, 14, 2);
-    const int second = digits(view, 17, 2);
-    int msec = 0;
-    if (view.size() == 23) {
-        if (view[19] != u'.')
+    for (QChar c : text) {
+        if (c.unicode() >= 0x80)
             return QDateTime();
-        msec = digits(view, 20, 3);
     }
-    if (year < 1 || month < 0 || day < 0 || hour < 0 || minute < 0 || second < 0 || msec < 0)
+    const QByteArray latin1 = text.toLatin1();
+    detail::WireDateTime parts;
+    if (!detail::parseWireDateTime(latin1.constData(), latin1.size(), &parts))
         return QDateTime();
-    const QDate date(year, month, day);
-    const QTime time(hour, minute, second, msec);
-    if (!date.isValid() || !time.isValid())
-        return QDateTime();
-    return QDateTime(date, time);
+    return QDateTime(parts.date, parts.time);
 }
 
 }  // namespace packet
