@@ -29,11 +29,6 @@ constexpr const char* SelectOtherPhases =
     "WHERE c.NRANOORCOPERAC = $1 AND c.CDVERSCALENORCA = $2 AND c.CDFASEORCOPERAC <> $3 "
     "ORDER BY c.DTINIFASEORCA, c.CDFASEORCOPERAC";
 
-constexpr const char* SelectRow =
-    "SELECT " ZRM_CALENDAR_COLUMNS
-    " FROM CALENDORCOP c "
-    "WHERE c.NRANOORCOPERAC = $1 AND c.CDVERSCALENORCA = $2 AND c.CDFASEORCOPERAC = $3";
-
 constexpr const char* SelectVersions =
     "SELECT v.CDANOVERORCA, v.CDVERSAOORCA, v.DTINCLUSAO, v.CDOPERINCLUSAO, o.NMOPERADOR "
     "FROM VERSAOORC v LEFT JOIN OPERADOR o ON o.CDOPERADOR = v.CDOPERINCLUSAO "
@@ -186,13 +181,6 @@ std::vector<ConcludedRecord> CalendarStore::concludedUses(std::string_view code,
 void CalendarStore::lockCalendar(std::string_view year, qint64 version) {
     if (m_connection.dialect() == sql::Dialect::Postgresql)
         m_connection.select(LockCalendar, {year, version}, [](const RowView&) {});
-}
-
-std::optional<CalendarRecord> CalendarStore::row(const CalendarKey& key) {
-    std::optional<CalendarRecord> found;
-    m_connection.select(SelectRow, {key.year, key.version, key.code},
-                        [&](const RowView& row) { found = readCalendarRecord(row); });
-    return found;
 }
 
 void CalendarStore::insert(const CalendarRecord& r) {

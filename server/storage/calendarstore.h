@@ -40,7 +40,6 @@ public:
     // transaction ends, so checks and writes of a delta see no concurrent change. Callers lock
     // calendars in ascending (year, version) order, so two writers never wait on each other.
     void lockCalendar(std::string_view year, qint64 version);
-    std::optional<CalendarRecord> row(const CalendarKey& key);
     void insert(const CalendarRecord& record);
     void update(const CalendarKey& key, const CalendarRecord& record);
     void remove(const CalendarKey& key);

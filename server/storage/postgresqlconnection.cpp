@@ -103,15 +103,14 @@ void PostgresqlConnection::executeScript(std::string_view sql) {
 }
 
 const std::string& PostgresqlConnection::prepared(const char* sql, int parameterCount) {
-    std::string key(sql);
-    if (auto it = m_statementNames.find(key); it != m_statementNames.end())
+    if (auto it = m_statementNames.find(sql); it != m_statementNames.end())
         return it->second;
     std::string name = "zrm_" + std::to_string(m_statementNames.size() + 1);
     PGresult* result = PQprepare(m_conn, name.c_str(), sql, parameterCount, nullptr);
     if (PQresultStatus(result) != PGRES_COMMAND_OK)
         fail(result);
     PQclear(result);
-    return m_statementNames.emplace(std::move(key), std::move(name)).first->second;
+    return m_statementNames.emplace(sql, std::move(name)).first->second;
 }
 
 PGresult* PostgresqlConnection::run(const char* sql, Params params) {

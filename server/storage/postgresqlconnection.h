@@ -36,7 +36,7 @@ private:
     [[noreturn]] void fail(pg_result* result);
 
     pg_conn* m_conn = nullptr;
-    std::unordered_map<std::string, std::string> m_statementNames;  // SQL text -> prepared name
+    std::unordered_map<const char*, std::string> m_statementNames;  // SQL's address -> prepared name
 };
 
 }  // namespace zrm::server::sql

@@ -64,14 +64,15 @@ public:
     // Throws StoreError (see storeerror.h) on failure.
     virtual void executeScript(std::string_view sql) = 0;
 
-    // Runs one parameterised statement and returns the number of rows it changed.
+    // Runs one parameterised statement and returns the number of rows it changed. sql must be a
+    // string of static storage (a literal): the prepared statement is cached under its address.
     // Throws StoreError: Conflict for a unique-key violation or a lost serialisation race,
     // BadRequest for a violated check or reference, StorageUnavailable when the database is
     // unreachable or busy.
     virtual qint64 execute(const char* sql, Params params) = 0;
 
-    // Runs one parameterised query and calls onRow for each row of its result, in order. Throws as
-    // execute; an exception thrown by onRow ends the query and passes through unchanged.
+    // Runs one parameterised query and calls onRow for each row of its result, in order. sql as for
+    // execute. Throws as execute; an exception thrown by onRow ends the query and passes through unchanged.
     virtual void select(const char* sql, Params params, const RowHandler& onRow) = 0;
 
     // Starts a transaction that will write: SQLite takes the write lock at once (so two writers never

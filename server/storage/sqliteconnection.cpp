@@ -116,8 +116,7 @@ void SqliteConnection::executeScript(std::string_view sql) {
 }
 
 sqlite3_stmt* SqliteConnection::prepared(const char* sql) {
-    std::string key(sql);
-    if (auto it = m_statements.find(key); it != m_statements.end())
+    if (auto it = m_statements.find(sql); it != m_statements.end())
         return it->second;
     const std::string text = toSqlitePlaceholders(sql);
     sqlite3_stmt* statement = nullptr;
@@ -125,7 +124,7 @@ sqlite3_stmt* SqliteConnection::prepared(const char* sql) {
                                       &statement, nullptr);
     if (rc != SQLITE_OK)
         fail(rc);
-    m_statements.emplace(std::move(key), statement);
+    m_statements.emplace(sql, statement);
     return statement;
 }
 

@@ -38,7 +38,7 @@ private:
 
     sqlite3* m_db = nullptr;
     bool m_broken = false;
-    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+    std::unordered_map<const char*, sqlite3_stmt*> m_statements;  // by the SQL's address
 };
 
 }  // namespace zrm::server::sql

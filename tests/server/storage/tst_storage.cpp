@@ -57,6 +57,32 @@ TEST_P(StorageTest, open_withNewerSchema_isRefused) {
     }
 }
 
+TEST_P(StorageTest, open_ofOlderSchema_appliesTheMissingMigrations) {
+    ASSERT_GE(currentSchemaVersion(), 2);
+    const auto hasStartIndex = [](sql::Connection& connection) {
+        bool found = false;
+        connection.select(
+            connection.dialect() == sql::Dialect::Sqlite
+                ? "SELECT name FROM sqlite_master WHERE type = 'index' AND name = 'CALENDORCOP_INICIO'"
+                : "SELECT indexname FROM pg_indexes WHERE schemaname = current_schema() "
+                  "AND indexname = 'calendorcop_inicio'",
+            {}, [&](const sql::RowView&) { found = true; });
+        return found;
+    };
+    {
+        ConnectionLease connection = m_database->acquire();
+        ASSERT_TRUE(hasStartIndex(*connection));
+        // Back to the first schema, as a database made by the first release would be.
+        connection->executeScript("DROP INDEX CALENDORCOP_INICIO");
+        connection->execute("UPDATE ZRMSCHEMA SET NRVERSAO = $1", {1});
+        TableStore(*connection).insert(phase("0000000001"));
+    }
+    std::shared_ptr<Database> migrated = Database::open(m_testDb->url());
+    ConnectionLease connection = migrated->acquire();
+    EXPECT_TRUE(hasStartIndex(*connection));
+    EXPECT_EQ(TableStore(*connection).phases().size(), 1u);
+}
+
 TEST_P(StorageTest, insert_ofDuplicateKey_isConflict) {
     ConnectionLease connection = m_database->acquire();
     TableStore tables(*connection);
