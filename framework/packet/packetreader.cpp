@@ -111,6 +111,7 @@ private:
     void rows(const QList<FieldDef>& fields, QList<Row>* rows);
     Row row(const QList<FieldDef>& fields, const QString& where);
     Value cell(const FieldDef& field, const QString& rowWhere);
+    [[noreturn]] void wrongType(const FieldDef& field, const QString& rowWhere) const;
     Value text(const FieldDef& field, const QString& rowWhere);
     Value dateTime(const FieldDef& field, const QString& rowWhere);
     QList<Change> changes(const QList<FieldDef>& fields);
@@ -421,9 +422,14 @@ QList<FieldDef> Reader::fields() {
     return result;
 }
 
+void Reader::wrongType(const FieldDef& field, const QString& rowWhere) const {
+    static const char* const expected[] = {"era esperado um texto", "era esperado um número",
+                                           "era esperado um número inteiro",
+                                           "era esperada uma data-hora em texto"};
+    fail(cellWhere(rowWhere, field), QString::fromUtf8(expected[int(field.type)]));
+}
+
 Value Reader::text(const FieldDef& field, const QString& rowWhere) {
-    if (peek() != Token::String)
-        fail(cellWhere(rowWhere, field), QStringLiteral("era esperado um texto"));
     QString value = string();
     if (value.size() > field.size && characterCount(value) > field.size) {
         fail(cellWhere(rowWhere, field),
@@ -433,8 +439,6 @@ Value Reader::text(const FieldDef& field, const QString& rowWhere) {
 }
 
 Value Reader::dateTime(const FieldDef& field, const QString& rowWhere) {
-    if (peek() != Token::String)
-        fail(cellWhere(rowWhere, field), QStringLiteral("era esperada uma data-hora em texto"));
     bool plainAscii = true;
     const QByteArray bytes = rawString(&plainAscii);
     const auto known = m_dates.constFind(bytes);
@@ -451,31 +455,41 @@ Value Reader::dateTime(const FieldDef& field, const QString& rowWhere) {
 }
 
 Value Reader::cell(const FieldDef& field, const QString& rowWhere) {
-    if (isNull())
-        return Value();
-    switch (field.type) {
-        case FieldType::String:
-            return text(field, rowWhere);
-        case FieldType::DateTime:
-            return dateTime(field, rowWhere);
-        case FieldType::Float:
-            if (peek() != Token::Number)
-                fail(cellWhere(rowWhere, field), QStringLiteral("era esperado um número"));
-            return number().real;
-        case FieldType::Integer: {
-            if (peek() == Token::Number) {
-                const Number value = number();
-                if (value.isInteger)
-                    return value.integer;
-                // A whole number written with a fraction or an exponent ("2.0", "1e3") is still one.
-                constexpr double Limit = 9223372036854775808.0;  // 2^63
-                if (value.real == std::floor(value.real) && value.real >= -Limit && value.real < Limit)
-                    return qint64(value.real);
-            }
-            fail(cellWhere(rowWhere, field), QStringLiteral("era esperado um número inteiro"));
-        }
+    const Token token = peek();
+    switch (token) {
+        case Token::End:
+            malformed(QStringLiteral("fim inesperado"));
+        case Token::Invalid:
+            malformed(QStringLiteral("valor inválido"));
+        case Token::Literal:
+            if (isNull())
+                return Value();
+            literal();  // true or false, which no column holds
+            wrongType(field, rowWhere);
+        case Token::Object:
+        case Token::Array:
+            wrongType(field, rowWhere);
+        case Token::String:
+            if (field.type == FieldType::String)
+                return text(field, rowWhere);
+            if (field.type == FieldType::DateTime)
+                return dateTime(field, rowWhere);
+            wrongType(field, rowWhere);
+        case Token::Number:
+            break;
     }
-    fail(cellWhere(rowWhere, field), QStringLiteral("tipo de coluna desconhecido"));
+    const Number value = number();
+    if (field.type == FieldType::Float)
+        return value.real;
+    if (field.type == FieldType::Integer) {
+        if (value.isInteger)
+            return value.integer;
+        // A whole number written with a fraction or an exponent ("2.0", "1e3") is still one.
+        constexpr double Limit = 9223372036854775808.0;  // 2^63
+        if (value.real == std::floor(value.real) && value.real >= -Limit && value.real < Limit)
+            return qint64(value.real);
+    }
+    wrongType(field, rowWhere);
 }
 
 Row Reader::row(const QList<FieldDef>& fields, const QString& where) {

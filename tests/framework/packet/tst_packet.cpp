@@ -1,6 +1,9 @@
 #include "framework/packet/packet.h"
 
 #include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -280,6 +283,53 @@ TEST(Packet, dateTimeText_readsOnlyTheWireShape) {
     EXPECT_EQ(packet::dateTimeToText(QDateTime()), QString());
 }
 
+TEST(Packet, decode_acceptsAnyMemberOrderUnknownMembersAndEscapes) {
+    const DataPacket packet = packet::decodePacket(
+        b(" { \"rows\" : [ [\"a\\\"\\\\\\/\\b\\f\\n\\r\\t\", 2.0, -0, \"2026-03-10T00:00:00\"],\n"
+          "  [\"\\u00e7\\ud83d\\ude00\", 1E2, 1e3, null] ] ,"
+          " \"extra\": {\"x\": [1, {\"y\": null}], \"z\": true},"
+          " \"fields\": [{\"size\": 10, \"type\": \"string\", \"name\": \"CD\", \"note\": [false]},"
+          "  {\"name\": \"VL\", \"type\": \"float\"}, {\"name\": \"NR\", \"type\": \"integer\"},"
+          "  {\"name\": \"DT\", \"type\": \"datetime\"}] } "));
+    ASSERT_EQ(packet.rows.size(), 2);
+    expectSameRows(
+        {{s("a\"\\/\b\f\n\r\t"), 2.0, qint64(0), at(2026, 3, 10)}, {s("ç😀"), 100.0, qint64(1000), Value()}},
+        packet.rows);
+}
+
+TEST(Packet, decode_malformedJson_isRefused) {
+    const char* fields = R"("fields":[{"name":"CD","type":"string","size":9},{"name":"VL","type":"float"}])";
+    for (const char* rows :
+         {R"([["a])", R"([["a\x",1]])", R"([["a\u12",1]])", R"([["\udc00",1]])", R"([["\ud800x",1]])",
+          "[[\"a\tb\",1]]", R"([["a",01]])", R"([["a",1.]])", R"([["a",-]])", R"([["a",1e]])",
+          R"([["a",nul]])", R"([["a",]])", R"([["a",1] x])", R"([["a",1]],)", "[[\"\xff\",1]]"}) {
+        SCOPED_TRACE(rows);
+        const QByteArray json = "{" + QByteArray(fields) + R"(,"rows":)" + rows + "}";
+        EXPECT_NE(decodeError(json).find("JSON malformado na posição"), std::string::npos)
+            << decodeError(json);
+    }
+    EXPECT_NE(decodeError(b(R"({"fields":[],"rows":[]} {})")).find("depois do fim"), std::string::npos);
+    EXPECT_NE(decodeError(b(R"({"fields":[],"fields":[],"rows":[]})")).find("aparece duas vezes"),
+              std::string::npos);
+    const QByteArray deepUnknown =
+        R"({"fields":[],"rows":[],"x":)" + QByteArray(1000, '[') + QByteArray(1000, ']') + "}";
+    EXPECT_NE(decodeError(deepUnknown).find("aninhamento profundo demais"), std::string::npos);
+}
+
+TEST(Packet, fromJsonValue_checksLikeTheBytes) {
+    const DataPacket original = samplePacket();
+    const DataPacket decoded = packet::packetFromJson(packet::toJson(original));
+    expectSameRows(original.rows, decoded.rows);
+    Delta delta;
+    delta.fields = sampleFields();
+    delta.changes = {{Change::Op::Insert, {}, original.rows[0]}};
+    EXPECT_EQ(packet::deltaFromJson(packet::toJson(delta)).changes.size(), 1);
+    EXPECT_THROW(packet::packetFromJson(QJsonValue(3)), PacketError);
+    QJsonObject tooLong = packet::toJson(original).toObject();
+    tooLong.insert(QStringLiteral("rows"), QJsonDocument::fromJson(R"([["12345678901",1,1,null]])").array());
+    EXPECT_THROW(packet::packetFromJson(tooLong), PacketError);
+}
+
 // Random byte mutations of valid documents: each either decodes into something that encodes and
 // decodes again to the same, or is refused with PacketError. Nothing else may happen.
 TEST(Packet, decode_randomMutations_neverCrashAndRefuseOnlyWithPacketError) {
@@ -311,6 +361,8 @@ TEST(Packet, decode_randomMutations_neverCrashAndRefuseOnlyWithPacketError) {
             if (json.isEmpty())
                 json = "{";
         }
+        // What is not JSON at all must be refused too.
+        const bool validJson = !QJsonDocument::fromJson(json).isNull();
         try {
             if (isDelta) {
                 const Delta d = packet::decodeDelta(json);
@@ -321,6 +373,7 @@ TEST(Packet, decode_randomMutations_neverCrashAndRefuseOnlyWithPacketError) {
                 EXPECT_EQ(p.fields, again.fields);
                 expectSameRows(p.rows, again.rows);
             }
+            EXPECT_TRUE(validJson) << json.toStdString();
             ++decoded;
         } catch (const PacketError&) {
             ++refused;
