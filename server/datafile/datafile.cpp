@@ -74,8 +74,8 @@ void exportDataFile(const QString& dbUrl, const QString& path) {
     {
         std::shared_ptr<Database> database = Database::open(dbUrl);
         ConnectionLease connection = database->acquire();
-        // One transaction, so the sections agree with each other even while the server writes.
-        sql::Transaction transaction(*connection);
+        // One snapshot, so the sections agree with each other even while servers write.
+        sql::Transaction transaction(*connection, sql::Transaction::Kind::Snapshot);
         TableStore tables(*connection);
         content.operators = tables.operators();
         content.phases = tables.phases();

@@ -158,6 +158,10 @@ void PostgresqlConnection::beginWrite() {
     executeScript("BEGIN");
 }
 
+void PostgresqlConnection::beginSnapshot() {
+    executeScript("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+}
+
 void PostgresqlConnection::commit() {
     PGresult* result = PQexec(m_conn, "COMMIT");
     const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;

@@ -78,6 +78,9 @@ public:
     // Starts a transaction that will write: SQLite takes the write lock at once (so two writers never
     // deadlock on a lock upgrade), PostgreSQL starts a read-committed transaction.
     virtual void beginWrite() = 0;
+    // Starts a transaction that only reads and sees one consistent state of the database throughout,
+    // whatever other connections commit meanwhile. End it with commit() or rollback().
+    virtual void beginSnapshot() = 0;
     // Commits. Throws CommitOutcomeUnknown when the connection fails during the commit.
     virtual void commit() = 0;
     // Rolls back; never throws (a broken connection simply stays broken).
@@ -90,7 +93,13 @@ public:
 // Rolls the transaction back unless commit() was called.
 class Transaction {
 public:
-    explicit Transaction(Connection& connection) : m_connection(connection) { m_connection.beginWrite(); }
+    enum class Kind { Write, Snapshot };
+    explicit Transaction(Connection& connection, Kind kind = Kind::Write) : m_connection(connection) {
+        if (kind == Kind::Write)
+            m_connection.beginWrite();
+        else
+            m_connection.beginSnapshot();
+    }
     ~Transaction() {
         if (!m_committed)
             m_connection.rollback();

@@ -173,6 +173,11 @@ void SqliteConnection::beginWrite() {
     executeScript("BEGIN IMMEDIATE");
 }
 
+// In write-ahead-log mode a read transaction keeps the state of its first read until it ends.
+void SqliteConnection::beginSnapshot() {
+    executeScript("BEGIN DEFERRED");
+}
+
 void SqliteConnection::commit() {
     executeScript("COMMIT");
 }

@@ -27,6 +27,7 @@ public:
     qint64 execute(const char* sql, Params params) override;
     void select(const char* sql, Params params, const RowHandler& onRow) override;
     void beginWrite() override;
+    void beginSnapshot() override;
     void commit() override;
     void rollback() noexcept override;
     bool isBroken() const override { return m_broken; }

@@ -135,6 +135,20 @@ TEST_P(StorageTest, transaction_afterFailedStatement_rollsBackAndConnectionStays
     EXPECT_EQ(tables.phases().size(), 1u);
 }
 
+TEST_P(StorageTest, snapshot_doesNotSeeLaterCommits) {
+    ConnectionLease reader = m_database->acquire();
+    ConnectionLease writer = m_database->acquire();
+    TableStore(*writer).insert(phase("0000000001"));
+    {
+        sql::Transaction snapshot(*reader, sql::Transaction::Kind::Snapshot);
+        EXPECT_EQ(TableStore(*reader).phases().size(), 1u);
+        TableStore(*writer).insert(phase("0000000002"));
+        EXPECT_EQ(TableStore(*reader).phases().size(), 1u);
+        snapshot.commit();
+    }
+    EXPECT_EQ(TableStore(*reader).phases().size(), 2u);
+}
+
 TEST_P(StorageTest, dateTimes_comeBackInWireForm) {
     ConnectionLease connection = m_database->acquire();
     TableStore tables(*connection);
