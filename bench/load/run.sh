@@ -37,7 +37,10 @@ today=$year-03-15
 work=$(mktemp -d /tmp/zrm-bench.XXXXXX)
 chmod 755 "$work"
 pids=()
+main_shell=$BASHPID
 cleanup() {
+  # Subshells of $(...) may run this trap too: only the main shell cleans up.
+  [ "$BASHPID" = "$main_shell" ] || return 0
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
   rm -rf "$work"
@@ -62,6 +65,7 @@ measure() {
     END { printf "%.0f %.3f %.3f\n", rps, p50, p99 }' "$work/wrk.out"
 }
 
+# Sets server_port. Runs in the main shell (not in $(...)): the process must stay ours.
 start_server() {
   local db=$1 port
   port=$(free_port)
@@ -69,7 +73,7 @@ start_server() {
     ${BENCH_THREADS:+--threads "$BENCH_THREADS"} >"$work/server.out" 2>"$work/server.log" &
   pids+=($!)
   for _ in $(seq 100); do
-    curl -sf "http://127.0.0.1:$port/health" >/dev/null 2>&1 && { echo "$port"; return; }
+    curl -sf "http://127.0.0.1:$port/health" >/dev/null 2>&1 && { server_port=$port; return; }
     sleep 0.1
   done
   echo "the server did not start:" >&2
@@ -77,7 +81,7 @@ start_server() {
   exit 1
 }
 
-# The baseline: nginx with two workers serving $work/www.
+# The baseline: nginx with two workers serving $work/www. Sets nginx_port.
 start_nginx() {
   local port
   port=$(free_port)
@@ -104,7 +108,7 @@ EOF
   nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" -g 'daemon off;' 2>"$work/nginx/stderr" &
   pids+=($!)
   for _ in $(seq 50); do
-    curl -sf "http://127.0.0.1:$port/calendar.json" >/dev/null 2>&1 && { echo "$port"; return; }
+    curl -sf "http://127.0.0.1:$port/calendar.json" >/dev/null 2>&1 && { nginx_port=$port; return; }
     sleep 0.1
   done
   echo "nginx did not start:" >&2
@@ -138,7 +142,8 @@ for backend in $backends; do
     *) echo "unknown backend $backend" >&2; exit 1 ;;
   esac
   "$BENCH_BIN" demo --db "$db" --today "$today" 2>/dev/null
-  port=$(start_server "$db")
+  start_server "$db"
+  port=$server_port
   url="http://127.0.0.1:$port/rpc/ZRM71300.rdmCalendOrcOp"
 
   if [ -z "$nginx_port" ]; then
@@ -148,7 +153,7 @@ for backend in $backends; do
       -d "{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"GetCalendOrcOp\",\"params\":[\"$year\",\"\"]}" \
       "$url" >"$work/www/calendar.json"
     chmod -R a+rX "$work/www"
-    nginx_port=$(start_nginx)
+    start_nginx
     echo "(answer of GetCalendOrcOp: $(wc -c <"$work/www/calendar.json") bytes)"
     for c in 1 8 32; do
       report_line "nginx static GET (baseline)" "$c" \
@@ -157,6 +162,11 @@ for backend in $backends; do
   fi
 
   IFS=$'\t' read -r code version delta < <(python3 bench/load/savedelta.py "$url" "$year")
+  not_ok() {
+    curl -sf "http://127.0.0.1:$port/metrics" |
+      awk '/^zrm_requests_total/ && !/outcome="ok"/ { n += $2 } END { print n + 0 }'
+  }
+  errors_before=$(not_ok)
   export BENCH_YEAR=$year BENCH_VERSION=$version BENCH_CODE=$code BENCH_SAVE_DELTA=$delta
   for c in 1 8 32; do
     report_line "$backend GetCalendOrcOp" "$c" "$(measure "$c" "$url" -s bench/load/getcalendar.lua)" \
@@ -167,8 +177,7 @@ for backend in $backends; do
       "$(measure "$c" "http://127.0.0.1:$port" -s bench/load/mixed.lua)" "${rate["nginx static GET (baseline)/$c"]}"
   done
   # Every answer of the mixed workload must have been a result, not an error.
-  errors=$(curl -sf "http://127.0.0.1:$port/metrics" | awk '/^zrm_requests_total/ && !/outcome="ok"/ { n += $2 } END { print n + 0 }')
-  echo "  ($backend: $errors answers other than ok; server log $(wc -l <"$work/server.log") lines)"
+  echo "  ($backend: $(($(not_ok) - errors_before)) answers other than ok; server log $(wc -l <"$work/server.log") lines)"
   kill "${pids[-1]}"
   wait "${pids[-1]}" 2>/dev/null || true
   unset 'pids[-1]'
