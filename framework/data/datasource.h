@@ -31,11 +31,15 @@ public:
     ~TDataSource() override;
 
     TClientDataSet* DataSet() const { return m_dataSet; }
+    // Links and handlers then hear UpdateState and DataSetChange, as if everything had changed. A
+    // dataset that is destroyed first sets its sources' dataset to none this way.
     void SetDataSet(TClientDataSet* dataSet);
     TDataSetState State() const;  // dsInactive without a dataset
     bool AutoEdit() const { return m_autoEdit; }
     void SetAutoEdit(bool autoEdit) { m_autoEdit = autoEdit; }
     bool Enabled() const { return m_enabled; }
+    // A disabled source passes on nothing but UpdateRecord and FocusControl; enabling it again sends
+    // UpdateState and DataSetChange.
     void SetEnabled(bool enabled);
 
     // Puts the dataset in edit state when auto-edit is on and it is browsing; what a control calls
@@ -49,10 +53,13 @@ public:
     TDataChangeEvent OnDataChange;
     TDataSourceNotifyEvent OnUpdateData;
 
+    // A link may add or remove links (itself included) while it is being notified; a removed link
+    // hears nothing more. Links are not owned.
     void addLink(TDataLink* link);
     void removeLink(TDataLink* link);
 
-    // Called by the dataset.
+    // Called by the dataset: the links first, in the order they were added, then the handler that
+    // matches the event. Exceptions pass through to the operation that caused the event.
     void dataEvent(TDataEvent event, TField* field);
 
 private:

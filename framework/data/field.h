@@ -43,22 +43,28 @@ public:
 
     TFieldSetTextEvent OnSetText;
 
-    // The value in the current row. Reading on an inactive or empty dataset gives the empty value.
-    // Setting needs the dataset in edit or insert state (else EDatabaseError), checks the value
-    // (EConvertError for text that is not of the field's type, EDatabaseError for text longer than
-    // the field) and notifies the data sources of a field change.
+    // The value in the current row (the row being edited while editing). Reading on an inactive or
+    // empty dataset gives the empty value. Setting needs the dataset in edit or insert state (else
+    // EDatabaseError), checks the value (EConvertError for text that is not of the field's type or a
+    // non-finite number, EDatabaseError for text longer than the field, counted in characters) and
+    // notifies the data sources of a field change (FieldChange). An empty text sets the empty value.
     bool IsNull() const;
     QVariant Value() const;
     void SetValue(const QVariant& value);
     void Clear();
 
-    QString AsString() const;  // a float without decimal part as "2"; a date-time as "dd/MM/yyyy"
+    // A float without decimal part as "2" (else the shortest exact text, "2.5"); a date-time as
+    // "dd/MM/yyyy", followed by "hh:mm" or "hh:mm:ss" when it is not midnight; empty for the empty
+    // value. Setting reads a float with "," or "." as decimal separator and a date-time as
+    // "dd/MM/yyyy" with an optional "hh:mm[:ss]"; EConvertError names the text ("'31/02/2026' não é
+    // uma data válida.", "'abc' não é um número válido.").
+    QString AsString() const;
     void SetAsString(const QString& text);
-    double AsFloat() const;  // empty → 0
+    double AsFloat() const;  // empty → 0; a text field's text converted; EConvertError for a date-time
     void SetAsFloat(double value);
     QDateTime AsDateTime() const;  // empty → the zero date, earlier than any real date
     void SetAsDateTime(const QDateTime& value);
-    int AsInteger() const;
+    int AsInteger() const;  // a float rounded; empty → 0
     void SetAsInteger(int value);
 
     // The text as a control shows and edits it. SetText runs OnSetText when one is bound, else
