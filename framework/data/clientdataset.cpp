@@ -610,6 +610,8 @@ void TClientDataSet::Post() {
     if (!d->editing())
         throw EDatabaseError(QStringLiteral("%1 não está em edição nem em inclusão.").arg(d->name()));
     notify(TDataEvent::UpdateRecord);
+    if (!d->editing())
+        return;  // a control ended the edit itself
     d->fire(BeforePost);
     if (!d->editing())
         return;  // a handler ended the edit itself
@@ -732,8 +734,12 @@ zrm::DataPacket TClientDataSet::GetData() const {
     zrm::DataPacket packet;
     packet.fields = FieldDefs();
     packet.rows.reserve(d->rows.size());
-    for (const Record* record : d->rows.toVector())
-        packet.rows.append(record->values);
+    // A row being inserted is not data yet.
+    const Record* unposted = d->state == TDataSetState::dsInsert ? d->current() : nullptr;
+    for (const Record* record : d->rows.toVector()) {
+        if (record != unposted)
+            packet.rows.append(record->values);
+    }
     return packet;
 }
 

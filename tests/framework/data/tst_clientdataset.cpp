@@ -102,6 +102,19 @@ TEST(ClientDataSet, getDataThenSetData_copiesIntoADataSetWithFewerFields) {
     EXPECT_EQ(snapshot.FieldByName(s("DT"))->AsDateTime(), day(2026, 5, 1));
 }
 
+TEST(ClientDataSet, getData_leavesOutARowBeingInsertedAndShowsPostedValues) {
+    PhaseDataSet data;
+    data.SetData(threePhases());
+    data.Edit();
+    data.FieldByName(s("CD"))->SetAsString(s("editing"));
+    EXPECT_EQ(data.GetData().rows[0][1], QVariant(s("0000000001"))) << "not posted yet";
+    data.Post();
+    EXPECT_EQ(data.GetData().rows[0][1], QVariant(s("editing")));
+    data.Insert();
+    EXPECT_EQ(data.RecordCount(), 4);
+    EXPECT_EQ(data.GetData().rows.size(), 3);
+}
+
 TEST(ClientDataSet, navigation_movesAndReportsEnds) {
     PhaseDataSet data(false);
     data.SetData(threePhases());
