@@ -34,6 +34,21 @@ constexpr int MaxDepth = 256;
 
 enum class Token { Object, Array, String, Number, Literal, End, Invalid };
 
+// Where a row sits ("linha 3", "alteração 2 (new)"), spelled out only for a message: building the
+// text for every row would cost more than reading most rows.
+struct RowPlace {
+    const char* kind;
+    qsizetype number;
+    const char* side = nullptr;
+
+    QString text() const {
+        QString result = QStringLiteral("%1 %2").arg(QString::fromUtf8(kind)).arg(number);
+        if (side)
+            result += QStringLiteral(" (%1)").arg(QLatin1String(side));
+        return result;
+    }
+};
+
 struct Number {
     bool isInteger = false;  // written without fraction or exponent, and fits 64 bits
     qint64 integer = 0;
@@ -109,11 +124,11 @@ private:
     // ---- Packet level ----
     QList<FieldDef> fields();
     void rows(const QList<FieldDef>& fields, QList<Row>* rows);
-    Row row(const QList<FieldDef>& fields, const QString& where);
-    Value cell(const FieldDef& field, const QString& rowWhere);
-    [[noreturn]] void wrongType(const FieldDef& field, const QString& rowWhere) const;
-    Value text(const FieldDef& field, const QString& rowWhere);
-    Value dateTime(const FieldDef& field, const QString& rowWhere);
+    Row row(const QList<FieldDef>& fields, const RowPlace& place);
+    Value cell(const FieldDef& field, const RowPlace& place);
+    [[noreturn]] void wrongType(const FieldDef& field, const RowPlace& place) const;
+    Value text(const FieldDef& field, const RowPlace& place);
+    Value dateTime(const FieldDef& field, const RowPlace& place);
     QList<Change> changes(const QList<FieldDef>& fields);
 
     const char* m_begin;
@@ -422,23 +437,23 @@ QList<FieldDef> Reader::fields() {
     return result;
 }
 
-void Reader::wrongType(const FieldDef& field, const QString& rowWhere) const {
+void Reader::wrongType(const FieldDef& field, const RowPlace& place) const {
     static const char* const expected[] = {"era esperado um texto", "era esperado um número",
                                            "era esperado um número inteiro",
                                            "era esperada uma data-hora em texto"};
-    fail(cellWhere(rowWhere, field), QString::fromUtf8(expected[int(field.type)]));
+    fail(cellWhere(place.text(), field), QString::fromUtf8(expected[int(field.type)]));
 }
 
-Value Reader::text(const FieldDef& field, const QString& rowWhere) {
+Value Reader::text(const FieldDef& field, const RowPlace& place) {
     QString value = string();
     if (value.size() > field.size && characterCount(value) > field.size) {
-        fail(cellWhere(rowWhere, field),
+        fail(cellWhere(place.text(), field),
              QStringLiteral("o texto %1 passa de %2 caracteres").arg(quoted(value)).arg(field.size));
     }
     return value;
 }
 
-Value Reader::dateTime(const FieldDef& field, const QString& rowWhere) {
+Value Reader::dateTime(const FieldDef& field, const RowPlace& place) {
     bool plainAscii = true;
     const QByteArray bytes = rawString(&plainAscii);
     const auto known = m_dates.constFind(bytes);
@@ -446,15 +461,16 @@ Value Reader::dateTime(const FieldDef& field, const QString& rowWhere) {
         return *known;
     WireDateTime parts;
     if (!plainAscii || !parseWireDateTime(bytes.constData(), bytes.size(), &parts)) {
-        fail(cellWhere(rowWhere, field), QStringLiteral("%1 não é uma data-hora válida (AAAA-MM-DDTHH:MM:SS)")
-                                             .arg(quoted(QString::fromUtf8(bytes))));
+        fail(cellWhere(place.text(), field),
+             QStringLiteral("%1 não é uma data-hora válida (AAAA-MM-DDTHH:MM:SS)")
+                 .arg(quoted(QString::fromUtf8(bytes))));
     }
     const QDateTime value(parts.date, parts.time);
     m_dates.insert(QByteArray(bytes.constData(), bytes.size()), value);
     return value;
 }
 
-Value Reader::cell(const FieldDef& field, const QString& rowWhere) {
+Value Reader::cell(const FieldDef& field, const RowPlace& place) {
     const Token token = peek();
     switch (token) {
         case Token::End:
@@ -465,16 +481,16 @@ Value Reader::cell(const FieldDef& field, const QString& rowWhere) {
             if (isNull())
                 return Value();
             literal();  // true or false, which no column holds
-            wrongType(field, rowWhere);
+            wrongType(field, place);
         case Token::Object:
         case Token::Array:
-            wrongType(field, rowWhere);
+            wrongType(field, place);
         case Token::String:
             if (field.type == FieldType::String)
-                return text(field, rowWhere);
+                return text(field, place);
             if (field.type == FieldType::DateTime)
-                return dateTime(field, rowWhere);
-            wrongType(field, rowWhere);
+                return dateTime(field, place);
+            wrongType(field, place);
         case Token::Number:
             break;
     }
@@ -489,24 +505,24 @@ Value Reader::cell(const FieldDef& field, const QString& rowWhere) {
         if (value.real == std::floor(value.real) && value.real >= -Limit && value.real < Limit)
             return qint64(value.real);
     }
-    wrongType(field, rowWhere);
+    wrongType(field, place);
 }
 
-Row Reader::row(const QList<FieldDef>& fields, const QString& where) {
+Row Reader::row(const QList<FieldDef>& fields, const RowPlace& place) {
     if (peek() != Token::Array)
-        fail(where, QStringLiteral("a linha deveria ser uma lista de valores"));
+        fail(place.text(), QStringLiteral("a linha deveria ser uma lista de valores"));
     Row result;
     result.reserve(fields.size());
     qsizetype count = 0;
     array([&] {
         if (count < fields.size())
-            result.append(cell(fields.at(count), where));
+            result.append(cell(fields.at(count), place));
         else
             skipValue(1);  // counted for the message below
         ++count;
     });
     if (count != fields.size())
-        fail(where,
+        fail(place.text(),
              QStringLiteral("a linha tem %1 valores, mas há %2 colunas").arg(count).arg(fields.size()));
     return result;
 }
@@ -514,7 +530,7 @@ Row Reader::row(const QList<FieldDef>& fields, const QString& where) {
 void Reader::rows(const QList<FieldDef>& fields, QList<Row>* result) {
     if (peek() != Token::Array)
         fail(QString(), QStringLiteral("o membro \"rows\" deveria ser uma lista"));
-    array([&] { result->append(row(fields, QStringLiteral("linha %1").arg(result->size() + 1))); });
+    array([&] { result->append(row(fields, RowPlace{"linha", result->size() + 1})); });
 }
 
 QList<Change> Reader::changes(const QList<FieldDef>& fields) {
@@ -531,9 +547,9 @@ QList<Change> Reader::changes(const QList<FieldDef>& fields) {
             if (key == QLatin1String("op") && peek() == Token::String)
                 op = string();
             else if (key == QLatin1String("old"))
-                oldRow = row(fields, where + QStringLiteral(" (old)"));
+                oldRow = row(fields, RowPlace{"alteração", result.size() + 1, "old"});
             else if (key == QLatin1String("new"))
-                newRow = row(fields, where + QStringLiteral(" (new)"));
+                newRow = row(fields, RowPlace{"alteração", result.size() + 1, "new"});
             else
                 skipValue(1);
         });
