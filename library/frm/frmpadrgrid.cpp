@@ -36,6 +36,7 @@ TfrmPadraoGrid::TfrmPadraoGrid(QWidget* parent) : TForm(parent) {
     registerHandler(QStringLiteral("dbgPadraoKeyDown"), this, &TfrmPadraoGrid::dbgPadraoKeyDown);
     registerHandler(QStringLiteral("dbgPadraoKeyPress"), this, &TfrmPadraoGrid::dbgPadraoKeyPress);
     registerHandler(QStringLiteral("dtsPadraoStateChange"), this, &TfrmPadraoGrid::dtsPadraoStateChange);
+    registerHandler(QStringLiteral("dtsPadraoDataChange"), this, &TfrmPadraoGrid::dtsPadraoDataChange);
     registerHandler(QStringLiteral("sbtIncluirClick"), this, &TfrmPadraoGrid::sbtIncluirClick);
     registerHandler(QStringLiteral("sbtAlterarClick"), this, &TfrmPadraoGrid::sbtAlterarClick);
     registerHandler(QStringLiteral("sbtExcluirClick"), this, &TfrmPadraoGrid::sbtExcluirClick);
@@ -168,6 +169,11 @@ void TfrmPadraoGrid::dtsPadraoStateChange(QObject*) {
     setCommandEnabled(sbtImprimir(), mnuImprimir(), rows);
     mnuConfImpressora()->SetEnabled(true);
     setCommandEnabled(sbtSair(), mnuSair(), true);
+}
+
+void TfrmPadraoGrid::dtsPadraoDataChange(QObject* Sender, TField* Field) {
+    if (!Field && dtsPadrao()->State() == TDataSetState::dsBrowse)
+        runCommand(QStringLiteral("dtsPadraoStateChange"), Sender);
 }
 
 void TfrmPadraoGrid::dbgPadraoKeyDown(QObject*, int& Key, TShiftState Shift) {

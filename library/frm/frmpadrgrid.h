@@ -41,6 +41,7 @@ class QPrinter;
 class TCustomPageControl98;
 class TDataSource;
 class TDBGrid;
+class TField;
 class TLabel;
 class TMainMenu;
 class TMenuItem;
@@ -122,6 +123,11 @@ public:
     // browsing; modify, delete, export and print while browsing rows; verify unless editing. Menu
     // items follow their buttons.
     void dtsPadraoStateChange(QObject* Sender);
+    // Rows came or went, or the cursor moved, without a change of state (an emptied dataset, a new
+    // packet, a deleted last row): runs the screen's state-change rule — the handler registered as
+    // dtsPadraoStateChange, the descendant's when it has one — so the commands follow the rows. A
+    // change of one field while editing runs nothing.
+    void dtsPadraoDataChange(QObject* Sender, TField* Field);
 
     void sbtIncluirClick(QObject* Sender);         // Insert on the data source's dataset, focus on the grid
     void sbtAlterarClick(QObject* Sender);         // Edit on the data source, focus on the grid

@@ -109,14 +109,7 @@ void registerLibraryClasses(ComponentRegistry& registry) {
 
 void ensureLibraryClassesRegistered() {
     static std::once_flag once;
-    std::call_once(once, [] {
-        ComponentRegistry& registry = ComponentRegistry::standard();
-        // The library's screens use the data-aware controls; they join the standard registry here
-        // where the framework has not added them itself.
-        if (!registry.find(QStringLiteral("TDBGrid")))
-            zrm::ui::registerDataControlClasses(registry);
-        registerLibraryClasses(registry);
-    });
+    std::call_once(once, [] { registerLibraryClasses(ComponentRegistry::standard()); });
 }
 
 }  // namespace zrm::zul
