@@ -5,6 +5,7 @@
 #include "framework/data/exceptions.h"
 #include "framework/data/fieldvalue_p.h"
 #include "framework/data/record_p.h"
+#include "framework/data/roworder_p.h"
 
 #include <QHash>
 
@@ -37,8 +38,7 @@ public:
     template <typename FieldClass, typename... Args>
     FieldClass* addField(const QString& name, Args... args);
 
-    QList<int> resolveIndex(const QString& fieldNames) const;
-    bool less(const Record* a, const Record* b) const;
+    zrm::data::RowOrder resolveIndex(const QString& fieldNames) const;
     void sortRows();
     void repositionCurrent();
     bool holdsStoredValues(const zrm::Row& row) const;
@@ -62,7 +62,7 @@ public:
     QHash<QString, QString> indexes;  // upper-case index name → field names
     QString indexName;
     QString indexFieldNames;
-    QList<int> indexFields;  // positions of the index's fields, resolved when the dataset opens
+    zrm::data::RowOrder order;  // of the index, resolved when the dataset opens
 
     QList<TDataSource*> sources;
     int disableCount = 0;
@@ -124,68 +124,30 @@ FieldClass* TClientDataSet::Private::addField(const QString& name, Args... args)
     return field;
 }
 
-QList<int> TClientDataSet::Private::resolveIndex(const QString& fieldNames) const {
-    QList<int> positions;
-    for (const QString& fieldName : fieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-        positions.append(q->FieldByName(fieldName.trimmed())->Index());
-    return positions;
-}
-
-bool TClientDataSet::Private::less(const Record* a, const Record* b) const {
-    for (int field : indexFields) {
-        const int order =
-            zrm::data::compareValues(fields.at(field)->DataType(), a->values.at(field), b->values.at(field));
-        if (order != 0)
-            return order < 0;
+zrm::data::RowOrder TClientDataSet::Private::resolveIndex(const QString& fieldNames) const {
+    QList<zrm::data::RowOrder::KeyField> keys;
+    for (const QString& fieldName : fieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const TField* field = q->FieldByName(fieldName.trimmed());
+        keys.append({field->Index(), field->DataType()});
     }
-    return a->arrival < b->arrival;
+    return zrm::data::RowOrder(keys);
 }
 
 void TClientDataSet::Private::sortRows() {
-    if (indexFields.isEmpty())
-        return;
     std::vector<Record*> records = rows.toVector();
-    const auto order = [this](const Record* a, const Record* b) { return less(a, b); };
-    // Packets usually arrive in index order already; checking is cheaper than sorting.
-    if (std::is_sorted(records.begin(), records.end(), order))
+    if (!order.sort(records))
         return;
-    // Sorted by keys worked out once per row rather than at every comparison.
-    const qsizetype width = indexFields.size();
-    std::vector<zrm::data::SortKey> keys(records.size() * width);
-    for (std::size_t r = 0; r < records.size(); ++r) {
-        for (qsizetype k = 0; k < width; ++k) {
-            const int field = indexFields.at(k);
-            keys[r * width + k] =
-                zrm::data::sortKey(fields.at(field)->DataType(), records[r]->values.at(field));
-        }
-    }
-    std::vector<std::size_t> ranks(records.size());
-    for (std::size_t r = 0; r < ranks.size(); ++r)
-        ranks[r] = r;
-    std::sort(ranks.begin(), ranks.end(), [&](std::size_t a, std::size_t b) {
-        for (qsizetype k = 0; k < width; ++k) {
-            const int byKey = zrm::data::compareKeys(fields.at(indexFields.at(k))->DataType(),
-                                                     keys[a * width + k], keys[b * width + k]);
-            if (byKey != 0)
-                return byKey < 0;
-        }
-        return records[a]->arrival < records[b]->arrival;
-    });
     const Record* currentRecord = current();
-    std::vector<Record*> sorted;
-    sorted.reserve(records.size());
-    for (std::size_t rank : ranks)
-        sorted.push_back(records[rank]);
-    rows.assign(sorted);
+    rows.assign(records);
     if (currentRecord)
-        position = std::find(sorted.begin(), sorted.end(), currentRecord) - sorted.begin();
+        position = std::find(records.begin(), records.end(), currentRecord) - records.begin();
 }
 
 void TClientDataSet::Private::repositionCurrent() {
-    if (indexFields.isEmpty())
+    if (order.isNone())
         return;
     Record* record = rows.takeAt(position);
-    position = rows.lowerBound(record, [this](const Record* a, const Record* b) { return less(a, b); });
+    position = order.placeOf(rows, record);
     rows.insert(position, record);
 }
 
@@ -263,7 +225,7 @@ void TClientDataSet::Private::destroyRows() {
 
 void TClientDataSet::Private::open() {
     try {
-        indexFields = resolveIndex(indexFieldNames);
+        order = resolveIndex(indexFieldNames);
         fire(q->BeforeOpen);
     } catch (...) {
         destroyRows();  // rows handed over for the opening must not outlive a failed one
@@ -423,7 +385,7 @@ QString TClientDataSet::IndexName() const {
 void TClientDataSet::SetIndexFieldNames(const QString& fieldNames) {
     if (Active()) {
         CheckBrowseMode();
-        d->indexFields = d->resolveIndex(fieldNames);
+        d->order = d->resolveIndex(fieldNames);
         d->sortRows();
         notify(TDataEvent::DataSetChange);
     }
