@@ -77,7 +77,7 @@ TEST_F(ScreenTest, getCalendOrcOp_typedVersionIsReplacedByTheServersAnswer) {
     frmCalendOrc->GetCalendOrcOp(thisYear(), QStringLiteral("7"));
     EXPECT_EQ(child<TEdit>("edtVersao")->Text(), QStringLiteral("7"));
     EXPECT_TRUE(child<TClientDataSet>("cdsCalendOrcOp")->IsEmpty());
-    EXPECT_FALSE(child<TTabSheet>("tshPermCalc")->isEnabled());
+    EXPECT_TRUE(child<TClientDataSet>("cdsVdAnoCalendOrcOp")->IsEmpty());
 }
 
 TEST_F(ScreenTest, getCalendOrcOp_serverGone_reportsAndChangesNothing) {

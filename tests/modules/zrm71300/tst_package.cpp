@@ -13,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -155,7 +156,9 @@ TEST_F(PackageTest, closingTheScreen_forgetsItAndTheNextEntryCallMakesANewOne) {
     QPointer<QWidget> first = screen();
     ASSERT_NE(first, nullptr);
 
-    first->window()->close();
+    auto* subWindow = qobject_cast<QMdiSubWindow*>(first->parentWidget());
+    ASSERT_NE(subWindow, nullptr);
+    subWindow->close();
     ASSERT_TRUE(QTest::qWaitFor([&] { return first.isNull(); }));
     EXPECT_EQ(variable<QWidget*>("frmCalendOrc"), nullptr);
     EXPECT_FALSE(variable<bool>("boStCriado"));
