@@ -191,6 +191,9 @@ TEST(ChangeLog, randomEdits_deltaEqualsPlainDiffAndOrderHolds) {
             } else if (choice == 8 && random() % 4 == 0) {
                 data.MergeChangeLog();
                 merged = data.GetData();
+            } else if (choice == 9 && random() % 6 == 0) {
+                data.CancelUpdates();
+                ASSERT_EQ(data.GetData().rows, merged.rows) << "back to the rows of the last merge, in order";
             }
             ASSERT_EQ(describe(data.GetDelta()), describe(diff(merged, data.GetData())));
             EXPECT_EQ(data.GetChangeCount(), data.GetDelta().changes.size());
