@@ -55,6 +55,9 @@ ComponentClass formClass() {
                        [](QObject*, const ComponentSpec&, FormLoadContext&) -> QObject* {
                            throw FormLoadError(QStringLiteral("uma tela não pode ser componente de outra."));
                        });
+    // A form shares its colour and font with the controls, not their placement.
+    ComponentClass controls(QString(), nullptr);
+    addControlProperties(controls);
     cls.property(QStringLiteral("Caption"), setter(&TForm::SetCaption))
         .property(QStringLiteral("ClientWidth"), setter(&TForm::SetClientWidth))
         .property(QStringLiteral("ClientHeight"), setter(&TForm::SetClientHeight))
@@ -65,7 +68,9 @@ ComponentClass formClass() {
                       // application has an MDI main window); the style is only checked.
                       jsonToChoice(value, QStringLiteral("FormStyle"), {{"fsNormal", 0}, {"fsMDIChild", 1}});
                   })
-        .property(QStringLiteral("Color"), *addControlProperties(cls).findProperty(QStringLiteral("Color")))
+        .property(QStringLiteral("Color"), *controls.findProperty(QStringLiteral("Color")))
+        .property(QStringLiteral("Font"), *controls.findProperty(QStringLiteral("Font")))
+        .property(QStringLiteral("Tag"), *controls.findProperty(QStringLiteral("Tag")))
         .event(QStringLiteral("OnCreate"), eventMember(&TForm::OnCreate))
         .event(QStringLiteral("OnShow"), eventMember(&TForm::OnShow))
         .event(QStringLiteral("OnClose"), eventMember(&TForm::OnClose))

@@ -37,7 +37,11 @@ TForm::TForm(QWidget* parent)
     m_layout->addWidget(m_client, 1);
 }
 
-TForm::~TForm() = default;
+TForm::~TForm() {
+    // Deleting the controls moves the focus; the tracker must not look at a screen half gone.
+    delete m_focusTracker;
+    m_focusTracker = nullptr;
+}
 
 void TForm::initialize() {
     const QString className = QString::fromLatin1(metaObject()->className());
@@ -102,7 +106,7 @@ void TForm::SetWindowState(TWindowState state) {
 }
 
 QWidget* TForm::ActiveControl() const {
-    return m_focusTracker->activeControl();
+    return m_focusTracker ? m_focusTracker->activeControl() : nullptr;
 }
 
 void TForm::Show() {

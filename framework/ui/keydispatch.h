@@ -25,6 +25,13 @@ TShiftState shiftStateOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons butto
 // and escape for those keys; QChar() when the key types nothing.
 QChar keyCharOf(const QKeyEvent& event);
 
+// What a control's event() does with a key press (in event(), not keyPressEvent, so that Tab reaches
+// KeyDown before QWidget turns it into a focus move):
+//
+//     KeyDispatch dispatch(this, static_cast<QKeyEvent*>(event), OnKeyDown, OnKeyPress);
+//     if (dispatch.discarded())
+//         return true;
+//     return Base::event(dispatch.event());
 class KeyDispatch {
 public:
     // Runs onKeyDown and then, for a key that types a character, onKeyPress, each through the
