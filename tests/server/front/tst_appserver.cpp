@@ -4,12 +4,14 @@
 // statuses.
 
 #include "appserverclient.h"
+#include "server/storage/postgresqlconnection.h"
 #include "tests/support/appserverprocess.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
+#include <QUuid>
 
 #include <gtest/gtest.h>
 
@@ -55,11 +57,49 @@ int patternOf(const CalendarSnapshot& calendar, const QJsonArray& row) {
     return pattern;
 }
 
-class AppServerTest : public ::testing::Test {
+// The database a test's server runs on: an SQLite file of the server process's own, or a schema of
+// its own in the PostgreSQL database ZRM_TEST_PG_URL names, dropped afterwards.
+class BackendDatabase {
+public:
+    // False when the backend is not available here (PostgreSQL without ZRM_TEST_PG_URL).
+    bool open(const std::string& backend) {
+        if (backend == "sqlite")
+            return true;  // AppServerProcess makes the file
+        m_adminUrl = qEnvironmentVariable("ZRM_TEST_PG_URL");
+        if (m_adminUrl.isEmpty())
+            return false;
+        m_schema = QStringLiteral("front_") + QUuid::createUuid().toString(QUuid::Id128);
+        zrm::server::sql::PostgresqlConnection(m_adminUrl)
+            .executeScript("CREATE SCHEMA " + m_schema.toStdString());
+        m_url = m_adminUrl +
+                (m_adminUrl.contains(QLatin1Char('?')) ? QStringLiteral("&") : QStringLiteral("?")) +
+                QStringLiteral("options=-csearch_path%3D") + m_schema;
+        return true;
+    }
+    ~BackendDatabase() {
+        if (m_schema.isEmpty())
+            return;
+        try {
+            zrm::server::sql::PostgresqlConnection(m_adminUrl)
+                .executeScript("DROP SCHEMA " + m_schema.toStdString() + " CASCADE");
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << "could not drop the test schema: " << error.what();
+        }
+    }
+    const QString& url() const { return m_url; }  // empty for SQLite
+
+private:
+    QString m_adminUrl, m_schema, m_url;
+};
+
+class AppServerTest : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
+        if (!database.open(GetParam()))
+            GTEST_SKIP() << "ZRM_TEST_PG_URL is not set (run through scripts/with-postgres.sh)";
         AppServerProcess::Options options;
+        options.dbUrl = database.url();
         options.dataFile = writeTestDataFile(dir.path());
         options.today = QStringLiteral("2030-03-15");
         options.token = QString::fromLatin1(Token);
@@ -93,13 +133,17 @@ protected:
     }
 
     QTemporaryDir dir;
+    BackendDatabase database;  // outlives the server, which is stopped first
     AppServerProcess server;
     std::unique_ptr<AppServerClient> client;
 };
 
 }  // namespace
 
-TEST_F(AppServerTest, malformedEnvelopes_areRefusedClearly) {
+INSTANTIATE_TEST_SUITE_P(Backends, AppServerTest, ::testing::Values("sqlite", "postgresql"),
+                         [](const ::testing::TestParamInfo<std::string>& param) { return param.param; });
+
+TEST_P(AppServerTest, malformedEnvelopes_areRefusedClearly) {
     for (const auto& [body, code] : std::vector<std::pair<std::string, int>>{
              {"", -32700},
              {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"GetFaseOrc\",\"params\":[\"T\"]", -32700},
@@ -125,7 +169,7 @@ TEST_F(AppServerTest, malformedEnvelopes_areRefusedClearly) {
     expectServingAndIntact();
 }
 
-TEST_F(AppServerTest, wrongCountsTypesAndValues_areInvalidParams) {
+TEST_P(AppServerTest, wrongCountsTypesAndValues_areInvalidParams) {
     expectError("GetCalendOrcOp", R"(["2030"])", -32602);
     expectError("GetCalendOrcOp", R"(["2030","2","x"])", -32602);
     expectError("GetCalendOrcOp", R"([{},[]])", -32602);
@@ -145,7 +189,7 @@ TEST_F(AppServerTest, wrongCountsTypesAndValues_areInvalidParams) {
     expectServingAndIntact();
 }
 
-TEST_F(AppServerTest, badDeltas_areInvalidParamsAndChangeNothing) {
+TEST_P(AppServerTest, badDeltas_areInvalidParamsAndChangeNothing) {
     const CalendarSnapshot calendar = loadCalendar(*client);
     const QJsonArray row = calendar.row(QStringLiteral("0000000001"));
     ASSERT_FALSE(row.isEmpty());
@@ -179,7 +223,7 @@ TEST_F(AppServerTest, badDeltas_areInvalidParamsAndChangeNothing) {
     expectServingAndIntact();
 }
 
-TEST_F(AppServerTest, injectionStrings_areDataNotSql) {
+TEST_P(AppServerTest, injectionStrings_areDataNotSql) {
     for (const char* code : {"' OR 1=1--", "1;DELETE--", "\\\"'\\u0000x"}) {
         const QJsonObject response = client->call(
             "GetFaseOrc",
@@ -202,7 +246,7 @@ TEST_F(AppServerTest, injectionStrings_areDataNotSql) {
     expectServingAndIntact();
 }
 
-TEST_F(AppServerTest, refusedSaves_changeNothing_allOrNothing) {
+TEST_P(AppServerTest, refusedSaves_changeNothing_allOrNothing) {
     const CalendarSnapshot calendar = loadCalendar(*client);
     const QJsonArray first = calendar.row(QStringLiteral("0000000001"));
     const QJsonArray second = calendar.row(QStringLiteral("0000000002"));
@@ -226,7 +270,7 @@ TEST_F(AppServerTest, refusedSaves_changeNothing_allOrNothing) {
     expectServingAndIntact();
 }
 
-TEST_F(AppServerTest, hostileHttp_getsHttpErrorsAndTheServerGoesOn) {
+TEST_P(AppServerTest, hostileHttp_getsHttpErrorsAndTheServerGoesOn) {
     {
         RawHttpClient raw(server.port());
         EXPECT_EQ(raw.request("POST", CalendarServer, rpcBody("GetFaseOrc", R"(["T"])")).status, 401);
@@ -261,7 +305,7 @@ TEST_F(AppServerTest, hostileHttp_getsHttpErrorsAndTheServerGoesOn) {
     expectServingAndIntact();
 }
 
-TEST_F(AppServerTest, metricsAndLog_countWhatWasServed) {
+TEST_P(AppServerTest, metricsAndLog_countWhatWasServed) {
     client->call("GetFaseOrc", R"(["T"])");
     client->call("GetFaseOrc", R"([1,2])");
     RawHttpClient raw(server.port());
@@ -278,7 +322,7 @@ TEST_F(AppServerTest, metricsAndLog_countWhatWasServed) {
     EXPECT_TRUE(log.contains(QStringLiteral("invalid_params")));
 }
 
-TEST_F(AppServerTest, killDuringSaves_keepsEveryAcknowledgedSave_noneHalfApplied) {
+TEST_P(AppServerTest, killDuringSaves_keepsEveryAcknowledgedSave_noneHalfApplied) {
     // Two writers, each owning two rows it changes together in one delta per save; the month flags
     // carry the save's counter.
     const CalendarSnapshot calendar = loadCalendar(*client);
@@ -342,7 +386,7 @@ TEST_F(AppServerTest, killDuringSaves_keepsEveryAcknowledgedSave_noneHalfApplied
     EXPECT_EQ(probe.request("GET", "/health").status, 200);
 }
 
-TEST_F(AppServerTest, sigterm_endsWithStatusZeroAndClosesIdleConnections) {
+TEST_P(AppServerTest, sigterm_endsWithStatusZeroAndClosesIdleConnections) {
     RawHttpClient idle(server.port());
     EXPECT_EQ(idle.request("GET", "/health").status, 200);
     EXPECT_EQ(server.stop(), 0);
