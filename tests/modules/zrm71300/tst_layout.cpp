@@ -14,8 +14,10 @@
 #include "framework/ui/spinedit.h"
 #include "library/zul/messages.h"
 #include "tests/modules/zrm71300/screenfixture.h"
+#include "tests/support/guitest.h"
 
 #include <QImage>
+#include <QTest>
 
 using namespace zrm71300test;
 
@@ -272,4 +274,21 @@ TEST_F(ScreenTest, connection_namesTheRemoteDataModuleAndReturnsFailures) {
     EXPECT_EQ(connection->Host(), m_server.process().host());
     EXPECT_EQ(connection->Port(), m_server.process().port());
     EXPECT_TRUE(connection->Connected());
+}
+
+TEST_F(ScreenTest, yearAndVersionBoxes_refuseWhatTheLimitsExclude) {
+    openWith(CalendarData::emptyCalendar());
+    ASSERT_TRUE(zrm::test::showActive(frmCalendOrc->window()));
+    auto* year = child<TSpinEdit>("depAno");
+    year->SetText(QString());
+    QTest::keyClicks(year, QStringLiteral("29001"));
+    EXPECT_EQ(year->Text(), QStringLiteral("2900"));  // a fifth character is refused
+    year->SetText(QString());
+    QTest::keyClicks(year, QStringLiteral("2901"));
+    EXPECT_EQ(year->Text(), QStringLiteral("290"));  // above the maximum is refused
+
+    auto* version = child<TEdit>("edtVersao");
+    version->SetText(QString());
+    QTest::keyClicks(version, QStringLiteral("1234567"));
+    EXPECT_EQ(version->Text(), QStringLiteral("12345"));
 }

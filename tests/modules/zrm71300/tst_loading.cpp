@@ -78,6 +78,11 @@ TEST_F(ScreenTest, getCalendOrcOp_typedVersionIsReplacedByTheServersAnswer) {
     EXPECT_EQ(child<TEdit>("edtVersao")->Text(), QStringLiteral("7"));
     EXPECT_TRUE(child<TClientDataSet>("cdsCalendOrcOp")->IsEmpty());
     EXPECT_TRUE(child<TClientDataSet>("cdsVdAnoCalendOrcOp")->IsEmpty());
+    // A year without versions: a version packet without rows empties the version box.
+    frmCalendOrc->GetCalendOrcOp(QString::number(currentYear() + 1), QString());
+    EXPECT_EQ(child<TEdit>("edtVersao")->Text(), QString());
+    EXPECT_TRUE(child<TClientDataSet>("cdsVer")->IsEmpty());
+    EXPECT_TRUE(child<TClientDataSet>("cdsVer")->Active());
 }
 
 TEST_F(ScreenTest, getCalendOrcOp_serverGone_reportsAndChangesNothing) {
