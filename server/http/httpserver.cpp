@@ -92,7 +92,7 @@ private:
 
 // One connection: reads requests one after the other and answers each before reading the next. Runs
 // as a coroutine on its own strand; the handler runs inline on the worker thread that resumed it.
-class Session : public std::enable_shared_from_this<Session> {
+class Session {
 public:
     Session(Listener& server, tcp::socket socket) : m_server(server), m_stream(std::move(socket)) {}
     ~Session() { m_server.forget(this); }
