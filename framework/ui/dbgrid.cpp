@@ -114,13 +114,17 @@ TField* TDBGrid::SelectedField() const {
 }
 
 void TDBGrid::SetSelectedField(TField* field) {
+    if (const int index = columnIndexOf(field); index >= 0)
+        moveToColumn(index);
+}
+
+int TDBGrid::columnIndexOf(const TField* field) const {
     for (int i = 0; field && i < m_columns->Count(); ++i) {
-        TColumn* column = m_columns->Items(i);
-        if (column->Field() == field && column->Visible()) {
-            moveToColumn(i);
-            return;
-        }
+        const TColumn* column = m_columns->Items(i);
+        if (column->Field() == field && column->Visible())
+            return i;
     }
+    return -1;
 }
 
 bool TDBGrid::EditorMode() const {
@@ -183,14 +187,10 @@ void TDBGrid::dataEvent(TDataEvent event, TField* field) {
             writeEditorText();
             break;
         case TDataEvent::FocusControl:
-            for (int i = 0; field && i < m_columns->Count(); ++i) {
-                TColumn* column = m_columns->Items(i);
-                if (column->Field() == field && column->Visible()) {
-                    moveToColumn(i);
-                    if (isVisible() && isEnabled())
-                        setFocus(Qt::OtherFocusReason);
-                    break;
-                }
+            if (const int index = columnIndexOf(field); index >= 0) {
+                moveToColumn(index);
+                if (isVisible() && isEnabled())
+                    setFocus(Qt::OtherFocusReason);
             }
             break;
         case TDataEvent::DataSetScroll:

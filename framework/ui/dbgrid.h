@@ -142,6 +142,7 @@ private:
 
     // ---- cursor and editor (these let handlers' exceptions pass) ----
     TColumn* selectedColumn() const;
+    int columnIndexOf(const TField* field) const;  // first visible column of field, or -1
     int selectedModelColumn() const;
     QList<TColumn*> visibleColumns() const;
     void syncView();

@@ -283,14 +283,6 @@ void TDBGrid::editButtonClicked() {
 }
 
 bool TDBGrid::event(QEvent* event) {
-    if (event->type() == QEvent::ShortcutOverride) {
-        // The keys the grid acts on are its own, not shortcuts of the window.
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) || key->key() == Qt::Key_Delete) {
-            event->accept();
-            return true;
-        }
-    }
     // A disabled grid refuses the user: Qt's own handling drops the keys.
     if (event->type() != QEvent::KeyPress || !isEnabled())
         return TControl<QTableView>::event(event);

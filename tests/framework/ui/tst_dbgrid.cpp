@@ -4,6 +4,7 @@
 
 #include "dbgridfixture.h"
 
+#include "framework/data/exceptions.h"
 #include "framework/ui/dbgrideditor.h"
 
 #include <QMessageBox>
@@ -367,4 +368,31 @@ TEST_F(DbGrid, modelTester_holdsThroughEveryKindOfChange) {
     dataSet->Open();
     EXPECT_EQ(grid->model()->columnCount(), 2);
     EXPECT_EQ(grid->SelectedIndex(), 0);
+}
+
+TEST_F(DbGrid, refusedPost_keepsTheRowTheCursorAndWhatWasTyped) {
+    dataSet->BeforePost = [](TClientDataSet*) { throw EDatabaseError(QStringLiteral("Nome recusado.")); };
+    clickCell(0, 1);
+    type(QStringLiteral("Errado"));
+    DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Ok);
+    key(Qt::Key_Down);
+    EXPECT_EQ(answers.texts(), QStringList{QStringLiteral("Nome recusado.")});
+    EXPECT_EQ(dataSet->RecNo(), 1);
+    EXPECT_EQ(currentRow(), 0);
+    EXPECT_EQ(dataSet->State(), TDataSetState::dsEdit);
+    EXPECT_EQ(name->AsString(), QStringLiteral("Errado"));  // written into the field before the post
+    EXPECT_EQ(text(0, 1), QStringLiteral("Errado"));
+    EXPECT_EQ(nameAt(1), QStringLiteral("Abertura"));  // nothing stored
+    EXPECT_EQ(dataSet->GetChangeCount(), 0);
+
+    // Without auto-edit, typing does not start editing.
+    dataSet->BeforePost = nullptr;
+    dataSet->Cancel();
+    source->SetAutoEdit(false);
+    ASSERT_TRUE(zrm::test::reactivate(grid));
+    grid->setFocus(Qt::OtherFocusReason);
+    type(QStringLiteral("x"));
+    EXPECT_EQ(dataSet->State(), TDataSetState::dsBrowse);
+    EXPECT_FALSE(grid->EditorMode());
 }
