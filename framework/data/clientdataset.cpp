@@ -91,6 +91,8 @@ void TClientDataSet::Private::setState(TDataSetState newState) {
 }
 
 void TClientDataSet::Private::setPosition(qsizetype newPosition, bool newBof, bool newEof) {
+    // A BeforeScroll handler may have removed rows since the target was chosen.
+    newPosition = std::min(newPosition, rows.size() - 1);
     const bool moved = newPosition != position;
     position = newPosition;
     bof = newBof;

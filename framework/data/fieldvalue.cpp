@@ -145,7 +145,8 @@ QVariant convertValue(FieldType type, int size, const QVariant& value, const QSt
                 return value.toLongLong();
             if (isNumber) {
                 const double number = value.toDouble();
-                if (number != std::floor(number) || std::fabs(number) >= 9.2e18)
+                constexpr double Limit = 9223372036854775808.0;  // 2^63, beyond any qint64
+                if (number != std::floor(number) || number < -Limit || number >= Limit)
                     notAnInteger(floatToText(number));
                 return static_cast<qint64>(number);
             }
