@@ -148,6 +148,11 @@ QString TDBGrid::InplaceEditorText() const {
     return field ? field->Text() : QString();
 }
 
+QString TDBGrid::CellText(const TColumn* column) const {
+    const int row = m_drawingRow >= 0 ? m_drawingRow : m_model->currentRow();
+    return m_model->index(row, m_model->modelColumn(column)).data().toString();
+}
+
 TInplaceEdit* TDBGrid::InplaceEditor() const {
     return m_editorIndex.isValid() ? qobject_cast<TInplaceEdit*>(indexWidget(m_editorIndex)) : nullptr;
 }

@@ -101,6 +101,9 @@ public:
 
     // The canvas OnDrawColumnCell draws on, while it runs; null at any other time.
     TCanvas* Canvas() const { return m_canvas; }
+    // The text the grid shows for column in the row being drawn while OnDrawColumnCell runs, else in
+    // the current row. (The fields themselves always hold the current row, whichever row is drawn.)
+    QString CellText(const TColumn* column) const;
 
     TDBGridModel* gridModel() const { return m_model; }
 
@@ -189,4 +192,5 @@ private:
     bool m_forwardingKey = false;
     QPersistentModelIndex m_pressIndex;
     TCanvas* m_canvas = nullptr;
+    int m_drawingRow = -1;
 };

@@ -68,6 +68,7 @@ void TDBGridDelegate::drawByHandler(QPainter* painter, const QRect& rect, const 
     canvas.Brush().SetColor(brush);
     QString failure;
     m_grid->m_canvas = &canvas;
+    m_grid->m_drawingRow = index.row();
     try {
         m_grid->OnDrawColumnCell(m_grid, rect, column->Index(), column, state);
     } catch (const EAbort&) {
@@ -79,6 +80,7 @@ void TDBGridDelegate::drawByHandler(QPainter* painter, const QRect& rect, const 
         failure = QStringLiteral("Ocorreu um erro inesperado ao desenhar a grade.");
     }
     m_grid->m_canvas = nullptr;
+    m_grid->m_drawingRow = -1;
     painter->restore();
     // No dialog may open while painting: the failure is shown once, after this paint.
     if (!failure.isEmpty() && !m_drawErrorShown) {

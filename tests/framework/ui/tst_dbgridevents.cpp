@@ -210,6 +210,7 @@ TEST_F(DbGridEvents, drawColumnCell_drawsOverTheCellWithTheGridsColour) {
     }
     QList<QRect> rects;
     QList<TGridDrawState> states;
+    QStringList texts;
     grid->OnDrawColumnCell = [&](QObject* sender, const QRect& rect, int dataCol, TColumn* column,
                                  TGridDrawState state) {
         EXPECT_EQ(sender, grid);
@@ -218,6 +219,7 @@ TEST_F(DbGridEvents, drawColumnCell_drawsOverTheCellWithTheGridsColour) {
             return;
         rects.append(rect);
         states.append(state);
+        texts.append(grid->CellText(column));
         // The grid's canvas, valid while the handler draws, with the cell's colour in its brush.
         TCanvas* canvas = grid->Canvas();
         ASSERT_NE(canvas, nullptr);
@@ -237,6 +239,10 @@ TEST_F(DbGridEvents, drawColumnCell_drawsOverTheCellWithTheGridsColour) {
     EXPECT_TRUE(rects.contains(selected));
     EXPECT_TRUE(states.at(rects.indexOf(selected)) & gdSelected);
     EXPECT_FALSE(states.at(rects.indexOf(plain)) & gdSelected);
+    // The handler reads the text of the row it draws, not of the current row.
+    EXPECT_EQ(texts.at(rects.indexOf(plain)), QStringLiteral("Planejamento"));
+    EXPECT_EQ(texts.at(rects.indexOf(selected)), QStringLiteral("Abertura"));
+    EXPECT_EQ(grid->CellText(grid->Columns()->Items(1)), QStringLiteral("Abertura"));
 
     auto pixel = [&](const QRect& cellRect, int x, int y) {
         return image.pixelColor(cellRect.left() + x, cellRect.top() + y);
