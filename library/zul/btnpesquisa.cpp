@@ -5,8 +5,13 @@
 #include "library/zul/pesquisa.h"
 
 #include <QApplication>
+#include <QStyle>
 
 TBtnPesquisa::TBtnPesquisa(QWidget* parent) : TSpeedButton(parent) {
+    // The look of a search button until a description gives it a glyph of its own.
+    setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView, nullptr, this));
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+    SetHint(QStringLiteral("Pesquisar"));
     OnClick = [this](QObject*) { Pesquisar(); };
 }
 

@@ -2,7 +2,8 @@
 
 // TBtnPesquisa: the search button beside an edit. Pressing it offers the rows of its data source in
 // the search window; the user's pick becomes the current row and OnAfterPesq copies what it needs
-// into the associated edit.
+// into the associated edit. A new button shows the style's search glyph and the hint "Pesquisar"
+// until its description gives others.
 
 #include "framework/data/datasource.h"
 #include "framework/ui/edit.h"

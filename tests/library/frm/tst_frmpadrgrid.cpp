@@ -9,15 +9,20 @@
 #include "framework/ui/label.h"
 #include "framework/ui/mainmenu.h"
 #include "framework/ui/panel.h"
+#include "framework/ui/searchdialog.h"
 #include "framework/ui/speedbutton.h"
 #include "library/frm/frmpadrgrid.h"
+#include "library/zul/btnpesquisa.h"
 #include "library/zul/messages.h"
+#include "library/zul/netconnection.h"
 #include "library/zul/pagecontrol98.h"
 #include "tests/support/guitest.h"
 
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPrinter>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,6 +40,8 @@ public:
         registerHandler(QStringLiteral("FormCreate"), this, &TfrmTesteGrid::FormCreate);
         registerHandler(QStringLiteral("sbtAlterarClick"), this, &TfrmTesteGrid::sbtAlterarClick);
         registerHandler(QStringLiteral("sbtVerificarClick"), this, &TfrmTesteGrid::sbtVerificarClick);
+        registerHandler(QStringLiteral("btnLocalAfterPesq"), this, &TfrmTesteGrid::btnLocalAfterPesq);
+        registerHandler(QStringLiteral("netTesteBeforeConnect"), this, &TfrmTesteGrid::netTesteBeforeConnect);
     }
 
     TClientDataSet* cdsTeste() const { return component<TClientDataSet>(QStringLiteral("cdsTeste")); }
@@ -58,7 +65,19 @@ public:
         TfrmPadraoGrid::sbtAlterarClick(Sender);
     }
     void sbtVerificarClick(QObject* Sender) { verifySenders.append(Sender); }
+    void btnLocalAfterPesq(QObject*) {
+        picked.append(cdsTeste()->FieldByName(QStringLiteral("CODIGO"))->AsString());
+    }
+    void netTesteBeforeConnect(QObject* Sender) {
+        auto* connection = qobject_cast<TNetConnection*>(Sender);
+        connection->SetHost(QStringLiteral("127.0.0.1"));
+        connection->SetPort(closedPort);
+        ++connects;
+    }
 
+    int closedPort = 1;
+    int connects = 0;
+    QStringList picked;
     bool baseFrameReady = false;
     QList<QObject*> modifySenders;
     QList<QObject*> verifySenders;
@@ -109,6 +128,35 @@ TEST_F(GridScreenTest, descriptionBuildsTheFrameUnderTheDescendantsChanges) {
     EXPECT_EQ(screen->msgMensagensPadroes()->Msg(QStringLiteral("Cancelar")),
               QStringLiteral("Cancela operação?"));
     EXPECT_THROW(screen->component<TSpeedButton>(QStringLiteral("sbtNada")), EDatabaseError);
+}
+
+TEST_F(GridScreenTest, libraryComponentsComeFromTheDescription) {
+    auto* button = screen->component<TBtnPesquisa>(QStringLiteral("btnLocal"));
+    EXPECT_EQ(button->DataSource(), screen->dtsPadrao());
+    EXPECT_EQ(button->Title(), QStringLiteral("Registros"));
+    EXPECT_EQ(button->EmptyError(), QStringLiteral("Não há registros cadastrados."));
+    DialogAnswerer answers;
+    answers.answerNext([](QWidget* dialog) {
+        auto* search = qobject_cast<SearchDialog*>(dialog);
+        ASSERT_NE(search, nullptr);
+        QTest::keyClicks(search->filterEdit(), QStringLiteral("Carla"));
+        QTest::keyClick(search->filterEdit(), Qt::Key_Return);
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(answers.titles(), QStringList{QStringLiteral("Registros")});
+    EXPECT_EQ(screen->picked, QStringList{QStringLiteral("0003")});
+
+    auto* connection = screen->component<TNetConnection>(QStringLiteral("netTeste"));
+    EXPECT_EQ(connection->ServerName(), QStringLiteral("ZRM00002.rdmTeste"));
+    EXPECT_FALSE(connection->ThrowException());
+    QTcpServer closed;  // a port nobody listens on once the server is gone
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    screen->closedPort = closed.serverPort();
+    closed.close();
+    connection->SetConnected(true);
+    EXPECT_EQ(screen->connects, 1);
+    EXPECT_EQ(connection->Port(), screen->closedPort);
+    EXPECT_FALSE(connection->Connected());
 }
 
 TEST_F(GridScreenTest, commandsReachTheDescendantsHandlersByName) {
