@@ -326,6 +326,16 @@ TEST_F(DbGrid, readOnlyOrDisabledOrNotEditing_refusesTyping) {
     EXPECT_EQ(dataSet->State(), TDataSetState::dsBrowse);
 
     grid->SetOptions(grid->Options() | dgEditing);
+    grid->Columns()->Items(1)->SetReadOnly(true);  // a read-only column refuses typing as well
+    type(QStringLiteral("x"));
+    EXPECT_EQ(dataSet->State(), TDataSetState::dsBrowse);
+    dataSet->Edit();  // and shows no editor while the row is edited
+    EXPECT_FALSE(grid->EditorMode());
+    key(Qt::Key_Right);
+    EXPECT_TRUE(grid->EditorMode());  // the next column does
+    dataSet->Cancel();
+    grid->Columns()->Items(1)->SetReadOnly(false);
+
     grid->SetEnabled(false);
     QTest::keyClicks(grid, QStringLiteral("x"));
     EXPECT_EQ(dataSet->State(), TDataSetState::dsBrowse);
