@@ -19,11 +19,11 @@ namespace {
 
 // The parent component as a P; FormLoadError naming what the class needs when it is not one.
 template <class P>
-P* parentAs(QObject* parent, const ComponentSpec& spec, const char* expected) {
+P* parentAs(QObject* parent, const ComponentDeclaration& decl, const char* expected) {
     if (auto* typed = qobject_cast<P*>(parent))
         return typed;
     throw FormLoadError(QStringLiteral("um %1 deve estar dentro de um %2 (está em \"%3\").")
-                            .arg(spec.className, QString::fromLatin1(expected), spec.parent));
+                            .arg(decl.className, QString::fromLatin1(expected), decl.parent));
 }
 
 template <class C>
@@ -52,7 +52,7 @@ ComponentClass& addKeyEvents(ComponentClass& cls) {
 
 ComponentClass formClass() {
     ComponentClass cls(QStringLiteral("TForm"),
-                       [](QObject*, const ComponentSpec&, FormLoadContext&) -> QObject* {
+                       [](QObject*, const ComponentDeclaration&, FormLoadContext&) -> QObject* {
                            throw FormLoadError(QStringLiteral("uma tela não pode ser componente de outra."));
                        });
     // A form shares its colour and font with the controls, not their placement.
@@ -123,8 +123,8 @@ ComponentClass scrollBoxClass() {
 
 ComponentClass tabSheetClass() {
     ComponentClass cls(QStringLiteral("TTabSheet"),
-                       [](QObject* parent, const ComponentSpec& spec, FormLoadContext&) -> QObject* {
-                           auto* pageControl = parentAs<TPageControl>(parent, spec, "TPageControl");
+                       [](QObject* parent, const ComponentDeclaration& decl, FormLoadContext&) -> QObject* {
+                           auto* pageControl = parentAs<TPageControl>(parent, decl, "TPageControl");
                            auto* page = new TTabSheet(pageControl);
                            page->SetPageControl(pageControl);
                            return page;
@@ -145,25 +145,26 @@ ComponentClass pageControlClass() {
 }
 
 ComponentClass mainMenuClass() {
-    return ComponentClass(QStringLiteral("TMainMenu"),
-                          [](QObject* parent, const ComponentSpec& spec, FormLoadContext&) -> QObject* {
-                              auto* form = parentAs<TForm>(parent, spec, "TForm");
-                              auto* menu = new TMainMenu(form);
-                              form->SetMenu(menu);
-                              return menu;
-                          });
+    return ComponentClass(
+        QStringLiteral("TMainMenu"),
+        [](QObject* parent, const ComponentDeclaration& decl, FormLoadContext&) -> QObject* {
+            auto* form = parentAs<TForm>(parent, decl, "TForm");
+            auto* menu = new TMainMenu(form);
+            form->SetMenu(menu);
+            return menu;
+        });
 }
 
 ComponentClass menuItemClass() {
     ComponentClass cls(QStringLiteral("TMenuItem"),
-                       [](QObject* parent, const ComponentSpec& spec, FormLoadContext&) -> QObject* {
+                       [](QObject* parent, const ComponentDeclaration& decl, FormLoadContext&) -> QObject* {
                            auto* item = new TMenuItem;
                            if (auto* menu = qobject_cast<TMainMenu*>(parent)) {
                                menu->Add(item);
                                return item;
                            }
                            std::unique_ptr<TMenuItem> owned(item);
-                           parentAs<TMenuItem>(parent, spec, "TMainMenu ou TMenuItem")->Add(owned.release());
+                           parentAs<TMenuItem>(parent, decl, "TMainMenu ou TMenuItem")->Add(owned.release());
                            return item;
                        });
     cls.property(QStringLiteral("Caption"), setter(&TMenuItem::SetCaption))
@@ -179,10 +180,10 @@ ComponentClass menuItemClass() {
 
 ComponentClass dataSetClass() {
     ComponentClass cls(QStringLiteral("TClientDataSet"),
-                       [](QObject* parent, const ComponentSpec& spec, FormLoadContext&) -> QObject* {
+                       [](QObject* parent, const ComponentDeclaration& decl, FormLoadContext&) -> QObject* {
                            auto* dataSet = new TClientDataSet(parent);
                            // Fields made next take their objectNames from the dataset's.
-                           dataSet->setObjectName(spec.name);
+                           dataSet->setObjectName(decl.name);
                            return dataSet;
                        });
     cls.property(
@@ -227,18 +228,18 @@ ComponentClass dataSetClass() {
 // A field of the parent dataset; FieldName defaults to the component name without the dataset's.
 ComponentClass fieldClass(const QString& className, zrm::FieldType type) {
     ComponentClass cls(
-        className, [type](QObject* parent, const ComponentSpec& spec, FormLoadContext&) -> QObject* {
-            auto* dataSet = parentAs<TClientDataSet>(parent, spec, "TClientDataSet");
-            QString fieldName = spec.properties.value(QStringLiteral("FieldName")).toString();
-            if (fieldName.isEmpty() && spec.name.startsWith(spec.parent))
-                fieldName = spec.name.mid(spec.parent.size());
+        className, [type](QObject* parent, const ComponentDeclaration& decl, FormLoadContext&) -> QObject* {
+            auto* dataSet = parentAs<TClientDataSet>(parent, decl, "TClientDataSet");
+            QString fieldName = decl.properties.value(QStringLiteral("FieldName")).toString();
+            if (fieldName.isEmpty() && decl.name.startsWith(decl.parent))
+                fieldName = decl.name.mid(decl.parent.size());
             if (fieldName.isEmpty())
                 throw FormLoadError(QStringLiteral("falta FieldName."));
             switch (type) {
                 case zrm::FieldType::String:
                     return dataSet->AddStringField(
                         fieldName,
-                        jsonToInt(spec.properties.value(QStringLiteral("Size")), QStringLiteral("Size")));
+                        jsonToInt(decl.properties.value(QStringLiteral("Size")), QStringLiteral("Size")));
                 case zrm::FieldType::Float:
                     return dataSet->AddFloatField(fieldName);
                 case zrm::FieldType::Integer:
@@ -261,7 +262,7 @@ ComponentClass fieldClass(const QString& className, zrm::FieldType type) {
 
 ComponentClass dataSourceClass() {
     ComponentClass cls(QStringLiteral("TDataSource"),
-                       [](QObject* parent, const ComponentSpec&, FormLoadContext&) -> QObject* {
+                       [](QObject* parent, const ComponentDeclaration&, FormLoadContext&) -> QObject* {
                            return new TDataSource(parent);
                        });
     cls.property(QStringLiteral("DataSet"), referenceSetter(&TDataSource::SetDataSet))

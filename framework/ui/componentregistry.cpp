@@ -202,9 +202,9 @@ void setFont(QObject* component, const QJsonValue& value, FormLoadContext&) {
     if (!value.isObject())
         throwWrongKind(QStringLiteral("Font"), "um objeto com Name, Height, Size, Style e Color");
     auto* widget = static_cast<QWidget*>(component);
-    const QJsonObject spec = value.toObject();
+    const QJsonObject decl = value.toObject();
     QFont font = widget->font();
-    for (auto it = spec.begin(); it != spec.end(); ++it) {
+    for (auto it = decl.begin(); it != decl.end(); ++it) {
         const QString key = it.key();
         if (key == QLatin1String("Name")) {
             font.setFamily(jsonToString(*it, QStringLiteral("Font.Name")));

@@ -13,7 +13,7 @@
 //                          .property("ReadOnly", setter(&TDBGrid::SetReadOnly))
 //                          .property("Options", [](QObject* c, const QJsonValue& v, FormLoadContext&) { … })
 //                          .event("OnKeyDown", eventMember(&TDBGrid::OnKeyDown)));
-//         registry.add(ComponentClass("TColumn", [](QObject* parent, const ComponentSpec& spec,
+//         registry.add(ComponentClass("TColumn", [](QObject* parent, const ComponentDeclaration& decl,
 //                                                    FormLoadContext& context) -> QObject* { … })
 //                          .property("FieldName", setter(&TColumn::SetFieldName)));
 //     }
@@ -48,7 +48,7 @@ class TForm;
 namespace zrm::ui {
 
 // One component as its (merged) form description gives it.
-struct ComponentSpec {
+struct ComponentDeclaration {
     QString className;       // "TPanel"
     QString name;            // "panAno", becomes the objectName
     QString parent;          // the parent component's name; empty for the form itself
@@ -82,7 +82,7 @@ private:
 // Creates a component as a child of parent (the parent component already created; the form for
 // top-level components). The factory gives the component its parent; the loader sets objectName.
 using ComponentFactory =
-    std::function<QObject*(QObject* parent, const ComponentSpec& spec, FormLoadContext& context)>;
+    std::function<QObject*(QObject* parent, const ComponentDeclaration& decl, FormLoadContext& context)>;
 // Sets one property from its description value; FormLoadError when the value does not fit.
 using PropertySetter =
     std::function<void(QObject* component, const QJsonValue& value, FormLoadContext& context)>;
@@ -100,7 +100,7 @@ public:
     // Declares a property; properties are set in declaration order. Re-declaring replaces the
     // setter but keeps the first position.
     ComponentClass& property(const QString& name, PropertySetter setter);
-    // A property the factory reads from the spec itself (a field's FieldName and Size); the loader
+    // A property the factory reads from the decl itself (a field's FieldName and Size); the loader
     // only accepts it.
     ComponentClass& creationProperty(const QString& name);
     ComponentClass& event(const QString& name, EventBinder binder);
@@ -205,9 +205,10 @@ ComponentClass& addControlProperties(ComponentClass& cls);
 // client area, with the common control properties declared.
 template <class T>
 ComponentClass widgetClass(const QString& className) {
-    ComponentClass cls(className, [](QObject* parent, const ComponentSpec&, FormLoadContext&) -> QObject* {
-        return new T(childParentWidget(parent));
-    });
+    ComponentClass cls(className,
+                       [](QObject* parent, const ComponentDeclaration&, FormLoadContext&) -> QObject* {
+                           return new T(childParentWidget(parent));
+                       });
     addControlProperties(cls);
     return cls;
 }

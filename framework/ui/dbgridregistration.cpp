@@ -72,11 +72,11 @@ ComponentClass gridClass() {
 ComponentClass columnClass() {
     ComponentClass cls(
         QStringLiteral("TColumn"),
-        [](QObject* parent, const ComponentSpec& spec, FormLoadContext&) -> QObject* {
+        [](QObject* parent, const ComponentDeclaration& decl, FormLoadContext&) -> QObject* {
             auto* grid = qobject_cast<TDBGrid*>(parent);
             if (!grid) {
                 throw FormLoadError(
-                    QStringLiteral("a coluna \"%1\" deve estar dentro de um TDBGrid.").arg(spec.name));
+                    QStringLiteral("a coluna \"%1\" deve estar dentro de um TDBGrid.").arg(decl.name));
             }
             return grid->Columns()->Add();
         });

@@ -15,10 +15,10 @@ struct ButtonLook {
 };
 
 constexpr std::array<ButtonLook, nbRefresh + 1> looks{{
-    {"nbFirst", u"Primeiro", u"\u23EE"},
+    {"nbFirst", u"Primeiro", u"|\u25C0"},
     {"nbPrior", u"Anterior", u"\u25C0"},
     {"nbNext", u"Próximo", u"\u25B6"},
-    {"nbLast", u"Último", u"\u23ED"},
+    {"nbLast", u"Último", u"\u25B6|"},
     {"nbInsert", u"Inserir", u"+"},
     {"nbDelete", u"Excluir", u"\u2212"},
     {"nbEdit", u"Editar", u"\u25B2"},

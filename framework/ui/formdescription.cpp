@@ -87,18 +87,18 @@ FormDescription FormDescription::parse(const QByteArray& json, const QString& or
         if (!entry.isObject())
             throw FormLoadError(QStringLiteral("%1: cada componente deve ser um objeto.").arg(origin));
         const QJsonObject object = entry.toObject();
-        ComponentSpec spec;
-        spec.name = textMember(object, QStringLiteral("name"), origin);
-        const QString where = QStringLiteral("%1, componente \"%2\"").arg(origin, spec.name);
-        if (spec.name.isEmpty())
+        ComponentDeclaration decl;
+        decl.name = textMember(object, QStringLiteral("name"), origin);
+        const QString where = QStringLiteral("%1, componente \"%2\"").arg(origin, decl.name);
+        if (decl.name.isEmpty())
             throw FormLoadError(QStringLiteral("%1: um componente não tem nome (\"name\").").arg(origin));
         checkKeys(object, {"class", "name", "parent", "properties", "events"}, where);
-        spec.className = textMember(object, QStringLiteral("class"), where);
-        spec.parent = textMember(object, QStringLiteral("parent"), where);
-        spec.properties = objectMember(object, QStringLiteral("properties"), where);
-        spec.events = objectMember(object, QStringLiteral("events"), where);
-        checkEvents(spec.events, where);
-        description.components.append(spec);
+        decl.className = textMember(object, QStringLiteral("class"), where);
+        decl.parent = textMember(object, QStringLiteral("parent"), where);
+        decl.properties = objectMember(object, QStringLiteral("properties"), where);
+        decl.events = objectMember(object, QStringLiteral("events"), where);
+        checkEvents(decl.events, where);
+        description.components.append(decl);
     }
     return description;
 }
@@ -134,9 +134,9 @@ FormDescription FormDescription::mergedWith(const FormDescription& descendant) c
     overlay(merged.form.properties, descendant.form.properties);
     overlay(merged.form.events, descendant.form.events);
 
-    for (const ComponentSpec& own : descendant.components) {
+    for (const ComponentDeclaration& own : descendant.components) {
         auto base = std::find_if(merged.components.begin(), merged.components.end(),
-                                 [&](const ComponentSpec& spec) { return spec.name == own.name; });
+                                 [&](const ComponentDeclaration& decl) { return decl.name == own.name; });
         if (base == merged.components.end()) {
             if (own.className.isEmpty())
                 throw FormLoadError(

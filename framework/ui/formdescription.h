@@ -33,8 +33,8 @@ class FormDescription {
 public:
     QString className;
     QString inherits;
-    ComponentSpec form;  // the form's own properties and events
-    QList<ComponentSpec> components;
+    ComponentDeclaration form;  // the form's own properties and events
+    QList<ComponentDeclaration> components;
 
     // Parses one description (without following "inherits"). origin names it in errors.
     // FormLoadError on malformed JSON or an entry of the wrong shape.

@@ -34,11 +34,11 @@ QObject* FormLoader::component(const QString& name) const {
     return found;
 }
 
-const ComponentClass& FormLoader::classOf(const ComponentSpec& spec) const {
-    const ComponentClass* cls = m_registry.find(spec.className);
+const ComponentClass& FormLoader::classOf(const ComponentDeclaration& decl) const {
+    const ComponentClass* cls = m_registry.find(decl.className);
     if (!cls)
         throw FormLoadError(
-            QStringLiteral("%1: a classe %2 não é conhecida.").arg(spec.name, spec.className));
+            QStringLiteral("%1: a classe %2 não é conhecida.").arg(decl.name, decl.className));
     return *cls;
 }
 
@@ -51,25 +51,25 @@ void FormLoader::load(const FormDescription& description) {
     if (!formClass)
         throw FormLoadError(QStringLiteral("A classe TForm não está registrada."));
     applyProperties(m_form, description.form, *formClass);
-    for (const ComponentSpec& spec : description.components)
-        applyProperties(m_components.value(spec.name), spec, classOf(spec));
+    for (const ComponentDeclaration& decl : description.components)
+        applyProperties(m_components.value(decl.name), decl, classOf(decl));
 
     bindEvents(m_form, description.form, *formClass);
-    for (const ComponentSpec& spec : description.components)
-        bindEvents(m_components.value(spec.name), spec, classOf(spec));
+    for (const ComponentDeclaration& decl : description.components)
+        bindEvents(m_components.value(decl.name), decl, classOf(decl));
 
     chainTabOrder();
 }
 
-void FormLoader::createComponents(const QList<ComponentSpec>& specs) {
-    QList<ComponentSpec> pending;
-    for (const ComponentSpec& spec : specs) {
-        if (spec.name == m_form->objectName() || m_components.contains(spec.name) ||
-            std::count_if(specs.begin(), specs.end(),
-                          [&](const ComponentSpec& s) { return s.name == spec.name; }) > 1)
+void FormLoader::createComponents(const QList<ComponentDeclaration>& decls) {
+    QList<ComponentDeclaration> pending;
+    for (const ComponentDeclaration& decl : decls) {
+        if (decl.name == m_form->objectName() || m_components.contains(decl.name) ||
+            std::count_if(decls.begin(), decls.end(),
+                          [&](const ComponentDeclaration& s) { return s.name == decl.name; }) > 1)
             throw FormLoadError(
-                QStringLiteral("O nome \"%1\" aparece mais de uma vez na descrição.").arg(spec.name));
-        pending.append(spec);
+                QStringLiteral("O nome \"%1\" aparece mais de uma vez na descrição.").arg(decl.name));
+        pending.append(decl);
     }
     // A parent may come later in the list (a descendant moves a base component into a panel of its
     // own): create whatever has its parent, until nothing is left.
@@ -100,39 +100,40 @@ void FormLoader::createComponents(const QList<ComponentSpec>& specs) {
         }
         if (!progress) {
             QStringList missing;
-            for (const ComponentSpec& spec : pending)
-                missing.append(QStringLiteral("%1 (em %2)").arg(spec.name, spec.parent));
+            for (const ComponentDeclaration& decl : pending)
+                missing.append(QStringLiteral("%1 (em %2)").arg(decl.name, decl.parent));
             throw FormLoadError(
                 QStringLiteral("Componentes sem pai existente: %1.").arg(missing.join(QStringLiteral(", "))));
         }
     }
 }
 
-void FormLoader::applyProperties(QObject* component, const ComponentSpec& spec, const ComponentClass& cls) {
-    for (auto it = spec.properties.begin(); it != spec.properties.end(); ++it) {
+void FormLoader::applyProperties(QObject* component, const ComponentDeclaration& decl,
+                                 const ComponentClass& cls) {
+    for (auto it = decl.properties.begin(); it != decl.properties.end(); ++it) {
         if (!cls.findProperty(it.key()) && !cls.isCreationProperty(it.key()))
             throw FormLoadError(QStringLiteral("%1: a classe %2 não tem a propriedade %3.")
-                                    .arg(spec.name, cls.name(), it.key()));
+                                    .arg(decl.name, cls.name(), it.key()));
     }
     for (const QString& property : cls.propertyOrder()) {
-        const auto value = spec.properties.constFind(property);
-        if (value == spec.properties.constEnd())
+        const auto value = decl.properties.constFind(property);
+        if (value == decl.properties.constEnd())
             continue;
         try {
             (*cls.findProperty(property))(component, *value, *this);
         } catch (const FormLoadError& error) {
-            rethrowFor(QStringLiteral("%1.%2").arg(spec.name, property), error);
+            rethrowFor(QStringLiteral("%1.%2").arg(decl.name, property), error);
         }
     }
 }
 
-void FormLoader::bindEvents(QObject* component, const ComponentSpec& spec, const ComponentClass& cls) {
-    for (auto it = spec.events.begin(); it != spec.events.end(); ++it) {
+void FormLoader::bindEvents(QObject* component, const ComponentDeclaration& decl, const ComponentClass& cls) {
+    for (auto it = decl.events.begin(); it != decl.events.end(); ++it) {
         const EventBinder* binder = cls.findEvent(it.key());
         if (!binder)
             throw FormLoadError(
-                QStringLiteral("%1: a classe %2 não tem o evento %3.").arg(spec.name, cls.name(), it.key()));
-        (*binder)(component, it->toString(), QStringLiteral("%1 de %2").arg(it.key(), spec.name), *this);
+                QStringLiteral("%1: a classe %2 não tem o evento %3.").arg(decl.name, cls.name(), it.key()));
+        (*binder)(component, it->toString(), QStringLiteral("%1 de %2").arg(it.key(), decl.name), *this);
     }
 }
 

@@ -25,11 +25,11 @@ public:
     QObject* component(const QString& name) const override;
 
 private:
-    void createComponents(const QList<ComponentSpec>& specs);
-    void applyProperties(QObject* component, const ComponentSpec& spec, const ComponentClass& cls);
-    void bindEvents(QObject* component, const ComponentSpec& spec, const ComponentClass& cls);
+    void createComponents(const QList<ComponentDeclaration>& decls);
+    void applyProperties(QObject* component, const ComponentDeclaration& decl, const ComponentClass& cls);
+    void bindEvents(QObject* component, const ComponentDeclaration& decl, const ComponentClass& cls);
     void chainTabOrder();
-    const ComponentClass& classOf(const ComponentSpec& spec) const;
+    const ComponentClass& classOf(const ComponentDeclaration& decl) const;
 
     TForm* m_form;
     const ComponentRegistry& m_registry;

@@ -16,8 +16,8 @@ namespace zrm::zul {
 namespace {
 
 using zrm::ui::ComponentClass;
+using zrm::ui::ComponentDeclaration;
 using zrm::ui::ComponentRegistry;
-using zrm::ui::ComponentSpec;
 using zrm::ui::FormLoadContext;
 using zrm::ui::FormLoadError;
 
@@ -41,7 +41,7 @@ ComponentClass derivedClass(const ComponentRegistry& registry, const QString& ba
 
 ComponentClass messagesClass() {
     ComponentClass cls(QStringLiteral("TMessages"),
-                       [](QObject* parent, const ComponentSpec&, FormLoadContext&) -> QObject* {
+                       [](QObject* parent, const ComponentDeclaration&, FormLoadContext&) -> QObject* {
                            return new TMessages(parent);
                        });
     cls.property(QStringLiteral("Entries"),
@@ -58,7 +58,7 @@ ComponentClass messagesClass() {
 
 ComponentClass pageControl98Class(const ComponentRegistry& registry) {
     return derivedClass(registry, QStringLiteral("TPageControl"), QStringLiteral("TPageControl98"),
-                        [](QObject* parent, const ComponentSpec&, FormLoadContext&) -> QObject* {
+                        [](QObject* parent, const ComponentDeclaration&, FormLoadContext&) -> QObject* {
                             return new TCustomPageControl98(zrm::ui::childParentWidget(parent));
                         },
                         {QStringLiteral("OnChange"), QStringLiteral("OnChanging")});
@@ -66,7 +66,7 @@ ComponentClass pageControl98Class(const ComponentRegistry& registry) {
 
 ComponentClass netConnectionClass() {
     ComponentClass cls(QStringLiteral("TNetConnection"),
-                       [](QObject* parent, const ComponentSpec&, FormLoadContext&) -> QObject* {
+                       [](QObject* parent, const ComponentDeclaration&, FormLoadContext&) -> QObject* {
                            return Netconnection::Create(parent);
                        });
     cls.property(QStringLiteral("ServerName"), zrm::ui::setter(&TNetConnection::SetServerName))
@@ -85,7 +85,7 @@ ComponentClass netConnectionClass() {
 ComponentClass btnPesquisaClass(const ComponentRegistry& registry) {
     ComponentClass cls =
         derivedClass(registry, QStringLiteral("TSpeedButton"), QStringLiteral("TBtnPesquisa"),
-                     [](QObject* parent, const ComponentSpec&, FormLoadContext&) -> QObject* {
+                     [](QObject* parent, const ComponentDeclaration&, FormLoadContext&) -> QObject* {
                          return new TBtnPesquisa(zrm::ui::childParentWidget(parent));
                      },
                      {});

@@ -8,10 +8,10 @@ namespace zrm::server::app {
 
 namespace {
 
-const OptionSpec* findOption(const CommandSpec& spec, const std::string& name) {
-    auto it = std::find_if(spec.options.begin(), spec.options.end(),
-                           [&](const OptionSpec& option) { return option.name == name; });
-    return it == spec.options.end() ? nullptr : &*it;
+const OptionDefinition* findOption(const CommandDefinition& definition, const std::string& name) {
+    auto it = std::find_if(definition.options.begin(), definition.options.end(),
+                           [&](const OptionDefinition& option) { return option.name == name; });
+    return it == definition.options.end() ? nullptr : &*it;
 }
 
 std::optional<std::string> fromEnvironment(const std::string& option) {
@@ -55,7 +55,7 @@ bool ParsedCommand::flag(const std::string& name) const {
     return text == "1" || text == "true" || text == "yes" || text == "sim";
 }
 
-ParsedCommand parseCommand(const CommandSpec& spec, const std::vector<std::string>& arguments) {
+ParsedCommand parseCommand(const CommandDefinition& definition, const std::vector<std::string>& arguments) {
     ParsedCommand parsed;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -70,9 +70,9 @@ ParsedCommand parseCommand(const CommandSpec& spec, const std::vector<std::strin
         const std::size_t equals = argument.find('=');
         const std::string name =
             argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-        const OptionSpec* option = findOption(spec, name);
+        const OptionDefinition* option = findOption(definition, name);
         if (!option)
-            throw UsageError("O comando " + spec.name + " não conhece a opção --" + name + ".");
+            throw UsageError("O comando " + definition.name + " não conhece a opção --" + name + ".");
         if (option->valueName.empty()) {
             if (equals != std::string::npos)
                 throw UsageError("A opção --" + name + " não recebe valor.");
@@ -87,20 +87,21 @@ ParsedCommand parseCommand(const CommandSpec& spec, const std::vector<std::strin
     }
     if (parsed.m_help)
         return parsed;
-    const std::size_t wanted = spec.operands.empty() ? 0 : 1;
+    const std::size_t wanted = definition.operands.empty() ? 0 : 1;
     if (parsed.m_operands.size() != wanted) {
         throw UsageError(wanted == 0
-                             ? "O comando " + spec.name + " não recebe argumentos além das opções."
-                             : "O comando " + spec.name + " precisa de exatamente um " + spec.operands + ".");
+                             ? "O comando " + definition.name + " não recebe argumentos além das opções."
+                             : "O comando " + definition.name + " precisa de exatamente um " +
+                                   definition.operands + ".");
     }
     return parsed;
 }
 
-std::string commandHelp(const CommandSpec& spec) {
-    std::string text = "Uso: zrm-appserver " + spec.name + " [opções]" +
-                       (spec.operands.empty() ? "" : " " + spec.operands) + "\n\n" + spec.summary +
-                       "\n\nOpções:\n";
-    for (const OptionSpec& option : spec.options) {
+std::string commandHelp(const CommandDefinition& definition) {
+    std::string text = "Uso: zrm-appserver " + definition.name + " [opções]" +
+                       (definition.operands.empty() ? "" : " " + definition.operands) + "\n\n" +
+                       definition.summary + "\n\nOpções:\n";
+    for (const OptionDefinition& option : definition.options) {
         std::string left = "  --" + option.name + (option.valueName.empty() ? "" : " " + option.valueName);
         left.resize(std::max<std::size_t>(left.size() + 2, 30), ' ');
         text += left + option.help + " [" + environmentName(option.name) + "]\n";
@@ -109,12 +110,12 @@ std::string commandHelp(const CommandSpec& spec) {
     return text;
 }
 
-std::string programHelp(const std::vector<CommandSpec>& commands) {
+std::string programHelp(const std::vector<CommandDefinition>& commands) {
     std::string text =
         "Uso: zrm-appserver COMANDO [opções]\n\n"
         "Servidor de aplicação do Calendário para Orçamento (ZRM71300): atende o módulo remoto\n"
         "ZRM71300.rdmCalendOrcOp em JSON-RPC 2.0 sobre HTTP/1.1.\n\nComandos:\n";
-    for (const CommandSpec& command : commands) {
+    for (const CommandDefinition& command : commands) {
         std::string left = "  " + command.name;
         left.resize(12, ' ');
         text += left + command.summary + "\n";

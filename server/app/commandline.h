@@ -12,17 +12,17 @@
 
 namespace zrm::server::app {
 
-struct OptionSpec {
+struct OptionDefinition {
     std::string name;       // without the dashes: "db", "allow-insecure"
     std::string valueName;  // "URL"; empty for a flag
     std::string help;       // Portuguese
 };
 
-struct CommandSpec {
+struct CommandDefinition {
     std::string name;
     std::string summary;   // one line, Portuguese
     std::string operands;  // "FILE" or empty
-    std::vector<OptionSpec> options;
+    std::vector<OptionDefinition> options;
 };
 
 // A usage mistake; the message is a Portuguese sentence. zrm-appserver exits with status 2.
@@ -43,7 +43,7 @@ public:
     bool helpRequested() const { return m_help; }
 
 private:
-    friend ParsedCommand parseCommand(const CommandSpec&, const std::vector<std::string>&);
+    friend ParsedCommand parseCommand(const CommandDefinition&, const std::vector<std::string>&);
     std::map<std::string, std::string> m_values;
     std::vector<std::string> m_operands;
     bool m_help = false;
@@ -52,14 +52,14 @@ private:
 // Parses the arguments after the command name: "--name value", "--name=value", flags, operands and
 // "--help". Reads the environment for options the arguments do not give. Throws UsageError for an
 // unknown option, a missing value, a value given to a flag or a wrong number of operands (one when
-// spec.operands is set, none otherwise); --help skips the operand check.
-ParsedCommand parseCommand(const CommandSpec& spec, const std::vector<std::string>& arguments);
+// definition.operands is set, none otherwise); --help skips the operand check.
+ParsedCommand parseCommand(const CommandDefinition& definition, const std::vector<std::string>& arguments);
 
 // The environment variable of an option: "max-body" -> "ZRM_MAX_BODY".
 std::string environmentName(const std::string& option);
 
 // The help text of one command, and of the program with every command.
-std::string commandHelp(const CommandSpec& spec);
-std::string programHelp(const std::vector<CommandSpec>& commands);
+std::string commandHelp(const CommandDefinition& definition);
+std::string programHelp(const std::vector<CommandDefinition>& commands);
 
 }  // namespace zrm::server::app

@@ -10,7 +10,7 @@
 namespace zrm::server::app {
 
 // serve, import, export, demo, in the order the help lists them.
-const std::vector<CommandSpec>& commandSpecs();
+const std::vector<CommandDefinition>& commandDefinitions();
 
 // Runs the named command with its parsed options. Throws UsageError for a bad option value.
 int runCommand(const std::string& name, const ParsedCommand& command);

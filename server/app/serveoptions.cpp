@@ -19,7 +19,7 @@ long long parseNumber(const std::string& option, const std::string& text, long l
 
 }  // namespace
 
-CommandSpec serveCommandSpec() {
+CommandDefinition serveCommandDefinition() {
     return {
         "serve",
         "Atende o módulo remoto do calendário em HTTP/1.1 até receber SIGTERM ou SIGINT.",

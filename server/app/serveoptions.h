@@ -20,7 +20,7 @@ struct ServeOptions {
 };
 
 // The command's description: options and help texts.
-CommandSpec serveCommandSpec();
+CommandDefinition serveCommandDefinition();
 
 // Reads the options of a parsed serve command. Throws UsageError for a missing --db, an address that
 // is not HOST:PORT, a date that is not YYYY-MM-DD, a number out of range; std::runtime_error when the

@@ -15,7 +15,7 @@ using namespace zrm::server::app;
 namespace {
 
 ParsedCommand parseServe(const std::vector<std::string>& arguments) {
-    return parseCommand(serveCommandSpec(), arguments);
+    return parseCommand(serveCommandDefinition(), arguments);
 }
 
 // Sets an environment variable for the life of the object.
@@ -44,7 +44,7 @@ TEST(CommandLine, parseCommand_refusesMistakes) {
     EXPECT_THROW(parseServe({"--db"}), UsageError);
     EXPECT_THROW(parseServe({"--allow-insecure=1"}), UsageError);
     EXPECT_THROW(parseServe({"--db", "x", "stray"}), UsageError);
-    CommandSpec import{"import", "", "ARQUIVO", {{"db", "URL", ""}}};
+    CommandDefinition import{"import", "", "ARQUIVO", {{"db", "URL", ""}}};
     EXPECT_THROW(parseCommand(import, {"--db", "x"}), UsageError);
     EXPECT_THROW(parseCommand(import, {"--db", "x", "a.json", "b.json"}), UsageError);
     EXPECT_EQ(parseCommand(import, {"--db", "x", "a.json"}).operands().front(), "a.json");
@@ -63,8 +63,8 @@ TEST(CommandLine, everyOption_canComeFromTheEnvironment_theCommandLineWins) {
 }
 
 TEST(CommandLine, help_namesEveryOptionAndItsVariable) {
-    const std::string help = commandHelp(serveCommandSpec());
-    for (const auto& option : serveCommandSpec().options) {
+    const std::string help = commandHelp(serveCommandDefinition());
+    for (const auto& option : serveCommandDefinition().options) {
         EXPECT_NE(help.find("--" + option.name), std::string::npos) << option.name;
         EXPECT_NE(help.find(environmentName(option.name)), std::string::npos) << option.name;
     }
