@@ -3,6 +3,8 @@
 // Writes data packets straight into a reply buffer, without building a JSON document first: the
 // calendar's read methods are the server's hot path.
 
+#include "server/rpc/jsonstring.h"
+
 #include <QtGlobal>
 
 #include <span>
@@ -45,8 +47,5 @@ private:
     bool m_firstRow = true;
     bool m_firstValue = true;
 };
-
-// Appends text as a JSON string literal (quotes and escapes included).
-void appendJsonString(std::string& out, std::string_view text);
 
 }  // namespace zrm::server

@@ -1,5 +1,6 @@
 #include "server/rpc/jsonrpcenvelope.h"
 
+#include "server/rpc/jsonstring.h"
 #include "server/rpc/remotemodule.h"
 
 #include <QByteArray>
@@ -21,7 +22,7 @@ namespace {
 
 void appendId(std::string& out, const QJsonValue& id) {
     if (id.isString()) {
-        appendString(out, id.toString().toStdString());
+        appendJsonString(out, id.toString().toStdString());
         return;
     }
     if (!id.isDouble()) {
@@ -104,42 +105,9 @@ std::string errorResponse(const QJsonValue& id, int code, const QString& message
     out += R"(,"error":{"code":)";
     out += std::to_string(code);
     out += R"(,"message":)";
-    appendString(out, message.toStdString());
+    appendJsonString(out, message.toStdString());
     out += "}}";
     return out;
-}
-
-void appendString(std::string& out, std::string_view utf8) {
-    static constexpr char hex[] = "0123456789abcdef";
-    out += '"';
-    for (const char c : utf8) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    out += "\\u00";
-                    out += hex[(c >> 4) & 0xf];
-                    out += hex[c & 0xf];
-                } else {
-                    out += c;
-                }
-        }
-    }
-    out += '"';
 }
 
 }  // namespace zrm::server::jsonrpc

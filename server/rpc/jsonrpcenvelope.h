@@ -35,8 +35,5 @@ void closeResult(std::string& out);
 // The whole error response {"jsonrpc":"2.0","id":<id or null>,"error":{"code":…,"message":"…"}}.
 std::string errorResponse(const QJsonValue& id, int code, const QString& message);
 
-// Appends text as a JSON string literal (quotes and escapes included).
-void appendString(std::string& out, std::string_view utf8);
-
 }  // namespace jsonrpc
 }  // namespace zrm::server
