@@ -2,6 +2,7 @@
 
 #include "framework/data/clientdataset.h"
 #include "framework/ui/edit.h"
+#include "framework/ui/spinedit.h"
 #include "library/zul/consiste.h"
 #include "library/zul/messages.h"
 #include "modules/zrm71300/data/rdmcalendorcop.h"
@@ -17,4 +18,9 @@ void TfrmCalendOrc::GetCalendOrcOp(const QString& year, const QString& version) 
     cdsVdAnoCalendOrcOp()->SetData(packets[0]);
     cdsVer()->SetData(packets[1]);
     edtVersao()->SetText(cdsVer()->FieldByName(QStringLiteral("CDVERSAO"))->AsString());
+}
+
+void TfrmCalendOrc::ValCiclo() {
+    cdsValCiclo()->SetData(
+        Consiste::CheckResultServ(RdmCalendOrcOp::ValCiclo(netCalendOrcOp(), depAno()->Value()), true, 0));
 }

@@ -88,3 +88,7 @@ TClientDataSet* TfrmCalendOrc::cdsVer() const {
 TClientDataSet* TfrmCalendOrc::cdsPermCalc() const {
     return component<TClientDataSet>(QStringLiteral("cdsPermCalc"));
 }
+
+TClientDataSet* TfrmCalendOrc::cdsValCiclo() const {
+    return component<TClientDataSet>(QStringLiteral("cdsValCiclo"));
+}

@@ -10,6 +10,7 @@
 
 #include "library/frm/frmpadrgrid.h"
 
+#include <QDateTime>
 #include <QString>
 
 class TClientDataSet;
@@ -53,10 +54,26 @@ public:
     // as it reopens (AfterScroll when rows came). A failed call is shown in the error box and stops
     // with EAbort, nothing loaded; the busy indicator is hidden whatever happens.
     void GetCalendOrcOp(const QString& year, const QString& version);
+    // Loads the cycle of the year shown (ValCiclo with the integer value of depAno) into cdsValCiclo:
+    // the server's today DATAATU, MESINI and MESFIN. Shows no busy indicator (a caller that wants one
+    // holds it). A failed call is reported by CheckResultServ (EAbort), cdsValCiclo unchanged.
+    void ValCiclo();
     // Rebuilds the twelve permission rows from the current phase row: December at the top down to
     // January, each month's flag from the phase row's flag of that month (empty stays empty), and
     // December current at the end. Passes on a dataset failure.
     void MesPerCal();
+
+    // ---- Phase rules (calendar/phaserules.cpp) ----
+
+    // The rules that guard a phase against change, for the phase code and its period [start, end]:
+    // GetValDateBloq(code) into cdsValBloq, GetDateBloq(year, version, code) into cdsValBloqDate and
+    // BloqDelFase(code, year, version) into cdsBloqAltFase, always these three calls in this order,
+    // with the year value of depAno and the text of edtVersao. A blocked phase (first row of
+    // cdsValBloq exactly "S") whose period another returned phase touches (PeriodConflict) stops
+    // with "DataBloq"; a concluded phase (any row from BloqDelFase) with "BloqFase_Conc"; both through
+    // MensErro (EAbort). A failed call is reported by CheckResultServ and stops the same way. The
+    // focus is not moved. Serves both the post of a phase row and the edit of its month permissions.
+    void VdFaseBloqConc(const QString& code, const QDateTime& start, const QDateTime& end);
 
 private:
     // Components of this screen's own description.
@@ -68,6 +85,7 @@ private:
     TClientDataSet* cdsVdAnoCalendOrcOp() const;
     TClientDataSet* cdsVer() const;
     TClientDataSet* cdsPermCalc() const;
+    TClientDataSet* cdsValCiclo() const;
 
     // FormCreate's steps after the base frame.
     void startUp();

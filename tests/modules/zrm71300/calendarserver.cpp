@@ -131,6 +131,22 @@ void CalendarServer::start(const CalendarData& data) {
     qputenv("ZRM_APPSERVER_PORT", QByteArray::number(m_process.port()));
 }
 
+int CalendarServer::requestCount(const QString& method) const {
+    // One log line per request: "<time> POST /rpc/ZRM71300.rdmCalendOrcOp <method> <ms> <outcome> <status>".
+    const QString endpoint = QStringLiteral(" POST /rpc/ZRM71300.rdmCalendOrcOp ");
+    int count = 0;
+    const QStringList lines = m_process.serverLog().split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        const qsizetype at = line.indexOf(endpoint);
+        if (at < 0)
+            continue;
+        const QString called = line.mid(at + endpoint.size()).section(QLatin1Char(' '), 0, 0);
+        if (method.isEmpty() || called == method)
+            ++count;
+    }
+    return count;
+}
+
 void pointAtNoServer() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);

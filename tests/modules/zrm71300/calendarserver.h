@@ -53,6 +53,10 @@ class CalendarServer {
 public:
     void start(const CalendarData& data);
     zrm::test::AppServerProcess& process() { return m_process; }
+    // How many calls of the calendar module's method (any method when empty) the server has
+    // answered so far, read from its request log: a refused operation is checked for sending nothing
+    // by comparing the count before and after.
+    int requestCount(const QString& method = QString()) const;
 
 private:
     QString m_dataFile;

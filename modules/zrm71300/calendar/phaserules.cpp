@@ -1,0 +1,44 @@
+// The rules that guard a phase against change: a blocked phase whose period touches another phase,
+// and a concluded phase. The post of a phase row and the edit of its month permissions both run them.
+
+#include "framework/data/clientdataset.h"
+#include "framework/ui/edit.h"
+#include "framework/ui/spinedit.h"
+#include "library/zul/consiste.h"
+#include "library/zul/messages.h"
+#include "modules/zrm71300/calendar/periodconflict.h"
+#include "modules/zrm71300/data/rdmcalendorcop.h"
+#include "modules/zrm71300/screen/frmcalendorc.h"
+
+void TfrmCalendOrc::VdFaseBloqConc(const QString& code, const QDateTime& start, const QDateTime& end) {
+    const qint32 year = depAno()->Value();
+    const QString version = edtVersao()->Text();
+
+    TClientDataSet* valBloq = component<TClientDataSet>(QStringLiteral("cdsValBloq"));
+    valBloq->SetData(
+        Consiste::CheckResultServ(RdmCalendOrcOp::GetValDateBloq(netCalendOrcOp(), code), true, 0));
+
+    TClientDataSet* valBloqDate = component<TClientDataSet>(QStringLiteral("cdsValBloqDate"));
+    valBloqDate->SetData(Consiste::CheckResultServ(
+        RdmCalendOrcOp::GetDateBloq(netCalendOrcOp(), year, version, code), true, 0));
+    valBloqDate->First();
+
+    // Only the first row of the blocked-flag answer counts, and only an exact "S" blocks; both calls
+    // are made whether the phase is blocked or not.
+    valBloq->First();
+    const bool blocked =
+        !valBloq->IsEmpty() &&
+        valBloq->FieldByName(QStringLiteral("IDBLOQFASEORCA"))->AsString() == QLatin1String("S");
+    for (; !valBloqDate->Eof(); valBloqDate->Next()) {
+        const QDateTime otherStart = valBloqDate->FieldByName(QStringLiteral("DTINIFASEORCA"))->AsDateTime();
+        const QDateTime otherEnd = valBloqDate->FieldByName(QStringLiteral("DTFINFASEORCA"))->AsDateTime();
+        if (blocked && PeriodConflict(otherStart, otherEnd, start, end))
+            Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("DataBloq")), true);
+    }
+
+    TClientDataSet* bloqAltFase = component<TClientDataSet>(QStringLiteral("cdsBloqAltFase"));
+    bloqAltFase->SetData(Consiste::CheckResultServ(
+        RdmCalendOrcOp::BloqDelFase(netCalendOrcOp(), code, year, version), true, 0));
+    if (!bloqAltFase->IsEmpty())
+        Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("BloqFase_Conc")), true);
+}
