@@ -20,6 +20,20 @@ TfrmCalendOrc::TfrmCalendOrc(QWidget* parent) : TfrmPadraoGrid(parent) {
                     &TfrmCalendOrc::netCalendOrcOpBeforeConnect);
     registerHandler(QStringLiteral("cdsCalendOrcOpAfterScroll"), this,
                     &TfrmCalendOrc::cdsCalendOrcOpAfterScroll);
+
+    // Permission grid
+    registerHandler(QStringLiteral("cdsPermCalcBeforeEdit"), this, &TfrmCalendOrc::cdsPermCalcBeforeEdit);
+    registerHandler(QStringLiteral("dbgPermCalcDrawColumnCell"), this,
+                    &TfrmCalendOrc::dbgPermCalcDrawColumnCell);
+    registerHandler(QStringLiteral("dbgPermCalcCellClick"), this, &TfrmCalendOrc::dbgPermCalcCellClick);
+    registerHandler(QStringLiteral("dbgPermCalcDblClick"), this, &TfrmCalendOrc::dbgPermCalcDblClick);
+    registerHandler(QStringLiteral("dbgPermCalcKeyDown"), this, &TfrmCalendOrc::dbgPermCalcKeyDown);
+    registerHandler(QStringLiteral("dbgPermCalcKeyPress"), this, &TfrmCalendOrc::dbgPermCalcKeyPress);
+    registerHandler(QStringLiteral("dbgPermCalcTitleClick"), this, &TfrmCalendOrc::dbgPermCalcTitleClick);
+    registerHandler(QStringLiteral("dbgPermCalcColEnter"), this, &TfrmCalendOrc::dbgPermCalcColEnter);
+    registerHandler(QStringLiteral("cdsPermCalcBeforeInsert"), this, &TfrmCalendOrc::cdsPermCalcBeforeInsert);
+    registerHandler(QStringLiteral("cdsPermCalcAfterInsert"), this, &TfrmCalendOrc::cdsPermCalcAfterInsert);
+    registerHandler(QStringLiteral("cdsPermCalcAfterEdit"), this, &TfrmCalendOrc::cdsPermCalcAfterEdit);
 }
 
 TfrmCalendOrc::~TfrmCalendOrc() = default;

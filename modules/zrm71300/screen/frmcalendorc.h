@@ -10,11 +10,18 @@
 
 #include "library/frm/frmpadrgrid.h"
 
+#include "framework/ui/events.h"
+
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
+
+class QRect;
 class TClientDataSet;
+class TColumn;
 class TEdit;
+class TField;
 class TImage;
 class TNetConnection;
 class TSpinEdit;
@@ -75,6 +82,61 @@ public:
     // focus is not moved. Serves both the post of a phase row and the edit of its month permissions.
     void VdFaseBloqConc(const QString& code, const QDateTime& start, const QDateTime& end);
 
+    // ---- Permission grid (permissions/) ----
+
+    // Before a month row goes into edit state, whoever asks (a click, a key, the title, the modify
+    // command): refused silently (EAbort, nothing asked of the server) while the month-name column
+    // is selected; otherwise the phase rules VdFaseBloqConc run on the current phase, its code as
+    // the phase grid shows it and its stored period, and a blocked phase in period conflict or a
+    // concluded phase stops the edit with its message (EAbort). A failed call stops it the same way.
+    void cdsPermCalcBeforeEdit(TClientDataSet* DataSet);
+    // After the grid has painted a cell of the flag column: the cell filled with the grid's brush for
+    // it and imgCheck (flag exactly "S") or imgUncheck (anything else) copied 17 pixels from its left
+    // and 1 below its top, the images' olive pixels taking the brush colour. The month names keep the
+    // grid's drawing. Throws nothing.
+    void dbgPermCalcDrawColumnCell(QObject* Sender, const QRect& Rect, int DataCol, TColumn* Column,
+                                   TGridDrawState State);
+    // A click on a flag, while the latest version is shown and StBloqCalc is not "S": the month
+    // toggled (AlteraCheck), then written into the phase row, which is posted and saved. The list's
+    // controls are disabled meanwhile and enabled again however it ends. A refused edit or a failed
+    // save stops it (EAbort) after its message.
+    void dbgPermCalcCellClick(TColumn* Column);
+    // A double click on the flag column, while the latest version is shown: the month toggled in the
+    // list only, then the verify command (sbtVerificarClick) reloads the calendar, so the list ends
+    // showing the server's flags. A refused edit stops it before the verify command.
+    void dbgPermCalcDblClick(QObject* Sender);
+    // Keys on the grid: every key but Tab, Enter, Space, Page Up/Down and the arrows is discarded
+    // (Key = 0). Space on the flag column (Ctrl not held; Shift and Alt do not matter), while the
+    // latest version is shown, toggles the month row and posts it; the character event of the same
+    // stroke writes it into the phase row. A refused edit stops it (EAbort) after its message.
+    void dbgPermCalcKeyDown(QObject* Sender, int& Key, TShiftState Shift);
+    // Characters on the grid: all but Tab and carriage return are discarded (Key = QChar()); on the
+    // flag column, while the latest version is shown, the month row is written into the phase row,
+    // which is posted and saved, whatever the character. A failed save stops it after its message.
+    void dbgPermCalcKeyPress(QObject* Sender, QChar& Key);
+    // A click on the flag column's title, while the latest version is shown: the flag column
+    // selected, then "Deseja desmarcar todos os registros?" when December is "S", else "Deseja
+    // marcar todos os registros?"; on Yes every month row unmarked (DesMarcaCheck) or marked
+    // (MarcaCheck) under the busy window over the screen, then the twelve phase-row flags set to
+    // December's and the phase row posted and saved once. A refusal at some month or a failed save
+    // stops the run (EAbort after its message) and the list is rebuilt from the phase row, so it
+    // never shows flags the server was not sent. The list's controls are enabled again however it
+    // ends.
+    void dbgPermCalcTitleClick(TColumn* Column);
+    // Events of the permission list that need nothing.
+    void dbgPermCalcColEnter(QObject* Sender);
+    void cdsPermCalcBeforeInsert(TClientDataSet* DataSet);
+    void cdsPermCalcAfterInsert(TClientDataSet* DataSet);
+    void cdsPermCalcAfterEdit(TClientDataSet* DataSet);
+
+    // The row operations on the current month row, each only while the list is browsing: Edit (the
+    // edit rules may stop it with EAbort), the flag changed, and the row posted with boInsert true
+    // meanwhile. A month left empty (only unmarking an empty month does that) stays in edit, with
+    // the grid's editing option added and the flag column selected.
+    void MarcaCheck();     // any flag but "S" becomes "S"
+    void DesMarcaCheck();  // "S" becomes "N"; any other flag stays
+    void AlteraCheck();    // "S" becomes "N"; any other flag becomes "S"
+
 private:
     // Components of this screen's own description.
     TSpinEdit* depAno() const;
@@ -93,4 +155,16 @@ private:
     void buildDefaultMonths();
     // Inserts month (1 to 12) before the current row of the permission list with flag.
     void insertMonth(int month, const QString& flag);
+
+    // Permission grid (permissions/).
+    TDBGrid* dbgPermCalc() const;
+    TField* permFlag() const;           // IDPERMES of the permission list
+    QString selectedPermField() const;  // field name of the grid's selected column, or ""
+    bool mayChangeMonths() const;       // the latest version of the year is shown
+    void changeMonthRow(QString (*change)(const QString& flag));
+    void writeMonthBack();                    // the current month's flag into its phase-row field
+    void markAllMonths(const QString& mode);  // the title click's run, "M" or "D"
+    // Edit, write, Post of the current phase row (its save follows the post); nothing without a
+    // phase row, where Edit would insert one.
+    void writePhaseRow(const std::function<void()>& write);
 };

@@ -22,12 +22,13 @@ QString dateOf(int year, const QString& monthDay) {
     return QStringLiteral("%1-%2T00:00:00").arg(year).arg(monthDay);
 }
 
-QJsonObject phase(const char* code, const QString& name, const char* calc) {
+QJsonObject phase(const char* code, const QString& name, const char* calc, const QStringList& blocked) {
+    const bool isBlocked = blocked.contains(QLatin1String(code));
     return {{QStringLiteral("CDFASEORCOPERAC"), QLatin1String(code)},
             {QStringLiteral("NMFASEORCOPERAC"), name},
             {QStringLiteral("IDFASECALCORCA"), QLatin1String(calc)},
             {QStringLiteral("IDFASEAPROVORCA"), QStringLiteral("N")},
-            {QStringLiteral("IDBLOQFASEORCA"), QStringLiteral("N")}};
+            {QStringLiteral("IDBLOQFASEORCA"), isBlocked ? QStringLiteral("S") : QStringLiteral("N")}};
 }
 
 QStringList flagsWith(const QList<std::pair<int, QString>>& set) {
@@ -64,19 +65,25 @@ QByteArray CalendarData::json() const {
         }
         calendar.append(record);
     }
+    QJsonArray concludedArray;
+    for (const ConcludedPhase& use : concluded)
+        concludedArray.append(QJsonObject{{QStringLiteral("NRANOORCOPERAC"), QString::number(use.year)},
+                                          {QStringLiteral("CDVERSCALENORCA"), use.version},
+                                          {QStringLiteral("CDFASEORCOPERAC"), use.code},
+                                          {QStringLiteral("CDFILIAL"), QStringLiteral("0001")}});
     const QJsonObject file{
         {QStringLiteral("operators"),
          QJsonArray{QJsonObject{{QStringLiteral("CDOPERADOR"), QStringLiteral("ADMIN")},
                                 {QStringLiteral("NMOPERADOR"), QStringLiteral("Administrador")}}}},
         {QStringLiteral("phases"),
-         QJsonArray{phase("0000000001", QStringLiteral("Premissas orçamentárias"), "N"),
-                    phase("0000000002", QStringLiteral("Orçamento de vendas"), "S"),
-                    phase("0000000003", QStringLiteral("Orçamento de despesas"), "S"),
-                    phase("0000000004", QStringLiteral("Revisão pela diretoria"), "N")}},
+         QJsonArray{phase("0000000001", QStringLiteral("Premissas orçamentárias"), "N", blockedPhases),
+                    phase("0000000002", QStringLiteral("Orçamento de vendas"), "S", blockedPhases),
+                    phase("0000000003", QStringLiteral("Orçamento de despesas"), "S", blockedPhases),
+                    phase("0000000004", QStringLiteral("Revisão pela diretoria"), "N", blockedPhases)}},
         {QStringLiteral("versions"), versionArray},
         {QStringLiteral("cycles"), QJsonArray{}},
         {QStringLiteral("calendar"), calendar},
-        {QStringLiteral("concluded"), QJsonArray{}}};
+        {QStringLiteral("concluded"), concludedArray}};
     return QJsonDocument(file).toJson();
 }
 
@@ -132,19 +139,21 @@ void CalendarServer::start(const CalendarData& data) {
 }
 
 int CalendarServer::requestCount(const QString& method) const {
+    const QStringList methods = requestedMethods();
+    return int(method.isEmpty() ? methods.size() : methods.count(method));
+}
+
+QStringList CalendarServer::requestedMethods() const {
     // One log line per request: "<time> POST /rpc/ZRM71300.rdmCalendOrcOp <method> <ms> <outcome> <status>".
     const QString endpoint = QStringLiteral(" POST /rpc/ZRM71300.rdmCalendOrcOp ");
-    int count = 0;
+    QStringList methods;
     const QStringList lines = m_process.serverLog().split(QLatin1Char('\n'));
     for (const QString& line : lines) {
         const qsizetype at = line.indexOf(endpoint);
-        if (at < 0)
-            continue;
-        const QString called = line.mid(at + endpoint.size()).section(QLatin1Char(' '), 0, 0);
-        if (method.isEmpty() || called == method)
-            ++count;
+        if (at >= 0)
+            methods.append(line.mid(at + endpoint.size()).section(QLatin1Char(' '), 0, 0));
     }
-    return count;
+    return methods;
 }
 
 void pointAtNoServer() {

@@ -27,12 +27,21 @@ struct PhaseRow {
     QStringList flags;
 };
 
+// A phase of a year and version that a branch has concluded: the server reports it as concluded.
+struct ConcludedPhase {
+    int year;
+    int version;
+    QString code;
+};
+
 // The contents of a data file: a fixed phase catalogue (0000000001 "Premissas orçamentárias" and
 // 0000000004 "Revisão pela diretoria", not calculation phases; 0000000002 "Orçamento de vendas" and
 // 0000000003 "Orçamento de despesas", calculation phases), the versions and the phase rows.
 struct CalendarData {
     QList<std::pair<int, int>> versions;  // (year, version)
     QList<PhaseRow> rows;
+    QStringList blockedPhases;  // catalogue codes that are blocked phases
+    QList<ConcludedPhase> concluded;
 
     QByteArray json() const;
 
@@ -57,6 +66,8 @@ public:
     // answered so far, read from its request log: a refused operation is checked for sending nothing
     // by comparing the count before and after.
     int requestCount(const QString& method = QString()) const;
+    // The calendar module's methods the server has answered so far, in the order it answered them.
+    QStringList requestedMethods() const;
 
 private:
     QString m_dataFile;

@@ -1,0 +1,210 @@
+// The permission grid of a calculation phase: the edit rules that may refuse a month, the drawing of
+// the flags, and every gesture that changes them, against the real application server.
+
+#include "framework/data/clientdataset.h"
+#include "framework/data/datasource.h"
+#include "framework/data/exceptions.h"
+#include "framework/ui/dbgrid.h"
+#include "framework/ui/edit.h"
+#include "framework/ui/image.h"
+#include "framework/ui/pagecontrol.h"
+#include "library/zul/consiste.h"
+#include "library/zul/netconnection.h"
+#include "library/zul/pagecontrol98.h"
+#include "library/zul/remotedata.h"
+#include "modules/zrm71300/data/rdmcalendorcop.h"
+#include "tests/modules/zrm71300/screenfixture.h"
+#include "tests/support/guitest.h"
+
+#include <QHeaderView>
+#include <QImage>
+#include <QTest>
+
+using namespace zrm71300test;
+
+namespace {
+
+const QStringList Months = {
+    QStringLiteral("Dezembro"), QStringLiteral("Novembro"),  QStringLiteral("Outubro"),
+    QStringLiteral("Setembro"), QStringLiteral("Agosto"),    QStringLiteral("Julho"),
+    QStringLiteral("Junho"),    QStringLiteral("Maio"),      QStringLiteral("Abril"),
+    QStringLiteral("Março"),    QStringLiteral("Fevereiro"), QStringLiteral("Janeiro")};
+const char* const Suffixes[] = {"JAN", "FEV", "MAR", "ABR", "MAI", "JUN",
+                                "JUL", "AGO", "SET", "OUT", "NOV", "DEZ"};
+const QStringList EditRules = {QStringLiteral("GetValDateBloq"), QStringLiteral("GetDateBloq"),
+                               QStringLiteral("BloqDelFase")};
+const QString Concluded = QStringLiteral("Não se pode alterar uma fase ja concluida.");
+const QString Blocked =
+    QStringLiteral("Periodo de uma fase Bloqueada não pode ser igual ao de outras fases.");
+
+// Twelve flags January … December: "N" but for the months given.
+QStringList flags(const QList<std::pair<int, const char*>>& set) {
+    QStringList all(12, QStringLiteral("N"));
+    for (const auto& [month, flag] : set)
+        all[month - 1] = QLatin1String(flag);
+    return all;
+}
+
+// The flags of the list rows (December … January) as the phase row's order (January … December).
+QStringList inCalendarOrder(QStringList rows) {
+    std::reverse(rows.begin(), rows.end());
+    return rows;
+}
+
+// Version 1 of the current year with one calculation phase, 0000000002 from 01-10 to 01-31 with
+// flags, and 0000000003 from start to end; 0000000002 blocked when asked.
+CalendarData twoPhases(const QStringList& monthFlags, const QString& start, const QString& end,
+                       bool blocked) {
+    const int year = currentYear();
+    CalendarData data;
+    data.versions = {{year, 1}};
+    data.rows = {
+        {year, 1, QStringLiteral("0000000002"), QStringLiteral("01-10"), QStringLiteral("01-31"), monthFlags},
+        {year, 1, QStringLiteral("0000000003"), start, end, flags({})}};
+    if (blocked)
+        data.blockedPhases = {QStringLiteral("0000000002")};
+    return data;
+}
+
+}  // namespace
+
+class PermissionTest : public ScreenTest {
+protected:
+    // Opens the screen on data, makes phase code current and shows the permission page.
+    void openOnPermissions(const CalendarData& data, const QString& code = QStringLiteral("0000000002")) {
+        openWith(data);
+        ASSERT_TRUE(zrm::test::showActive(frmCalendOrc->window()));
+        phases = child<TClientDataSet>("cdsCalendOrcOp");
+        months = child<TClientDataSet>("cdsPermCalc");
+        grid = child<TDBGrid>("dbgPermCalc");
+        // Arriving at the phase row builds its list and opens the page, as the user's move does.
+        phases->Last();
+        ASSERT_TRUE(phases->Locate(QStringLiteral("CDFASEORCOPERAC"), code));
+        frmCalendOrc->pgcPadrao()->SetActivePage(child<TTabSheet>("tshPermCalc"));
+        ASSERT_TRUE(grid->isVisible());
+    }
+
+    void selectFlagColumn() { grid->SetSelectedIndex(1); }
+
+    QRect cellRect(int row, int column) {
+        const QModelIndex index = grid->model()->index(row - 1, column);
+        grid->scrollTo(index);
+        return grid->visualRect(index);
+    }
+    void clickCell(int row, int column) {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect(row, column).center());
+    }
+    void clickTitle(int column) {
+        QHeaderView* header = grid->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    }
+
+    // The flags of the current phase row, January … December.
+    QStringList phaseRowFlags() const {
+        QStringList all;
+        for (const char* suffix : Suffixes)
+            all.append(phases->FieldByName(QStringLiteral("IDPERMCALC") + QLatin1String(suffix))->AsString());
+        return all;
+    }
+    // The flags the server holds for code in version, January … December, read by a load of its own.
+    QStringList storedFlags(const QString& code, int version) {
+        const TRemoteData packets = Consiste::CheckResultServ(
+            RdmCalendOrcOp::GetCalendOrcOp(child<TNetConnection>("netCalendOrcOp"),
+                                           QString::number(currentYear()), QString::number(version)),
+            true, 0);
+        TClientDataSet fresh;
+        fresh.SetData(packets[0]);
+        EXPECT_TRUE(fresh.Locate(QStringLiteral("CDFASEORCOPERAC"), code)) << code.toStdString();
+        QStringList all;
+        for (const char* suffix : Suffixes)
+            all.append(fresh.FieldByName(QStringLiteral("IDPERMCALC") + QLatin1String(suffix))->AsString());
+        return all;
+    }
+    QStringList listFlags() const { return columnTexts(grid, 1); }
+    // Requests answered since mark, in order.
+    QStringList requestsSince(int mark) const { return m_server.requestedMethods().mid(mark); }
+
+    TClientDataSet* phases = nullptr;
+    TClientDataSet* months = nullptr;
+    TDBGrid* grid = nullptr;
+};
+
+// ---- Edit rules ----
+
+TEST_F(PermissionTest, editRules_monthNameSelected_refuseEveryEditSilentlyWithoutAskingTheServer) {
+    ASSERT_NO_FATAL_FAILURE(openOnPermissions(CalendarData::standard()));
+    grid->SetSelectedIndex(0);
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Ok);  // left unused: no message may show
+    const int mark = m_server.requestCount();
+
+    EXPECT_THROW(months->Edit(), EAbort);
+
+    EXPECT_EQ(months->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(requestsSince(mark), QStringList());
+    EXPECT_EQ(answers.pending(), 1);
+    EXPECT_EQ(listFlags(), inCalendarOrder(flags({{1, "S"}, {8, "S"}, {12, ""}})));
+}
+
+TEST_F(PermissionTest, editRules_freePhase_asksTheThreeRulesInOrderThenEdits) {
+    ASSERT_NO_FATAL_FAILURE(openOnPermissions(CalendarData::standard()));
+    selectFlagColumn();
+    const int mark = m_server.requestCount();
+
+    months->Edit();
+
+    EXPECT_EQ(months->State(), TDataSetState::dsEdit);
+    EXPECT_EQ(requestsSince(mark), EditRules);
+    months->Cancel();
+}
+
+TEST_F(PermissionTest, editRules_concludedPhase_refusedWithItsMessage_flagsUnchanged) {
+    CalendarData data = CalendarData::standard();
+    data.concluded = {{currentYear(), 2, QStringLiteral("0000000002")}};
+    ASSERT_NO_FATAL_FAILURE(openOnPermissions(data));
+    selectFlagColumn();
+    months->SetRecNo(12);
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Ok);
+    const QStringList before = phaseRowFlags();
+    const int mark = m_server.requestCount();
+
+    EXPECT_THROW(months->Edit(), EAbort);
+
+    EXPECT_EQ(answers.texts(), QStringList{Concluded});
+    EXPECT_EQ(months->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(requestsSince(mark), EditRules);
+    EXPECT_EQ(phaseRowFlags(), before);
+    EXPECT_EQ(listFlags(), inCalendarOrder(before));
+}
+
+TEST_F(PermissionTest, editRules_blockedPhase_refusedWhenAnotherPhaseStartsOnItsLastDay) {
+    ASSERT_NO_FATAL_FAILURE(
+        openOnPermissions(twoPhases(flags({}), QStringLiteral("01-31"), QStringLiteral("02-15"), true)));
+    selectFlagColumn();
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Ok);
+    const int mark = m_server.requestCount();
+
+    EXPECT_THROW(months->Edit(), EAbort);
+
+    EXPECT_EQ(answers.texts(), QStringList{Blocked});
+    EXPECT_EQ(months->State(), TDataSetState::dsBrowse);
+    // The concluded rule is not asked once the blocked rule has refused.
+    EXPECT_EQ(requestsSince(mark), EditRules.mid(0, 2));
+}
+
+TEST_F(PermissionTest, editRules_blockedPhase_allowedWhenAnotherPhaseLiesInsideWithoutTouchingItsDates) {
+    ASSERT_NO_FATAL_FAILURE(
+        openOnPermissions(twoPhases(flags({}), QStringLiteral("01-12"), QStringLiteral("01-20"), true)));
+    selectFlagColumn();
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Ok);  // left unused
+
+    months->Edit();
+
+    EXPECT_EQ(months->State(), TDataSetState::dsEdit);
+    EXPECT_EQ(answers.pending(), 1);
+    months->Cancel();
+}
