@@ -22,6 +22,11 @@
 
 using namespace zrm71300test;
 
+// Readable texts in failure messages.
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace {
 
 const QStringList Months = {
@@ -73,6 +78,8 @@ protected:
     // Opens the screen on data, makes phase code current and shows the permission page.
     void openOnPermissions(const CalendarData& data, const QString& code = QStringLiteral("0000000002")) {
         openWith(data);
+        // Tall enough for the twelve months to show without scrolling.
+        frmCalendOrc->window()->resize(600, 720);
         ASSERT_TRUE(zrm::test::showActive(frmCalendOrc->window()));
         phases = child<TClientDataSet>("cdsCalendOrcOp");
         months = child<TClientDataSet>("cdsPermCalc");
@@ -82,14 +89,13 @@ protected:
         ASSERT_TRUE(phases->Locate(QStringLiteral("CDFASEORCOPERAC"), code));
         frmCalendOrc->pgcPadrao()->SetActivePage(child<TTabSheet>("tshPermCalc"));
         ASSERT_TRUE(grid->isVisible());
+        ASSERT_TRUE(grid->viewport()->rect().contains(cellRect(12, 1)));
     }
 
     void selectFlagColumn() { grid->SetSelectedIndex(1); }
 
-    QRect cellRect(int row, int column) {
-        const QModelIndex index = grid->model()->index(row - 1, column);
-        grid->scrollTo(index);
-        return grid->visualRect(index);
+    QRect cellRect(int row, int column) const {
+        return grid->visualRect(grid->model()->index(row - 1, column));
     }
     void clickCell(int row, int column) {
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect(row, column).center());
@@ -207,4 +213,51 @@ TEST_F(PermissionTest, editRules_blockedPhase_allowedWhenAnotherPhaseLiesInsideW
     EXPECT_EQ(months->State(), TDataSetState::dsEdit);
     EXPECT_EQ(answers.pending(), 1);
     months->Cancel();
+}
+
+// ---- Drawing ----
+
+namespace {
+
+// How many pixels of the cell differ from image drawn at (left + 17, top + 1) over brush (the
+// image's olive taking the brush), with the rest of the cell filled with brush. cell is the cell
+// without its grid lines.
+int misdrawnPixels(const QImage& shot, const QRect& cell, const QImage& image, const QColor& brush) {
+    const QRgb olive = qRgb(128, 128, 0);
+    int wrong = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y) {
+        for (int x = cell.left(); x <= cell.right(); ++x) {
+            const QPoint inImage(x - cell.left() - 17, y - cell.top() - 1);
+            QRgb expected = brush.rgb();
+            if (image.rect().contains(inImage) && image.pixel(inImage) != olive)
+                expected = image.pixel(inImage);
+            if (qRed(shot.pixel(x, y)) != qRed(expected) || qGreen(shot.pixel(x, y)) != qGreen(expected) ||
+                qBlue(shot.pixel(x, y)) != qBlue(expected))
+                ++wrong;
+        }
+    }
+    return wrong;
+}
+
+}  // namespace
+
+TEST_F(PermissionTest, drawing_onlyAugustIsCheckedAndTheImageSitsAt17And1OnTheCellsColour) {
+    ASSERT_NO_FATAL_FAILURE(openOnPermissions(
+        twoPhases(flags({{8, "S"}, {12, ""}}), QStringLiteral("02-01"), QStringLiteral("02-20"), false)));
+    selectFlagColumn();
+    months->SetRecNo(5);
+
+    EXPECT_EQ(columnTexts(grid, 0), Months);
+    const QImage shot = grid->viewport()->grab().toImage();
+    const QImage check = child<TImage>("imgCheck")->Picture().toImage();
+    const QImage uncheck = child<TImage>("imgUncheck")->Picture().toImage();
+    ASSERT_EQ(check.size(), QSize(16, 16));
+    ASSERT_NE(check, uncheck);
+    const QColor highlight = grid->palette().color(QPalette::Active, QPalette::Highlight);
+    for (int row = 1; row <= 12; ++row) {
+        // Without the column and row lines on its right and bottom edge.
+        const QRect cell = cellRect(row, 1).adjusted(0, 0, -1, -1);
+        const QColor brush = row == 5 ? highlight : grid->Color();
+        EXPECT_EQ(misdrawnPixels(shot, cell, row == 5 ? check : uncheck, brush), 0) << "row " << row;
+    }
 }
