@@ -8,6 +8,7 @@ packages=(
   libboost-dev nlohmann-json3-dev libsqlite3-dev libpq-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   postgresql nginx wrk xvfb xauth fonts-dejavu-core
+  chromium poppler-utils
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include "server/http/metrics.h"
 #include "server/http/requestlog.h"
 #include "server/rpc/moduleregistry.h"
+#include "server/web/calendarpages.h"
 
 #include <QDate>
 
@@ -30,6 +31,8 @@ int serve(const ParsedCommand& command) {
     Metrics metrics;
     RequestLog log;
     FrontRouter router(registry, options.token, metrics, log);
+    CalendarPages calendarPages(registry);
+    router.addPages(calendarPages);
     HttpServer server(options.http, router);
     // Signals are taken over before the address is announced: whoever reads the line may stop the
     // server at once.

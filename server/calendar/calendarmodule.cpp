@@ -1,6 +1,7 @@
 #include "server/calendar/calendarmodule.h"
 
 #include "server/calendar/calendarchange.h"
+#include "server/calendar/calendarhistory.h"
 #include "server/calendar/calendarrules.h"
 #include "server/calendar/datasets.h"
 #include "server/calendar/packetwriter.h"
@@ -144,6 +145,11 @@ void CalendarModule::dispatch(std::string_view method, const QJsonArray& params,
         return bloqDelFase(Params("BloqDelFase", params, 3), result);
     if (method == "SetCalendOrcOp")
         return setCalendOrcOp(Params("SetCalendOrcOp", params, 1), context, result);
+    if (method == "GetHistCalendOrc") {
+        ConnectionLease connection = m_database->acquire();
+        CalendarStore store(*connection);
+        return writeCalendarHistory(store, Params("GetHistCalendOrc", params, 3), result);
+    }
     throw RpcError(
         rpcerror::MethodNotFound,
         QStringLiteral("O servidor %1 não tem o método \"%2\".")
@@ -348,7 +354,8 @@ void CalendarModule::setCalendOrcOp(const Params& params, const CallContext& con
                 store.remove(change.oldRow->record.key);
                 break;
         }
-        store.appendHistory({when, operatorCode, "SetCalendOrcOp", changeJson(change)});
+        const CalendarKey& changed = change.newRow ? change.newRow->record.key : change.oldRow->record.key;
+        store.appendHistory({when, operatorCode, "SetCalendOrcOp", changeJson(change), changed});
     }
     transaction.commit();
     PacketWriter::writeEmpty(out);

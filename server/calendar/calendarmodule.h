@@ -13,7 +13,8 @@
 namespace zrm::server {
 
 // Opens the database named by dbUrl ("sqlite:PATH" or "postgresql://user:pw@host:port/db"), creates
-// or migrates its schema, and returns the module that serves the eight calendar methods on it. The
+// or migrates its schema, and returns the module that serves the eight calendar methods and the
+// history read GetHistCalendOrc on it. The
 // module keeps a pool of connections and may be called from several threads at once; the clock gives
 // the "today" of ValCiclo and of the deletion rules.
 // Throws StoreError (server/storage/storeerror.h, a std::runtime_error with a Portuguese message) when

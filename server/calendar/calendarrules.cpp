@@ -12,13 +12,15 @@ namespace {
     throw RuleRefused(QString::fromUtf8(message));
 }
 
+}  // namespace
+
 // Date-times are wire text of one fixed shape ("YYYY-MM-DDTHH:MM:SS", ".mmm" only when not zero),
 // so comparing the texts compares the instants.
-bool holds(const CalendarRecord& period, const std::string& instant) {
-    return period.start <= instant && period.end >= instant;
+bool periodTouches(std::string_view otherStart, std::string_view otherEnd, std::string_view start,
+                   std::string_view end) {
+    const auto holds = [&](std::string_view instant) { return otherStart <= instant && otherEnd >= instant; };
+    return holds(start) || holds(end);
 }
-
-}  // namespace
 
 void CalendarRules::check(const std::vector<CalendarChange>& changes) {
     loadCalendars(changes);
@@ -142,13 +144,11 @@ void CalendarRules::checkBlockedPeriod(const CalendarRecord& row, const Calendar
                                        const CalendarKey* replaced) {
     if (!phase(row.key.code)->isBlocked())
         return;
-    // Another phase conflicts when its period holds the row's start or its end, bounds included; a
-    // period lying wholly inside the row's does not.
     for (const auto& [code, other] : calendar) {
         if (code == row.key.code || (replaced && other.key == *replaced))
             continue;
-        if (holds(other, row.start) || holds(other, row.end))
-            refuse("Periodo de uma fase Bloqueada não pode ser igual ao de outras fases.");
+        if (periodTouches(other.start, other.end, row.start, row.end))
+            refuse(BlockedPeriodRefusal);
     }
 }
 

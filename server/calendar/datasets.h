@@ -71,4 +71,17 @@ inline constexpr std::array<Column, 5> ConcludedUses = {{
     {"CDFILIAL", String, 4},
 }};
 
+// cdsHistorico: the change history of a calendar. The before and after columns hold a JSON object
+// of the calendar columns the change touched (every column with a value, for an insert or a delete).
+inline constexpr std::array<Column, 8> History = {{
+    {"DTALTERACAO", DateTime},
+    {"CDOPERADOR", String, 40},
+    {"NMOPERADOR", String, 40},
+    {"IDOPERACAO", String, 6},
+    {"CDFASEORCOPERAC", String, 10},
+    {"NMFASEORCOPERAC", String, 100},
+    {"DSANTES", String, 4000},
+    {"DSDEPOIS", String, 4000},
+}};
+
 }  // namespace zrm::server::datasets

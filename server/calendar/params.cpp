@@ -48,6 +48,18 @@ std::string Params::yearNumber(int index) const {
     return yearKey(qint64(number));
 }
 
+qint64 Params::integer(int index, const char* what, qint64 minimum, qint64 maximum) const {
+    const QJsonValue value = m_params.at(index);
+    const double number = value.toDouble(std::numeric_limits<double>::quiet_NaN());
+    if (!value.isDouble() || std::trunc(number) != number || number < double(minimum) ||
+        number > double(maximum))
+        fail(index, QStringLiteral("%1 deve ser um número inteiro de %2 a %3")
+                        .arg(QString::fromUtf8(what))
+                        .arg(minimum)
+                        .arg(maximum));
+    return qint64(number);
+}
+
 std::optional<double> Params::version(int index) const {
     const std::string text = this->text(index, "a versão", 40);
     if (text.empty())

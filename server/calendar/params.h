@@ -23,6 +23,9 @@ public:
     std::string yearText(int index) const;
     std::string yearNumber(int index) const;
 
+    // A JSON integer between minimum and maximum.
+    qint64 integer(int index, const char* what, qint64 minimum, qint64 maximum) const;
+
     // A version given as text of at most 40 characters: empty gives none; otherwise it must read as
     // a number.
     std::optional<double> version(int index) const;

@@ -1,5 +1,7 @@
 #include "server/http/bearertoken.h"
 
+#include <QByteArray>
+
 #include <fstream>
 #include <stdexcept>
 
@@ -36,7 +38,32 @@ bool BearerToken::admits(std::string_view authorization) const {
     if (authorization.size() != scheme.size() + m_token.size() ||
         authorization.substr(0, scheme.size()) != scheme)
         return false;
-    const std::string_view given = authorization.substr(scheme.size());
+    return matches(authorization.substr(scheme.size()));
+}
+
+bool BearerToken::admitsPassword(std::string_view authorization) const {
+    if (admits(authorization))
+        return true;
+    constexpr std::string_view scheme = "Basic ";
+    if (authorization.size() <= scheme.size() || authorization.size() > 4096 ||
+        authorization.substr(0, scheme.size()) != scheme)
+        return false;
+    const QByteArray::FromBase64Result decoded = QByteArray::fromBase64Encoding(
+        QByteArray(authorization.data() + scheme.size(), qsizetype(authorization.size() - scheme.size())),
+        QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return false;
+    const QByteArray& credentials = decoded.decoded;
+    const qsizetype colon = credentials.indexOf(':');
+    if (colon < 0)
+        return false;
+    return matches(
+        std::string_view(credentials.constData() + colon + 1, size_t(credentials.size() - colon - 1)));
+}
+
+bool BearerToken::matches(std::string_view given) const {
+    if (given.size() != m_token.size())
+        return false;
     unsigned char difference = 0;
     for (std::size_t i = 0; i < m_token.size(); ++i)
         difference |= static_cast<unsigned char>(given[i] ^ m_token[i]);

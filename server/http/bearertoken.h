@@ -24,7 +24,13 @@ public:
     // time independent of where the texts differ.
     bool admits(std::string_view authorization) const;
 
+    // As admits, and also when authorization is HTTP Basic whose password is the token (any user
+    // name): the form a browser's own login prompt sends.
+    bool admitsPassword(std::string_view authorization) const;
+
 private:
+    bool matches(std::string_view given) const;
+
     std::string m_token;
 };
 

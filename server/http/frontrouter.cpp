@@ -106,11 +106,15 @@ FrontRouter::Labels FrontRouter::route(const HttpRequest& request, HttpResponse&
         }
         return serveHealth(response);
     }
+    for (PageProvider* pages : m_pages) {
+        if (path.substr(0, pages->prefix().size()) == pages->prefix())
+            return servePage(*pages, request, path.substr(pages->prefix().size()), response);
+    }
     if (!m_token.admits(request.authorization)) {
         plainText(response, 401,
                   "Acesso negado: envie o cabeçalho \"Authorization: Bearer <token>\" com o token do "
                   "servidor.\n");
-        response.wwwAuthenticate = true;
+        response.wwwAuthenticate = "Bearer";
         return {"-", "http_401"};
     }
     if (path == "/metrics") {
@@ -144,6 +148,26 @@ FrontRouter::Labels FrontRouter::serveRpc(const HttpRequest& request, std::strin
     response.body = std::move(reply.body);
     return {reply.method.empty() ? std::string("-") : sanitized(reply.method),
             std::string(outcomeOf(reply.errorCode))};
+}
+
+FrontRouter::Labels FrontRouter::servePage(PageProvider& pages, const HttpRequest& request,
+                                           std::string_view path, HttpResponse& response) {
+    const std::string label(pages.prefix().substr(1, pages.prefix().size() - 2));
+    if (request.method != "GET") {
+        plainText(response, 405, "Use GET nas páginas do servidor.\n");
+        response.allow = "GET";
+        return {label, "http_405"};
+    }
+    if (!m_token.admitsPassword(request.authorization)) {
+        // The browser asks for the token through its own login prompt: any user name, the token as
+        // the password.
+        plainText(response, 401,
+                  "Acesso negado: informe o token do servidor como senha (qualquer nome de usuário).\n");
+        response.wwwAuthenticate = R"(Basic realm="Sistema ZRM", charset="UTF-8")";
+        return {label, "http_401"};
+    }
+    pages.serve(path, response);
+    return {label, response.status == 200 ? std::string("ok") : "http_" + std::to_string(response.status)};
 }
 
 FrontRouter::Labels FrontRouter::serveHealth(HttpResponse& response) {

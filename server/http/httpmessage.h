@@ -20,8 +20,8 @@ struct HttpResponse {
     int status = 200;
     std::string contentType = "application/json";
     std::string body;
-    std::string_view allow;        // Allow header of a 405 answer
-    bool wwwAuthenticate = false;  // a 401 answer names the Bearer scheme
+    std::string_view allow;            // Allow header of a 405 answer
+    std::string_view wwwAuthenticate;  // WWW-Authenticate header of a 401 answer
 };
 
 class HttpHandler {

@@ -190,8 +190,9 @@ asio::awaitable<bool> Session::serveOne() {
     response.set(http::field::content_type, answer.contentType);
     if (!answer.allow.empty())
         response.set(http::field::allow, beast::string_view(answer.allow.data(), answer.allow.size()));
-    if (answer.wwwAuthenticate)
-        response.set(http::field::www_authenticate, "Bearer");
+    if (!answer.wwwAuthenticate.empty())
+        response.set(http::field::www_authenticate,
+                     beast::string_view(answer.wwwAuthenticate.data(), answer.wwwAuthenticate.size()));
     response.body() = std::move(answer.body);
     response.keep_alive(keepAlive);
     response.prepare_payload();

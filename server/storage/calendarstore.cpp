@@ -71,7 +71,15 @@ constexpr const char* DeleteRow =
     "DELETE FROM CALENDORCOP WHERE NRANOORCOPERAC = $1 AND CDVERSCALENORCA = $2 AND CDFASEORCOPERAC = $3";
 
 constexpr const char* InsertHistory =
-    "INSERT INTO HISTCALENDORC (DTALTERACAO, CDOPERADOR, NMMETODO, DSALTERACAO) VALUES ($1, $2, $3, $4)";
+    "INSERT INTO HISTCALENDORC (DTALTERACAO, CDOPERADOR, NMMETODO, DSALTERACAO, NRANOORCOPERAC, "
+    "CDVERSCALENORCA, CDFASEORCOPERAC) VALUES ($1, $2, $3, $4, $5, $6, $7)";
+
+constexpr const char* SelectHistory =
+    "SELECT h.DTALTERACAO, h.CDOPERADOR, h.NMMETODO, h.DSALTERACAO, h.NRANOORCOPERAC, h.CDVERSCALENORCA, "
+    "h.CDFASEORCOPERAC, o.NMOPERADOR, f.NMFASEORCOPERAC "
+    "FROM HISTCALENDORC h LEFT JOIN OPERADOR o ON o.CDOPERADOR = h.CDOPERADOR "
+    "LEFT JOIN FASEORC f ON f.CDFASEORCOPERAC = h.CDFASEORCOPERAC "
+    "WHERE h.NRANOORCOPERAC = $1 AND h.CDVERSCALENORCA = $2 ORDER BY h.NRSEQUENCIA DESC LIMIT $3";
 
 // SQLite has no row locks: its write transaction already holds the whole database.
 constexpr const char* LockCalendar =
@@ -206,7 +214,24 @@ void CalendarStore::remove(const CalendarKey& key) {
 }
 
 void CalendarStore::appendHistory(const HistoryRecord& record) {
-    m_connection.execute(InsertHistory, {record.when, record.operatorCode, record.method, record.change});
+    m_connection.execute(InsertHistory, {record.when, record.operatorCode, record.method, record.change,
+                                         record.key.year, record.key.version, record.key.code});
+}
+
+std::vector<HistoryEntry> CalendarStore::history(std::string_view year, qint64 version, qint64 limit) {
+    std::vector<HistoryEntry> entries;
+    m_connection.select(SelectHistory, {year, version, limit}, [&](const RowView& row) {
+        HistoryEntry entry;
+        entry.record = HistoryRecord{wireDateTime(row.text(0)),
+                                     std::string(row.text(1)),
+                                     std::string(row.text(2)),
+                                     std::string(row.text(3)),
+                                     {std::string(row.text(4)), row.integer(5), std::string(row.text(6))}};
+        entry.operatorName = row.text(7);
+        entry.phaseName = row.text(8);
+        entries.push_back(std::move(entry));
+    });
+    return entries;
 }
 
 }  // namespace zrm::server

@@ -45,6 +45,9 @@ public:
     void remove(const CalendarKey& key);
     void appendHistory(const HistoryRecord& record);
 
+    // The change history of a year and version, newest first, at most limit entries.
+    std::vector<HistoryEntry> history(std::string_view year, qint64 version, qint64 limit);
+
 private:
     sql::Connection& m_connection;
 };

@@ -85,6 +85,14 @@ struct HistoryRecord {
     std::string operatorCode;
     std::string method;
     std::string change;  // the change as JSON
+    CalendarKey key;     // the calendar and phase changed: the new row's, or the old one's for a deletion
+};
+
+// An entry of the change history as read back, with the names of operator and phase joined in.
+struct HistoryEntry {
+    HistoryRecord record;
+    std::string operatorName;  // NMOPERADOR; empty for an operator the operators do not list
+    std::string phaseName;     // NMFASEORCOPERAC
 };
 
 }  // namespace zrm::server

@@ -72,7 +72,29 @@ CREATE TABLE HISTCALENDORC (
     R"sql(
 CREATE INDEX CALENDORCOP_INICIO ON CALENDORCOP (NRANOORCOPERAC, CDVERSCALENORCA, DTINIFASEORCA, CDFASEORCOPERAC);
 )sql",
+    // The change history is read by year and version, newest first: the calendar and the phase of a
+    // change get columns of their own, filled in for the changes recorded before from their JSON.
+    R"sql(
+ALTER TABLE HISTCALENDORC ADD COLUMN NRANOORCOPERAC VARCHAR(4);
+ALTER TABLE HISTCALENDORC ADD COLUMN CDVERSCALENORCA INTEGER;
+ALTER TABLE HISTCALENDORC ADD COLUMN CDFASEORCOPERAC VARCHAR(10);
+UPDATE HISTCALENDORC SET NRANOORCOPERAC = {CHANGED:NRANOORCOPERAC},
+    CDVERSCALENORCA = CAST({CHANGED:CDVERSCALENORCA} AS INTEGER),
+    CDFASEORCOPERAC = {CHANGED:CDFASEORCOPERAC};
+CREATE INDEX HISTCALENDORC_CALENDARIO ON HISTCALENDORC (NRANOORCOPERAC, CDVERSCALENORCA, NRSEQUENCIA);
+)sql",
 };
+
+// The SQL that reads a column of a recorded change (the JSON in DSALTERACAO) as text: its new value,
+// or its old one for a deletion.
+std::string changedColumn(std::string_view column, sql::Dialect dialect) {
+    const std::string name(column);
+    if (dialect == sql::Dialect::Sqlite)
+        return "COALESCE(json_extract(DSALTERACAO, '$.new." + name + "'), json_extract(DSALTERACAO, '$.old." +
+               name + "'))";
+    return "COALESCE(CAST(DSALTERACAO AS JSON)->'new'->>'" + name +
+           "', CAST(DSALTERACAO AS JSON)->'old'->>'" + name + "')";
+}
 
 std::string forDialect(const char* migration, sql::Dialect dialect) {
     std::string text(migration);
@@ -84,6 +106,14 @@ std::string forDialect(const char* migration, sql::Dialect dialect) {
     replaceAll("{TIMESTAMP}", sqlite ? "TEXT" : "TIMESTAMP(3)");
     replaceAll("{SERIAL}", sqlite ? "INTEGER PRIMARY KEY AUTOINCREMENT"
                                   : "BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY");
+    constexpr std::string_view changed = "{CHANGED:";
+    for (size_t at = text.find(changed); at != std::string::npos; at = text.find(changed, at)) {
+        const size_t close = text.find('}', at);
+        const std::string column = text.substr(at + changed.size(), close - at - changed.size());
+        const std::string expression = changedColumn(column, dialect);
+        text.replace(at, close + 1 - at, expression);
+        at += expression.size();
+    }
     return text;
 }
 

@@ -74,6 +74,10 @@ TEST_P(StorageTest, open_ofOlderSchema_appliesTheMissingMigrations) {
         ASSERT_TRUE(hasStartIndex(*connection));
         // Back to the first schema, as a database made by the first release would be.
         connection->executeScript("DROP INDEX CALENDORCOP_INICIO");
+        connection->executeScript(
+            "DROP INDEX HISTCALENDORC_CALENDARIO; ALTER TABLE HISTCALENDORC DROP COLUMN NRANOORCOPERAC; "
+            "ALTER TABLE HISTCALENDORC DROP COLUMN CDVERSCALENORCA; "
+            "ALTER TABLE HISTCALENDORC DROP COLUMN CDFASEORCOPERAC");
         connection->execute("UPDATE ZRMSCHEMA SET NRVERSAO = $1", {1});
         TableStore(*connection).insert(phase("0000000001"));
     }

@@ -1,0 +1,275 @@
+#include "server/web/timelinepage.h"
+
+#include "server/calendar/calendarrules.h"
+
+#include <cstdio>
+
+namespace zrm::server {
+
+namespace {
+
+constexpr int Width = 1120;
+constexpr int ChartLeft = 290;
+constexpr int ChartRight = 1100;
+constexpr int HeaderHeight = 34;
+constexpr int LaneHeight = 30;
+constexpr int BarTop = 6;
+constexpr int BarHeight = 16;
+
+const char* const MonthNames[] = {"jan", "fev", "mar", "abr", "mai", "jun",
+                                  "jul", "ago", "set", "out", "nov", "dez"};
+
+// How a phase is drawn, the most telling first: concluded, blocked, calculation, ordinary.
+struct Kind {
+    const char* cssClass;
+    const char* fill;
+    const char* label;
+};
+const Kind Concluded{"concluida", "url(#padrao-concluida)", "Fase concluída"};
+const Kind Blocked{"bloqueada", "url(#padrao-bloqueada)", "Fase bloqueada"};
+const Kind Calculation{"calculo", "url(#padrao-calculo)", "Fase de cálculo"};
+const Kind Ordinary{"comum", "#4a78b5", "Fase comum"};
+
+const Kind& kindOf(const TimelinePhase& phase) {
+    if (phase.concluded)
+        return Concluded;
+    if (phase.blocked)
+        return Blocked;
+    if (phase.calculation)
+        return Calculation;
+    return Ordinary;
+}
+
+// Where a day of the year lies across the chart; days outside the year stick to its edges.
+class YearScale {
+public:
+    explicit YearScale(int year) : m_first(year, 1, 1), m_days(m_first.daysInYear()) {}
+
+    double x(const QDate& date) const {
+        const qint64 day = std::clamp<qint64>(m_first.daysTo(date), 0, m_days);
+        return ChartLeft + double(ChartRight - ChartLeft) * double(day) / double(m_days);
+    }
+    // The bar of a period: from its first day's left edge to its last day's right edge.
+    std::pair<double, double> span(const QDate& start, const QDate& end) const {
+        return {x(start), x(end.addDays(1))};
+    }
+    QDate month(int month) const { return QDate(m_first.year(), month, 1); }
+    bool holds(const QDate& date) const { return date.year() == m_first.year(); }
+
+private:
+    QDate m_first;
+    int m_days;
+};
+
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+std::string shortDate(const QDate& date) {
+    return date.toString(QStringLiteral("dd/MM/yyyy")).toStdString();
+}
+
+std::string isoDate(const QDate& date) {
+    return date.toString(Qt::ISODate).toStdString();
+}
+
+std::string permittedMonths(const TimelinePhase& phase) {
+    std::string months;
+    for (int month = 0; month < 12; ++month) {
+        if (phase.permittedMonths[size_t(month)])
+            months += std::string(months.empty() ? "" : ", ") + MonthNames[month];
+    }
+    return months.empty() ? "nenhum" : months;
+}
+
+std::string tooltip(const TimelinePhase& phase) {
+    std::string text = phase.name + " (código " + phase.code + "): " + shortDate(phase.start) + " a " +
+                       shortDate(phase.end) + ". " + kindOf(phase).label + ".";
+    if (phase.calculation)
+        text += " Cálculo permitido em: " + permittedMonths(phase) + ".";
+    if (phase.conflict)
+        text += std::string(" Em conflito: ") + BlockedPeriodRefusal;
+    return text;
+}
+
+const char* const Style = R"css(
+body{font-family:"DejaVu Sans",Arial,sans-serif;margin:24px;color:#1d2733;background:#fff}
+h1{font-size:22px;margin:0 0 4px}
+nav{margin:8px 0 16px}nav a{margin-right:10px}nav a[aria-current]{font-weight:bold;text-decoration:none;color:#1d2733}
+.legenda{display:flex;flex-wrap:wrap;gap:18px;margin:10px 0;padding:0;list-style:none;font-size:13px}
+.legenda svg{vertical-align:middle;margin-right:6px}
+table{border-collapse:collapse;margin-top:18px;font-size:13px}
+th,td{border:1px solid #b8c2cc;padding:4px 8px;text-align:left}th{background:#e8edf2}
+svg text{font-family:"DejaVu Sans",Arial,sans-serif}
+@media print{nav{display:none}body{margin:0}}
+)css";
+
+const char* const Patterns = R"svg(<defs>
+<pattern id="padrao-calculo" width="8" height="8" patternUnits="userSpaceOnUse" patternTransform="rotate(45)"><rect width="8" height="8" fill="#2f9e5b"/><rect width="3" height="8" fill="#8fd6a9"/></pattern>
+<pattern id="padrao-bloqueada" width="8" height="8" patternUnits="userSpaceOnUse"><rect width="8" height="8" fill="#c0392b"/><path d="M0 0L8 8M8 0L0 8" stroke="#f2b8b0" stroke-width="1.5"/></pattern>
+<pattern id="padrao-concluida" width="6" height="6" patternUnits="userSpaceOnUse"><rect width="6" height="6" fill="#7f8c8d"/><circle cx="3" cy="3" r="1.3" fill="#e3e6e8"/></pattern>
+</defs>)svg";
+
+std::string swatch(const Kind& kind) {
+    return R"(<li><svg width="28" height="14" aria-hidden="true">)" + std::string(Patterns) +
+           R"(<rect width="28" height="14" fill=")" + kind.fill + R"("/></svg>)" + kind.label + "</li>";
+}
+
+std::string legend() {
+    std::string out = R"(<ul class="legenda" aria-label="Legenda">)";
+    for (const Kind* kind : {&Ordinary, &Calculation, &Blocked, &Concluded})
+        out += swatch(*kind);
+    out +=
+        R"(<li><svg width="28" height="14" aria-hidden="true"><rect x="1" y="1" width="26" height="12" fill="none" stroke="#e67e22" stroke-width="2" stroke-dasharray="4 2"/></svg>Fase bloqueada em conflito</li>)";
+    out +=
+        R"(<li><svg width="28" height="14" aria-hidden="true"><rect y="9" width="28" height="4" fill="#f1c40f"/></svg>Mês com cálculo permitido</li>)";
+    out +=
+        R"(<li><svg width="28" height="14" aria-hidden="true"><line x1="14" y1="0" x2="14" y2="14" stroke="#d35400" stroke-width="2"/></svg>Hoje</li>)";
+    return out + "</ul>";
+}
+
+std::string timeline(const TimelineCalendar& calendar) {
+    const YearScale scale(std::stoi(calendar.year));
+    const int height = HeaderHeight + LaneHeight * int(std::max<size_t>(calendar.phases.size(), 1)) + 8;
+    std::string out =
+        R"(<svg xmlns="http://www.w3.org/2000/svg" role="img" aria-labelledby="titulo-linha" width=")" +
+        std::to_string(Width) + R"(" height=")" + std::to_string(height) + R"(" viewBox="0 0 )" +
+        std::to_string(Width) + " " + std::to_string(height) + R"(">)";
+    out +=
+        R"(<title id="titulo-linha">Linha do tempo das fases de )" + htmlEscaped(calendar.year) + "</title>";
+    out += Patterns;
+    for (int month = 1; month <= 12; ++month) {
+        const double left = scale.x(scale.month(month));
+        const double right = month < 12 ? scale.x(scale.month(month + 1)) : ChartRight;
+        if (month % 2 == 0)
+            out += R"(<rect x=")" + number(left) + R"(" y=")" + std::to_string(HeaderHeight) +
+                   R"(" width=")" + number(right - left) + R"(" height=")" +
+                   std::to_string(height - HeaderHeight) + R"(" fill="#f3f6f9"/>)";
+        out += R"(<line x1=")" + number(left) + R"(" y1="22" x2=")" + number(left) + R"(" y2=")" +
+               std::to_string(height) + R"(" stroke="#c9d1d9"/>)";
+        out += R"(<text x=")" + number((left + right) / 2) +
+               R"(" y="18" text-anchor="middle" font-size="13">)" + MonthNames[month - 1] + "</text>";
+    }
+    int lane = 0;
+    for (const TimelinePhase& phase : calendar.phases) {
+        const int top = HeaderHeight + LaneHeight * lane++;
+        const auto [left, right] = scale.span(phase.start, phase.end);
+        const Kind& kind = kindOf(phase);
+        out += R"(<g class="fase" data-codigo=")" + htmlEscaped(phase.code) + R"(">)";
+        out += R"(<text x=")" + std::to_string(ChartLeft - 8) + R"(" y=")" +
+               std::to_string(top + BarTop + 12) + R"(" text-anchor="end" font-size="13">)" +
+               htmlEscaped(phase.name) + "</text>";
+        if (phase.calculation) {
+            for (int month = 1; month <= 12; ++month) {
+                if (!phase.permittedMonths[size_t(month - 1)])
+                    continue;
+                const double mLeft = scale.x(scale.month(month));
+                const double mRight = month < 12 ? scale.x(scale.month(month + 1)) : ChartRight;
+                out += R"(<rect class="mes-permitido" data-mes=")" + std::to_string(month) + R"(" x=")" +
+                       number(mLeft + 1) + R"(" y=")" + std::to_string(top + BarTop + BarHeight + 2) +
+                       R"(" width=")" + number(mRight - mLeft - 2) + R"(" height="4" fill="#f1c40f"/>)";
+            }
+        }
+        out += R"(<rect class="barra )" + std::string(kind.cssClass) + (phase.conflict ? " conflito" : "") +
+               R"(" data-inicio=")" + isoDate(phase.start) + R"(" data-fim=")" + isoDate(phase.end) +
+               R"(" x=")" + number(left) + R"(" y=")" + std::to_string(top + BarTop) + R"(" width=")" +
+               number(std::max(right - left, 2.0)) + R"(" height=")" + std::to_string(BarHeight) +
+               R"(" fill=")" + kind.fill + R"(" rx="2"><title>)" + htmlEscaped(tooltip(phase)) +
+               "</title></rect>";
+        if (phase.conflict)
+            out += R"(<rect class="marca-conflito" x=")" + number(left - 3) + R"(" y=")" +
+                   std::to_string(top + BarTop - 3) + R"(" width=")" +
+                   number(std::max(right - left, 2.0) + 6) + R"(" height=")" + std::to_string(BarHeight + 6) +
+                   R"(" fill="none" stroke="#e67e22" stroke-width="2" stroke-dasharray="4 2"/>)";
+        out += "</g>";
+    }
+    if (scale.holds(calendar.today)) {
+        const double x = scale.x(calendar.today);
+        out += R"(<g class="hoje" data-data=")" + isoDate(calendar.today) + R"("><line x1=")" + number(x) +
+               R"(" y1="22" x2=")" + number(x) + R"(" y2=")" + std::to_string(height) +
+               R"(" stroke="#d35400" stroke-width="2"/><text x=")" + number(x + 3) +
+               R"(" y="31" font-size="11" fill="#d35400">hoje</text></g>)";
+    }
+    return out + "</svg>";
+}
+
+std::string phaseTable(const TimelineCalendar& calendar) {
+    std::string out =
+        R"(<table><caption>Fases do calendário</caption><thead><tr><th scope="col">Código</th>)"
+        R"(<th scope="col">Fase</th><th scope="col">Início</th><th scope="col">Fim</th>)"
+        R"(<th scope="col">Tipo</th><th scope="col">Meses com cálculo permitido</th></tr></thead><tbody>)";
+    for (const TimelinePhase& phase : calendar.phases) {
+        out +=
+            "<tr><td>" + htmlEscaped(phase.code) + "</td><td>" + htmlEscaped(phase.name) + "</td><td>" +
+            shortDate(phase.start) + "</td><td>" + shortDate(phase.end) + "</td><td>" + kindOf(phase).label +
+            (phase.conflict ? std::string(" (em conflito: ") + BlockedPeriodRefusal + ")" : std::string()) +
+            "</td><td>" + (phase.calculation ? permittedMonths(phase) : std::string("—")) + "</td></tr>";
+    }
+    if (calendar.phases.empty())
+        out += R"(<tr><td colspan="6">Esta versão não tem fases.</td></tr>)";
+    return out + "</tbody></table>";
+}
+
+std::string document(const std::string& title, const std::string& body) {
+    return "<!DOCTYPE html>\n<html lang=\"pt-BR\"><head><meta charset=\"utf-8\"><meta name=\"viewport\" "
+           "content=\"width=device-width, initial-scale=1\"><title>" +
+           htmlEscaped(title) + "</title><style>" + Style + "</style></head><body>" + body +
+           "</body></html>\n";
+}
+
+}  // namespace
+
+std::string htmlEscaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string timelinePage(const TimelineCalendar& calendar, std::string_view linkBase) {
+    const std::string title =
+        "Calendário do orçamento " + calendar.year + " — versão " + std::to_string(calendar.version);
+    std::string body = "<header><h1>" + htmlEscaped(title) + "</h1>";
+    if (calendar.today.isValid())
+        body += "<p>Hoje no servidor: " + shortDate(calendar.today) + ".</p>";
+    body += R"(</header><nav aria-label="Versões do ano">Versões de )" + htmlEscaped(calendar.year) + ":";
+    for (const qint64 version : calendar.versions) {
+        const std::string text = std::to_string(version);
+        body += R"( <a href=")" + htmlEscaped(linkBase) + htmlEscaped(calendar.year) + "/" + text + '"' +
+                (version == calendar.version ? R"( aria-current="page")" : "") + ">versão " + text +
+                (version == calendar.versions.front() ? " (última)" : "") + "</a>";
+    }
+    body += "</nav><main>" + legend() + timeline(calendar) + phaseTable(calendar) + "</main>";
+    return document(title, body);
+}
+
+std::string notFoundPage(std::string_view message) {
+    return document("Calendário não encontrado",
+                    "<h1>Calendário não encontrado</h1><p>" + htmlEscaped(message) +
+                        "</p><p>Endereços: <code>/calendario/{ano}</code> (última versão) ou "
+                        "<code>/calendario/{ano}/{versão}</code>.</p>");
+}
+
+}  // namespace zrm::server
