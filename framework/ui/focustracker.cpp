@@ -97,6 +97,7 @@ void FocusTracker::moveTo(QWidget* target) {
             }
         }
 
+        m_previous = m_active;
         m_active = target;
         for (const QPointer<QWidget>& w : enters) {
             if (!w)

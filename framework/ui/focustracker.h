@@ -28,6 +28,9 @@ public:
 
     // The control of the screen that last received the focus (nullptr before the first one).
     QWidget* activeControl() const { return m_active; }
+    // The control that was active before it (nullptr until the focus has moved between two controls
+    // of the screen). Already set when the OnEnter handlers of a move run.
+    QWidget* previousControl() const { return m_previous; }
 
     // The control that takes part in the screen's focus for widget: widget itself or its nearest
     // ancestor with OnEnter/OnExit inside the screen (an inner line edit counts as its spin box).
@@ -43,6 +46,7 @@ private:
 
     QWidget* m_screen;
     QPointer<QWidget> m_active;
+    QPointer<QWidget> m_previous;
     bool m_dispatching = false;
 };
 

@@ -56,11 +56,13 @@ void TForm::SetCaption(const QString& caption) {
 }
 
 void TForm::SetClientWidth(int width) {
+    m_designedClient.setWidth(width);
     m_client->resize(width, m_client->height());
     resize(width, height());
 }
 
 void TForm::SetClientHeight(int height) {
+    m_designedClient.setHeight(height);
     const int menuHeight = m_menu ? m_menu->sizeHint().height() : 0;
     m_client->resize(m_client->width(), height);
     resize(width(), height + menuHeight);
@@ -75,6 +77,12 @@ void TForm::SetMenu(TMainMenu* menu) {
         m_layout->setMenuBar(menu);
         resize(width(), m_client->height() + menu->sizeHint().height());
     }
+}
+
+QSize TForm::designedSize() const {
+    const int menuHeight = m_menu ? m_menu->sizeHint().height() : 0;
+    return QSize(m_designedClient.width() >= 0 ? m_designedClient.width() : width(),
+                 m_designedClient.height() >= 0 ? m_designedClient.height() + menuHeight : height());
 }
 
 QWidget* TForm::placementWindow() const {
@@ -113,10 +121,12 @@ void TForm::Show() {
     if (!m_placed) {
         m_placed = true;
         if (QMdiArea* area = applicationMdiArea()) {
-            const QSize size = this->size();
+            const QSize size = designedSize();
             m_subWindow = area->addSubWindow(this);
             m_subWindow->setAttribute(Qt::WA_DeleteOnClose, false);
-            m_subWindow->resize(m_subWindow->sizeHint().expandedTo(size));
+            // The sub-window's frame and title bar lie around the form: the form keeps its designed
+            // size, so its client area is the one the description gives.
+            m_subWindow->resize(size.grownBy(m_subWindow->contentsMargins()));
         }
     }
     QWidget* window = placementWindow();

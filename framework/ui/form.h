@@ -102,6 +102,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The size the form needs for its designed client area below the menu bar as it is now (the
+    // bar's height is known only once its items are in); the current size where none was designed.
+    QSize designedSize() const;
     QWidget* placementWindow() const;
 
     zrm::ui::HandlerTable m_handlers;
@@ -111,4 +114,6 @@ private:
     zrm::ui::FocusTracker* m_focusTracker;
     QPointer<QMdiSubWindow> m_subWindow;
     bool m_placed = false;
+    // The client size the description asked for (a component is -1 when it gave none).
+    QSize m_designedClient;
 };

@@ -174,11 +174,13 @@ void CalendarModule::getCalendOrcOp(const Params& params, std::string& out) {
     ConnectionLease connection = m_database->acquire();
     CalendarStore store(*connection);
 
-    const std::optional<qint64> latest = store.latestVersion(year);
-    // A year without versions has neither calendar nor version; an empty version means the latest.
-    std::optional<double> version;
-    if (latest)
-        version = askedVersion ? *askedVersion : double(*latest);
+    // An empty version means the latest; a year without versions has none. A typed version is
+    // answered as asked, even for a year without versions, so the caller can report it as unknown.
+    std::optional<double> version = askedVersion;
+    if (!version) {
+        if (const std::optional<qint64> latest = store.latestVersion(year))
+            version = double(*latest);
+    }
     const qint64 key = version ? versionKey(*version) : 0;
 
     out += '[';

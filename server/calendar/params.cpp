@@ -35,9 +35,10 @@ std::string Params::text(int index, const char* what, int maxLength) const {
 
 std::string Params::yearText(int index) const {
     const std::string text = this->text(index, "o ano", 4);
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.find_first_not_of("0123456789") != std::string::npos)
         fail(index, QStringLiteral("o ano deve ser um número"));
-    return yearKey(std::stoll(text));
+    // An empty year box is a year without data, so the screen's own check can name what is missing.
+    return text.empty() ? yearKey(-1) : yearKey(std::stoll(text));
 }
 
 std::string Params::yearNumber(int index) const {

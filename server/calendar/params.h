@@ -19,7 +19,7 @@ public:
     std::string text(int index, const char* what, int maxLength) const;
 
     // A year given as text (digits, at most four) or as a JSON integer, as the four-digit key the
-    // calendar stores ("2026"). A number outside 0 ... 9999 gives a key no year has.
+    // calendar stores ("2026"). A number outside 0 ... 9999, or an empty text, gives a key no year has.
     std::string yearText(int index) const;
     std::string yearNumber(int index) const;
 

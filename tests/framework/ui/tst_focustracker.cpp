@@ -59,6 +59,24 @@ TEST_F(FocusScreen, moveIntoPanel_firesPanelEnterBeforeControlEnter) {
     EXPECT_EQ(form.ActiveControl(), depAno);
 }
 
+TEST(FocusTracker, previousControl_isNoneUntilTheFocusMovesInsideTheScreen) {
+    TForm form;
+    form.resize(200, 100);
+    auto* first = new TEdit(form.clientArea());
+    auto* second = new TEdit(form.clientArea());
+    second->move(0, 40);
+    QWidget* previousWhenEntered = first;
+    second->OnEnter = [&](QObject*) { previousWhenEntered = form.focusTracker()->previousControl(); };
+    first->setFocus();
+    ASSERT_TRUE(zrm::test::showActive(&form));
+    EXPECT_EQ(form.ActiveControl(), first);
+    EXPECT_EQ(form.focusTracker()->previousControl(), nullptr);
+
+    second->setFocus();
+    EXPECT_EQ(previousWhenEntered, first);  // already known to the entered control's handler
+    EXPECT_EQ(form.focusTracker()->previousControl(), first);
+}
+
 TEST_F(FocusScreen, moveInsidePanel_firesNoPanelEvents) {
     depAno->setFocus();
     log.clear();

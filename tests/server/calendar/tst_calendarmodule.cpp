@@ -196,6 +196,23 @@ TEST_P(CalendarModuleTest, getCalendOrcOp_withOtherVersions) {
     EXPECT_EQ(rows(call("GetCalendOrcOp", {u"2025"_s, u""_s}).toArray().at(0)).size(), 1);
 }
 
+TEST_P(CalendarModuleTest, emptyYear_isAYearWithoutData) {
+    const QJsonArray calendar = call("GetCalendOrcOp", {u""_s, u""_s}).toArray();
+    ASSERT_EQ(calendar.size(), 2);
+    EXPECT_TRUE(rows(calendar.at(0)).isEmpty());
+    EXPECT_TRUE(rows(calendar.at(1)).isEmpty());
+    EXPECT_TRUE(rows(call("GetCalendOrcOp", {u""_s, u"2"_s}).toArray().at(0)).isEmpty());
+    EXPECT_TRUE(rows(call("GetVersao", {u""_s, u""_s, u"T"_s})).isEmpty());
+    EXPECT_TRUE(rows(call("GetVersao", {u""_s, u"2"_s, u""_s})).isEmpty());
+}
+
+TEST_P(CalendarModuleTest, typedVersionOfYearWithoutVersions_isAnsweredAsAsked) {
+    const QJsonArray result = call("GetCalendOrcOp", {u"2030"_s, u"3"_s}).toArray();
+    EXPECT_TRUE(rows(result.at(0)).isEmpty());
+    EXPECT_EQ(rows(result.at(1)), QJsonArray{QJsonArray{3}});
+    EXPECT_TRUE(rows(call("GetVersao", {u"2030"_s, u"3"_s, u""_s})).isEmpty());
+}
+
 TEST_P(CalendarModuleTest, getVersao_listsLatestFirstOrOneVersion) {
     const QJsonValue all = call("GetVersao", {u"2026"_s, u""_s, u"T"_s});
     EXPECT_EQ(column(all, 1), QStringList({u"2"_s, u"1"_s}));
@@ -585,7 +602,6 @@ TEST_P(CalendarModuleTest, malformedParameters_areInvalidParams) {
         {"GetCalendOrcOp", {2026, u""_s}},
         {"GetCalendOrcOp", {u"20x6"_s, u""_s}},
         {"GetCalendOrcOp", {u"20261"_s, u""_s}},
-        {"GetCalendOrcOp", {u""_s, u""_s}},
         {"GetCalendOrcOp", {u"2026"_s, u"dois"_s}},
         {"GetCalendOrcOp", {u"2026"_s, longText}},
         {"GetCalendOrcOp", {u"2026"_s, 2}},
