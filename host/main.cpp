@@ -3,24 +3,24 @@
 //   zrm-host [--package PATH]... [--open] [--screenshot FILE]
 //
 // Packages named on the command line replace those of the settings file. At exit the screens are
-// destroyed first, then every package's unload entry runs. With --screenshot the exit status is 1 when a
-// package or a screen failed (the picture is written all the same), else 0.
+// destroyed first, then every package's unload entry runs. With --screenshot the run waits for no one:
+// the picture is taken once the screens have opened, a modal dialog that opens is drawn into it, told on
+// standard error and dismissed, and the exit status is 1 when a package or a screen failed or a dialog
+// opened (the picture is written all the same), else 0.
 
 #include "host/mainwindow.h"
 #include "host/packageloader.h"
+#include "host/screenshot.h"
 #include "library/config/hostsettings.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QGuiApplication>
-#include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
-
-// Time the screens get after opening to load their data and lay themselves out before the picture.
-constexpr int screenshotSettleMs = 400;
 
 void printLine(const QString& text) {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
@@ -62,6 +62,13 @@ int main(int argc, char* argv[]) {
         printLine(warning);
     }
 
+    // Watching for dialogs starts before any package code runs.
+    std::unique_ptr<zrm::host::Screenshot> screenshot;
+    if (!screenshotFile.isEmpty()) {
+        screenshot = std::make_unique<zrm::host::Screenshot>(window, screenshotFile);
+        QObject::connect(screenshot.get(), &zrm::host::Screenshot::finished, &app, &QCoreApplication::quit);
+    }
+
     zrm::host::PackageLoader loader;
     const QStringList packages =
         parser.isSet(packageOption) ? parser.values(packageOption) : settings.packages();
@@ -79,21 +86,16 @@ int main(int argc, char* argv[]) {
         window.openAllScreens();
     }
 
-    if (!screenshotFile.isEmpty()) {
-        QTimer::singleShot(screenshotSettleMs, &window, [&] {
-            if (!window.grab().save(screenshotFile, "PNG")) {
-                printLine(QStringLiteral("Não foi possível gravar a imagem em \"%1\".").arg(screenshotFile));
-                problemSeen = true;
-            }
-            QCoreApplication::quit();
-        });
+    // Screens load their data while they open, so they have finished once openAllScreens returns.
+    if (screenshot) {
+        screenshot->takeWhenSettled();
     }
 
     const int result = app.exec();
     window.destroyScreens();
     loader.unloadAll([&](const QString& problem) { window.reportProblem(problem); });
-    if (result != 0 || screenshotFile.isEmpty()) {
+    if (result != 0 || !screenshot) {
         return result;
     }
-    return problemSeen ? 1 : 0;
+    return problemSeen || screenshot->failed() ? 1 : 0;
 }

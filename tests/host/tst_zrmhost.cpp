@@ -80,6 +80,54 @@ TEST_F(ZrmHostTest, screenshot_withBrokenAndMissingPackages_explainsAndFails) {
     EXPECT_FALSE(QImage(picture).isNull());
 }
 
+// The smallest rectangle holding every pixel where the two pictures differ (empty when they are equal).
+QRect differingArea(const QImage& first, const QImage& second) {
+    QRect area;
+    for (int y = 0; y < first.height(); ++y) {
+        for (int x = 0; x < first.width(); ++x) {
+            if (first.pixel(x, y) != second.pixel(x, y))
+                area |= QRect(x, y, 1, 1);
+        }
+    }
+    return area;
+}
+
+// A screen that cannot reach its server shows a modal error box while it opens, or right after from
+// the event loop. An unattended run must not wait for someone to answer it.
+class ZrmHostErrorBoxTest : public ZrmHostTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(ZrmHostErrorBoxTest, screenshot_withAnErrorBox_drawsItTellsItAndEndsFailed) {
+    const QString screenOnly = path(QStringLiteral("tela.png"));
+    ASSERT_EQ(runHost({QStringLiteral("--package"), testPackage, QStringLiteral("--open"),
+                       QStringLiteral("--screenshot"), screenOnly})
+                  .exitCode,
+              0);
+
+    setEnvironment(zrm::testpackage::failVariable, QString::fromLatin1(GetParam()));
+    const QString withBox = path(QStringLiteral("erro.png"));
+    const HostRun run = runHost({QStringLiteral("--package"), testPackage, QStringLiteral("--open"),
+                                 QStringLiteral("--screenshot"), withBox});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.standardError.contains(QStringLiteral("O servidor de aplicação não responde.")))
+        << run.standardError.toStdString();
+    const QImage picture(withBox);
+    ASSERT_EQ(picture.size(), QSize(1200, 800));
+    // The box is drawn over the window: the pictures differ in a box-sized area only.
+    const QRect box = differingArea(picture, QImage(screenOnly).convertToFormat(picture.format()));
+    EXPECT_FALSE(box.isEmpty());
+    EXPECT_LT(box.width(), picture.width() / 2);
+    EXPECT_LT(box.height(), picture.height() / 2);
+    // The box was dismissed, not left waiting, and the host then closed down in order.
+    const QStringList log = packageLog();
+    EXPECT_EQ(log.mid(log.size() - 3),
+              QStringList({QStringLiteral("Error box answered other"), QStringLiteral("Finalize screen=none"),
+                           QStringLiteral("Cli_ZrmTeste finalization")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(WhileOpeningOrAfter, ZrmHostErrorBoxTest,
+                         testing::Values("IniProcErrorBox", "IniProcErrorBoxLater"));
+
 TEST_F(ZrmHostTest, packages_fromTheSettingsFile_areLoadedWithoutCommandLine) {
     setEnvironment("ZRM_HOST_SETTINGS", writeFile(QStringLiteral("pacotes.ini"),
                                                   "[packages]\nload=" + testPackage.toUtf8() + "\n"));

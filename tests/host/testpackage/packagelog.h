@@ -12,7 +12,9 @@ namespace zrm::testpackage {
 constexpr char logVariable[] = "ZRM_TESTPACKAGE_LOG";
 
 // Name of the variable that makes an entry fail: "Initialize" throws from Initialize, "IniProc" throws
-// a failure with a message from IniProc, "IniProcSilent" one with an empty message.
+// a failure with a message from IniProc, "IniProcSilent" one with an empty message; "IniProcErrorBox"
+// makes IniProc show a modal error box after opening the screen, "IniProcErrorBoxLater" makes the
+// event loop show it right after IniProc.
 constexpr char failVariable[] = "ZRM_TESTPACKAGE_FAIL";
 
 // Appends line to the log file. Fails silently when the file cannot be written.

@@ -10,7 +10,9 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <stdexcept>
@@ -57,6 +59,14 @@ QWidget* createScreen() {
         created->resize(480, 320);
     }
     return created;
+}
+
+// The start-up error box of a screen that cannot reach its server; logs how it was answered.
+void showStartupError() {
+    const QMessageBox::StandardButton answer = QMessageBox::critical(
+        screen, QStringLiteral("Erro"), QStringLiteral("O servidor de aplicação não responde."));
+    logCall(QStringLiteral("Error box answered %1")
+                .arg(answer == QMessageBox::Ok ? QStringLiteral("OK") : QStringLiteral("other")));
 }
 
 void cliInitialization() {
@@ -122,6 +132,12 @@ void IniProc(void) {
         subWindow->mdiArea()->setActiveSubWindow(subWindow);
     } else {
         window->activateWindow();
+    }
+    if (shouldFail("IniProcErrorBox")) {
+        showStartupError();
+    }
+    if (shouldFail("IniProcErrorBoxLater")) {
+        QTimer::singleShot(0, screen, &showStartupError);
     }
 }
 
