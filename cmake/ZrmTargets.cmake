@@ -1,11 +1,8 @@
 # Common settings of every target of the project.
 function(zrm_target_defaults target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wnon-virtual-dtor
-                                           -Woverloaded-virtual)
-  # Clang has no -Wshadow=local; its -Wshadow would also flag members shadowed by parameters.
-  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-    target_compile_options(${target} PRIVATE -Wshadow=local)
-  endif()
+  # -Wshadow=local is GCC's only; Clang's -Wshadow would also flag members shadowed by parameters.
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>
+                                           -Wnon-virtual-dtor -Woverloaded-virtual)
   if(ZRM_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

@@ -1,0 +1,52 @@
+#include "fuzz/fuzzserver.h"
+
+#include "fuzz/fuzzsupport.h"
+#include "server/calendar/calendarmodule.h"
+#include "server/datafile/datafile.h"
+
+#include <QDate>
+#include <QTemporaryDir>
+
+#include <exception>
+
+namespace zrm::fuzz {
+
+namespace {
+
+constexpr int DemoYear = 2026;
+
+struct CalendarServer {
+    QTemporaryDir folder;
+    server::ModuleRegistry registry;
+    server::RemoteDataModule* module = nullptr;
+
+    CalendarServer() {
+        require(folder.isValid(), "a temporary folder for the database");
+        const QString url = QStringLiteral("sqlite:") + folder.filePath(QStringLiteral("fuzz.sqlite"));
+        try {
+            server::loadDemo(url, DemoYear);
+            auto calendar = server::makeCalendarModule(url, server::ServerClock(QDate(DemoYear, 5, 10)));
+            module = calendar.get();
+            registry.add(std::move(calendar));
+        } catch (const std::exception& error) {
+            fault("the demo database opens", QString::fromUtf8(error.what()));
+        }
+    }
+};
+
+CalendarServer& calendarServer() {
+    static CalendarServer server;
+    return server;
+}
+
+}  // namespace
+
+const server::ModuleRegistry& calendarRegistry() {
+    return calendarServer().registry;
+}
+
+server::RemoteDataModule& calendarModule() {
+    return *calendarServer().module;
+}
+
+}  // namespace zrm::fuzz
