@@ -6,11 +6,19 @@
 #   zrm-desktop (component desktop): the host, the screen package with its language resource, and a
 #       desktop entry that opens the screen.
 #
-# Each package carries the documentation. The paths follow CMAKE_INSTALL_PREFIX; configure with
-# -DCMAKE_INSTALL_PREFIX=/usr for packages in Debian's places, then run `cpack` in the build folder.
+# Each package carries the documentation. The paths follow CMAKE_INSTALL_PREFIX, and the unit and the
+# desktop entry name the configured prefix's paths; configure with -DCMAKE_INSTALL_PREFIX=/usr for
+# packages in Debian's places, then run `cpack` in the build folder.
 include(GNUInstallDirs)
 
 set(ZRM_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/zrm CACHE STRING "Where the screen packages are installed")
+# Under the prefix /usr the configuration goes to /etc, as Debian has it; under any other prefix it
+# stays inside the prefix, so that `cmake --install --prefix DIR` writes nothing outside DIR.
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  set(zrm_config_dir ${CMAKE_INSTALL_FULL_SYSCONFDIR}/default)
+else()
+  set(zrm_config_dir ${CMAKE_INSTALL_SYSCONFDIR}/default)
+endif()
 set(zrm_full_package_dir ${CMAKE_INSTALL_PREFIX}/${ZRM_PACKAGE_DIR})
 
 if(TARGET zrm-appserver)
@@ -18,7 +26,7 @@ if(TARGET zrm-appserver)
   configure_file(packaging/server/zrm-appserver.service.in packaging/zrm-appserver.service @ONLY)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/zrm-appserver.service
           DESTINATION lib/systemd/system COMPONENT server)
-  install(FILES packaging/server/zrm-appserver.env DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/default
+  install(FILES packaging/server/zrm-appserver.env DESTINATION ${zrm_config_dir}
           RENAME zrm-appserver COMPONENT server)
   install(FILES README.md docs/server.md docs/protocol.md
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zrm-appserver COMPONENT server)
@@ -52,7 +60,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_SERVER_PACKAGE_NAME zrm-appserver)
 set(CPACK_COMPONENT_SERVER_DESCRIPTION
     "Servidor de aplicação do Calendário para Orçamento: JSON-RPC sobre HTTP, SQLite ou PostgreSQL")
-set(CPACK_DEBIAN_SERVER_PACKAGE_DEPENDS "adduser, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_SERVER_PACKAGE_DEPENDS "adduser")
 set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_SOURCE_DIR}/packaging/server/postinst ${CMAKE_CURRENT_SOURCE_DIR}/packaging/server/prerm
     ${CMAKE_CURRENT_SOURCE_DIR}/packaging/server/postrm)

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   postgresql nginx wrk xvfb xauth fonts-dejavu-core
   chromium poppler-utils
+  clang clang-tidy cppcheck libclang-rt-14-dev dpkg-dev
 )
 
 missing=()
