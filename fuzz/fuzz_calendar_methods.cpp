@@ -15,9 +15,9 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 9> Methods = {"GetCalendOrcOp", "GetVersao",      "GetFaseOrc",
-                                                     "ValCiclo",       "GetValDateBloq", "GetDateBloq",
-                                                     "BloqDelFase",    "SetCalendOrcOp", "NoSuchMethod"};
+constexpr std::array<std::string_view, 10> Methods = {
+    "GetCalendOrcOp", "GetVersao",   "GetFaseOrc",     "ValCiclo",         "GetValDateBloq",
+    "GetDateBloq",    "BloqDelFase", "SetCalendOrcOp", "GetHistCalendOrc", "NoSuchMethod"};
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include "fuzz/fuzzsupport.h"
 #include "server/http/frontrouter.h"
 #include "server/http/httpserver.h"
+#include "server/web/calendarpages.h"
 
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -23,12 +24,19 @@ namespace http = beast::http;
 // not slow the fuzzer down.
 constexpr int MaxRequests = 8;
 
+// The front as the serve command sets it up, with the calendar pages, and with a silent log.
+struct Front {
+    zrm::server::Metrics metrics;
+    zrm::server::RequestLog log{false};
+    zrm::server::CalendarPages pages{zrm::fuzz::calendarRegistry()};
+    zrm::server::FrontRouter router{zrm::fuzz::calendarRegistry(), zrm::server::BearerToken(), metrics, log};
+
+    Front() { router.addPages(pages); }
+};
+
 zrm::server::FrontRouter& front() {
-    static zrm::server::Metrics metrics;
-    static const zrm::server::RequestLog silentLog(false);
-    static zrm::server::FrontRouter router(zrm::fuzz::calendarRegistry(), zrm::server::BearerToken(), metrics,
-                                           silentLog);
-    return router;
+    static Front instance;
+    return instance.router;
 }
 
 std::string_view viewOf(beast::string_view text) {
