@@ -117,6 +117,13 @@ QString DateMask() {
     return QStringLiteral("!99/99/9999;1;_");
 }
 
+QDateTime StrToDate(const QString& text) {
+    const QDate date = QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
+    if (!date.isValid())
+        throw EConvertError(QStringLiteral("'%1' não é uma data válida.").arg(text));
+    return date.startOfDay();
+}
+
 void DateSetText(TField* field, const QString& text) {
     bool hasDigit = false;
     for (const QChar c : text)
@@ -125,10 +132,7 @@ void DateSetText(TField* field, const QString& text) {
         field->Clear();
         return;
     }
-    const QDate date = QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
-    if (!date.isValid())
-        throw EConvertError(QStringLiteral("'%1' não é uma data válida.").arg(text));
-    field->SetAsDateTime(date.startOfDay());
+    field->SetAsDateTime(StrToDate(text));
 }
 
 }  // namespace Consiste

@@ -6,6 +6,7 @@
 #include "framework/remote/remoteresult.h"
 #include "library/zul/remotedata.h"
 
+#include <QDateTime>
 #include <QString>
 
 class TDBGrid;
@@ -49,6 +50,11 @@ int IndiceCol(TDBGrid* grid, const QString& fieldName);
 
 // The edit mask of date fields: the short date dd/mm/yyyy, literals kept, "_" for blanks.
 QString DateMask();
+
+// The date that text (dd/mm/yyyy, blanks around it ignored) names, at midnight. Throws EConvertError
+// naming the text ("'31/02/2026' não é uma data válida.") for anything else: an empty text, a date
+// that does not exist, a mask typed only in part.
+QDateTime StrToDate(const QString& text);
 
 // Gives field the date that text (dd/mm/yyyy) names, at midnight. Text holding no digit (empty, or
 // only the mask's literals and blanks) clears the field. Throws EConvertError ("'31/02/2026' não é

@@ -34,6 +34,29 @@ TfrmCalendOrc::TfrmCalendOrc(QWidget* parent) : TfrmPadraoGrid(parent) {
     registerHandler(QStringLiteral("cdsPermCalcBeforeInsert"), this, &TfrmCalendOrc::cdsPermCalcBeforeInsert);
     registerHandler(QStringLiteral("cdsPermCalcAfterInsert"), this, &TfrmCalendOrc::cdsPermCalcAfterInsert);
     registerHandler(QStringLiteral("cdsPermCalcAfterEdit"), this, &TfrmCalendOrc::cdsPermCalcAfterEdit);
+
+    // Phase entry, post checks, saving and deleting.
+    registerHandler(QStringLiteral("cdsCalendOrcOpBeforeInsert"), this,
+                    &TfrmCalendOrc::cdsCalendOrcOpBeforeInsert);
+    registerHandler(QStringLiteral("cdsCalendOrcOpAfterInsert"), this,
+                    &TfrmCalendOrc::cdsCalendOrcOpAfterInsert);
+    registerHandler(QStringLiteral("dbgPadraoEditButtonClick"), this,
+                    &TfrmCalendOrc::dbgPadraoEditButtonClick);
+    registerHandler(QStringLiteral("dbgPadraoColExit"), this, &TfrmCalendOrc::dbgPadraoColExit);
+    registerHandler(QStringLiteral("dbgPadraoExit"), this, &TfrmCalendOrc::dbgPadraoExit);
+    registerHandler(QStringLiteral("dbgPadraoKeyPress"), this, &TfrmCalendOrc::dbgPadraoKeyPress);
+    registerHandler(QStringLiteral("dbgPadraoKeyDown"), this, &TfrmCalendOrc::dbgPadraoKeyDown);
+    registerHandler(QStringLiteral("cdsCalendOrcOpDTINIFASEORCASetText"), this,
+                    &TfrmCalendOrc::cdsCalendOrcOpDTINIFASEORCASetText);
+    registerHandler(QStringLiteral("cdsCalendOrcOpDTFINFASEORCASetText"), this,
+                    &TfrmCalendOrc::cdsCalendOrcOpDTFINFASEORCASetText);
+    registerHandler(QStringLiteral("cdsCalendOrcOpBeforePost"), this,
+                    &TfrmCalendOrc::cdsCalendOrcOpBeforePost);
+    registerHandler(QStringLiteral("cdsCalendOrcOpAfterPost"), this, &TfrmCalendOrc::cdsCalendOrcOpAfterPost);
+    registerHandler(QStringLiteral("cdsCalendOrcOpBeforeDelete"), this,
+                    &TfrmCalendOrc::cdsCalendOrcOpBeforeDelete);
+    registerHandler(QStringLiteral("cdsCalendOrcOpAfterDelete"), this,
+                    &TfrmCalendOrc::cdsCalendOrcOpAfterDelete);
 }
 
 TfrmCalendOrc::~TfrmCalendOrc() = default;
@@ -105,4 +128,8 @@ TClientDataSet* TfrmCalendOrc::cdsPermCalc() const {
 
 TClientDataSet* TfrmCalendOrc::cdsValCiclo() const {
     return component<TClientDataSet>(QStringLiteral("cdsValCiclo"));
+}
+
+TClientDataSet* TfrmCalendOrc::cdsFaseOrc() const {
+    return component<TClientDataSet>(QStringLiteral("cdsFaseOrc"));
 }

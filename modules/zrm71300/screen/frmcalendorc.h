@@ -6,7 +6,8 @@
 // check images, the datasets, the connection netCalendOrcOp and the message table msgPadrao to the
 // base's frame. All of its behaviour lies in handlers registered by name in the constructor; one
 // registered under a base handler's name takes that handler's place. The class is one unit split by
-// topic: screen/ (creation and showing), calendar/ (loading) and permissions/ (the permission list).
+// topic: screen/ (creation and showing), calendar/ (loading, phase entry, post checks, saving and
+// deleting) and permissions/ (the permission list).
 
 #include "library/frm/frmpadrgrid.h"
 
@@ -20,6 +21,7 @@
 class QRect;
 class TClientDataSet;
 class TColumn;
+struct TRemoteResult;
 class TEdit;
 class TField;
 class TImage;
@@ -137,6 +139,78 @@ public:
     void DesMarcaCheck();  // "S" becomes "N"; any other flag stays
     void AlteraCheck();    // "S" becomes "N"; any other flag becomes "S"
 
+    // ---- Phase entry (calendar/phaseentry.cpp) ----
+
+    // Before a phase row is inserted: the whole calendar, pending changes included, copied into the
+    // snapshot cdsVdAnoCalendOrcOp, and the focus to the code cell. Passes on a dataset failure.
+    void cdsCalendOrcOpBeforeInsert(TClientDataSet* DataSet);
+    // After the insert: the twelve month permission flags of the new row "N" (which also marks the
+    // row as typed into, so leaving the grid validates it instead of dropping it). Throws nothing.
+    void cdsCalendOrcOpAfterInsert(TClientDataSet* DataSet);
+    // The code cell's ellipsis button: connects, and only while a row is inserted with the code column
+    // selected fetches the whole phase catalogue (busy indicator "Buscando dados no servidor.") and
+    // offers it in the search window "Fase do Orçamento."; a pick copies code and name into the row.
+    // A failed fetch is reported (EAbort) with the indicator hidden and nothing copied; a cancelled
+    // search changes nothing.
+    void dbgPadraoEditButtonClick(QObject* Sender);
+    // Leaving the code column of a row being edited or inserted validates the code (VdFaseOrc); a
+    // refusal keeps the cursor in the code column.
+    void dbgPadraoColExit(QObject* Sender);
+    // The phase grid losing the focus while a row is inserted validates the code (VdFaseOrc); a
+    // refusal keeps the focus in the grid, on the code cell.
+    void dbgPadraoExit(QObject* Sender);
+    // The base screen's key rules, then: nothing can be typed into the name column (Tab and Enter
+    // pass). Throws what the base's rules throw.
+    void dbgPadraoKeyPress(QObject* Sender, QChar& Key);
+    // The base screen's key rules, then: in the name column only Tab, Enter and the arrows pass; while
+    // a row is edited or inserted Up and Down do nothing in any column.
+    void dbgPadraoKeyDown(QObject* Sender, int& Key, TShiftState Shift);
+    // Text setters of the start and end date fields (of cdsCalendOrcOp and cdsAux): the date comes
+    // from the text the phase grid shows for that field, not from the text given. EConvertError
+    // naming the text when it is not a date; the field keeps its value then.
+    void cdsCalendOrcOpDTINIFASEORCASetText(TField* Sender, const QString& Text);
+    void cdsCalendOrcOpDTFINFASEORCASetText(TField* Sender, const QString& Text);
+    // Validates the phase code the grid shows in the current row and completes the row from the
+    // catalogue: required and empty → "CodFaseOrc_Inf"; the code brought to ten characters; a code
+    // that another row of the snapshot holds, whatever its case → "Fase_Cad" (the row being edited
+    // never counts against itself); unknown to GetFaseOrc → "Fase_naoCad"; else name and
+    // calculation flag copied. Every failure (a refused or failed call too) moves the focus to the
+    // code cell and stops with EAbort after its message.
+    void VdFaseOrc(bool required);
+
+    // ---- Phase post (calendar/phasepost.cpp) ----
+
+    // Before a phase row is posted from the page "Fases" (from another page nothing is checked):
+    // the code validated (always when inserting, when editing only with the code column selected),
+    // the dates checked and stored, the version (when the row has none) and the year written in, the
+    // date order, then the blocked and concluded rules (VdFaseBloqConc). A refusal shows its message,
+    // moves the focus where the rule says and stops the post (EAbort), the row still being edited.
+    void cdsCalendOrcOpBeforePost(TClientDataSet* DataSet);
+    // The start date: required ("Inf_DtInicio"); with the start-date column selected, a date after
+    // the budget year asks "dt_maior_ano", and No stops silently with the focus on the start date.
+    void VdDataIni();
+    // The end date: required ("Inf_DtFim", focus on the end date).
+    void VdDataFim();
+    // The stored end date not before the stored start date ("dtini_maior", focus on the start date).
+    void VdDataMaior();
+
+    // ---- Saving and deleting (calendar/phasesave.cpp) ----
+
+    // After a post or a delete: the pending changes sent at once (SaveCalendOrcOp).
+    void cdsCalendOrcOpAfterPost(TClientDataSet* DataSet);
+    void cdsCalendOrcOpAfterDelete(TClientDataSet* DataSet);
+    // Before a phase row is deleted: refused for a concluded phase ("BloqDel_Conc"), one that has
+    // ended ("BloqDel_Date") or one that is running ("BloqDel_DateAT"), each after cancelling a
+    // pending edit of the row; with no cycle loaded the server's today is fetched first. A date text
+    // that is not a date, or a failed call, stops it before anything is cancelled.
+    void cdsCalendOrcOpBeforeDelete(TClientDataSet* DataSet);
+    // Sends the pending changes of cdsCalendOrcOp to the server (busy indicator "Gravando
+    // registro.") and accepts them locally; nothing when none is pending. A transient failure (the
+    // server unreachable) is reported and keeps them pending for the next save; a definitive refusal
+    // is reported, drops them and reloads the calendar, the cursor back on the same phase when it is
+    // still there. Either failure then stops the operation that posted or deleted (EAbort).
+    void SaveCalendOrcOp();
+
 private:
     // Components of this screen's own description.
     TSpinEdit* depAno() const;
@@ -148,6 +222,22 @@ private:
     TClientDataSet* cdsVer() const;
     TClientDataSet* cdsPermCalc() const;
     TClientDataSet* cdsValCiclo() const;
+    TClientDataSet* cdsFaseOrc() const;
+
+    // The phase row's field name.
+    TField* phaseField(const QString& name) const;
+    // The text the phase grid shows for fieldName in the current row, typing included.
+    QString gridText(const QString& fieldName) const;
+    // The date the phase grid shows for fieldName in the current row. A text that is no date moves
+    // the focus to that cell and stops (EAbort) with a message naming the text.
+    QDateTime gridDate(const QString& fieldName);
+    // The phase code the row being edited has stored, before this edit.
+    QString storedPhaseCode() const;
+    // After the server refused the changes for good: its message shown, the changes dropped and the
+    // calendar reloaded, the cursor back on phase code when it is still there; then EAbort.
+    [[noreturn]] void reloadAfterRefusal(const TRemoteResult& refusal, const QString& code);
+    // Cancels a pending edit of the phase row and refuses its deletion with the text of key.
+    [[noreturn]] void refuseDeletion(const QString& key);
 
     // FormCreate's steps after the base frame.
     void startUp();

@@ -66,6 +66,19 @@ TEST_F(DateFieldTest, dateSetText_withoutDigitsClearsTheField) {
     EXPECT_TRUE(date->IsNull());
 }
 
+TEST(Consiste, strToDate_needsAWholeDate_andNamesTheTextItRefuses) {
+    EXPECT_EQ(Consiste::StrToDate(QStringLiteral(" 29/02/2028 ")), QDate(2028, 2, 29).startOfDay());
+    for (const QString& text : {QStringLiteral("31/02/2026"), QStringLiteral("99/99/9999"),
+                                QStringLiteral("12/0_/____"), QStringLiteral("__/__/____"), QString()}) {
+        try {
+            Consiste::StrToDate(text);
+            ADD_FAILURE() << "accepted " << text.toStdString();
+        } catch (const EConvertError& error) {
+            EXPECT_EQ(error.Message(), QStringLiteral("'%1' não é uma data válida.").arg(text));
+        }
+    }
+}
+
 TEST_F(DateFieldTest, dateSetText_refusesInvalidDatesAndKeepsTheValue) {
     Consiste::DateSetText(date, QStringLiteral("10/03/2026"));
     for (const QString& text :

@@ -130,7 +130,7 @@ void CalendarServer::start(const CalendarData& data) {
     file.close();
     zrm::test::AppServerProcess::Options options;
     options.dataFile = m_dataFile;
-    options.today = QDate::currentDate().toString(Qt::ISODate);
+    options.today = (data.today.isValid() ? data.today : QDate::currentDate()).toString(Qt::ISODate);
     QString error;
     ASSERT_TRUE(m_process.start(options, &error)) << error.toStdString();
     QFile::remove(m_dataFile);

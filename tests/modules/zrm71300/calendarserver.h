@@ -7,6 +7,7 @@
 #include "tests/support/appserverprocess.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -36,12 +37,14 @@ struct ConcludedPhase {
 
 // The contents of a data file: a fixed phase catalogue (0000000001 "Premissas orçamentárias" and
 // 0000000004 "Revisão pela diretoria", not calculation phases; 0000000002 "Orçamento de vendas" and
-// 0000000003 "Orçamento de despesas", calculation phases), the versions and the phase rows.
+// 0000000003 "Orçamento de despesas", calculation phases), the versions and the phase rows, and
+// the server's today.
 struct CalendarData {
     QList<std::pair<int, int>> versions;  // (year, version)
     QList<PhaseRow> rows;
     QStringList blockedPhases;  // catalogue codes that are blocked phases
     QList<ConcludedPhase> concluded;
+    QDate today;  // the server's today; invalid: the client's today
 
     QByteArray json() const;
 

@@ -1,0 +1,84 @@
+// Saving every change of the calendar the moment it is made, and the rules that refuse deleting a
+// phase.
+
+#include "framework/data/clientdataset.h"
+#include "framework/ui/edit.h"
+#include "framework/ui/spinedit.h"
+#include "library/zul/consiste.h"
+#include "library/zul/messages.h"
+#include "modules/zrm71300/data/rdmcalendorcop.h"
+#include "modules/zrm71300/platform/busyscope.h"
+#include "modules/zrm71300/screen/frmcalendorc.h"
+
+namespace {
+
+const QString CodeField = QStringLiteral("CDFASEORCOPERAC");
+
+}  // namespace
+
+void TfrmCalendOrc::cdsCalendOrcOpAfterPost(TClientDataSet*) {
+    SaveCalendOrcOp();
+}
+
+void TfrmCalendOrc::cdsCalendOrcOpAfterDelete(TClientDataSet*) {
+    SaveCalendOrcOp();
+}
+
+void TfrmCalendOrc::SaveCalendOrcOp() {
+    TClientDataSet* calendar = cdsCalendOrcOp();
+    if (calendar->GetChangeCount() <= 0)
+        return;
+    TRemoteResult result;
+    {
+        const BusyScope busy(Showavi::KindSaving, msgPadrao()->Msg(QStringLiteral("SetCalendOrcOp")));
+        result = RdmCalendOrcOp::SetCalendOrcOp(netCalendOrcOp(), calendar->GetDelta());
+    }
+    // A refused rule or a conflict would be refused again at every later save, together with
+    // whatever that save carries: such changes cannot stay pending. An unreachable server may answer
+    // next time, so those changes wait for the next save.
+    if (!result.ok && !result.transient)
+        reloadAfterRefusal(result, phaseField(CodeField)->AsString());
+    Consiste::CheckResultServ(result, true, 0);
+    calendar->MergeChangeLog();
+}
+
+void TfrmCalendOrc::reloadAfterRefusal(const TRemoteResult& refusal, const QString& code) {
+    Consiste::MensErro(Consiste::FailureMessage(refusal), false);
+    // Dropped before the reload, so that they never travel again even when the reload fails.
+    cdsCalendOrcOp()->CancelUpdates();
+    GetCalendOrcOp(depAno()->Text(), edtVersao()->Text());
+    if (!code.isEmpty())
+        cdsCalendOrcOp()->Locate(CodeField, code);
+    Abort();
+}
+
+void TfrmCalendOrc::cdsCalendOrcOpBeforeDelete(TClientDataSet*) {
+    // Every text is read before anything is asked or cancelled: a date that is not a date stops
+    // the deletion with what was typed kept and nothing sent.
+    const QString code = gridText(CodeField);
+    const QDateTime start = gridDate(QStringLiteral("DTINIFASEORCA"));
+    const QDateTime end = gridDate(QStringLiteral("DTFINFASEORCA"));
+
+    TClientDataSet* bloqDelFase = component<TClientDataSet>(QStringLiteral("cdsBloqDelFase"));
+    bloqDelFase->SetData(Consiste::CheckResultServ(
+        RdmCalendOrcOp::BloqDelFase(netCalendOrcOp(), code, depAno()->Value(), edtVersao()->Text()), true,
+        0));
+    if (!bloqDelFase->IsEmpty())
+        refuseDeletion(QStringLiteral("BloqDel_Conc"));
+
+    // Without a cycle the server's today would read as the zero date, before every phase, and a
+    // running or ended phase could be deleted.
+    if (cdsValCiclo()->IsEmpty())
+        ValCiclo();
+    const QDateTime today = cdsValCiclo()->FieldByName(QStringLiteral("DATAATU"))->AsDateTime();
+    if (today >= end)
+        refuseDeletion(QStringLiteral("BloqDel_Date"));
+    if (today >= start && today <= end)
+        refuseDeletion(QStringLiteral("BloqDel_DateAT"));
+}
+
+void TfrmCalendOrc::refuseDeletion(const QString& key) {
+    cdsCalendOrcOp()->Cancel();
+    Consiste::MensErro(msgPadrao()->Msg(key), false);
+    Abort();
+}
