@@ -103,14 +103,21 @@ protected:
         type(code);
         key(Qt::Key_Tab);
         key(Qt::Key_Tab);
-        type(start);
+        typeDate(start);
         key(Qt::Key_Tab);
-        type(end);
+        typeDate(end);
+    }
+    // A date typed into the selected date cell from its start, as its digits ("dd/MM/yyyy" or part).
+    void typeDate(const QString& text) {
+        key(Qt::Key_Home);
+        type(QString(text).remove(u'/'));
     }
 
     int requests(const char* method = nullptr) const {
         return m_server.requestCount(method ? QLatin1String(method) : QString());
     }
+    // The methods the server answered after the first `from` calls.
+    QStringList methodsSince(int from) const { return m_server.requestedMethods().mid(from); }
 
     zrm::test::DialogAnswerer answers;
 };
