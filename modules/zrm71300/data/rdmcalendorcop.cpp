@@ -39,4 +39,9 @@ TRemoteResult SetCalendOrcOp(TNetConnection* connection, const zrm::Delta& delta
     return connection->AppServer().Call(QStringLiteral("SetCalendOrcOp"), {delta});
 }
 
+TRemoteResult GetHistCalendOrc(TNetConnection* connection, const QString& year, const QString& version,
+                               qint32 limit) {
+    return connection->AppServer().Call(QStringLiteral("GetHistCalendOrc"), {year, version, limit});
+}
+
 }  // namespace RdmCalendOrcOp

@@ -50,4 +50,9 @@ TRemoteResult BloqDelFase(TNetConnection* connection, const QString& code, qint3
 // SetCalendOrcOp(delta): applies the pending changes of the calendar, all or nothing.
 TRemoteResult SetCalendOrcOp(TNetConnection* connection, const zrm::Delta& delta);
 
+// GetHistCalendOrc(year, version, limit): the calendar's change history, newest first, at most
+// limit changes (1 to 1000); an empty version asks for the year's latest version.
+TRemoteResult GetHistCalendOrc(TNetConnection* connection, const QString& year, const QString& version,
+                               qint32 limit);
+
 }  // namespace RdmCalendOrcOp

@@ -1,9 +1,11 @@
 // Unit Pkg_Zrm71300: the package wrapper. It exports the package's load and unload entries, its
-// information table and the screen entry IniProc that the host calls.
+// information table and the screen entries the host calls: IniProc (the budget calendar) and
+// IniProcLinhaTempo (the timeline).
 
 #include "library/package/packageinfo.h"
 #include "library/zul/zulclasses.h"
 #include "modules/zrm71300/entry/cli_zrm71300.h"
+#include "modules/zrm71300/entry/cli_zrm71301.h"
 #include "modules/zrm71300/entry/languageresource.h"
 
 namespace {
@@ -22,16 +24,18 @@ void Pkg_Zrm71300_Finalization() {
 const ZrmUnitEntry units[] = {
     {"Pkg_Zrm71300", ZRM_UNIT_PACKAGE, Pkg_Zrm71300_Initialization, Pkg_Zrm71300_Finalization},
     {"Cli_Zrm71300", ZRM_UNIT_SCREENS, Cli_Zrm71300_Initialization, Cli_Zrm71300_Finalization},
+    {"Cli_Zrm71301", ZRM_UNIT_SCREENS, nullptr, Cli_Zrm71301_Finalization},
     // Run-time start-up support has nothing to do here: the C++ run-time starts the library itself.
     {"SysInit", ZRM_UNIT_IMPLICIT, nullptr, nullptr},
 };
 
 const ZrmScreenEntry screens[] = {
     {"ZRM71300", "Calendário para Orçamento", ZRM_PACKAGE_SCREEN_ENTRY},
+    {"ZRM71301", "Linha do tempo do orçamento", "IniProcLinhaTempo"},
 };
 
 const ZrmPackageInfoTable packageInfo = {
-    ZRM_PACKAGE_ABI_VERSION, "Pkg_Zrm71300", 3, units, 1, screens,
+    ZRM_PACKAGE_ABI_VERSION, "Pkg_Zrm71300", 4, units, 2, screens,
 };
 
 }  // namespace
@@ -52,5 +56,9 @@ const ZrmPackageInfoTable* GetPackageInfoTable(void) {
 
 void IniProc(void) {
     criaCalendOrc();
+}
+
+ZRM_PACKAGE_EXPORT void IniProcLinhaTempo(void) {
+    criaLinhaTempo();
 }
 }

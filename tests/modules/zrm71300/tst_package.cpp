@@ -5,8 +5,11 @@
 #include "tests/modules/zrm71300/calendarserver.h"
 #include "tests/support/guitest.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLibrary>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -109,15 +112,19 @@ TEST_F(PackageTest, infoTable_namesThePackageItsUnitsAndTheScreen) {
     const ZrmPackageInfoTable* info = table();
     EXPECT_EQ(info->abiVersion, ZRM_PACKAGE_ABI_VERSION);
     EXPECT_STREQ(info->name, "Pkg_Zrm71300");
-    ASSERT_EQ(info->unitCount, 3u);
+    ASSERT_EQ(info->unitCount, 4u);
     EXPECT_STREQ(info->units[0].name, "Pkg_Zrm71300");
     EXPECT_STREQ(info->units[1].name, "Cli_Zrm71300");
-    EXPECT_STREQ(info->units[2].name, "SysInit");
-    ASSERT_EQ(info->screenCount, 1u);
+    EXPECT_STREQ(info->units[2].name, "Cli_Zrm71301");
+    EXPECT_STREQ(info->units[3].name, "SysInit");
+    ASSERT_EQ(info->screenCount, 2u);
     EXPECT_STREQ(info->screens[0].code, "ZRM71300");
     EXPECT_EQ(QString::fromUtf8(info->screens[0].title), QStringLiteral("Calendário para Orçamento"));
     EXPECT_STREQ(info->screens[0].entry, "IniProc");
     EXPECT_NE(entry<ZrmScreenOpenEntry>("criaCalendOrc"), nullptr);
+    EXPECT_STREQ(info->screens[1].code, "ZRM71301");
+    EXPECT_EQ(QString::fromUtf8(info->screens[1].title), QStringLiteral("Linha do tempo do orçamento"));
+    EXPECT_NE(entry<ZrmScreenOpenEntry>(info->screens[1].entry), nullptr);
 }
 
 TEST_F(PackageTest, entryCalls_makeOneScreenAndRestoreIt) {

@@ -1,0 +1,94 @@
+#pragma once
+
+// TfrmLinhaTempo: the timeline screen "Linha do tempo do orçamento" (ZRM71301), for the people who
+// follow the budget calendar rather than maintain it. For a year and version it paints the phases
+// across the months (tlinhatempo.h), compares them with another version of the year (outlines and a
+// list of differences), lists the calendar's change history, and exports the picture to PNG and PDF
+// or prints it. Its layout is forms/TfrmLinhaTempo.form.json; its behaviour lies in the handlers
+// registered by name in the constructor. It reads through the calendar module's own methods and
+// changes nothing on the server.
+
+#include "framework/packet/packet.h"
+#include "framework/ui/form.h"
+#include "modules/zrm71300/timeline/timelinemodel.h"
+
+#include <QString>
+
+#include <optional>
+
+class TBtnPesquisa;
+class TClientDataSet;
+class TEdit;
+class TLinhaTempo;
+class TMessages;
+class TNetConnection;
+class TSpinEdit;
+
+class TfrmLinhaTempo : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmLinhaTempo(QWidget* parent = nullptr);
+
+    // ---- Handlers bound by the form description ----
+
+    // Creation: the timeline's texts from the message table, the current year in depAno, and the
+    // timeline of its latest version. A failed first load is shown to the user and the screen opens.
+    void FormCreate(QObject* Sender);
+    // Showing: focus on depAno.
+    void FormShow(QObject* Sender);
+    // Before the connection connects: port and host from the host's settings.
+    void netCalendOrcOpBeforeConnect(QObject* Sender);
+    // Both version searches: the year's versions fetched into cdsVersao under the busy indicator
+    // (kind 1, no text); a failed call is reported and ends the search.
+    void btnVersaoBeforePesq(QObject* Sender, bool& Continue);
+    // The picked version written into the search button's own edit.
+    void btnVersaoAfterPesq(QObject* Sender);
+    void sbtMostrarClick(QObject* Sender);
+    // Ask for a file (the platform's save dialog), then export; cancelling does nothing.
+    void sbtExportarPngClick(QObject* Sender);
+    void sbtExportarPdfClick(QObject* Sender);
+    // The platform's print dialog, then the timeline on the chosen printer.
+    void sbtImprimirClick(QObject* Sender);
+    void sbtSairClick(QObject* Sender);
+
+    // ---- Operations ----
+
+    // Loads and shows the timeline of the year of depAno and the version of edtVersao (empty: the
+    // latest, written back into edtVersao), compared with the version of edtComparar when it is not
+    // empty, and the calendar's change history, under the busy indicator "Buscando dados no
+    // servidor.". Everything is read before anything shown changes: a refusal (a version that is not
+    // a number, the same version twice, a year without calendar, a version the year does not have) is
+    // shown through MensErro with the focus on the box at fault, a failed call through
+    // CheckResultServ; both stop with EAbort and leave the screen as it was.
+    void GetLinhaTempo();
+    // Writes the timeline as a PNG picture, or the title and the timeline as a PDF page, to path.
+    // A file that cannot be written is reported through MensErro (EAbort).
+    void ExportarPng(const QString& path);
+    void ExportarPdf(const QString& path);
+
+    // The title of the timeline shown: year, version and the compared version.
+    QString Titulo() const;
+
+private:
+    TSpinEdit* depAno() const;
+    TEdit* edtVersao() const;
+    TEdit* edtComparar() const;
+    TLinhaTempo* lntCalendario() const;
+    TNetConnection* netCalendOrcOp() const;
+    TClientDataSet* cdsVersao() const;
+    TClientDataSet* cdsDiferencas() const;
+    TClientDataSet* cdsHistorico() const;
+    TMessages* msgLinhaTempo() const;
+    template <class T>
+    T* component(const char* name) const;
+
+    // The file the user chooses in the platform's save dialog; empty when cancelled.
+    QString askPath(const QString& titleKey, const QString& filterKey);
+    // The version text of edit, checked: empty or a positive number.
+    QString versionOf(TEdit* edit) const;
+    // The calendar of a year and version (empty: the latest) with the server's today, the concluded
+    // phases and the conflicts marked. Stops as GetLinhaTempo says.
+    TimelineCalendar readCalendar(int year, const QString& version, TEdit* box) const;
+    void showDifferences(const QList<TimelineDifference>& differences);
+    void showHistory(const zrm::DataPacket& history);
+};

@@ -1,0 +1,192 @@
+#include "modules/zrm71300/timeline/timelinepainter.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+QString shortDate(const QDate& date) {
+    return date.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+QColor colourOf(PhaseKind kind) {
+    switch (kind) {
+        case PhaseKind::Concluded:
+            return TimelineColors::Concluded;
+        case PhaseKind::Blocked:
+            return TimelineColors::Blocked;
+        case PhaseKind::Calculation:
+            return TimelineColors::Calculation;
+        case PhaseKind::Ordinary:
+            break;
+    }
+    return TimelineColors::Ordinary;
+}
+
+// Fills a bar in the colour of its kind and the pattern that tells the kinds apart without colour:
+// stripes for calculation, a cross-hatch for blocked, dots for concluded, plain for ordinary.
+void fillBar(QPainter& painter, const QRectF& bar, PhaseKind kind) {
+    painter.fillRect(bar, colourOf(kind));
+    Qt::BrushStyle pattern = Qt::NoBrush;
+    if (kind == PhaseKind::Calculation)
+        pattern = Qt::BDiagPattern;
+    else if (kind == PhaseKind::Blocked)
+        pattern = Qt::DiagCrossPattern;
+    else if (kind == PhaseKind::Concluded)
+        pattern = Qt::Dense6Pattern;
+    if (pattern != Qt::NoBrush)
+        painter.fillRect(bar, QBrush(QColor(255, 255, 255, 150), pattern));
+}
+
+void paintLegend(QPainter& painter, const TimelineLayout& layout, const TimelineTexts& texts) {
+    const QRectF area = layout.legend();
+    double x = area.left() + 4;
+    double y = area.top() + 4;
+    const QFontMetricsF metrics(painter.font());
+    // Entries run left to right and wrap onto a second row when the first is full.
+    const auto entry = [&](const QString& text, const std::function<void(const QRectF&)>& swatch) {
+        if (x > area.left() + 4 && x + 26 + metrics.horizontalAdvance(text) > area.right()) {
+            x = area.left() + 4;
+            y += 18;
+        }
+        swatch(QRectF(x, y, 22, 12));
+        x += 26;
+        painter.setPen(Qt::black);
+        painter.drawText(QPointF(x, y + 11), text);
+        x += metrics.horizontalAdvance(text) + 16;
+    };
+    for (const auto& [kind, text] :
+         {std::pair{PhaseKind::Ordinary, texts.ordinary},
+          std::pair{PhaseKind::Calculation, texts.calculation}, std::pair{PhaseKind::Blocked, texts.blocked},
+          std::pair{PhaseKind::Concluded, texts.concluded}})
+        entry(text, [&, k = kind](const QRectF& box) { fillBar(painter, box, k); });
+    entry(texts.conflict, [&](const QRectF& box) {
+        painter.setPen(QPen(TimelineColors::ConflictMark, 2, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(box.adjusted(1, 1, -1, -1));
+    });
+    entry(texts.permittedMonth, [&](const QRectF& box) {
+        painter.fillRect(QRectF(box.left(), box.bottom() - 4, box.width(), 4),
+                         TimelineColors::PermittedMonth);
+    });
+    entry(texts.comparison, [&](const QRectF& box) {
+        painter.setPen(QPen(TimelineColors::Comparison, 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(box);
+    });
+    entry(texts.today, [&](const QRectF& box) {
+        painter.setPen(QPen(TimelineColors::Today, 2));
+        painter.drawLine(QPointF(box.center().x(), box.top()), QPointF(box.center().x(), box.bottom()));
+    });
+}
+
+void paintMonths(QPainter& painter, const TimelineLayout& layout, const TimelineTexts& texts) {
+    const QRectF chart = layout.chart();
+    for (int month = 1; month <= 12; ++month) {
+        const QRectF column = layout.month(month);
+        if (month % 2 == 0)
+            painter.fillRect(column, QColor(0xf3, 0xf6, 0xf9));
+        painter.setPen(QColor(0xc9, 0xd1, 0xd9));
+        painter.drawLine(QPointF(column.left(), layout.header().top() + 4),
+                         QPointF(column.left(), chart.bottom()));
+        painter.setPen(Qt::black);
+        const QRectF title(column.left(), layout.header().top(), column.width(), layout.header().height());
+        painter.drawText(title, Qt::AlignCenter, texts.months.value(month - 1));
+    }
+}
+
+void paintLane(QPainter& painter, const TimelineLayout& layout, int index, const TimelineLane& lane,
+               bool selected) {
+    const TimelinePhase& phase = lane.phase();
+    painter.setPen(lane.shown ? Qt::black : Qt::darkGray);
+    painter.drawText(
+        layout.label(index), Qt::AlignRight | Qt::AlignVCenter,
+        painter.fontMetrics().elidedText(phase.name, Qt::ElideRight, int(layout.label(index).width())));
+    if (lane.shown) {
+        const QRectF bar = layout.bar(phase.start, phase.end, index);
+        if (phase.calculation) {
+            for (int month = 1; month <= 12; ++month) {
+                if (!phase.permittedMonths[size_t(month - 1)])
+                    continue;
+                const QRectF column = layout.month(month);
+                painter.fillRect(QRectF(column.left() + 1, bar.bottom() + 2, column.width() - 2, 3),
+                                 TimelineColors::PermittedMonth);
+            }
+        }
+        fillBar(painter, bar, phase.kind());
+        if (phase.conflict) {
+            painter.setPen(QPen(TimelineColors::ConflictMark, 2, Qt::DashLine));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(bar.adjusted(-3, -3, 3, 3));
+        }
+    }
+    if (lane.other) {
+        painter.setPen(QPen(TimelineColors::Comparison, 1.5));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(layout.bar(lane.other->start, lane.other->end, index).adjusted(0, -1, 0, 1));
+    }
+    if (selected) {
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(layout.lane(index).adjusted(1, 1, -1, -1));
+    }
+}
+
+}  // namespace
+
+QList<TimelineLane> timelineLanes(const TimelineCalendar& shown, const TimelineCalendar* other) {
+    QList<TimelineLane> lanes;
+    for (const TimelinePhase& phase : shown.phases)
+        lanes.append(TimelineLane{&phase, other ? other->phase(phase.code) : nullptr});
+    if (other) {
+        for (const TimelinePhase& phase : other->phases) {
+            if (!shown.phase(phase.code))
+                lanes.append(TimelineLane{nullptr, &phase});
+        }
+    }
+    return lanes;
+}
+
+QString laneDescription(const TimelineLane& lane, const TimelineCalendar* other, const TimelineTexts& texts) {
+    const TimelinePhase& phase = lane.phase();
+    QStringList lines;
+    if (!lane.shown) {
+        lines << QStringLiteral("%1 (%2)").arg(phase.name, phase.code);
+        lines << texts.absentFromShown.arg(other ? other->version : QString());
+    } else {
+        lines << texts.tooltip.arg(phase.name, phase.code, shortDate(phase.start), shortDate(phase.end));
+        if (phase.calculation) {
+            QStringList months;
+            for (int month = 0; month < 12; ++month) {
+                if (phase.permittedMonths[size_t(month)])
+                    months << texts.months.value(month);
+            }
+            lines << texts.permittedIn.arg(months.join(QStringLiteral(", ")));
+        }
+        if (phase.conflict)
+            lines << texts.conflictRule;
+    }
+    if (lane.other && other)
+        lines << texts.inComparison.arg(other->version, shortDate(lane.other->start),
+                                        shortDate(lane.other->end));
+    return lines.join(QLatin1Char('\n'));
+}
+
+void paintTimeline(QPainter& painter, const TimelineLayout& layout, const TimelineCalendar& shown,
+                   const TimelineCalendar* other, const TimelineTexts& texts, int selected) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    paintLegend(painter, layout, texts);
+    paintMonths(painter, layout, texts);
+    const QList<TimelineLane> lanes = timelineLanes(shown, other);
+    for (int index = 0; index < lanes.size(); ++index)
+        paintLane(painter, layout, index, lanes[index], index == selected);
+    if (shown.today.year() == layout.year()) {
+        const double x = layout.x(shown.today);
+        const QRectF chart = layout.chart();
+        painter.setPen(QPen(TimelineColors::Today, 2));
+        painter.drawLine(QPointF(x, layout.header().top() + 4), QPointF(x, chart.bottom()));
+        painter.drawText(QPointF(x + 3, layout.header().bottom() - 2), texts.today);
+    }
+    painter.restore();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+// Paints the timeline: legend, month header, one lane per phase with its bar, the permitted months
+// of calculation phases, the conflict mark of blocked phases, the other version's bars as outlines
+// in compare mode, and today's line. One painter for the screen, the exports and printing.
+
+#include "modules/zrm71300/timeline/timelinelayout.h"
+#include "modules/zrm71300/timeline/timelinemodel.h"
+
+#include <QColor>
+#include <QStringList>
+
+class QPainter;
+
+// The texts the timeline shows, from the screen's message table (so the language resource module
+// translates them).
+struct TimelineTexts {
+    QStringList months;  // twelve short month names, January first
+    QString today;
+    QString ordinary, calculation, blocked, concluded, conflict, permittedMonth, comparison;
+    QString conflictRule;     // why a blocked phase may not touch another phase
+    QString tooltip;          // %1 name, %2 code, %3 start, %4 end
+    QString permittedIn;      // %1 the months
+    QString inComparison;     // %1 version, %2 start, %3 end
+    QString absentFromShown;  // %1 version: a phase only the other version has
+};
+
+// One lane: the phase of the shown version, of the other version, or both (compare mode).
+struct TimelineLane {
+    const TimelinePhase* shown = nullptr;
+    const TimelinePhase* other = nullptr;
+
+    const TimelinePhase& phase() const { return shown ? *shown : *other; }
+};
+
+namespace TimelineColors {
+inline const QColor Ordinary{0x4a, 0x78, 0xb5};
+inline const QColor Calculation{0x2f, 0x9e, 0x5b};
+inline const QColor Blocked{0xc0, 0x39, 0x2b};
+inline const QColor Concluded{0x7f, 0x8c, 0x8d};
+inline const QColor ConflictMark{0xe6, 0x7e, 0x22};
+inline const QColor PermittedMonth{0xf1, 0xc4, 0x0f};
+inline const QColor Today{0xd3, 0x54, 0x00};
+inline const QColor Comparison{0x1d, 0x27, 0x33};
+}  // namespace TimelineColors
+
+// The lanes of shown, and in compare mode those of the phases only other has, after them.
+QList<TimelineLane> timelineLanes(const TimelineCalendar& shown, const TimelineCalendar* other);
+
+// The tooltip of a lane: name, code and dates, the permitted months of a calculation phase, the
+// conflict with the rule's text, and in compare mode the other version's dates.
+QString laneDescription(const TimelineLane& lane, const TimelineCalendar* other, const TimelineTexts& texts);
+
+// Paints the timeline of shown (and the outlines of other when given) in layout; the lane selected
+// (or -1) gets a focus frame. Never fails.
+void paintTimeline(QPainter& painter, const TimelineLayout& layout, const TimelineCalendar& shown,
+                   const TimelineCalendar* other, const TimelineTexts& texts, int selected = -1);

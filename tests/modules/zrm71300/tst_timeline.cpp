@@ -1,0 +1,390 @@
+// The timeline screen ZRM71301: the painted timeline checked on a grab of the widget (bars at their
+// dates, today's line, the conflict mark), its tooltips and keys; and the screen against the real
+// server after real saves: compare mode, the change history with the saving operator, the PDF export
+// read back with pdftotext, the version checks, and the single instance of the entry call.
+
+#include "framework/data/clientdataset.h"
+#include "framework/data/exceptions.h"
+#include "framework/remote/netconnection.h"
+#include "framework/ui/dbgrid.h"
+#include "framework/ui/edit.h"
+#include "library/zul/consiste.h"
+#include "library/zul/netconnection.h"
+#include "library/zul/zulclasses.h"
+#include "modules/zrm71300/data/rdmcalendorcop.h"
+#include "modules/zrm71300/entry/cli_zrm71301.h"
+#include "modules/zrm71300/timeline/frmlinhatempo.h"
+#include "modules/zrm71300/timeline/historytext.h"
+#include "modules/zrm71300/timeline/tlinhatempo.h"
+#include "tests/modules/zrm71300/calendarserver.h"
+#include "tests/support/guitest.h"
+
+#include <QAbstractButton>
+#include <QImage>
+#include <QPrintDialog>
+#include <QMdiSubWindow>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace zrm71300test;
+
+namespace {
+
+// ---- The painted timeline, without a server ----
+
+TimelinePhase phase(const QString& code, const QDate& start, const QDate& end, bool blocked = false) {
+    TimelinePhase result;
+    result.code = code;
+    result.name = u"Fase "_s + code;
+    result.start = start;
+    result.end = end;
+    result.blocked = blocked;
+    return result;
+}
+
+TimelineTexts texts() {
+    TimelineTexts t;
+    t.months = u"jan,fev,mar,abr,mai,jun,jul,ago,set,out,nov,dez"_s.split(u',');
+    t.today = u"hoje"_s;
+    t.conflictRule = u"Periodo de uma fase Bloqueada não pode ser igual ao de outras fases."_s;
+    t.tooltip = u"%1 (código %2): %3 a %4"_s;
+    t.permittedIn = u"Cálculo permitido em: %1"_s;
+    t.inComparison = u"Na versão %1: %2 a %3"_s;
+    t.absentFromShown = u"Só existe na versão %1."_s;
+    return t;
+}
+
+// 2026, today 10 May: an ordinary phase in March, an ordinary one 25 Apr-15 May touching the blocked
+// one of 10-31 May (in conflict), and a blocked one in August that touches nothing.
+TimelineCalendar calendar2026() {
+    TimelineCalendar calendar;
+    calendar.year = 2026;
+    calendar.version = u"2"_s;
+    calendar.today = QDate(2026, 5, 10);
+    calendar.phases = {phase(u"0000000001"_s, QDate(2026, 3, 1), QDate(2026, 3, 31)),
+                       phase(u"0000000002"_s, QDate(2026, 4, 25), QDate(2026, 5, 15)),
+                       phase(u"0000000003"_s, QDate(2026, 5, 10), QDate(2026, 5, 31), true),
+                       phase(u"0000000004"_s, QDate(2026, 8, 1), QDate(2026, 8, 10), true)};
+    calendar.markConflicts();
+    return calendar;
+}
+
+class TimelineWidgetTest : public ::testing::Test {
+protected:
+    // The chart runs from the name column (250 pixels) to 12 pixels before the right edge; lanes of
+    // 26 pixels start below the legend (42) and the month header (24).
+    static constexpr int Width = 1000;
+    static constexpr double ChartLeft = 250, ChartWidth = Width - 250 - 12, FirstLane = 42 + 24, Lane = 26;
+
+    void SetUp() override {
+        m_view.SetTexts(texts());
+        m_view.SetCalendar(calendar2026());
+        m_view.resize(Width, m_view.sizeHint().height());
+        m_picture = m_view.grab().toImage();
+    }
+
+    static double dayX(const QDate& day) {
+        return ChartLeft + ChartWidth * QDate(2026, 1, 1).daysTo(day) / 365.0;
+    }
+    static int laneMiddle(int lane) { return int(FirstLane + Lane * lane + Lane / 2) - 2; }
+    QColor at(double x, int y) const { return m_picture.pixelColor(int(x), y); }
+
+    // Whether any pixel of colour lies on the rectangle's outline.
+    bool outlineHas(const QRectF& box, const QColor& colour) const {
+        for (int x = int(box.left()); x <= int(box.right()); ++x) {
+            if (at(x, int(box.top())) == colour || at(x, int(box.bottom())) == colour)
+                return true;
+        }
+        return false;
+    }
+
+    TLinhaTempo m_view;
+    QImage m_picture;
+};
+
+TEST_F(TimelineWidgetTest, bar_coversItsDatesAndNothingElse) {
+    const double left = dayX(QDate(2026, 3, 1));
+    const double right = dayX(QDate(2026, 4, 1));
+    const int y = laneMiddle(0);
+    EXPECT_EQ(at(left + 2, y), TimelineColors::Ordinary);
+    EXPECT_EQ(at((left + right) / 2, y), TimelineColors::Ordinary);
+    EXPECT_EQ(at(right - 2, y), TimelineColors::Ordinary);
+    EXPECT_NE(at(left - 3, y), TimelineColors::Ordinary);
+    EXPECT_NE(at(right + 3, y), TimelineColors::Ordinary);
+    // Nothing of the bar in the lanes of the other phases.
+    EXPECT_NE(at((left + right) / 2, laneMiddle(1)), TimelineColors::Ordinary);
+}
+
+TEST_F(TimelineWidgetTest, todayLine_standsAtTheServersToday) {
+    const double x = dayX(QDate(2026, 5, 10));
+    const int y = laneMiddle(3);  // the August lane has no bar in May
+    EXPECT_TRUE(at(x, y) == TimelineColors::Today || at(x - 1, y) == TimelineColors::Today);
+    EXPECT_NE(at(x - 8, y), TimelineColors::Today);
+    EXPECT_NE(at(x + 8, y), TimelineColors::Today);
+}
+
+TEST_F(TimelineWidgetTest, conflictMark_onlyOnTheBlockedPhaseThatTouchesAnother) {
+    const TimelineLayout layout = m_view.Layout();
+    const QRectF touched = layout.bar(QDate(2026, 5, 10), QDate(2026, 5, 31), 2).adjusted(-3, -3, 3, 3);
+    const QRectF alone = layout.bar(QDate(2026, 8, 1), QDate(2026, 8, 10), 3).adjusted(-3, -3, 3, 3);
+    EXPECT_TRUE(outlineHas(touched, TimelineColors::ConflictMark));
+    EXPECT_FALSE(outlineHas(alone, TimelineColors::ConflictMark));
+    // Both are drawn as blocked phases.
+    EXPECT_EQ(at(touched.center().x(), int(touched.center().y())).rgb() & 0xff000000u, 0xff000000u);
+    EXPECT_TRUE(m_view.ToolTipAt(touched.center().toPoint()).contains(texts().conflictRule));
+    EXPECT_FALSE(m_view.ToolTipAt(alone.center().toPoint()).contains(texts().conflictRule));
+    EXPECT_TRUE(m_view.ToolTipAt(alone.center().toPoint())
+                    .startsWith(u"Fase 0000000004 (código 0000000004): 01/08/2026 a 10/08/2026"_s));
+    EXPECT_TRUE(m_view.ToolTipAt(QPoint(10, 5)).isEmpty());
+}
+
+TEST_F(TimelineWidgetTest, keys_moveTheSelectionAndDescribeTheLane) {
+    m_view.show();
+    m_view.setFocus();
+    EXPECT_EQ(m_view.SelectedLane(), 0);
+    QTest::keyClick(&m_view, Qt::Key_Down);
+    QTest::keyClick(&m_view, Qt::Key_Down);
+    EXPECT_EQ(m_view.SelectedLane(), 2);
+    EXPECT_TRUE(m_view.accessibleDescription().contains(u"Fase 0000000003"_s));
+    EXPECT_TRUE(m_view.accessibleDescription().contains(texts().conflictRule));
+    QTest::keyClick(&m_view, Qt::Key_End);
+    EXPECT_EQ(m_view.SelectedLane(), 3);
+    QTest::keyClick(&m_view, Qt::Key_Down);
+    EXPECT_EQ(m_view.SelectedLane(), 3);
+    QTest::keyClick(&m_view, Qt::Key_Home);
+    EXPECT_EQ(m_view.SelectedLane(), 0);
+}
+
+TEST(TimelineModel, comparison_listsAddedRemovedAndMovedPhases) {
+    TimelineCalendar older = calendar2026();
+    TimelineCalendar newer = calendar2026();
+    older.phases.removeAt(3);                 // 0000000004 added in the newer one
+    newer.phases[0].end = QDate(2026, 4, 7);  // 0000000001 moved
+    newer.phases.removeAt(1);                 // 0000000002 removed
+    const QList<TimelineDifference> differences = compareCalendars(newer, older);
+    ASSERT_EQ(differences.size(), 3);
+    EXPECT_EQ(differences[0].change, TimelineDifference::Change::Moved);
+    EXPECT_EQ(differences[0].oldEnd, QDate(2026, 3, 31));
+    EXPECT_EQ(differences[0].newEnd, QDate(2026, 4, 7));
+    EXPECT_EQ(differences[1].change, TimelineDifference::Change::Added);
+    EXPECT_EQ(differences[1].code, u"0000000004"_s);
+    EXPECT_EQ(differences[2].change, TimelineDifference::Change::Removed);
+    EXPECT_EQ(differences[2].code, u"0000000002"_s);
+    EXPECT_TRUE(compareCalendars(older, older).isEmpty());
+
+    // Without the phase it touched, the blocked phase is no longer in conflict.
+    ASSERT_TRUE(newer.phases[1].blocked && newer.phases[1].conflict);
+    newer.markConflicts();
+    EXPECT_FALSE(newer.phases[1].conflict);
+}
+
+TEST(HistoryText, describesTouchedColumnsForPeople) {
+    const HistoryLabels labels{u"Início"_s, u"Fim"_s, u"Código"_s,
+                               u"jan,fev,mar,abr,mai,jun,jul,ago,set,out,nov,dez"_s.split(u',')};
+    EXPECT_EQ(describeColumns(
+                  uR"({"DTFINFASEORCA":"2026-05-29T00:00:00","IDPERMCALCAGO":"S","NRANOORCOPERAC":"2026"})"_s,
+                  labels),
+              u"Fim: 29/05/2026; ago: S"_s);
+    EXPECT_EQ(describeColumns(uR"({"IDPERMCALCJAN":null})"_s, labels), u"jan: —"_s);
+    EXPECT_EQ(describeColumns(QString(), labels), QString());
+    EXPECT_EQ(describeColumns(u"{broken"_s, labels), QString());
+}
+
+// ---- The screen against the real server ----
+
+class TimelineScreenTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { zrm::zul::ensureLibraryClassesRegistered(); }
+
+    void TearDown() override {
+        if (frmLinhaTempo) {
+            QWidget* window = frmLinhaTempo->mdiSubWindow();
+            delete (window ? window : frmLinhaTempo);
+        }
+        qunsetenv("ZRM_OPERATOR");
+    }
+
+    void open() {
+        m_server.start(CalendarData::standard());
+        criaLinhaTempo();
+        ASSERT_NE(frmLinhaTempo, nullptr);
+    }
+
+    template <class T>
+    T* child(const char* name) const {
+        T* found = frmLinhaTempo->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    QStringList laneCodes() const {
+        QStringList codes;
+        for (const TimelineLane& lane : child<TLinhaTempo>("lntCalendario")->Lanes())
+            codes << lane.phase().code;
+        return codes;
+    }
+
+    static QStringList rowsOf(TClientDataSet* rows, const QStringList& fields) {
+        QStringList texts;
+        for (rows->First(); !rows->Eof(); rows->Next()) {
+            QStringList values;
+            for (const QString& field : fields)
+                values << rows->FieldByName(field)->AsString();
+            texts << values.join(u" | "_s);
+        }
+        return texts;
+    }
+
+    // Saves, as the operator, the end date of a phase of version 2 moved by days, and a new phase
+    // 0000000001 in the current year's November: real saves through the calendar module.
+    void saveAs(const QString& operatorCode) {
+        qputenv("ZRM_OPERATOR", operatorCode.toUtf8());
+        std::unique_ptr<TNetConnection> net(Netconnection::Create(nullptr));
+        net->SetServerName(QString::fromLatin1(RdmCalendOrcOp::ServerName));
+        const QString year = QString::number(currentYear());
+        const TRemoteData loaded =
+            Consiste::CheckResultServ(RdmCalendOrcOp::GetCalendOrcOp(net.get(), year, u"2"_s), false, 2);
+        const zrm::DataPacket calendar = loaded[0];
+        const int code = calendar.fieldIndex(u"CDFASEORCOPERAC"_s);
+        const int end = calendar.fieldIndex(u"DTFINFASEORCA"_s);
+        const int start = calendar.fieldIndex(u"DTINIFASEORCA"_s);
+        zrm::Delta delta{calendar.fields, {}};
+        for (const zrm::Row& row : calendar.rows) {
+            if (row[code].toString() == u"0000000004"_s) {
+                zrm::Row moved = row;
+                moved[end] = row[end].toDateTime().addDays(5);
+                delta.changes.append({zrm::Change::Op::Update, row, moved});
+                zrm::Row added = row;
+                added[code] = u"0000000001"_s;
+                added[start] = QDateTime(QDate(currentYear(), 11, 2), QTime(0, 0));
+                added[end] = QDateTime(QDate(currentYear(), 11, 20), QTime(0, 0));
+                delta.changes.append({zrm::Change::Op::Insert, {}, added});
+            }
+        }
+        ASSERT_EQ(delta.changes.size(), 2);
+        try {
+            Consiste::CheckResultServ(RdmCalendOrcOp::SetCalendOrcOp(net.get(), delta), false, 0);
+        } catch (const Exception& failure) {
+            FAIL() << failure.Message().toStdString();
+        }
+    }
+
+    CalendarServer m_server;
+};
+
+TEST_F(TimelineScreenTest, entryCall_opensOneScreenWithTheLatestVersionAndRestoresIt) {
+    open();
+    EXPECT_EQ(frmLinhaTempo->windowTitle(), u"Linha do tempo do orçamento"_s);
+    EXPECT_EQ(child<TEdit>("edtVersao")->Text(), u"2"_s);
+    EXPECT_EQ(laneCodes(), (QStringList{u"0000000002"_s, u"0000000003"_s, u"0000000004"_s}));
+    const TLinhaTempo* view = child<TLinhaTempo>("lntCalendario");
+    EXPECT_EQ(view->Calendar().today, QDate::currentDate());
+    EXPECT_TRUE(view->Calendar().phases[0].permittedMonths[0]);   // January
+    EXPECT_FALSE(view->Calendar().phases[0].permittedMonths[1]);  // February
+
+    TfrmLinhaTempo* first = frmLinhaTempo;
+    first->SetWindowState(wsMinimized);
+    criaLinhaTempo();
+    EXPECT_EQ(frmLinhaTempo, first);
+    EXPECT_EQ(first->WindowState(), wsNormal);
+}
+
+TEST_F(TimelineScreenTest, comparisonAndHistory_afterRealSaves) {
+    open();
+    saveAs(u"MARIA"_s);
+    child<TEdit>("edtComparar")->SetText(u"1"_s);
+    frmLinhaTempo->GetLinhaTempo();
+
+    // Version 2 against version 1 (which holds 0000000001 only, January 10-31 unlike version 2's).
+    EXPECT_EQ(laneCodes(), (QStringList{u"0000000002"_s, u"0000000003"_s, u"0000000004"_s, u"0000000001"_s}));
+    const QStringList differences =
+        rowsOf(child<TClientDataSet>("cdsDiferencas"), {u"FASE"_s, u"SITUACAO"_s});
+    EXPECT_TRUE(differences.contains(u"0000000002 - Orçamento de vendas | Incluída"_s))
+        << differences.join(u'\n').toStdString();
+    EXPECT_TRUE(differences.contains(u"0000000001 - Premissas orçamentárias | Datas alteradas"_s))
+        << differences.join(u'\n').toStdString();
+
+    const QStringList history = rowsOf(child<TClientDataSet>("cdsHistorico"),
+                                       {u"OPERADOR"_s, u"OPERACAO"_s, u"FASE"_s, u"ANTES"_s, u"DEPOIS"_s});
+    ASSERT_EQ(history.size(), 2) << history.join(u'\n').toStdString();
+    EXPECT_TRUE(history[0].startsWith(
+        u"MARIA | Inclusão | 0000000001 - Premissas orçamentárias |  | Código: 0000000001; Início: 02/11/"_s))
+        << history[0].toStdString();
+    const QString movedEnd = QDate(currentYear(), 3, 31).addDays(5).toString(u"dd/MM/yyyy"_s);
+    EXPECT_EQ(history[1], u"MARIA | Alteração | 0000000004 - Revisão pela diretoria | Fim: 31/03/"_s +
+                              QString::number(currentYear()) + u" | Fim: "_s + movedEnd);
+    EXPECT_EQ(frmLinhaTempo->Titulo(),
+              u"Linha do tempo do orçamento %1, versão 2 comparada com a versão 1"_s.arg(currentYear()));
+}
+
+TEST_F(TimelineScreenTest, refusedVersions_leaveTheScreenAsItWas) {
+    open();
+    const QStringList before = laneCodes();
+    const int calls = m_server.requestCount();
+    const auto refused = [&](const char* box, const QString& text, const QString& message) {
+        child<TEdit>(box)->SetText(text);
+        zrm::test::DialogAnswerer answers;
+        answers.answerNext(QMessageBox::Ok);
+        EXPECT_THROW(frmLinhaTempo->GetLinhaTempo(), EAbort) << text.toStdString();
+        EXPECT_EQ(answers.texts(), QStringList{message}) << text.toStdString();
+        EXPECT_EQ(laneCodes(), before);
+        child<TEdit>(box)->SetText(QString());
+    };
+    refused("edtVersao", u"dois"_s, u"Informe a versão com números (por exemplo, 2)."_s);
+    EXPECT_EQ(m_server.requestCount(), calls);  // refused before asking the server
+    child<TEdit>("edtVersao")->SetText(u"2"_s);
+    refused("edtComparar", u"2"_s, u"Escolha para comparar uma versão diferente da mostrada."_s);
+    refused("edtVersao", u"7"_s, u"O ano %1 não tem a versão 7."_s.arg(currentYear()));
+}
+
+TEST_F(TimelineScreenTest, pdfExport_holdsTitleAndPhaseNames) {
+    open();
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"linha.pdf"_s);
+    frmLinhaTempo->ExportarPdf(pdf);
+    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+    ASSERT_FALSE(pdftotext.isEmpty())
+        << "pdftotext is not installed (scripts/deps.sh installs poppler-utils)";
+    QProcess reader;
+    reader.start(pdftotext, {u"-layout"_s, pdf, u"-"_s});
+    ASSERT_TRUE(reader.waitForFinished(60000));
+    const QString text = QString::fromUtf8(reader.readAllStandardOutput()).simplified();
+    EXPECT_TRUE(text.contains(u"Linha do tempo do orçamento %1, versão 2"_s.arg(currentYear())))
+        << text.toStdString();
+    for (const QString& name :
+         {u"Orçamento de vendas"_s, u"Orçamento de despesas"_s, u"Revisão pela diretoria"_s})
+        EXPECT_TRUE(text.contains(name)) << name.toStdString() << "\n" << text.toStdString();
+
+    const QString png = dir.filePath(u"linha.png"_s);
+    frmLinhaTempo->ExportarPng(png);
+    const QImage picture(png);
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_GT(picture.width(), 1000);
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Ok);
+    const QString nowhere = dir.filePath(u"no/such/folder/linha.pdf"_s);
+    EXPECT_THROW(frmLinhaTempo->ExportarPdf(nowhere), EAbort);
+    EXPECT_EQ(answers.texts(),
+              QStringList{u"Não foi possível gravar o arquivo %1. Verifique a pasta e as permissões e tente "
+                          u"novamente."_s.arg(nowhere)});
+}
+
+TEST_F(TimelineScreenTest, print_opensThePlatformPrintDialogAndCancelPrintsNothing) {
+    open();
+    zrm::test::DialogAnswerer answers;
+    bool printDialog = false;
+    answers.answerNext([&](QWidget* dialog) {
+        printDialog = qobject_cast<QPrintDialog*>(dialog) != nullptr;
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    child<QAbstractButton>("sbtImprimir")->click();
+    EXPECT_EQ(answers.pending(), 0);
+    EXPECT_TRUE(printDialog);
+}
+
+}  // namespace
