@@ -17,22 +17,19 @@
 
 namespace zrm::host {
 
-namespace {
-const QString windowTitleText = QStringLiteral("Sistema ZRM");
-}
-
 MainWindow::MainWindow(const config::HostSettings& settings, QWidget* parent)
-    : QMainWindow(parent), m_mdiArea(new QMdiArea(this)) {
+    : QMainWindow(parent)
+    , m_texts(HostTexts::forLanguage(settings.language()))
+    , m_mdiArea(new QMdiArea(this)) {
     setObjectName(QStringLiteral("frmPrincipal"));
-    setWindowTitle(windowTitleText);
+    setWindowTitle(m_texts.windowTitle);
     m_mdiArea->setObjectName(QStringLiteral("mdiPrincipal"));
     m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdiArea);
     createMenus();
 
-    auto* server = new QLabel(QStringLiteral("Servidor de aplicação: %1:%2   Operador: %3")
-                                  .arg(settings.appServerHost())
+    auto* server = new QLabel(m_texts.status.arg(settings.appServerHost())
                                   .arg(settings.appServerPort())
                                   .arg(settings.operatorCode()),
                               this);
@@ -42,24 +39,24 @@ MainWindow::MainWindow(const config::HostSettings& settings, QWidget* parent)
 }
 
 void MainWindow::createMenus() {
-    QMenu* fileMenu = menuBar()->addMenu(QStringLiteral("&Arquivo"));
+    QMenu* fileMenu = menuBar()->addMenu(m_texts.fileMenu);
     fileMenu->setObjectName(QStringLiteral("mnuArquivo"));
-    QAction* quit = fileMenu->addAction(QStringLiteral("&Sair"), this, &QWidget::close);
+    QAction* quit = fileMenu->addAction(m_texts.quit, this, &QWidget::close);
     quit->setObjectName(QStringLiteral("mnuSair"));
     quit->setShortcut(QKeySequence::Quit);
 
-    m_screensMenu = menuBar()->addMenu(QStringLiteral("&Telas"));
+    m_screensMenu = menuBar()->addMenu(m_texts.screensMenu);
     m_screensMenu->setObjectName(QStringLiteral("mnuTelas"));
-    m_noScreensAction = m_screensMenu->addAction(QStringLiteral("Nenhuma tela carregada"));
+    m_noScreensAction = m_screensMenu->addAction(m_texts.noScreens);
     m_noScreensAction->setEnabled(false);
 
-    QMenu* windowMenu = menuBar()->addMenu(QStringLiteral("&Janela"));
+    QMenu* windowMenu = menuBar()->addMenu(m_texts.windowMenu);
     windowMenu->setObjectName(QStringLiteral("mnuJanela"));
-    windowMenu->addAction(QStringLiteral("&Cascata"), m_mdiArea, &QMdiArea::cascadeSubWindows)
+    windowMenu->addAction(m_texts.cascade, m_mdiArea, &QMdiArea::cascadeSubWindows)
         ->setObjectName(QStringLiteral("mnuCascata"));
-    windowMenu->addAction(QStringLiteral("&Lado a lado"), m_mdiArea, &QMdiArea::tileSubWindows)
+    windowMenu->addAction(m_texts.tile, m_mdiArea, &QMdiArea::tileSubWindows)
         ->setObjectName(QStringLiteral("mnuLadoALado"));
-    windowMenu->addAction(QStringLiteral("&Fechar todas"), m_mdiArea, &QMdiArea::closeAllSubWindows)
+    windowMenu->addAction(m_texts.closeAll, m_mdiArea, &QMdiArea::closeAllSubWindows)
         ->setObjectName(QStringLiteral("mnuFecharTodas"));
 }
 
@@ -76,8 +73,7 @@ void MainWindow::addScreens(const LoadedPackage& package) {
 bool MainWindow::openScreen(const PackageScreen& screen) {
     const EntryOutcome outcome = runPackageEntry(screen.open);
     if (!outcome.succeeded && !outcome.message.isEmpty()) {
-        reportProblem(QStringLiteral("A tela %1 (%2) não pôde ser aberta: %3")
-                          .arg(screen.code, screen.title, outcome.message));
+        reportProblem(m_texts.openFailed.arg(screen.code, screen.title, outcome.message));
     }
     return outcome.succeeded;
 }
@@ -101,7 +97,7 @@ void MainWindow::reportProblem(const QString& text) {
     if (m_problemsToStandardError) {
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     } else {
-        QMessageBox::critical(this, windowTitleText, text);
+        QMessageBox::critical(this, m_texts.windowTitle, text);
     }
     Q_EMIT problemReported(text);
 }

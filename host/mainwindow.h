@@ -3,6 +3,7 @@
 // The host's main window: an MDI work area where the packages' screens open as sub-windows, a menu
 // entry per screen, window arrangement, and the application server's address in the status bar.
 
+#include "host/hosttexts.h"
 #include "host/packageloader.h"
 
 #include <QMainWindow>
@@ -22,7 +23,7 @@ class MainWindow : public QMainWindow {
 
 public:
     // Builds the window with its menus and shows the server address and operator of settings in the
-    // status bar. Fires nothing.
+    // status bar, in the language of settings. Fires nothing.
     explicit MainWindow(const config::HostSettings& settings, QWidget* parent = nullptr);
 
     // The work area the screens open in; the window's central widget.
@@ -63,6 +64,7 @@ protected:
 private:
     void createMenus();
 
+    HostTexts m_texts;
     QMdiArea* m_mdiArea = nullptr;
     QMenu* m_screensMenu = nullptr;
     QAction* m_noScreensAction = nullptr;

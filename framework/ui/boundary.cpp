@@ -1,6 +1,7 @@
 #include "framework/ui/boundary.h"
 
 #include "framework/data/exceptions.h"
+#include "framework/ui/formresources.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -48,7 +49,8 @@ bool guardUserAction(QWidget* context, const std::function<void()>& action) noex
 }
 
 void showErrorBox(QWidget* parent, const QString& message) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Erro"), message, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Critical, FormResources::translate(QStringLiteral("Erro")), message,
+                    QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.exec();
 }

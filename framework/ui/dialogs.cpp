@@ -1,5 +1,7 @@
 #include "framework/ui/dialogs.h"
 
+#include "framework/ui/formresources.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -35,19 +37,19 @@ void describeType(TMsgDlgType type, QMessageBox& box) {
     switch (type) {
         case mtWarning:
             box.setIcon(QMessageBox::Warning);
-            box.setWindowTitle(QStringLiteral("Aviso"));
+            box.setWindowTitle(zrm::ui::FormResources::translate(QStringLiteral("Aviso")));
             break;
         case mtError:
             box.setIcon(QMessageBox::Critical);
-            box.setWindowTitle(QStringLiteral("Erro"));
+            box.setWindowTitle(zrm::ui::FormResources::translate(QStringLiteral("Erro")));
             break;
         case mtInformation:
             box.setIcon(QMessageBox::Information);
-            box.setWindowTitle(QStringLiteral("Informação"));
+            box.setWindowTitle(zrm::ui::FormResources::translate(QStringLiteral("Informação")));
             break;
         case mtConfirmation:
             box.setIcon(QMessageBox::Question);
-            box.setWindowTitle(QStringLiteral("Confirmação"));
+            box.setWindowTitle(zrm::ui::FormResources::translate(QStringLiteral("Confirmação")));
             break;
         case mtCustom:
             box.setIcon(QMessageBox::NoIcon);
@@ -66,7 +68,7 @@ int MessageDlg(const QString& text, TMsgDlgType type, const TMsgDlgButtons& butt
     for (TMsgDlgBtn button : shown) {
         const ButtonKind& kind = kindOf(button);
         QPushButton* added = box.addButton(kind.standard);
-        added->setText(QString::fromUtf8(kind.caption));
+        added->setText(zrm::ui::FormResources::translate(QString::fromUtf8(kind.caption)));
         if (button == shown.first())
             box.setDefaultButton(added);
     }

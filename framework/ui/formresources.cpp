@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QResource>
 #include <QStringList>
 
@@ -33,6 +35,19 @@ QString FormResources::locate(const QString& path) {
             return candidate;
     }
     return QStringLiteral(":/") + path;
+}
+
+QString FormResources::translate(const QString& builtIn) {
+    const QList<Root>& list = roots();
+    for (auto it = list.crbegin(); it != list.crend(); ++it) {
+        QFile file(it->directory + QStringLiteral("texts/translations.json"));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QJsonValue translated = QJsonDocument::fromJson(file.readAll()).object().value(builtIn);
+        if (translated.isString())
+            return translated.toString();
+    }
+    return builtIn;
 }
 
 QByteArray FormResources::read(const QString& path) {

@@ -26,6 +26,12 @@ public:
     // Registers rccFile and adds it as a root. False (and nothing changes) when the file is missing
     // or is not a resource file.
     static bool installLanguageResource(const QString& rccFile);
+    // The text a root gives for a built-in text: the roots' "texts/translations.json" (an object
+    // from built-in texts to their translations, the most recently added root first) is asked; the
+    // built-in text itself when no root has one. For the framework's own texts (dialog buttons and
+    // titles), which follow the language resource like the forms do. Never fails.
+    static QString translate(const QString& builtIn);
+
     // Removes every root and unregisters every language resource installed.
     static void removeRoots();
 };

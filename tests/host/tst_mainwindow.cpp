@@ -6,8 +6,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 
 #include <gtest/gtest.h>
 
@@ -132,6 +134,32 @@ TEST_F(MainWindowTest, close_whileAScreenRefuses_keepsTheWindowAndTheScreens) {
     busy->refuse = false;
     EXPECT_TRUE(m_window.close());
     EXPECT_FALSE(m_window.isVisible());
+}
+
+TEST(MainWindowLanguage, englishSetting_translatesTitleMenusAndStatusBar) {
+    qputenv("ZRM_LANGUAGE", "en");
+    qputenv("ZRM_OPERATOR", "MARIA");
+    const MainWindow english(zrm::config::HostSettings::load());
+    qunsetenv("ZRM_LANGUAGE");
+    const MainWindow portuguese(zrm::config::HostSettings::load());
+    qunsetenv("ZRM_OPERATOR");
+
+    EXPECT_EQ(english.windowTitle(), QStringLiteral("ZRM System"));
+    EXPECT_EQ(english.findChild<QMenu*>(QStringLiteral("mnuTelas"))->title(), QStringLiteral("&Screens"));
+    EXPECT_EQ(english.findChild<QMenu*>(QStringLiteral("mnuJanela"))->title(), QStringLiteral("&Window"));
+    EXPECT_EQ(english.findChild<QAction*>(QStringLiteral("mnuSair"))->text(), QStringLiteral("E&xit"));
+    EXPECT_TRUE(english.findChild<QLabel*>(QStringLiteral("lblServidor"))
+                    ->text()
+                    .startsWith(QStringLiteral("Application server: ")));
+    EXPECT_TRUE(english.findChild<QLabel*>(QStringLiteral("lblServidor"))
+                    ->text()
+                    .endsWith(QStringLiteral("Operator: MARIA")));
+
+    EXPECT_EQ(portuguese.windowTitle(), QStringLiteral("Sistema ZRM"));
+    EXPECT_EQ(portuguese.findChild<QMenu*>(QStringLiteral("mnuTelas"))->title(), QStringLiteral("&Telas"));
+    EXPECT_TRUE(portuguese.findChild<QLabel*>(QStringLiteral("lblServidor"))
+                    ->text()
+                    .startsWith(QStringLiteral("Servidor de aplicação: ")));
 }
 
 }  // namespace

@@ -241,6 +241,47 @@ TEST_F(PackageTest, englishLanguage_takesTheTextsFromTheResourceModuleBesideTheP
     EXPECT_EQ(months.constLast(), QStringLiteral("January"));
 }
 
+TEST_F(PackageTest, englishLanguage_alsoTranslatesTheTimelineTheFrameAndTheDialogs) {
+    qputenv("ZRM_LANGUAGE", "en");
+    m_server.start(CalendarData::standard());
+    initialize();
+    open();
+    ASSERT_NE(screen(), nullptr);
+    // The standard grid screen's own texts.
+    auto* operation = zrm::test::findComponent<QAction>(QStringLiteral("mnuOperacao"));
+    ASSERT_NE(operation, nullptr);
+    EXPECT_EQ(operation->text(), QStringLiteral("&Operation"));
+    auto* insert = zrm::test::findComponent<QWidget>(QStringLiteral("sbtIncluir"));
+    ASSERT_NE(insert, nullptr);
+    EXPECT_EQ(insert->toolTip(), QStringLiteral("Insert (Insert)"));
+
+    // The framework's dialogs: the deletion's confirmation, answered No.
+    zrm::test::DialogAnswerer answers;
+    QStringList buttons;
+    answers.answerNext([&](QWidget* dialog) {
+        for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+            buttons << button->text();
+        static_cast<QMessageBox*>(dialog)->button(QMessageBox::No)->click();
+    });
+    auto* remove = zrm::test::findComponent<QAbstractButton>(QStringLiteral("sbtExcluir"));
+    ASSERT_NE(remove, nullptr);
+    remove->click();
+    EXPECT_EQ(answers.texts(), QStringList{QStringLiteral("Delete this record?")});
+    EXPECT_TRUE(buttons.contains(QStringLiteral("Yes")) && buttons.contains(QStringLiteral("No")))
+        << buttons.join(QLatin1Char(',')).toStdString();
+
+    // The timeline screen, through its own entry.
+    const auto timeline = entry<ZrmScreenOpenEntry>("IniProcLinhaTempo");
+    ASSERT_NE(timeline, nullptr);
+    timeline();
+    auto* timelineScreen = zrm::test::findComponent<QWidget>(QStringLiteral("TfrmLinhaTempo"));
+    ASSERT_NE(timelineScreen, nullptr);
+    EXPECT_EQ(timelineScreen->windowTitle(), QStringLiteral("Budget timeline"));
+    auto* compare = zrm::test::findComponent<QLabel>(QStringLiteral("lblComparar"));
+    ASSERT_NE(compare, nullptr);
+    EXPECT_EQ(compare->text(), QStringLiteral("Compare with"));
+}
+
 TEST_F(PackageTest, languageWithoutResourceModule_fallsBackToPortuguese) {
     qputenv("ZRM_LANGUAGE", "xx");
     m_server.start(CalendarData::emptyCalendar());
