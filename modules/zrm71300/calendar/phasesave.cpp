@@ -17,14 +17,14 @@ const QString CodeField = QStringLiteral("CDFASEORCOPERAC");
 }  // namespace
 
 void TfrmCalendOrc::cdsCalendOrcOpAfterPost(TClientDataSet*) {
-    SaveCalendOrcOp();
+    SaveCalendOrcOp(phaseField(CodeField)->AsString());
 }
 
 void TfrmCalendOrc::cdsCalendOrcOpAfterDelete(TClientDataSet*) {
-    SaveCalendOrcOp();
+    SaveCalendOrcOp(m_deletedPhase);
 }
 
-void TfrmCalendOrc::SaveCalendOrcOp() {
+void TfrmCalendOrc::SaveCalendOrcOp(const QString& phase) {
     TClientDataSet* calendar = cdsCalendOrcOp();
     if (calendar->GetChangeCount() <= 0)
         return;
@@ -37,7 +37,7 @@ void TfrmCalendOrc::SaveCalendOrcOp() {
     // whatever that save carries: such changes cannot stay pending. An unreachable server may answer
     // next time, so those changes wait for the next save.
     if (!result.ok && !result.transient)
-        reloadAfterRefusal(result, phaseField(CodeField)->AsString());
+        reloadAfterRefusal(result, phase);
     Consiste::CheckResultServ(result, true, 0);
     calendar->MergeChangeLog();
 }
@@ -75,6 +75,7 @@ void TfrmCalendOrc::cdsCalendOrcOpBeforeDelete(TClientDataSet*) {
         refuseDeletion(QStringLiteral("BloqDel_Date"));
     if (today >= start && today <= end)
         refuseDeletion(QStringLiteral("BloqDel_DateAT"));
+    m_deletedPhase = code;
 }
 
 void TfrmCalendOrc::refuseDeletion(const QString& key) {

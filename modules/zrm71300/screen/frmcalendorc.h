@@ -207,9 +207,10 @@ public:
     // Sends the pending changes of cdsCalendOrcOp to the server (busy indicator "Gravando
     // registro.") and accepts them locally; nothing when none is pending. A transient failure (the
     // server unreachable) is reported and keeps them pending for the next save; a definitive refusal
-    // is reported, drops them and reloads the calendar, the cursor back on the same phase when it is
-    // still there. Either failure then stops the operation that posted or deleted (EAbort).
-    void SaveCalendOrcOp();
+    // is reported, drops them and reloads the calendar, the cursor back on phase (the phase just
+    // posted or deleted) when it is there. Either failure then stops the operation that posted or
+    // deleted (EAbort).
+    void SaveCalendOrcOp(const QString& phase);
 
 private:
     // Components of this screen's own description.
@@ -238,6 +239,8 @@ private:
     [[noreturn]] void reloadAfterRefusal(const TRemoteResult& refusal, const QString& code);
     // Cancels a pending edit of the phase row and refuses its deletion with the text of key.
     [[noreturn]] void refuseDeletion(const QString& key);
+    // The code of the phase row whose deletion the rules let through, for the save that follows it.
+    QString m_deletedPhase;
 
     // FormCreate's steps after the base frame.
     void startUp();

@@ -31,6 +31,25 @@ protected:
         key(Qt::Key_Delete, Qt::ControlModifier);
     }
 
+    // Another user, on a connection of its own, moves the end of phase code to end.
+    void changeEndBehindTheScreen(const QString& code, const QDateTime& end) {
+        TNetConnection other;
+        other.SetServerName(QLatin1String(RdmCalendOrcOp::ServerName));
+        other.SetHost(m_server.process().host());
+        other.SetPort(m_server.process().port());
+        other.SetThrowException(false);
+        const TRemoteData packets = Consiste::CheckResultServ(
+            RdmCalendOrcOp::GetCalendOrcOp(&other, QString::number(currentYear()), QStringLiteral("1")),
+            false, 2);
+        TClientDataSet rows;
+        rows.SetData(packets[0]);
+        ASSERT_TRUE(rows.Locate(QStringLiteral("CDFASEORCOPERAC"), code));
+        rows.Edit();
+        rows.FieldByName(QStringLiteral("DTFINFASEORCA"))->SetAsDateTime(end);
+        rows.Post();
+        ASSERT_TRUE(RdmCalendOrcOp::SetCalendOrcOp(&other, rows.GetDelta()).ok);
+    }
+
     // The calendar as the server stores it, loaded again into the screen.
     void reload() { frmCalendOrc->GetCalendOrcOp(QString::number(currentYear()), QStringLiteral("1")); }
 };
@@ -178,23 +197,7 @@ TEST_F(SaveTest, save_failingForAnUnreachableServer_keepsTheChangeForTheNextSave
 TEST_F(SaveTest, save_refusedForGood_dropsTheChangeAndShowsWhatIsStored) {
     open(calendarOf(ThreePhases));
     // Another user moves the end of 0000000003 to 18 February behind the screen's back.
-    {
-        TNetConnection other;
-        other.SetServerName(QLatin1String(RdmCalendOrcOp::ServerName));
-        other.SetHost(m_server.process().host());
-        other.SetPort(m_server.process().port());
-        other.SetThrowException(false);
-        const TRemoteData packets = Consiste::CheckResultServ(
-            RdmCalendOrcOp::GetCalendOrcOp(&other, QString::number(currentYear()), QStringLiteral("1")),
-            false, 2);
-        TClientDataSet rows;
-        rows.SetData(packets[0]);
-        ASSERT_TRUE(rows.Locate(QStringLiteral("CDFASEORCOPERAC"), QStringLiteral("0000000003")));
-        rows.Edit();
-        rows.FieldByName(QStringLiteral("DTFINFASEORCA"))->SetAsDateTime(midnight(18, 2));
-        rows.Post();
-        ASSERT_TRUE(RdmCalendOrcOp::SetCalendOrcOp(&other, rows.GetDelta()).ok);
-    }
+    changeEndBehindTheScreen(QStringLiteral("0000000003"), midnight(18, 2));
     clickCell(1, EndColumn);
     key(Qt::Key_F2);
     typeDate(date(25, 2));
@@ -218,4 +221,22 @@ TEST_F(SaveTest, save_refusedForGood_dropsTheChangeAndShowsWhatIsStored) {
     EXPECT_EQ(answers.texts().size(), 1);
     EXPECT_EQ(calendar()->GetChangeCount(), 0);
     EXPECT_EQ(requests("SetCalendOrcOp"), 3);
+}
+
+TEST_F(SaveTest, delete_refusedForGoodByTheServer_bringsThePhaseBackWithTheCursorOnIt) {
+    open(calendarOf(ThreePhases));
+    changeEndBehindTheScreen(QStringLiteral("0000000004"), midnight(28, 6));
+    const int before = requests();
+    deleteRow(QStringLiteral("0000000004"), true);  // the deletion's own rules pass; the server refuses
+
+    const QStringList called = methodsSince(before);
+    ASSERT_GE(called.size(), 3);
+    EXPECT_EQ(called.first(), QStringLiteral("BloqDelFase"));
+    EXPECT_EQ(called.mid(called.size() - 2),
+              (QStringList{QStringLiteral("SetCalendOrcOp"), QStringLiteral("GetCalendOrcOp")}));
+    EXPECT_TRUE(answers.texts().last().contains(QStringLiteral("0000000004")));
+    EXPECT_EQ(calendar()->RecordCount(), 3);
+    EXPECT_EQ(calendar()->GetChangeCount(), 0);
+    EXPECT_EQ(field("CDFASEORCOPERAC")->AsString(), QStringLiteral("0000000004"));
+    EXPECT_EQ(field("DTFINFASEORCA")->AsDateTime(), midnight(28, 6));
 }
