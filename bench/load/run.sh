@@ -3,12 +3,17 @@
 #
 # Starts zrm-appserver on the demo data (SQLite, then PostgreSQL through scripts/with-postgres.sh) and,
 # in the same run, nginx serving the very bytes of the GetCalendOrcOp answer as a static file (GET:
-# nginx refuses POST to a file). wrk measures requests/s, p50 and p99 at 1, 8 and 32 kept-alive
-# connections for GetCalendOrcOp and for a mixed workload (loads, checks, lookups, saves).
+# nginx refuses POST to a file). wrk measures requests/s, p50 and p99 at 1 and 8 kept-alive
+# connections for GetCalendOrcOp and for a mixed workload (loads, checks, lookups, saves), and the
+# ratio of each to nginx at the same number of connections. The machine's load average is taken
+# before every run: figures taken above 0.5 are marked, as they say more about the neighbours than
+# about the server. At the end a Markdown table of the whole run is printed (and written to
+# BENCH_REPORT when set), ready for docs/performance.md.
 #
 #   bench/load/run.sh [BUILD_DIR]      default build/release; BENCH_SECONDS (default 5) per run,
 #                                      BENCH_BACKENDS (default "sqlite postgresql"),
-#                                      BENCH_THREADS (server worker threads; default one per core)
+#                                      BENCH_CONNECTIONS (default "1 8"),
+#                                      BENCH_THREADS (server I/O threads; default one per core)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
@@ -32,6 +37,7 @@ fi
 
 seconds=${BENCH_SECONDS:-5}
 backends=${BENCH_BACKENDS:-sqlite postgresql}
+connection_counts=${BENCH_CONNECTIONS:-1 8}
 year=$(date +%Y)
 today=$year-03-15
 work=$(mktemp -d /tmp/zrm-bench.XXXXXX)
@@ -116,18 +122,34 @@ EOF
   exit 1
 }
 
+load_average() { cut -d' ' -f1 /proc/loadavg; }
+
 declare -A rate
+table=""
 report_line() {
-  local label=$1 connections=$2 figures=$3 baseline=${4:-}
+  local label=$1 connections=$2 figures=$3 baseline=${4:-} load=$5
   read -r rps p50 p99 <<<"$figures"
   rate["$label/$connections"]=$rps
   local ratio=""
   [ -n "$baseline" ] && [ "$baseline" != 0 ] && ratio=$(awk -v a="$rps" -v b="$baseline" 'BEGIN { printf "%.2f", a / b }')
-  printf "%-34s %5s %10s %9s %9s %8s\n" "$label" "$connections" "$rps" "$p50" "$p99" "$ratio"
+  local mark=""
+  awk -v l="$load" 'BEGIN { exit !(l > 0.5) }' && mark=" (busy)"
+  printf "%-34s %5s %10s %9s %9s %8s %8s\n" "$label" "$connections" "$rps" "$p50" "$p99" "$ratio" "$load$mark"
+  table+="| $label | $connections | $rps | $p50 | $p99 | ${ratio:-1.00} | $load$mark |"$'\n'
+}
+
+# Runs one measurement after noting the load average the machine had just before it.
+run_line() {
+  local label=$1 connections=$2 baseline=$3; shift 3
+  local load figures
+  load=$(load_average)
+  figures=$(measure "$connections" "$@")
+  report_line "$label" "$connections" "$figures" "$baseline" "$load"
 }
 
 echo "zrm-appserver load benchmark: $(nproc) cores, ${seconds}s per run, wrk shares the cores"
-printf "%-34s %5s %10s %9s %9s %8s\n" "workload" "conns" "req/s" "p50 ms" "p99 ms" "÷nginx"
+echo "started $(date -u +%Y-%m-%dT%H:%M:%SZ), load average $(cut -d' ' -f1-3 /proc/loadavg)"
+printf "%-34s %5s %10s %9s %9s %8s %8s\n" "workload" "conns" "req/s" "p50 ms" "p99 ms" "÷nginx" "load"
 
 nginx_port=""
 for backend in $backends; do
@@ -155,9 +177,8 @@ for backend in $backends; do
     chmod -R a+rX "$work/www"
     start_nginx
     echo "(answer of GetCalendOrcOp: $(wc -c <"$work/www/calendar.json") bytes)"
-    for c in 1 8 32; do
-      report_line "nginx static GET (baseline)" "$c" \
-        "$(measure "$c" "http://127.0.0.1:$nginx_port/calendar.json")"
+    for c in $connection_counts; do
+      run_line "nginx static GET (baseline)" "$c" "" "http://127.0.0.1:$nginx_port/calendar.json"
     done
   fi
 
@@ -168,13 +189,13 @@ for backend in $backends; do
   }
   errors_before=$(not_ok)
   export BENCH_YEAR=$year BENCH_VERSION=$version BENCH_CODE=$code BENCH_SAVE_DELTA=$delta
-  for c in 1 8 32; do
-    report_line "$backend GetCalendOrcOp" "$c" "$(measure "$c" "$url" -s bench/load/getcalendar.lua)" \
-      "${rate["nginx static GET (baseline)/$c"]}"
+  for c in $connection_counts; do
+    run_line "$backend GetCalendOrcOp" "$c" "${rate["nginx static GET (baseline)/$c"]}" \
+      "$url" -s bench/load/getcalendar.lua
   done
-  for c in 1 8 32; do
-    report_line "$backend mixed (1 save in 10)" "$c" \
-      "$(measure "$c" "http://127.0.0.1:$port" -s bench/load/mixed.lua)" "${rate["nginx static GET (baseline)/$c"]}"
+  for c in $connection_counts; do
+    run_line "$backend mixed (1 save in 10)" "$c" "${rate["nginx static GET (baseline)/$c"]}" \
+      "http://127.0.0.1:$port" -s bench/load/mixed.lua
   done
   # Every answer of the mixed workload must have been a result, not an error.
   echo "  ($backend: $(($(not_ok) - errors_before)) answers other than ok; server log $(wc -l <"$work/server.log") lines)"
@@ -182,3 +203,13 @@ for backend in $backends; do
   wait "${pids[-1]}" 2>/dev/null || true
   unset 'pids[-1]'
 done
+
+report="# zrm-appserver load benchmark
+$(nproc) cores, ${seconds} s per run, wrk on the same cores; $(date -u +%Y-%m-%dT%H:%M:%SZ), load average at the end $(cut -d' ' -f1-3 /proc/loadavg).
+
+| workload | conns | req/s | p50 ms | p99 ms | ÷ nginx, same run | load average before |
+|---|---|---|---|---|---|---|
+$table"
+echo
+echo "$report"
+[ -z "${BENCH_REPORT:-}" ] || echo "$report" >"$BENCH_REPORT"

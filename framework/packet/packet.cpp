@@ -1,6 +1,7 @@
 #include "framework/packet/packet.h"
 
 #include "framework/packet/packet_p.h"
+#include "framework/packet/packetwriter.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -125,32 +126,30 @@ namespace {
 using detail::cellWhere;
 using detail::Location;
 
-QJsonValue valueToJson(const FieldDef& field, const Value& value, const Location& location,
-                       const QString& rowWhere) {
+void writeValue(PacketWriter& writer, const FieldDef& field, const Value& value, const Location& location,
+                const QString& rowWhere) {
     if (!value.isValid() || value.isNull())
-        return QJsonValue(QJsonValue::Null);
+        return writer.null();
     switch (field.type) {
         case FieldType::String:
             if (value.typeId() == QMetaType::QString)
-                return value.toString();
+                return writer.exactText(value.toString().toStdString());
             break;
         case FieldType::Float:
             if (value.canConvert<double>() && value.typeId() != QMetaType::QString) {
                 const double number = value.toDouble();
                 if (!std::isfinite(number))
                     location.fail(cellWhere(rowWhere, field), QStringLiteral("número não finito"));
-                // The JSON writer gives -0.0 as "-0", which reads back as the integer 0: the sign of a
-                // zero does not travel, so it is dropped here for every reader alike.
-                return number == 0 ? 0.0 : number;
+                return writer.number(number);
             }
             break;
         case FieldType::Integer:
             if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
-                return value.toLongLong();
+                return writer.integer(value.toLongLong());
             break;
         case FieldType::DateTime:
             if (value.typeId() == QMetaType::QDateTime && value.toDateTime().isValid())
-                return dateTimeToText(value.toDateTime());
+                return writer.dateTime(dateTimeToText(value.toDateTime()).toStdString());
             break;
     }
     location.fail(cellWhere(rowWhere, field),
@@ -158,29 +157,16 @@ QJsonValue valueToJson(const FieldDef& field, const Value& value, const Location
                       .arg(QString::fromLatin1(value.typeName()), detail::typeName(field.type)));
 }
 
-QJsonArray rowToJson(const QList<FieldDef>& fields, const Row& row, const Location& location,
-                     const QString& rowWhere) {
+void writeRowValues(PacketWriter& writer, const QList<FieldDef>& fields, const Row& row,
+                    const Location& location, const QString& rowWhere) {
     if (row.size() != fields.size()) {
         location.fail(
             rowWhere,
             QStringLiteral("a linha tem %1 valores, mas há %2 colunas").arg(row.size()).arg(fields.size()));
     }
-    QJsonArray array;
     for (int i = 0; i < fields.size(); ++i)
-        array.append(valueToJson(fields.at(i), row.at(i), location, rowWhere));
-    return array;
-}
-
-QJsonArray fieldsToJson(const QList<FieldDef>& fields) {
-    QJsonArray array;
-    for (const FieldDef& field : fields) {
-        QJsonObject object{{QStringLiteral("name"), field.name},
-                           {QStringLiteral("type"), detail::typeName(field.type)}};
-        if (field.type == FieldType::String)
-            object.insert(QStringLiteral("size"), field.size);
-        array.append(object);
-    }
-    return array;
+        writeValue(writer, fields.at(i), row.at(i), location, rowWhere);
+    writer.endRow();
 }
 
 QByteArray objectBytes(const QJsonValue& json, const QString& document) {
@@ -191,12 +177,49 @@ QByteArray objectBytes(const QJsonValue& json, const QString& document) {
 
 }  // namespace
 
+void write(std::string& out, const DataPacket& packet) {
+    const Location location(QStringLiteral("Pacote de dados impossível de codificar"));
+    PacketWriter writer(out);
+    writer.begin(packet.fields);
+    for (int i = 0; i < packet.rows.size(); ++i) {
+        writer.beginRow();
+        writeRowValues(writer, packet.fields, packet.rows.at(i), location,
+                       QStringLiteral("linha %1").arg(i + 1));
+    }
+    writer.end();
+}
+
+void write(std::string& out, const Delta& delta) {
+    const Location location(QStringLiteral("Delta impossível de codificar"));
+    PacketWriter writer(out);
+    writer.beginDelta(delta.fields);
+    for (int i = 0; i < delta.changes.size(); ++i) {
+        const Change& change = delta.changes.at(i);
+        const QString where = QStringLiteral("alteração %1").arg(i + 1);
+        writer.beginChange(change.op);
+        if (change.op != Change::Op::Insert) {
+            writer.side("old");
+            writeRowValues(writer, delta.fields, change.oldRow, location, where);
+        }
+        if (change.op != Change::Op::Delete) {
+            writer.side("new");
+            writeRowValues(writer, delta.fields, change.newRow, location, where);
+        }
+        writer.endChange();
+    }
+    writer.end();
+}
+
 QByteArray encode(const DataPacket& packet) {
-    return QJsonDocument(toJson(packet).toObject()).toJson(QJsonDocument::Compact);
+    std::string out;
+    write(out, packet);
+    return QByteArray::fromStdString(out);
 }
 
 QByteArray encode(const Delta& delta) {
-    return QJsonDocument(toJson(delta).toObject()).toJson(QJsonDocument::Compact);
+    std::string out;
+    write(out, delta);
+    return QByteArray::fromStdString(out);
 }
 
 DataPacket decodePacket(const QByteArray& json) {
@@ -208,30 +231,11 @@ Delta decodeDelta(const QByteArray& json) {
 }
 
 QJsonValue toJson(const DataPacket& packet) {
-    const Location location(QStringLiteral("Pacote de dados impossível de codificar"));
-    QJsonArray rows;
-    for (int i = 0; i < packet.rows.size(); ++i)
-        rows.append(
-            rowToJson(packet.fields, packet.rows.at(i), location, QStringLiteral("linha %1").arg(i + 1)));
-    return QJsonObject{{QStringLiteral("fields"), fieldsToJson(packet.fields)},
-                       {QStringLiteral("rows"), rows}};
+    return QJsonDocument::fromJson(encode(packet)).object();
 }
 
 QJsonValue toJson(const Delta& delta) {
-    const Location location(QStringLiteral("Delta impossível de codificar"));
-    QJsonArray changes;
-    for (int i = 0; i < delta.changes.size(); ++i) {
-        const Change& change = delta.changes.at(i);
-        const QString where = QStringLiteral("alteração %1").arg(i + 1);
-        QJsonObject object{{QStringLiteral("op"), detail::opName(change.op)}};
-        if (change.op != Change::Op::Insert)
-            object.insert(QStringLiteral("old"), rowToJson(delta.fields, change.oldRow, location, where));
-        if (change.op != Change::Op::Delete)
-            object.insert(QStringLiteral("new"), rowToJson(delta.fields, change.newRow, location, where));
-        changes.append(object);
-    }
-    return QJsonObject{{QStringLiteral("fields"), fieldsToJson(delta.fields)},
-                       {QStringLiteral("changes"), changes}};
+    return QJsonDocument::fromJson(encode(delta)).object();
 }
 
 // A JSON value goes through its text, so that one reader checks every packet whatever its source.

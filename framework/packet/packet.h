@@ -11,6 +11,7 @@
 #include <QVariant>
 
 #include <stdexcept>
+#include <string>
 
 namespace zrm {
 
@@ -60,17 +61,45 @@ public:
 namespace packet {
 
 // JSON documents. Decoding checks everything: field names and types, sizes, row widths, value types,
-// text length against the field size, date-times. It never crashes on any input.
+// text length against the field size, date-times. It never crashes on any input. Encoding refuses
+// (PacketError) a value that does not fit its column, a row of the wrong width, a non-finite number.
 QByteArray encode(const DataPacket& packet);
 QByteArray encode(const Delta& delta);
+// The same, appended to out (the streaming writer of packetwriter.h underneath).
+void write(std::string& out, const DataPacket& packet);
+void write(std::string& out, const Delta& delta);
 DataPacket decodePacket(const QByteArray& json);
 Delta decodeDelta(const QByteArray& json);
 
-// The same as JSON values, for embedding in a JSON-RPC message.
+// The same as JSON values, for tests and tools that work with Qt's JSON types.
 QJsonValue toJson(const DataPacket& packet);
 QJsonValue toJson(const Delta& delta);
 DataPacket packetFromJson(const QJsonValue& json);
 Delta deltaFromJson(const QJsonValue& json);
+
+// A JSON-RPC 2.0 response as the client reads it: the envelope and, in the same pass over the bytes,
+// the result decoded into packets.
+struct RpcResponse {
+    enum class IdKind { Absent, Null, Integer, Other };
+    bool versionIs20 = false;  // "jsonrpc":"2.0"
+    IdKind idKind = IdKind::Absent;
+    qint64 id = 0;  // when idKind is Integer
+    bool hasResult = false;
+    bool hasError = false;
+    // The result: one packet, or (isList) the packets of a list. unreadable says why a result is
+    // neither (and packets is then empty).
+    QList<DataPacket> packets;
+    bool isList = false;
+    QString unreadable;
+    // The error: well formed when it is an object with an integer code and a text message.
+    bool errorWellFormed = false;
+    int errorCode = 0;
+    QString errorMessage;
+};
+
+// Reads a response body. Throws PacketError when the body is not strict JSON or not an object; what
+// a well-formed body says wrongly (version, id, result and error together) is for the caller to judge.
+RpcResponse decodeRpcResponse(const QByteArray& body);
 
 // Date-times on the wire: "YYYY-MM-DDTHH:MM:SS" with optional ".mmm", local time without zone.
 QString dateTimeToText(const QDateTime& dateTime);

@@ -2,12 +2,12 @@
 // its column as it goes. It builds no JSON document on the way, which makes loading a packet cost
 // about as much as parsing its JSON, and it bounds nesting, so no input can exhaust the stack.
 
+#include "framework/packet/jsonlexer.h"
 #include "framework/packet/packet_p.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QSet>
-#include <QStringDecoder>
 
 #include <charconv>
 #include <cmath>
@@ -15,6 +15,9 @@
 
 namespace zrm::packet::detail {
 namespace {
+
+using json::Number;
+using json::Token;
 
 // While TZ is unset, the C library reads the zone file's status again at every local-time
 // conversion, a system call per date-time that Qt converts; on a packet of thousands of dates that
@@ -27,12 +30,6 @@ const bool localZonePinned = [] {
     qputenv("TZ", QByteArrayLiteral(":/etc/localtime"));
     return true;
 }();
-
-// Deepest nesting accepted inside members the reader does not know (packets themselves nest three
-// levels).
-constexpr int MaxDepth = 256;
-
-enum class Token { Object, Array, String, Number, Literal, End, Invalid };
 
 // Where a row sits ("linha 3", "alteração 2 (new)"), spelled out only for a message: building the
 // text for every row would cost more than reading most rows.
@@ -49,78 +46,19 @@ struct RowPlace {
     }
 };
 
-struct Number {
-    bool isInteger = false;  // written without fraction or exponent, and fits 64 bits
-    qint64 integer = 0;
-    double real = 0;
-};
-
-class Reader {
+class Reader : public json::Lexer {
 public:
     Reader(const QByteArray& json, QString document)
-        : m_begin(json.constData())
-        , m_pos(json.constData())
-        , m_end(json.constData() + json.size())
-        , m_location(std::move(document)) {}
+        : Lexer(json.constData(), json.constData() + json.size(), std::move(document)) {}
 
     DataPacket packet();
     Delta delta();
+    RpcResponse rpcResponse();
 
 private:
-    // ---- Lexical level ----
-    [[noreturn]] void malformed(const QString& why) const {
-        m_location.fail(QString(),
-                        QStringLiteral("JSON malformado na posição %1 (%2)").arg(m_pos - m_begin).arg(why));
-    }
-    [[noreturn]] void fail(const QString& where, const QString& what) const { m_location.fail(where, what); }
-
-    void skipSpace() {
-        while (m_pos < m_end && (*m_pos == ' ' || *m_pos == '\n' || *m_pos == '\r' || *m_pos == '\t'))
-            ++m_pos;
-    }
-    Token peek() {
-        skipSpace();
-        if (m_pos == m_end)
-            return Token::End;
-        switch (*m_pos) {
-            case '{':
-                return Token::Object;
-            case '[':
-                return Token::Array;
-            case '"':
-                return Token::String;
-            case 't':
-            case 'f':
-            case 'n':
-                return Token::Literal;
-            default:
-                return *m_pos == '-' || (*m_pos >= '0' && *m_pos <= '9') ? Token::Number : Token::Invalid;
-        }
-    }
-    bool isNull() {
-        if (peek() != Token::Literal || m_end - m_pos < 4 || qstrncmp(m_pos, "null", 4) != 0)
-            return false;
-        m_pos += 4;
-        return true;
-    }
-    void expect(char c) {
-        skipSpace();
-        if (m_pos == m_end || *m_pos != c)
-            malformed(m_pos == m_end ? QStringLiteral("fim inesperado")
-                                     : QStringLiteral("esperava '%1'").arg(QLatin1Char(c)));
-        ++m_pos;
-    }
-
-    QString string();
-    QByteArray rawString(bool* plainAscii);
-    Number number();
-    void literal();
-    void skipValue(int depth);
-    template <typename OnMember>
-    void object(OnMember onMember);
-    template <typename OnElement>
-    void array(OnElement onElement);
-
+    DataPacket packetValue();
+    void result(RpcResponse& response);
+    void error(RpcResponse& response);
     // ---- Packet level ----
     QList<FieldDef> fields();
     void rows(const QList<FieldDef>& fields, QList<Row>* rows);
@@ -131,260 +69,9 @@ private:
     Value dateTime(const FieldDef& field, const RowPlace& place);
     QList<Change> changes(const QList<FieldDef>& fields);
 
-    const char* m_begin;
-    const char* m_pos;
-    const char* m_end;
-    Location m_location;
-    // Packets repeat short texts ("S", "N", a year) and dates in every row: sharing one copy saves
-    // an allocation per cell and a local-time conversion per date.
-    QString m_characters[128];
-    QHash<QByteArray, QString> m_shortTexts;
+    // Packets repeat dates in every row: sharing one copy saves a local-time conversion per date.
     QHash<QByteArray, QDateTime> m_dates;
 };
-
-// ---- Lexical level ----
-
-QByteArray Reader::rawString(bool* plainAscii) {
-    // At the opening quote. Returns the UTF-8 bytes with escapes resolved.
-    ++m_pos;
-    const char* start = m_pos;
-    *plainAscii = true;
-    while (m_pos < m_end && *m_pos != '"' && *m_pos != '\\') {
-        const auto c = static_cast<unsigned char>(*m_pos);
-        if (c < 0x20)
-            malformed(QStringLiteral("caractere de controle num texto"));
-        if (c >= 0x80)
-            *plainAscii = false;
-        ++m_pos;
-    }
-    if (m_pos < m_end && *m_pos == '"')
-        return QByteArray::fromRawData(start, m_pos++ - start);
-
-    QByteArray bytes(start, m_pos - start);
-    while (true) {
-        if (m_pos == m_end)
-            malformed(QStringLiteral("texto sem aspas de fecho"));
-        const char c = *m_pos++;
-        if (c == '"')
-            return bytes;
-        if (static_cast<unsigned char>(c) < 0x20)
-            malformed(QStringLiteral("caractere de controle num texto"));
-        if (static_cast<unsigned char>(c) >= 0x80)
-            *plainAscii = false;
-        if (c != '\\') {
-            bytes.append(c);
-            continue;
-        }
-        if (m_pos == m_end)
-            malformed(QStringLiteral("texto sem aspas de fecho"));
-        const char escape = *m_pos++;
-        switch (escape) {
-            case '"':
-            case '\\':
-            case '/':
-                bytes.append(escape);
-                break;
-            case 'b':
-                bytes.append('\b');
-                break;
-            case 'f':
-                bytes.append('\f');
-                break;
-            case 'n':
-                bytes.append('\n');
-                break;
-            case 'r':
-                bytes.append('\r');
-                break;
-            case 't':
-                bytes.append('\t');
-                break;
-            case 'u': {
-                auto hex = [this]() -> char32_t {
-                    if (m_end - m_pos < 4)
-                        malformed(QStringLiteral("escape \\u incompleto"));
-                    char32_t value = 0;
-                    for (int i = 0; i < 4; ++i) {
-                        const char h = *m_pos++;
-                        const int digit = h >= '0' && h <= '9'   ? h - '0'
-                                          : h >= 'a' && h <= 'f' ? h - 'a' + 10
-                                          : h >= 'A' && h <= 'F' ? h - 'A' + 10
-                                                                 : -1;
-                        if (digit < 0)
-                            malformed(QStringLiteral("escape \\u inválido"));
-                        value = value * 16 + char32_t(digit);
-                    }
-                    return value;
-                };
-                char32_t code = hex();
-                if (QChar::isLowSurrogate(code))
-                    malformed(QStringLiteral("escape \\u inválido"));
-                if (QChar::isHighSurrogate(code)) {
-                    if (m_end - m_pos < 2 || m_pos[0] != '\\' || m_pos[1] != 'u')
-                        malformed(QStringLiteral("escape \\u inválido"));
-                    m_pos += 2;
-                    const char32_t low = hex();
-                    if (!QChar::isLowSurrogate(low))
-                        malformed(QStringLiteral("escape \\u inválido"));
-                    code = QChar::surrogateToUcs4(char16_t(code), char16_t(low));
-                }
-                if (code >= 0x80)
-                    *plainAscii = false;
-                bytes.append(QString::fromUcs4(&code, 1).toUtf8());
-                break;
-            }
-            default:
-                malformed(QStringLiteral("escape inválido num texto"));
-        }
-    }
-}
-
-QString Reader::string() {
-    bool plainAscii = true;
-    const QByteArray bytes = rawString(&plainAscii);
-    if (plainAscii && bytes.size() == 1) {
-        QString& shared = m_characters[static_cast<unsigned char>(bytes.at(0))];
-        if (shared.isNull())
-            shared = QString::fromLatin1(bytes);
-        return shared;
-    }
-    if (plainAscii && bytes.size() <= 4) {
-        auto shared = m_shortTexts.constFind(bytes);
-        if (shared != m_shortTexts.constEnd())
-            return *shared;
-        const QString text = QString::fromLatin1(bytes);
-        m_shortTexts.insert(QByteArray(bytes.constData(), bytes.size()), text);
-        return text;
-    }
-    if (plainAscii)
-        return QString::fromLatin1(bytes);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        malformed(QStringLiteral("texto com UTF-8 inválido"));
-    return text;
-}
-
-Number Reader::number() {
-    const char* start = m_pos;
-    auto digits = [this] {
-        const char* first = m_pos;
-        while (m_pos < m_end && *m_pos >= '0' && *m_pos <= '9')
-            ++m_pos;
-        return m_pos - first;
-    };
-    if (m_pos < m_end && *m_pos == '-')
-        ++m_pos;
-    const char* integerPart = m_pos;
-    if (digits() == 0 || (*integerPart == '0' && m_pos - integerPart > 1))
-        malformed(QStringLiteral("número inválido"));
-    bool isInteger = true;
-    if (m_pos < m_end && *m_pos == '.') {
-        ++m_pos;
-        isInteger = false;
-        if (digits() == 0)
-            malformed(QStringLiteral("número inválido"));
-    }
-    if (m_pos < m_end && (*m_pos == 'e' || *m_pos == 'E')) {
-        ++m_pos;
-        isInteger = false;
-        if (m_pos < m_end && (*m_pos == '+' || *m_pos == '-'))
-            ++m_pos;
-        if (digits() == 0)
-            malformed(QStringLiteral("número inválido"));
-    }
-    Number result;
-    if (isInteger) {
-        const auto [end, error] = std::from_chars(start, m_pos, result.integer);
-        result.isInteger = error == std::errc() && end == m_pos;
-    }
-    const auto [end, error] = std::from_chars(start, m_pos, result.real);
-    if (error != std::errc() || end != m_pos || !std::isfinite(result.real))
-        malformed(QStringLiteral("número fora do intervalo"));
-    return result;
-}
-
-void Reader::literal() {
-    for (const char* word : {"null", "true", "false"}) {
-        const qsizetype size = qsizetype(qstrlen(word));
-        if (m_end - m_pos >= size && qstrncmp(m_pos, word, size) == 0) {
-            m_pos += size;
-            return;
-        }
-    }
-    malformed(QStringLiteral("valor inválido"));
-}
-
-void Reader::skipValue(int depth) {
-    if (depth > MaxDepth)
-        malformed(QStringLiteral("aninhamento profundo demais"));
-    switch (peek()) {
-        case Token::Object:
-            object([this, depth](const QString&) { skipValue(depth + 1); });
-            return;
-        case Token::Array:
-            array([this, depth] { skipValue(depth + 1); });
-            return;
-        case Token::String: {
-            bool plainAscii = true;
-            rawString(&plainAscii);
-            return;
-        }
-        case Token::Number:
-            number();
-            return;
-        case Token::Literal:
-            literal();
-            return;
-        case Token::End:
-            malformed(QStringLiteral("fim inesperado"));
-        case Token::Invalid:
-            break;
-    }
-    malformed(QStringLiteral("valor inválido"));
-}
-
-template <typename OnMember>
-void Reader::object(OnMember onMember) {
-    expect('{');
-    if (peek() == Token::Invalid && *m_pos == '}') {
-        ++m_pos;
-        return;
-    }
-    while (true) {
-        if (peek() != Token::String)
-            malformed(QStringLiteral("esperava o nome de um membro"));
-        const QString key = string();
-        expect(':');
-        onMember(key);
-        skipSpace();
-        if (m_pos < m_end && *m_pos == ',') {
-            ++m_pos;
-            continue;
-        }
-        expect('}');
-        return;
-    }
-}
-
-template <typename OnElement>
-void Reader::array(OnElement onElement) {
-    expect('[');
-    if (peek() == Token::Invalid && *m_pos == ']') {
-        ++m_pos;
-        return;
-    }
-    while (true) {
-        onElement();
-        skipSpace();
-        if (m_pos < m_end && *m_pos == ',') {
-            ++m_pos;
-            continue;
-        }
-        expect(']');
-        return;
-    }
-}
 
 // ---- Packet level ----
 
@@ -581,7 +268,13 @@ DataPacket Reader::packet() {
     const Token first = peek();
     if (first == Token::End || first == Token::Invalid)
         malformed(first == Token::End ? QStringLiteral("documento vazio") : QStringLiteral("valor inválido"));
-    if (first != Token::Object)
+    DataPacket result = packetValue();
+    expectEnd();
+    return result;
+}
+
+DataPacket Reader::packetValue() {
+    if (peek() != Token::Object)
         fail(QString(), QStringLiteral("era esperado um objeto JSON"));
     DataPacket result;
     std::optional<QList<FieldDef>> fieldList;
@@ -596,7 +289,7 @@ DataPacket Reader::packet() {
             if (rowsAt)
                 fail(QString(), QStringLiteral("o membro \"rows\" aparece duas vezes"));
             skipSpace();
-            rowsAt = m_pos;
+            rowsAt = position();
             rowsRead = fieldList.has_value();
             if (rowsRead)
                 rows(*fieldList, &result.rows);
@@ -606,19 +299,99 @@ DataPacket Reader::packet() {
             skipValue(1);
         }
     });
-    skipSpace();
-    if (m_pos != m_end)
-        malformed(QStringLiteral("conteúdo depois do fim do documento"));
     if (!fieldList)
         fail(QString(), QStringLiteral("falta o membro \"fields\""));
     if (!rowsAt)
         fail(QString(), QStringLiteral("falta o membro \"rows\""));
     result.fields = *fieldList;
     if (!rowsRead) {
-        m_pos = rowsAt;
+        const char* after = position();
+        seek(rowsAt);
         rows(result.fields, &result.rows);
+        seek(after);
     }
     return result;
+}
+
+// The result straight into packets: one packet, or a list of them. A result of another shape, or
+// with a malformed packet, is read over and described, so the envelope around it is still checked.
+void Reader::result(RpcResponse& response) {
+    response.hasResult = true;
+    const char* start = position();
+    const Token kind = peek();
+    try {
+        if (kind == Token::Object) {
+            response.packets.append(packetValue());
+            return;
+        }
+        if (kind == Token::Array) {
+            response.isList = true;
+            array([&] {
+                if (peek() != Token::Object)
+                    fail(QStringLiteral("elemento %1").arg(response.packets.size() + 1),
+                         QStringLiteral("era esperado um pacote de dados"));
+                response.packets.append(packetValue());
+            });
+            return;
+        }
+        fail(QString(), QStringLiteral("era esperado um pacote de dados ou uma lista deles"));
+    } catch (const PacketError& problem) {
+        response.packets.clear();
+        response.unreadable = problem.message();
+        seek(start);
+        skipValue();
+    }
+}
+
+void Reader::error(RpcResponse& response) {
+    response.hasError = true;
+    if (peek() != Token::Object)
+        return skipValue();
+    bool hasCode = false, hasMessage = false;
+    object([&](const QString& key) {
+        if (key == QLatin1String("code") && peek() == Token::Number) {
+            const Number code = number();
+            hasCode = code.isInteger && code.integer >= std::numeric_limits<int>::min() &&
+                      code.integer <= std::numeric_limits<int>::max();
+            response.errorCode = int(code.integer);
+        } else if (key == QLatin1String("message") && peek() == Token::String) {
+            response.errorMessage = string();
+            hasMessage = true;
+        } else {
+            skipValue();
+        }
+    });
+    response.errorWellFormed = hasCode && hasMessage;
+}
+
+RpcResponse Reader::rpcResponse() {
+    if (peek() != Token::Object)
+        fail(QString(), QStringLiteral("era esperado um objeto JSON"));
+    RpcResponse response;
+    object([&](const QString& key) {
+        if (key == QLatin1String("jsonrpc") && peek() == Token::String) {
+            response.versionIs20 = string() == QLatin1String("2.0");
+        } else if (key == QLatin1String("id")) {
+            const Token kind = peek();
+            if (kind == Token::Number) {
+                const Number id = number();
+                response.idKind = id.isInteger ? RpcResponse::IdKind::Integer : RpcResponse::IdKind::Other;
+                response.id = id.integer;
+            } else {
+                response.idKind = isNull() ? RpcResponse::IdKind::Null : RpcResponse::IdKind::Other;
+                if (response.idKind == RpcResponse::IdKind::Other)
+                    skipValue();
+            }
+        } else if (key == QLatin1String("result")) {
+            result(response);
+        } else if (key == QLatin1String("error")) {
+            error(response);
+        } else {
+            skipValue();
+        }
+    });
+    expectEnd();
+    return response;
 }
 
 Delta Reader::delta() {
@@ -638,22 +411,20 @@ Delta Reader::delta() {
             if (changesAt)
                 fail(QString(), QStringLiteral("o membro \"changes\" aparece duas vezes"));
             skipSpace();
-            changesAt = m_pos;
+            changesAt = position();
             skipValue(1);  // read once the columns are known
         } else {
             skipValue(1);
         }
     });
-    skipSpace();
-    if (m_pos != m_end)
-        malformed(QStringLiteral("conteúdo depois do fim do documento"));
+    expectEnd();
     if (!fieldList)
         fail(QString(), QStringLiteral("falta o membro \"fields\""));
     if (!changesAt)
         fail(QString(), QStringLiteral("falta o membro \"changes\""));
     Delta result;
     result.fields = *fieldList;
-    m_pos = changesAt;
+    seek(changesAt);
     result.changes = changes(result.fields);
     return result;
 }
@@ -669,3 +440,11 @@ Delta readDelta(const QByteArray& json) {
 }
 
 }  // namespace zrm::packet::detail
+
+namespace zrm::packet {
+
+RpcResponse decodeRpcResponse(const QByteArray& body) {
+    return detail::Reader(body, QStringLiteral("Resposta inválida")).rpcResponse();
+}
+
+}  // namespace zrm::packet

@@ -1,8 +1,6 @@
 #include "framework/remote/jsonrpc_p.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include "framework/packet/packetwriter.h"
 
 namespace zrm::remote {
 namespace {
@@ -14,57 +12,54 @@ TRemoteResult malformed(const QString& what) {
             .arg(what));
 }
 
-bool isInteger(const QJsonValue& value) {
-    return value.isDouble() && value.toDouble() == static_cast<double>(value.toInteger());
-}
-
 }  // namespace
 
 QByteArray encodeRequest(qint64 id, const QString& method, const QList<RemoteArg>& args) {
-    QJsonArray params;
-    for (const RemoteArg& arg : args)
-        params.append(arg.toJson());
-    const QJsonObject request{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
-                              {QStringLiteral("id"), id},
-                              {QStringLiteral("method"), method},
-                              {QStringLiteral("params"), params}};
-    return QJsonDocument(request).toJson(QJsonDocument::Compact);
+    std::string out = R"({"jsonrpc":"2.0","id":)";
+    out += std::to_string(id);
+    out += R"(,"method":)";
+    packet::appendJsonString(out, method.toStdString());
+    out += R"(,"params":[)";
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        args.at(i).write(out);
+    }
+    out += "]}";
+    return QByteArray::fromStdString(out);
 }
 
 TRemoteResult decodeResponse(const QByteArray& body, qint64 id) {
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
-    if (parseError.error != QJsonParseError::NoError || !document.isObject())
+    packet::RpcResponse response;
+    try {
+        response = packet::decodeRpcResponse(body);
+    } catch (const PacketError&) {
         return malformed(QStringLiteral("não é um objeto JSON"));
-    const QJsonObject response = document.object();
-    if (response.value(QStringLiteral("jsonrpc")) != QStringLiteral("2.0"))
+    }
+    if (!response.versionIs20)
         return malformed(QStringLiteral("versão de JSON-RPC ausente ou errada"));
-
-    const QJsonValue responseId = response.value(QStringLiteral("id"));
-    const bool hasResult = response.contains(QStringLiteral("result"));
-    const bool hasError = response.contains(QStringLiteral("error"));
-    if (hasResult == hasError)
+    if (response.hasResult == response.hasError)
         return malformed(QStringLiteral("deve trazer um resultado ou um erro"));
+    const bool sameId = response.idKind == packet::RpcResponse::IdKind::Integer && response.id == id;
 
-    if (hasError) {
+    if (response.hasError) {
         // A server that could not read the request answers with a null id; its error still applies.
-        if (!(responseId.isNull() || (isInteger(responseId) && responseId.toInteger() == id)))
+        if (!(sameId || response.idKind == packet::RpcResponse::IdKind::Null))
             return malformed(QStringLiteral("identificador de outra chamada"));
-        const QJsonValue error = response.value(QStringLiteral("error"));
-        const QJsonValue code = error.toObject().value(QStringLiteral("code"));
-        const QJsonValue message = error.toObject().value(QStringLiteral("message"));
-        if (!error.isObject() || !isInteger(code) || !message.isString())
+        if (!response.errorWellFormed)
             return malformed(QStringLiteral("erro sem código ou mensagem"));
-        const int errorCode = static_cast<int>(code.toInteger());
-        QString text = message.toString().trimmed();
+        QString text = response.errorMessage.trimmed();
         if (text.isEmpty())
-            text = QStringLiteral("O servidor de aplicação recusou a chamada (código %1).").arg(errorCode);
-        return TRemoteResult::serverFailure(errorCode, text);
+            text = QStringLiteral("O servidor de aplicação recusou a chamada (código %1).")
+                       .arg(response.errorCode);
+        return TRemoteResult::serverFailure(response.errorCode, text);
     }
 
-    if (!isInteger(responseId) || responseId.toInteger() != id)
+    if (!sameId)
         return malformed(QStringLiteral("identificador de outra chamada"));
-    return TRemoteResult::success(response.value(QStringLiteral("result")));
+    if (!response.unreadable.isEmpty())
+        return TRemoteResult::successNotPackets(response.unreadable);
+    return TRemoteResult::success(std::move(response.packets), response.isList);
 }
 
 }  // namespace zrm::remote

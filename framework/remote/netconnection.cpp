@@ -131,7 +131,7 @@ TRemoteResult TNetConnection::open() {
     if (opened.outcome != HttpExchange::Outcome::Answered)
         return TRemoteResult::transportFailure(failureMessage(opened, m_endpoint, m_timeout));
     m_connected = true;
-    return TRemoteResult::success(QJsonValue());
+    return TRemoteResult::success({}, false);
 }
 
 TRemoteResult TNetConnection::call(const QString& method, const QList<zrm::RemoteArg>& args) {

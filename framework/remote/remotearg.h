@@ -6,9 +6,9 @@
 
 #include "framework/packet/packet.h"
 
-#include <QJsonValue>
 #include <QString>
 
+#include <string>
 #include <variant>
 
 namespace zrm {
@@ -21,8 +21,9 @@ public:
     // A flag is not an integer on the wire; refusing it here keeps `true` from travelling as 1.
     RemoteArg(bool) = delete;
 
-    // The argument as a JSON-RPC parameter: a string, a number or a delta object.
-    QJsonValue toJson() const;
+    // Appends the argument as a JSON-RPC parameter: a string, a number or a delta object. Throws
+    // PacketError for a delta that cannot be encoded (a value that does not fit its column).
+    void write(std::string& out) const;
 
 private:
     std::variant<QString, qint32, Delta> m_value;

@@ -2,10 +2,18 @@
 
 #include <utility>
 
-TRemoteResult TRemoteResult::success(const QJsonValue& value) {
+TRemoteResult TRemoteResult::success(QList<zrm::DataPacket> packets, bool isList) {
     TRemoteResult result;
     result.ok = true;
-    result.value = value;
+    result.packets = std::move(packets);
+    result.isList = isList;
+    return result;
+}
+
+TRemoteResult TRemoteResult::successNotPackets(const QString& why) {
+    TRemoteResult result;
+    result.ok = true;
+    result.unreadable = why;
     return result;
 }
 

@@ -6,7 +6,9 @@
 
 #include "framework/data/exceptions.h"
 
-#include <QJsonValue>
+#include "framework/packet/packet.h"
+
+#include <QList>
 #include <QString>
 
 // The error codes a failed result carries: the server's JSON-RPC codes, and Unavailable for every
@@ -22,18 +24,23 @@ constexpr int Conflict = 1002;          // the row was changed by someone else s
 constexpr int Unavailable = 1003;       // the database or the server cannot be reached; try again
 }  // namespace RemoteError
 
-// What a remote method answered. On success `value` holds the method's result (a packet, an array of
-// packets); on failure `message` is a Portuguese sentence for the user, `code` says what failed and
-// `transient` whether the same call may succeed when repeated (an unreachable server or database)
-// or not (a refused rule, a conflict, a malformed request).
+// What a remote method answered. On success `packets` holds the method's result, decoded from the
+// answer's bytes in one pass: one packet, or (isList) a list of them; `unreadable` says why a result
+// was neither, for the caller that expected packets. On failure `message` is a Portuguese sentence for the
+// user, `code` says what failed and `transient` whether the same call may succeed when repeated (an
+// unreachable server or database) or not (a refused rule, a conflict, a malformed request).
 struct TRemoteResult {
     bool ok = false;
-    QJsonValue value;
+    QList<zrm::DataPacket> packets;
+    bool isList = false;
+    QString unreadable;
     int code = 0;
     QString message;
     bool transient = false;
 
-    static TRemoteResult success(const QJsonValue& value);
+    static TRemoteResult success(QList<zrm::DataPacket> packets, bool isList);
+    // A success whose result is not packets; why says what it was instead.
+    static TRemoteResult successNotPackets(const QString& why);
     // A failure reported by the server: transient only for RemoteError::Unavailable.
     static TRemoteResult serverFailure(int code, const QString& message);
     // A failure of the way to the server (connection, time-out, HTTP, an unreadable answer).

@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QDate>
-#include <QJsonArray>
 #include <QWidget>
 
 namespace Consiste {
@@ -35,21 +34,23 @@ QWidget* errorBoxParent() {
     Abort();  // not reached: MensErro with stop true throws
 }
 
-TRemoteData decode(const QJsonValue& value, int minPackets) {
-    if (value.isArray()) {
-        QList<zrm::DataPacket> packets;
-        for (const QJsonValue element : value.toArray())
-            packets.append(zrm::packet::packetFromJson(element));
-        if (packets.size() < minPackets)
+// The packets the connection decoded from the answer, checked for their number.
+TRemoteData decode(const TRemoteResult& result, int minPackets) {
+    if (!result.unreadable.isEmpty())
+        throw zrm::PacketError(result.unreadable);
+    if (result.isList) {
+        if (result.packets.size() < minPackets)
             throw zrm::PacketError(QStringLiteral("eram esperados %1 pacotes de dados e vieram %2.")
                                        .arg(minPackets)
-                                       .arg(packets.size()));
-        return TRemoteData::array(std::move(packets));
+                                       .arg(result.packets.size()));
+        return TRemoteData::array(result.packets);
     }
     if (minPackets > 1)
         throw zrm::PacketError(
             QStringLiteral("eram esperados %1 pacotes de dados e veio um só.").arg(minPackets));
-    return TRemoteData::packet(zrm::packet::packetFromJson(value));
+    if (result.packets.size() != 1)
+        throw zrm::PacketError(QStringLiteral("a resposta não trouxe o pacote de dados."));
+    return TRemoteData::packet(result.packets.first());
 }
 
 }  // namespace
@@ -75,7 +76,7 @@ TRemoteData CheckResultServ(const TRemoteResult& result, bool showMessage, int m
     if (!result.ok)
         report(FailureMessage(result), showMessage);
     try {
-        return decode(result.value, minPackets);
+        return decode(result, minPackets);
     } catch (const zrm::PacketError& error) {
         report(
             QStringLiteral("A resposta do servidor de aplicação não pôde ser lida: %1").arg(error.message()),

@@ -28,7 +28,9 @@ CommandDefinition serveCommandDefinition() {
          {"listen", "HOST:PORTA", "endereço de escuta (padrão 127.0.0.1:7130; porta 0 escolhe uma livre)"},
          {"today", "AAAA-MM-DD", "fixa a data de hoje do servidor (testes e demonstrações)"},
          {"token-file", "ARQUIVO", "exige \"Authorization: Bearer <token>\" com o token da 1a linha"},
-         {"threads", "N", "threads de atendimento (padrão: uma por núcleo)"},
+         {"threads", "N", "threads de rede (padrão: uma por núcleo)"},
+         {"db-threads", "N",
+          "threads que esperam pelo banco de dados (padrão: quatro por núcleo, no mínimo 4)"},
          {"max-body", "BYTES", "tamanho máximo do corpo de uma requisição (padrão 1048576)"},
          {"header-timeout", "SEGUNDOS", "prazo para receber o cabeçalho de uma requisição (padrão 10)"},
          {"idle-timeout", "SEGUNDOS", "prazo de uma conexão ociosa antes de ser fechada (padrão 60)"},
@@ -63,6 +65,8 @@ ServeOptions readServeOptions(const ParsedCommand& command) {
         options.token = BearerToken::fromFile(*tokenFile);
     if (const auto threads = command.value("threads"); threads && !threads->empty())
         options.http.threads = static_cast<int>(parseNumber("threads", *threads, 1, 1024));
+    if (const auto threads = command.value("db-threads"); threads && !threads->empty())
+        options.http.blockingThreads = static_cast<int>(parseNumber("db-threads", *threads, 1, 1024));
     if (const auto maxBody = command.value("max-body"); maxBody && !maxBody->empty())
         options.http.maxBodyBytes = static_cast<std::size_t>(parseNumber("max-body", *maxBody, 1, 1LL << 30));
     if (const auto seconds = command.value("header-timeout"); seconds && !seconds->empty())

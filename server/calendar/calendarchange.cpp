@@ -4,6 +4,8 @@
 #include "server/calendar/params.h"
 #include "server/storage/storeerror.h"
 
+#include <QJsonDocument>
+
 #include <QDateTime>
 
 #include <array>
@@ -121,9 +123,15 @@ DeltaRow readRow(const ColumnMap& map, const Row& row, const QString& where) {
 std::vector<CalendarChange> readCalendarDelta(const QJsonValue& json) {
     if (!json.isObject())
         fail(QStringLiteral("o parâmetro deve ser um objeto com \"fields\" e \"changes\""));
+    return readCalendarDelta(QJsonDocument(json.toObject()).toJson(QJsonDocument::Compact));
+}
+
+std::vector<CalendarChange> readCalendarDelta(const QByteArray& json) {
+    if (!json.trimmed().startsWith('{'))
+        fail(QStringLiteral("o parâmetro deve ser um objeto com \"fields\" e \"changes\""));
     Delta delta;
     try {
-        delta = packet::deltaFromJson(json);
+        delta = packet::decodeDelta(json);
     } catch (const PacketError& error) {
         throw BadRequest(error.message());
     }

@@ -5,6 +5,7 @@
 
 #include "server/storage/records.h"
 
+#include <QByteArray>
 #include <QJsonValue>
 
 #include <optional>
@@ -31,6 +32,8 @@ struct CalendarChange {
 // IDPERMCALCDEZ) with fitting types; other columns (name and flags of the catalogue) are ignored.
 // Throws BadRequest for a malformed delta: wrong structure or types, a text longer than its field, a
 // year that is not a number, a flag other than "S", "N" or empty, a date that is not a date.
+std::vector<CalendarChange> readCalendarDelta(const QByteArray& json);
+// The same from a parsed JSON value (tests and tools).
 std::vector<CalendarChange> readCalendarDelta(const QJsonValue& json);
 
 }  // namespace zrm::server

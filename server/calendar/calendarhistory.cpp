@@ -1,7 +1,7 @@
 #include "server/calendar/calendarhistory.h"
 
+#include "framework/packet/packetwriter.h"
 #include "server/calendar/datasets.h"
-#include "server/calendar/packetwriter.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -9,6 +9,8 @@
 namespace zrm::server {
 
 namespace {
+
+using packet::PacketWriter;
 
 constexpr qint64 MaxEntries = 1000;
 

@@ -1,13 +1,16 @@
 #include "server/calendar/calendarmodule.h"
 
+#include "framework/packet/packetwriter.h"
+#include "server/calendar/answercache.h"
 #include "server/calendar/calendarchange.h"
 #include "server/calendar/calendarhistory.h"
 #include "server/calendar/calendarrules.h"
 #include "server/calendar/datasets.h"
-#include "server/calendar/packetwriter.h"
 #include "server/calendar/params.h"
+#include "server/rpc/jsonrpcenvelope.h"
 #include "server/storage/calendarstore.h"
 #include "server/storage/database.h"
+#include "server/storage/schema.h"
 #include "server/storage/storeerror.h"
 
 #include <QDateTime>
@@ -15,6 +18,9 @@
 namespace zrm::server {
 
 namespace {
+
+using packet::appendJsonString;
+using packet::PacketWriter;
 
 constexpr int CodeLength = 10;
 constexpr int OperatorLength = 40;
@@ -78,6 +84,13 @@ std::string changeJson(const CalendarChange& change) {
     return out;
 }
 
+// The read methods whose answers depend on the stored data only, and so may be kept until the data
+// changes. ValCiclo is not one: its answer carries today's date.
+bool isCacheable(std::string_view method) {
+    return method == "GetCalendOrcOp" || method == "GetVersao" || method == "GetFaseOrc" ||
+           method == "GetValDateBloq" || method == "GetDateBloq" || method == "BloqDelFase";
+}
+
 class CalendarModule final : public RemoteDataModule {
 public:
     CalendarModule(std::shared_ptr<Database> database, const ServerClock& clock)
@@ -88,9 +101,15 @@ public:
     void call(std::string_view method, const QJsonArray& params, const CallContext& context,
               std::string& result) override;
 
+    bool cachedResult(std::string_view method, std::string_view paramsJson, std::string& result) override;
+
     bool healthy() override;
 
 private:
+    // The data generation before a read: SQLite's change counter, PostgreSQL's generation row.
+    // nullopt when it cannot be had; the answer is then computed and not kept.
+    std::optional<qint64> generationBeforeRead();
+
     void dispatch(std::string_view method, const QJsonArray& params, const CallContext& context,
                   std::string& result);
 
@@ -105,6 +124,7 @@ private:
 
     std::shared_ptr<Database> m_database;
     ServerClock m_clock;
+    AnswerCache m_answers;
 };
 
 void CalendarModule::call(std::string_view method, const QJsonArray& params, const CallContext& context,
@@ -112,7 +132,20 @@ void CalendarModule::call(std::string_view method, const QJsonArray& params, con
     // A failed method leaves nothing of a half-written answer behind.
     const size_t resultSize = result.size();
     try {
+        if (!isCacheable(method) || context.paramsJson.empty()) {
+            dispatch(method, params, context, result);
+            return;
+        }
+        // Read before the answer is computed: whatever it reads is at least as new as this
+        // generation, so the kept answer is never older than the generation it is kept under.
+        const std::optional<qint64> generation = generationBeforeRead();
+        if (generation && m_answers.find(method, context.paramsJson, *generation, result))
+            return;
         dispatch(method, params, context, result);
+        if (generation) {
+            m_answers.store(method, context.paramsJson, *generation,
+                            std::string_view(result).substr(resultSize));
+        }
     } catch (const StoreError& error) {
         result.resize(resultSize);
         if (dynamic_cast<const BadRequest*>(&error))
@@ -157,6 +190,20 @@ void CalendarModule::dispatch(std::string_view method, const QJsonArray& params,
                  QString::fromUtf8(method.data(), qsizetype(std::min<size_t>(method.size(), 100)))));
 }
 
+bool CalendarModule::cachedResult(std::string_view method, std::string_view paramsJson, std::string& result) {
+    if (!isCacheable(method))
+        return false;
+    const std::optional<qint64> generation = m_database->changeCounterAtOnce();
+    return generation && m_answers.find(method, paramsJson, *generation, result);
+}
+
+std::optional<qint64> CalendarModule::generationBeforeRead() {
+    if (m_database->dialect() == sql::Dialect::Sqlite)
+        return m_database->changeCounterAtOnce();
+    ConnectionLease connection = m_database->acquire();
+    return dataGeneration(*connection);
+}
+
 bool CalendarModule::healthy() {
     try {
         ConnectionLease connection = m_database->acquire();
@@ -172,6 +219,8 @@ void CalendarModule::getCalendOrcOp(const Params& params, std::string& out) {
     const std::string year = params.yearText(0);
     const std::optional<double> askedVersion = params.version(1);
     ConnectionLease connection = m_database->acquire();
+    // Calendar and version from one state of the database, whatever commits meanwhile.
+    sql::Transaction snapshot(*connection, sql::Transaction::Kind::Snapshot);
     CalendarStore store(*connection);
 
     // An empty version means the latest; a year without versions has none. A typed version is
@@ -201,6 +250,7 @@ void CalendarModule::getCalendOrcOp(const Params& params, std::string& out) {
     }
     versionPacket.end();
     out += ']';
+    snapshot.commit();
 }
 
 void CalendarModule::getVersao(const Params& params, std::string& out) {
@@ -334,12 +384,20 @@ void CalendarModule::bloqDelFase(const Params& params, std::string& out) {
 }
 
 void CalendarModule::setCalendOrcOp(const Params& params, const CallContext& context, std::string& out) {
-    const std::vector<CalendarChange> changes = readCalendarDelta(params.at(0));
+    // The delta is read from its text by the packet reader, as it came; tests that call the module
+    // without the text give the parsed value.
+    const std::vector<std::string_view> texts = jsonrpc::paramTexts(context.paramsJson);
+    const std::vector<CalendarChange> changes =
+        texts.size() == 1 ? readCalendarDelta(QByteArray::fromRawData(texts.front().data(),
+                                                                      qsizetype(texts.front().size())))
+                          : readCalendarDelta(params.at(0));
     const std::string operatorCode = context.operatorCode.isEmpty()
                                          ? std::string("desconhecido")
                                          : context.operatorCode.left(OperatorLength).toStdString();
-    const std::string when = QDateTime::currentDateTime().toString(Qt::ISODate).toStdString();
+    const std::string when = m_clock.now().toString(Qt::ISODate).toStdString();
 
+    // Writers of this process queue here rather than sleep-poll for SQLite's lock.
+    const std::unique_lock turn = m_database->writeTurn();
     ConnectionLease connection = m_database->acquire();
     sql::Transaction transaction(*connection);
     CalendarStore store(*connection);
@@ -359,6 +417,7 @@ void CalendarModule::setCalendOrcOp(const Params& params, const CallContext& con
         const CalendarKey& changed = change.newRow ? change.newRow->record.key : change.oldRow->record.key;
         store.appendHistory({when, operatorCode, "SetCalendOrcOp", changeJson(change), changed});
     }
+    markDataChanged(*connection);
     transaction.commit();
     PacketWriter::writeEmpty(out);
 }
@@ -366,7 +425,12 @@ void CalendarModule::setCalendOrcOp(const Params& params, const CallContext& con
 }  // namespace
 
 std::unique_ptr<RemoteDataModule> makeCalendarModule(const QString& dbUrl, const ServerClock& clock) {
-    return std::make_unique<CalendarModule>(Database::open(dbUrl), clock);
+    return makeCalendarModule(Database::open(dbUrl), clock);
+}
+
+std::unique_ptr<RemoteDataModule> makeCalendarModule(std::shared_ptr<Database> database,
+                                                     const ServerClock& clock) {
+    return std::make_unique<CalendarModule>(std::move(database), clock);
 }
 
 }  // namespace zrm::server

@@ -3,13 +3,14 @@
 // The columns of the packets the calendar methods return, in the order the screen's datasets
 // declare them.
 
-#include "server/calendar/packetwriter.h"
+#include "framework/packet/packetwriter.h"
 
 #include <array>
 
 namespace zrm::server::datasets {
 
-using enum ColumnType;
+using packet::Column;
+using enum FieldType;
 
 // cdsCalendOrcOp: the phase rows of a calendar.
 inline constexpr std::array<Column, 20> Calendar = {{

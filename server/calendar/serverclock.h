@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 
 namespace zrm::server {
 
@@ -13,6 +14,12 @@ public:
 
     // Today's date; the fixed one when one was given and is valid.
     QDate today() const { return m_fixedToday.isValid() ? m_fixedToday : QDate::currentDate(); }
+
+    // This moment, local time: today() at the machine's time of day.
+    QDateTime now() const {
+        const QDateTime moment = QDateTime::currentDateTime();
+        return m_fixedToday.isValid() ? QDateTime(m_fixedToday, moment.time()) : moment;
+    }
 
 private:
     QDate m_fixedToday;

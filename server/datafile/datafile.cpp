@@ -2,6 +2,7 @@
 
 #include "server/datafile/datafilecontent.h"
 #include "server/storage/database.h"
+#include "server/storage/schema.h"
 #include "server/storage/storeerror.h"
 #include "server/storage/tablestore.h"
 
@@ -56,6 +57,7 @@ void load(const QString& dbUrl, const DataFileContent& content, bool replace) {
     insertSection(tables, "cycles", content.cycles);
     insertSection(tables, "calendar", content.calendar);
     insertSection(tables, "concluded", content.concluded);
+    markDataChanged(*connection);
     transaction.commit();
 }
 

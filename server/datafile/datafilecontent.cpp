@@ -1,7 +1,7 @@
 #include "server/datafile/datafilecontent.h"
 
 #include "framework/packet/packet.h"
-#include "server/calendar/packetwriter.h"
+#include "framework/packet/packetwriter.h"
 #include "server/datafile/datafile.h"
 
 #include <QDateTime>
@@ -15,6 +15,8 @@
 namespace zrm::server {
 
 namespace {
+
+using packet::appendJsonString;
 
 const char* const Sections[] = {"operators", "phases", "versions", "cycles", "calendar", "concluded"};
 

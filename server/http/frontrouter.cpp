@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <chrono>
 
 namespace zrm::server {
@@ -65,22 +66,53 @@ FrontRouter::FrontRouter(const ModuleRegistry& registry, BearerToken token, Metr
         m_log.note("falha interna em " + sanitized(method) + ": " + std::string(what));
     }) {}
 
-void FrontRouter::handle(const HttpRequest& request, HttpResponse& response) {
+bool FrontRouter::answerAtOnce(const HttpRequest& request, HttpResponse& response) {
     const auto start = std::chrono::steady_clock::now();
-    Labels labels;
+    m_inHand.fetch_add(1, std::memory_order_relaxed);
+    std::optional<Labels> labels;
     try {
-        labels = route(request, response);
+        labels = routeAtOnce(request, response);
     } catch (...) {
         // Only memory exhaustion gets here; the client hears a plain 500.
         plainText(response, 500, "Erro interno do servidor de aplicação.\n");
+        labels = Labels{"-", "internal_error"};
+    }
+    if (!labels) {
+        m_inHand.fetch_sub(1, std::memory_order_relaxed);
+        return false;
+    }
+    account(request, response, *labels, start);
+    return true;
+}
+
+void FrontRouter::handle(const HttpRequest& request, HttpResponse& response) {
+    const auto start = std::chrono::steady_clock::now();
+    m_inHand.fetch_add(1, std::memory_order_relaxed);
+    Labels labels;
+    try {
+        if (const std::optional<Labels> answered = routeAtOnce(request, response))
+            labels = *answered;
+        else if (PageProvider* pages = pagesOf(request))
+            labels = servePage(*pages, request, pagePath(*pages, request), response);
+        else
+            labels = serveRpc(request, rpcServerName(request), response);
+    } catch (...) {
+        plainText(response, 500, "Erro interno do servidor de aplicação.\n");
         labels = {"-", "internal_error"};
     }
+    account(request, response, labels, start);
+}
+
+void FrontRouter::account(const HttpRequest& request, const HttpResponse& response, const Labels& labels,
+                          std::chrono::steady_clock::time_point start) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // The last request in hand writes the gathered log lines before its answer leaves.
+    const bool last = m_inHand.fetch_sub(1, std::memory_order_acq_rel) == 1;
     try {
         m_metrics.record(labels.method, labels.outcome, seconds);
         const std::size_t queryAt = request.target.find('?');
         m_log.request(std::string(request.method) + " " + sanitized(request.target.substr(0, queryAt), 96),
-                      labels.method, seconds * 1000.0, labels.outcome, response.status);
+                      labels.method, seconds * 1000.0, labels.outcome, response.status, last);
     } catch (...) {
         // Losing a log line or a sample must never lose the answer.
     }
@@ -88,40 +120,63 @@ void FrontRouter::handle(const HttpRequest& request, HttpResponse& response) {
 
 void FrontRouter::rejectedByTransport(int status, std::string_view reason) {
     try {
-        const std::string outcome = "http_" + std::to_string(status);
+        const std::string outcome =
+            status == 500 ? std::string("internal_error") : "http_" + std::to_string(status);
         m_metrics.record("-", outcome, 0.0);
-        m_log.request(reason, "-", 0.0, outcome, status);
+        if (status == 500)
+            m_log.note("falha interna no atendimento: " + std::string(reason));
+        m_log.request(status == 500 ? std::string_view("-") : reason, "-", 0.0, outcome, status);
     } catch (...) {
     }
 }
 
-FrontRouter::Labels FrontRouter::route(const HttpRequest& request, HttpResponse& response) {
+std::string_view FrontRouter::rpcServerName(const HttpRequest& request) {
     const std::string_view path = request.target.substr(0, request.target.find('?'));
-    const bool isGet = request.method == "GET";
+    return path.substr(std::min(path.size(), RpcPrefix.size()));
+}
+
+PageProvider* FrontRouter::pagesOf(const HttpRequest& request) const {
+    const std::string_view path = request.target.substr(0, request.target.find('?'));
+    for (PageProvider* pages : m_pages) {
+        if (path.substr(0, pages->prefix().size()) == pages->prefix())
+            return pages;
+    }
+    return nullptr;
+}
+
+std::string_view FrontRouter::pagePath(const PageProvider& pages, const HttpRequest& request) {
+    const std::string_view path = request.target.substr(0, request.target.find('?'));
+    return path.substr(pages.prefix().size());
+}
+
+std::optional<FrontRouter::Labels> FrontRouter::routeAtOnce(const HttpRequest& request,
+                                                            HttpResponse& response) {
+    const std::string_view path = request.target.substr(0, request.target.find('?'));
+    // HEAD is GET without the body, which the transport leaves out.
+    const bool isGet = request.method == "GET" || request.method == "HEAD";
     if (path == "/health") {
         if (!isGet) {
             plainText(response, 405, "Use GET em /health.\n");
-            response.allow = "GET";
-            return {"health", "http_405"};
+            response.allow = "GET, HEAD";
+            return Labels{"health", "http_405"};
         }
         return serveHealth(response);
     }
-    for (PageProvider* pages : m_pages) {
-        if (path.substr(0, pages->prefix().size()) == pages->prefix())
-            return servePage(*pages, request, path.substr(pages->prefix().size()), response);
-    }
+    // Pages read the calendar: all of their work goes to handle().
+    if (pagesOf(request))
+        return std::nullopt;
     if (!m_token.admits(request.authorization)) {
         plainText(response, 401,
                   "Acesso negado: envie o cabeçalho \"Authorization: Bearer <token>\" com o token do "
                   "servidor.\n");
         response.wwwAuthenticate = "Bearer";
-        return {"-", "http_401"};
+        return Labels{"-", "http_401"};
     }
     if (path == "/metrics") {
         if (!isGet) {
             plainText(response, 405, "Use GET em /metrics.\n");
-            response.allow = "GET";
-            return {"metrics", "http_405"};
+            response.allow = "GET, HEAD";
+            return Labels{"metrics", "http_405"};
         }
         return serveMetrics(response);
     }
@@ -129,13 +184,23 @@ FrontRouter::Labels FrontRouter::route(const HttpRequest& request, HttpResponse&
         if (request.method != "POST") {
             plainText(response, 405, "Use POST com uma chamada JSON-RPC 2.0 em /rpc/{servidor}.\n");
             response.allow = "POST";
-            return {"-", "http_405"};
+            return Labels{"-", "http_405"};
         }
-        return serveRpc(request, path.substr(RpcPrefix.size()), response);
+        RpcReply reply;
+        if (!m_dispatcher.answerAtOnce(rpcServerName(request), request.body, reply))
+            return std::nullopt;
+        return rpcAnswer(std::move(reply), response);
     }
     plainText(response, 404,
               "Endereço desconhecido. Use POST /rpc/{servidor}, GET /health ou GET /metrics.\n");
-    return {"-", "http_404"};
+    return Labels{"-", "http_404"};
+}
+
+FrontRouter::Labels FrontRouter::rpcAnswer(RpcReply reply, HttpResponse& response) {
+    response.status = 200;
+    response.body = std::move(reply.body);
+    return {reply.method.empty() ? std::string("-") : sanitized(reply.method),
+            std::string(outcomeOf(reply.errorCode))};
 }
 
 FrontRouter::Labels FrontRouter::serveRpc(const HttpRequest& request, std::string_view serverName,
@@ -143,19 +208,15 @@ FrontRouter::Labels FrontRouter::serveRpc(const HttpRequest& request, std::strin
     CallContext context;
     context.operatorCode =
         QString::fromUtf8(request.operatorCode.data(), static_cast<qsizetype>(request.operatorCode.size()));
-    RpcReply reply = m_dispatcher.dispatch(serverName, request.body, context);
-    response.status = 200;
-    response.body = std::move(reply.body);
-    return {reply.method.empty() ? std::string("-") : sanitized(reply.method),
-            std::string(outcomeOf(reply.errorCode))};
+    return rpcAnswer(m_dispatcher.dispatch(serverName, request.body, context), response);
 }
 
 FrontRouter::Labels FrontRouter::servePage(PageProvider& pages, const HttpRequest& request,
                                            std::string_view path, HttpResponse& response) {
     const std::string label(pages.prefix().substr(1, pages.prefix().size() - 2));
-    if (request.method != "GET") {
+    if (request.method != "GET" && request.method != "HEAD") {
         plainText(response, 405, "Use GET nas páginas do servidor.\n");
-        response.allow = "GET";
+        response.allow = "GET, HEAD";
         return {label, "http_405"};
     }
     if (!m_token.admitsPassword(request.authorization)) {

@@ -5,6 +5,7 @@
 //
 //   GET  /health             200 when every module reaches its database, else 503; no token needed
 //   GET  /metrics            Prometheus text
+//   (HEAD wherever GET is allowed: the same headers, no body)
 //   POST /rpc/{serverName}   a JSON-RPC 2.0 call; its errors travel as HTTP 200 with an error object
 //   GET  {prefix}...         a read-only page of a page provider; the token also as HTTP Basic password
 
@@ -16,6 +17,9 @@
 #include "server/rpc/moduleregistry.h"
 #include "server/rpc/rpcdispatcher.h"
 
+#include <atomic>
+#include <chrono>
+#include <optional>
 #include <vector>
 
 namespace zrm::server {
@@ -29,6 +33,9 @@ public:
     // thread-safe: add providers before serving.
     void addPages(PageProvider& provider) { m_pages.push_back(&provider); }
 
+    // Health, metrics, refusals, malformed calls and the answers a module holds in memory; the
+    // remaining calls go to handle().
+    bool answerAtOnce(const HttpRequest& request, HttpResponse& response) override;
     void handle(const HttpRequest& request, HttpResponse& response) override;
     void rejectedByTransport(int status, std::string_view reason) override;
 
@@ -38,7 +45,15 @@ private:
         std::string method;
         std::string outcome;
     };
-    Labels route(const HttpRequest& request, HttpResponse& response);
+    // Everything but a call that needs its module's work, which gives nullopt.
+    std::optional<Labels> routeAtOnce(const HttpRequest& request, HttpResponse& response);
+    static std::string_view rpcServerName(const HttpRequest& request);
+    // The page provider whose prefix the request's path starts with, or null.
+    PageProvider* pagesOf(const HttpRequest& request) const;
+    static std::string_view pagePath(const PageProvider& pages, const HttpRequest& request);
+    static Labels rpcAnswer(RpcReply reply, HttpResponse& response);
+    void account(const HttpRequest& request, const HttpResponse& response, const Labels& labels,
+                 std::chrono::steady_clock::time_point start);
     Labels serveRpc(const HttpRequest& request, std::string_view serverName, HttpResponse& response);
     Labels serveHealth(HttpResponse& response);
     Labels serveMetrics(HttpResponse& response);
@@ -51,6 +66,7 @@ private:
     const RequestLog& m_log;
     RpcDispatcher m_dispatcher;
     std::vector<PageProvider*> m_pages;
+    std::atomic<int> m_inHand{0};  // requests being answered now
 };
 
 }  // namespace zrm::server

@@ -28,12 +28,23 @@ class HttpHandler {
 public:
     virtual ~HttpHandler() = default;
 
-    // Answers one complete request. Must not throw; runs on the transport's worker threads, several
-    // at once.
+    // Answers a request on the I/O thread that read it when that needs no blocking work (a probe, a
+    // refusal, an answer held in memory) and returns true; returns false, leaving response as it was,
+    // when the request must go to handle(). Must not block. An exception it throws is answered as
+    // 500 and told to rejectedByTransport.
+    virtual bool answerAtOnce(const HttpRequest& request, HttpResponse& response) {
+        (void)request;
+        (void)response;
+        return false;
+    }
+
+    // Answers one complete request; runs on the transport's pool for blocking work, several at once.
+    // An exception it throws is answered as 500 and told to rejectedByTransport.
     virtual void handle(const HttpRequest& request, HttpResponse& response) = 0;
 
     // Told about a request the transport answered itself (status 400 for malformed HTTP, 413 for a
-    // body over the limit, 431 for oversized headers), for the log and the metrics. Must not throw.
+    // body over the limit, 431 for oversized headers, 500 when the handler threw), for the log and
+    // the metrics. Must not throw.
     virtual void rejectedByTransport(int status, std::string_view reason) = 0;
 };
 

@@ -13,6 +13,7 @@
 #include <boost/asio/signal_set.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/strand.hpp>
+#include <boost/asio/thread_pool.hpp>
 #include <boost/asio/use_awaitable.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -43,6 +44,21 @@ constexpr std::chrono::milliseconds LingerTime{1000};
 constexpr std::size_t LingerBytes = 4 * 1024 * 1024;
 constexpr std::size_t FirstReadBytes = 16 * 1024;
 
+// Bytes of a request's head as sent: request line, every field and the blank line. The parser's
+// own limit applies to what it buffers at a time, not to the head as a whole.
+std::size_t headBytes(const http::request<http::string_body>& request) {
+    std::size_t size = request.method_string().size() + request.target().size() + 12;
+    for (const auto& field : request)
+        size += field.name_string().size() + field.value().size() + 4;
+    return size + 2;
+}
+
+int blockingThreadCount(const HttpServerConfig& config) {
+    if (config.blockingThreads > 0)
+        return config.blockingThreads;
+    return std::max(4, 4 * static_cast<int>(std::thread::hardware_concurrency()));
+}
+
 bool isHttpSyntaxError(const error_code& ec) {
     return ec.category() == make_error_code(http::error::bad_method).category() &&
            ec != http::error::end_of_stream && ec != http::error::partial_message;
@@ -60,6 +76,7 @@ public:
         , m_threads(m_config.threads > 0 ? m_config.threads
                                          : std::max(1, static_cast<int>(std::thread::hardware_concurrency())))
         , m_context(m_threads)
+        , m_blocking(static_cast<std::size_t>(blockingThreadCount(m_config)))
         , m_strand(asio::make_strand(m_context))
         , m_acceptor(m_strand) {}
 
@@ -71,6 +88,7 @@ public:
 
     const HttpServerConfig& config() const { return m_config; }
     HttpHandler& handler() { return m_handler; }
+    asio::thread_pool& blockingPool() { return m_blocking; }
     bool stopping() const { return m_stopping.load(std::memory_order_acquire); }
     void forget(Session* session);
 
@@ -81,6 +99,7 @@ private:
     HttpHandler& m_handler;
     int m_threads;
     asio::io_context m_context;
+    asio::thread_pool m_blocking;  // the handler's blocking work, off the I/O threads
     asio::strand<asio::io_context::executor_type> m_strand;  // acceptor, signals, stop
     tcp::acceptor m_acceptor;
     std::unique_ptr<asio::signal_set> m_signals;
@@ -91,7 +110,8 @@ private:
 };
 
 // One connection: reads requests one after the other and answers each before reading the next. Runs
-// as a coroutine on its own strand; the handler runs inline on the worker thread that resumed it.
+// as a coroutine on its own strand; what the handler cannot answer at once runs on the blocking pool
+// while the coroutine waits.
 class Session {
 public:
     Session(Listener& server, tcp::socket socket) : m_server(server), m_stream(std::move(socket)) {}
@@ -111,6 +131,7 @@ public:
 
 private:
     asio::awaitable<bool> serveOne();
+    asio::awaitable<void> answer(const HttpRequest& request, HttpResponse& response);
     asio::awaitable<void> reject(http::status status, unsigned version, std::string_view reason);
     asio::awaitable<void> lingeringClose();
 
@@ -176,6 +197,11 @@ asio::awaitable<bool> Session::serveOne() {
     }
 
     const auto& request = parser.get();
+    if (headBytes(request) > config.maxHeaderBytes) {
+        co_await reject(http::status::request_header_fields_too_large, request.version(),
+                        "cabeçalho acima do limite");
+        co_return false;
+    }
     const HttpRequest view{std::string_view(request.method_string().data(), request.method_string().size()),
                            std::string_view(request.target().data(), request.target().size()),
                            std::string_view(request[http::field::authorization].data(),
@@ -183,7 +209,7 @@ asio::awaitable<bool> Session::serveOne() {
                            std::string_view(request["X-Operator"].data(), request["X-Operator"].size()),
                            request.body()};
     HttpResponse answer;
-    m_server.handler().handle(view, answer);
+    co_await this->answer(view, answer);
 
     const bool keepAlive = request.keep_alive() && !m_server.stopping();
     http::response<http::string_body> response{static_cast<http::status>(answer.status), request.version()};
@@ -198,8 +224,49 @@ asio::awaitable<bool> Session::serveOne() {
     response.prepare_payload();
 
     m_stream.expires_after(config.bodyTimeout);
-    co_await http::async_write(m_stream, response, asio::redirect_error(awaitable, ec));
+    if (request.method() == http::verb::head) {
+        // The headers the GET answer would carry, Content-Length included, and no body: a body
+        // would be read as the start of the next answer on a kept-alive connection.
+        http::response<http::empty_body> head{response.base()};
+        co_await http::async_write(m_stream, head, asio::redirect_error(awaitable, ec));
+    } else {
+        co_await http::async_write(m_stream, response, asio::redirect_error(awaitable, ec));
+    }
     co_return !ec && keepAlive;
+}
+
+// Lets the handler answer at once, or on the blocking pool. An exception escaping the handler
+// becomes a plain 500 that the handler hears about, for the log and the metrics.
+asio::awaitable<void> Session::answer(const HttpRequest& request, HttpResponse& response) {
+    std::exception_ptr failure;
+    try {
+        if (!m_server.handler().answerAtOnce(request, response)) {
+            co_await asio::co_spawn(
+                m_server.blockingPool(),
+                [&]() -> asio::awaitable<void> {
+                    m_server.handler().handle(request, response);
+                    co_return;
+                },
+                awaitable);
+        }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!failure)
+        co_return;
+    response = HttpResponse{};
+    response.status = 500;
+    response.contentType = "text/plain; charset=utf-8";
+    response.body = "Erro interno do servidor de aplicação.\n";
+    std::string reason = "exceção no tratamento da requisição";
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+        reason += ": ";
+        reason += error.what();
+    } catch (...) {
+    }
+    m_server.handler().rejectedByTransport(500, reason);
 }
 
 // Answers a request the transport refuses itself, then closes the connection.
@@ -294,6 +361,7 @@ void Listener::run() {
     m_context.run();
     for (auto& worker : workers)
         worker.join();
+    m_blocking.join();
 }
 
 void Listener::stop() {

@@ -1,10 +1,12 @@
 #pragma once
 
-// The HTTP/1.1 transport of the application server: accepts connections, reads requests with
-// persistent connections, hands each complete request to an HttpHandler on a pool of worker threads
-// and writes the answer. It answers malformed HTTP (400), bodies over the limit (413) and oversized
-// headers (431) itself, closes connections that stay silent too long, and stops gracefully: no new
-// connections, requests in flight finish, idle connections close.
+// The HTTP/1.1 transport of the application server: accepts connections and reads requests with
+// persistent connections on its I/O threads, lets the HttpHandler answer at once what needs no
+// blocking work, hands the rest to a separate pool (so a slow query never stalls accepting, time-outs
+// or the health probe) and writes the answer. HEAD is answered with the headers of the GET answer. It answers
+// malformed HTTP (400), bodies over the limit (413) and oversized headers (431) itself, closes connections
+// that stay silent too long, and stops gracefully: no new connections, requests in flight finish, idle
+// connections close.
 //
 // The HTTP library lives in httpserver.cpp only, so including this header costs nothing.
 
@@ -21,9 +23,10 @@ namespace zrm::server {
 struct HttpServerConfig {
     std::string host = "127.0.0.1";
     std::uint16_t port = 7130;  // 0 picks a free port
-    int threads = 0;            // 0: one per hardware thread
+    int threads = 0;            // I/O threads; 0: one per hardware thread
+    int blockingThreads = 0;    // threads for blocking work; 0: four per hardware thread, at least 4
     std::size_t maxBodyBytes = 1024 * 1024;
-    std::size_t maxHeaderBytes = 16 * 1024;
+    std::size_t maxHeaderBytes = 16 * 1024;           // request line and every field together
     std::chrono::milliseconds headerTimeout{10'000};  // from the first byte to the end of the header
     std::chrono::milliseconds bodyTimeout{30'000};    // to read the body and to write an answer
     std::chrono::milliseconds idleTimeout{60'000};    // a kept-alive connection waiting for a request
@@ -48,8 +51,8 @@ public:
     // Makes SIGTERM and SIGINT call stop(). Call before run().
     void stopOnSignals();
 
-    // Serves on the worker threads (the calling thread is one of them) until stop() and every
-    // connection has ended. Call once, after listen().
+    // Serves on the I/O threads (the calling thread is one of them) and the blocking pool until
+    // stop() and every connection has ended. Call once, after listen().
     void run();
 
     // Starts the graceful stop; returns at once. Thread-safe, may be called several times.

@@ -26,11 +26,15 @@ void appendTimestamp(std::string& line) {
     line += buffer;
 }
 
-void writeLine(const std::string& line) {
-    const char* data = line.data();
-    std::size_t left = line.size();
+// Gathered lines beyond this size are written at once.
+constexpr std::size_t FlushBytes = 16 * 1024;
+constexpr std::chrono::milliseconds FlushInterval{100};
+
+void writeAll(int fd, const std::string& text) {
+    const char* data = text.data();
+    std::size_t left = text.size();
     while (left > 0) {
-        const ssize_t written = ::write(STDERR_FILENO, data, left);
+        const ssize_t written = ::write(fd, data, left);
         if (written <= 0)
             return;
         data += written;
@@ -40,8 +44,46 @@ void writeLine(const std::string& line) {
 
 }  // namespace
 
+RequestLog::RequestLog(bool enabled, int fd) : m_enabled(enabled), m_fd(fd) {
+    if (m_enabled)
+        m_flusher = std::thread([this] { flushPeriodically(); });
+}
+
+RequestLog::~RequestLog() {
+    if (!m_enabled)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_stopped.notify_all();
+    m_flusher.join();
+    std::lock_guard lock(m_mutex);
+    flushLocked();
+}
+
+void RequestLog::flushPeriodically() {
+    std::unique_lock lock(m_mutex);
+    while (!m_stopped.wait_for(lock, FlushInterval, [this] { return m_stopping; }))
+        flushLocked();
+}
+
+void RequestLog::flushLocked() const {
+    if (m_pending.empty())
+        return;
+    writeAll(m_fd, m_pending);
+    m_pending.clear();
+}
+
+void RequestLog::append(const std::string& line, bool flushNow) const {
+    std::lock_guard lock(m_mutex);
+    m_pending += line;
+    if (flushNow || m_pending.size() >= FlushBytes)
+        flushLocked();
+}
+
 void RequestLog::request(std::string_view endpoint, std::string_view method, double milliseconds,
-                         std::string_view outcome, int status) const {
+                         std::string_view outcome, int status, bool flushNow) const {
     if (!m_enabled)
         return;
     std::string line;
@@ -57,7 +99,7 @@ void RequestLog::request(std::string_view endpoint, std::string_view method, dou
     line += ' ';
     line += std::to_string(status);
     line += '\n';
-    writeLine(line);
+    append(line, flushNow);
 }
 
 void RequestLog::note(std::string_view text) const {
@@ -67,7 +109,7 @@ void RequestLog::note(std::string_view text) const {
     appendTimestamp(line);
     line += text;
     line += '\n';
-    writeLine(line);
+    append(line, true);
 }
 
 }  // namespace zrm::server

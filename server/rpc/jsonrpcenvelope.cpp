@@ -1,17 +1,24 @@
 #include "server/rpc/jsonrpcenvelope.h"
 
-#include "server/rpc/jsonstring.h"
+#include "framework/packet/jsonlexer.h"
+#include "framework/packet/packetwriter.h"
 #include "server/rpc/remotemodule.h"
 
 #include <QByteArray>
 #include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
 
-#include <charconv>
-#include <cmath>
+#include <optional>
 
-namespace zrm::server::jsonrpc {
+namespace zrm::server {
+
+QJsonArray RpcRequest::paramsArray() const {
+    if (params.empty())
+        return {};
+    // The text was read by the strict reader already; this parse cannot fail.
+    return QJsonDocument::fromJson(QByteArray::fromRawData(params.data(), qsizetype(params.size()))).array();
+}
+
+namespace jsonrpc {
 
 namespace {
 
@@ -20,78 +27,99 @@ namespace {
                    QStringLiteral("A requisição não é uma chamada JSON-RPC 2.0 válida: %1.").arg(why));
 }
 
-void appendId(std::string& out, const QJsonValue& id) {
-    if (id.isString()) {
-        appendJsonString(out, id.toString().toStdString());
-        return;
-    }
-    if (!id.isDouble()) {
-        out += "null";
-        return;
-    }
-    // Ids travel back as they came: integers without a decimal part, other numbers in full precision.
-    const double value = id.toDouble();
-    char buffer[32];
-    std::to_chars_result written;
-    if (std::trunc(value) == value && std::fabs(value) < 9007199254740992.0)
-        written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value));
-    else
-        written = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, written.ptr);
+// One member of the request as read: its kind and the exact text of its value.
+struct Member {
+    json::Token kind = json::Token::End;  // End: absent
+    std::string_view text;
+};
+
+std::string_view textBetween(const char* from, const char* to) {
+    return {from, size_t(to - from)};
+}
+
+// The text a JSON string literal that was read already stands for, escapes resolved.
+std::string decodedString(std::string_view literal) {
+    json::Lexer reader(literal.data(), literal.data() + literal.size(), QString());
+    bool plainAscii = true;
+    const QByteArray text = reader.rawString(&plainAscii);
+    return std::string(text.constData(), size_t(text.size()));
 }
 
 }  // namespace
 
-RpcRequest parseRequest(std::string_view body, QJsonValue& requestId) {
-    requestId = QJsonValue(QJsonValue::Null);
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(
-        QByteArray::fromRawData(body.data(), static_cast<qsizetype>(body.size())), &error);
-    if (error.error != QJsonParseError::NoError) {
-        // The JSON reader takes only arrays and objects at the top: a lone number or text is JSON,
-        // just not a request.
-        if (QJsonDocument::fromJson("[" + QByteArray(body.data(), static_cast<qsizetype>(body.size())) + "]")
-                .array()
-                .size() == 1)
-            invalidRequest(QStringLiteral("o corpo deve ser um objeto"));
-        throw RpcError(rpcerror::ParseError,
-                       QStringLiteral("A requisição não é um JSON válido (erro perto do caractere %1).")
-                           .arg(error.offset));
-    }
-    if (document.isArray())
-        invalidRequest(QStringLiteral("lotes de chamadas não são aceitos"));
-    if (!document.isObject())
-        invalidRequest(QStringLiteral("o corpo deve ser um objeto"));
+std::vector<std::string_view> paramTexts(std::string_view params) {
+    std::vector<std::string_view> texts;
+    if (params.empty())
+        return texts;
+    json::Lexer lexer(params.data(), params.data() + params.size(), QString());
+    lexer.array([&] {
+        lexer.skipSpace();
+        const char* start = lexer.position();
+        lexer.skipValue();
+        texts.push_back(textBetween(start, lexer.position()));
+    });
+    return texts;
+}
 
-    const QJsonObject object = document.object();
-    const QJsonValue id = object.value(QLatin1String("id"));
-    if (id.isString() || id.isDouble())
-        requestId = id;
-    if (object.value(QLatin1String("jsonrpc")) != QJsonValue(QStringLiteral("2.0")))
+RpcRequest parseRequest(std::string_view body, std::string_view& requestId) {
+    requestId = {};
+    json::Lexer lexer(body.data(), body.data() + body.size(),
+                      QStringLiteral("A requisição não é um JSON válido"));
+    Member version, id, method, params;
+    try {
+        const json::Token first = lexer.peek();
+        if (first != json::Token::Object) {
+            lexer.skipValue();
+            lexer.expectEnd();
+            invalidRequest(first == json::Token::Array ? QStringLiteral("lotes de chamadas não são aceitos")
+                                                       : QStringLiteral("o corpo deve ser um objeto"));
+        }
+        lexer.object([&](const QString& key) {
+            Member* member = key == QLatin1String("jsonrpc")  ? &version
+                             : key == QLatin1String("id")     ? &id
+                             : key == QLatin1String("method") ? &method
+                             : key == QLatin1String("params") ? &params
+                                                              : nullptr;
+            const json::Token kind = lexer.peek();
+            const char* start = lexer.position();
+            lexer.skipValue();
+            if (member)
+                *member = {kind, textBetween(start, lexer.position())};
+        });
+        lexer.expectEnd();
+    } catch (const PacketError& error) {
+        throw RpcError(rpcerror::ParseError, error.message());
+    }
+
+    if (id.kind == json::Token::String || id.kind == json::Token::Number)
+        requestId = id.text;
+    if (version.kind != json::Token::String || decodedString(version.text) != "2.0")
         invalidRequest(QStringLiteral("o membro \"jsonrpc\" deve ser \"2.0\""));
-    if (id.isUndefined())
+    if (id.kind == json::Token::End)
         invalidRequest(QStringLiteral("notificações (chamadas sem \"id\") não são aceitas"));
-    if (!id.isString() && !id.isDouble())
+    if (requestId.empty())
         invalidRequest(QStringLiteral("o \"id\" deve ser um número ou um texto"));
-    const QJsonValue method = object.value(QLatin1String("method"));
-    if (!method.isString() || method.toString().isEmpty())
+    if (method.kind != json::Token::String)
         invalidRequest(QStringLiteral("o \"method\" deve ser um texto não vazio"));
 
-    RpcRequest request{id, method.toString(), {}};
-    const QJsonValue params = object.value(QLatin1String("params"));
-    if (params.isArray()) {
-        request.params = params.toArray();
-    } else if (!params.isUndefined()) {
+    RpcRequest request;
+    request.id = requestId;
+    request.method = decodedString(method.text);
+    if (request.method.empty())
+        invalidRequest(QStringLiteral("o \"method\" deve ser um texto não vazio"));
+    if (params.kind == json::Token::Array) {
+        request.params = params.text;
+    } else if (params.kind != json::Token::End) {
         throw RpcError(rpcerror::InvalidParams,
                        QStringLiteral("Os parâmetros de %1 devem ser uma lista em ordem (\"params\": [...]).")
-                           .arg(request.method));
+                           .arg(QString::fromUtf8(request.method.data(), qsizetype(request.method.size()))));
     }
     return request;
 }
 
-void openResult(std::string& out, const QJsonValue& id) {
+void openResult(std::string& out, std::string_view id) {
     out += R"({"jsonrpc":"2.0","id":)";
-    appendId(out, id);
+    out += id.empty() ? std::string_view("null") : id;
     out += R"(,"result":)";
 }
 
@@ -99,15 +127,16 @@ void closeResult(std::string& out) {
     out += '}';
 }
 
-std::string errorResponse(const QJsonValue& id, int code, const QString& message) {
+std::string errorResponse(std::string_view id, int code, const QString& message) {
     std::string out = R"({"jsonrpc":"2.0","id":)";
-    appendId(out, id);
+    out += id.empty() ? std::string_view("null") : id;
     out += R"(,"error":{"code":)";
     out += std::to_string(code);
     out += R"(,"message":)";
-    appendJsonString(out, message.toStdString());
+    packet::appendJsonString(out, message.toStdString());
     out += "}}";
     return out;
 }
 
-}  // namespace zrm::server::jsonrpc
+}  // namespace jsonrpc
+}  // namespace zrm::server

@@ -21,20 +21,24 @@ constexpr int ParseError = -32700, InvalidRequest = -32600, MethodNotFound = -32
               RuleRefused = 1001, Conflict = 1002, StorageUnavailable = 1003, InternalError = -32603;
 }
 
-// A failure that becomes a JSON-RPC error; message is a Portuguese sentence for the user.
+// A failure that becomes a JSON-RPC error; message is a Portuguese sentence for the user. The
+// message is kept whole: what() is a C string and would end at a NUL the client sent.
 class RpcError : public std::runtime_error {
 public:
-    RpcError(int code, const QString& message) : std::runtime_error(message.toStdString()), m_code(code) {}
+    RpcError(int code, const QString& message)
+        : std::runtime_error(message.toStdString()), m_code(code), m_message(message) {}
     int code() const { return m_code; }
-    QString message() const { return QString::fromUtf8(what()); }
+    QString message() const { return m_message; }
 
 private:
     int m_code;
+    QString m_message;
 };
 
 // What a call knows of its request besides the parameters.
 struct CallContext {
-    QString operatorCode;  // X-Operator header, empty when absent
+    QString operatorCode;         // X-Operator header, empty when absent
+    std::string_view paramsJson;  // the params exactly as sent ("[...]"), empty when absent
 };
 
 class RemoteDataModule {
@@ -49,6 +53,16 @@ public:
     // failure a client should hear about; any other exception is answered as an internal error.
     virtual void call(std::string_view method, const QJsonArray& params, const CallContext& context,
                       std::string& result) = 0;
+
+    // Appends the result of a read method whose answer the module holds in memory and knows to be
+    // current without asking its database, and returns true; returns false (appending nothing) when
+    // the call must go to call(). Never blocks and never throws: the front asks it on its I/O threads.
+    virtual bool cachedResult(std::string_view method, std::string_view paramsJson, std::string& result) {
+        (void)method;
+        (void)paramsJson;
+        (void)result;
+        return false;
+    }
 
     // True when the module can reach its database (for /health).
     virtual bool healthy() = 0;

@@ -30,41 +30,74 @@ RpcDispatcher::RpcDispatcher(const ModuleRegistry& registry, FaultReporter repor
 RpcReply RpcDispatcher::dispatch(std::string_view serverName, std::string_view body,
                                  const CallContext& context) const {
     RpcReply reply;
-    QJsonValue id(QJsonValue::Null);
+    std::string_view id;
     std::string method;
-    auto fail = [&](int code, const QString& message) {
-        reply.body = jsonrpc::errorResponse(id, code, message);
-        reply.errorCode = code;
-    };
     try {
         const RpcRequest request = jsonrpc::parseRequest(body, id);
-        RemoteDataModule* module = m_registry.find(serverName);
-        if (!module) {
-            throw RpcError(
-                rpcerror::MethodNotFound,
-                QStringLiteral("O servidor remoto \"%1\" não existe neste servidor de aplicação.")
-                    .arg(QString::fromUtf8(serverName.data(), static_cast<qsizetype>(serverName.size()))));
-        }
-        method = request.method.toStdString();
+        RemoteDataModule& module = moduleNamed(serverName);
+        method = request.method;
+        CallContext call = context;
+        call.paramsJson = request.params;
         reply.body.reserve(InitialReplyCapacity);
         jsonrpc::openResult(reply.body, request.id);
-        module->call(method, request.params, context, reply.body);
+        module.call(method, request.paramsArray(), call, reply.body);
         jsonrpc::closeResult(reply.body);
         reply.method = std::move(method);
     } catch (const RpcError& error) {
         // An unknown method is the client's mistake about names: no method label for it.
         if (error.code() != rpcerror::MethodNotFound)
             reply.method = std::move(method);
-        fail(error.code(), error.message());
+        fail(reply, id, error.code(), error.message());
     } catch (...) {
         if (m_reportFault)
             m_reportFault(method, describeCurrentException());
         reply.method = std::move(method);
-        fail(rpcerror::InternalError,
+        fail(reply, id, rpcerror::InternalError,
              QStringLiteral("Erro interno do servidor de aplicação. Tente novamente; se o erro persistir, "
                             "avise o administrador."));
     }
     return reply;
+}
+
+bool RpcDispatcher::answerAtOnce(std::string_view serverName, std::string_view body, RpcReply& reply) const {
+    std::string_view id;
+    try {
+        const RpcRequest request = jsonrpc::parseRequest(body, id);
+        RemoteDataModule& module = moduleNamed(serverName);
+        reply.body.reserve(InitialReplyCapacity);
+        jsonrpc::openResult(reply.body, request.id);
+        if (!module.cachedResult(request.method, request.params, reply.body)) {
+            reply.body.clear();
+            return false;
+        }
+        jsonrpc::closeResult(reply.body);
+        reply.method = request.method;
+        return true;
+    } catch (const RpcError& error) {
+        // Only the envelope and the server name are checked here; both are the client's mistake.
+        fail(reply, id, error.code(), error.message());
+        return true;
+    } catch (...) {
+        // Out of memory at worst: the full path tries again and reports it.
+        reply = RpcReply{};
+        return false;
+    }
+}
+
+RemoteDataModule& RpcDispatcher::moduleNamed(std::string_view serverName) const {
+    RemoteDataModule* module = m_registry.find(serverName);
+    if (!module) {
+        throw RpcError(
+            rpcerror::MethodNotFound,
+            QStringLiteral("O servidor remoto \"%1\" não existe neste servidor de aplicação.")
+                .arg(QString::fromUtf8(serverName.data(), static_cast<qsizetype>(serverName.size()))));
+    }
+    return *module;
+}
+
+void RpcDispatcher::fail(RpcReply& reply, std::string_view id, int code, const QString& message) {
+    reply.body = jsonrpc::errorResponse(id, code, message);
+    reply.errorCode = code;
 }
 
 }  // namespace zrm::server

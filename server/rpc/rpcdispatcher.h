@@ -28,10 +28,19 @@ public:
 
     // Runs the call in body against the module named serverName. Never throws: every failure is an
     // error response (-32700, -32600, -32601, -32602, the module's own codes, -32603 for anything
-    // unexpected). Thread-safe as far as the modules are.
+    // unexpected). Thread-safe as far as the modules are. May block on the module's database.
     RpcReply dispatch(std::string_view serverName, std::string_view body, const CallContext& context) const;
 
+    // Answers without blocking what needs no module work — a body that is no valid request, an
+    // unknown server, a result the module holds in memory — and returns true; returns false when the
+    // call must go to dispatch(). Never throws.
+    bool answerAtOnce(std::string_view serverName, std::string_view body, RpcReply& reply) const;
+
 private:
+    // The module of that server name; throws RpcError (MethodNotFound) when there is none.
+    RemoteDataModule& moduleNamed(std::string_view serverName) const;
+    static void fail(RpcReply& reply, std::string_view id, int code, const QString& message);
+
     const ModuleRegistry& m_registry;
     FaultReporter m_reportFault;
 };

@@ -19,19 +19,23 @@ ConnectionLease::~ConnectionLease() {
         m_database->release(std::move(m_connection));
 }
 
-std::shared_ptr<Database> Database::open(const QString& url) {
+std::shared_ptr<Database> Database::open(const QString& url, ConnectionWrapper wrap) {
+    if (!wrap)
+        wrap = [](std::unique_ptr<sql::Connection> connection) { return connection; };
     std::shared_ptr<Database> database;
     if (url.startsWith(QLatin1String("sqlite:"))) {
         const QString path = url.mid(7);
         if (path.isEmpty())
             throw BadRequest(
                 QStringLiteral("O endereço do banco SQLite não informa o arquivo (sqlite:CAMINHO)."));
-        database.reset(new Database(sql::Dialect::Sqlite,
-                                    [path] { return std::make_unique<sql::SqliteConnection>(path); }));
+        database.reset(new Database(sql::Dialect::Sqlite, [path, wrap] {
+            return wrap(std::make_unique<sql::SqliteConnection>(path));
+        }));
     } else if (url.startsWith(QLatin1String("postgresql://")) ||
                url.startsWith(QLatin1String("postgres://"))) {
-        database.reset(new Database(sql::Dialect::Postgresql,
-                                    [url] { return std::make_unique<sql::PostgresqlConnection>(url); }));
+        database.reset(new Database(sql::Dialect::Postgresql, [url, wrap] {
+            return wrap(std::make_unique<sql::PostgresqlConnection>(url));
+        }));
     } else {
         throw BadRequest(
             QStringLiteral("Endereço de banco de dados não reconhecido: use \"sqlite:CAMINHO\" "
@@ -52,6 +56,31 @@ ConnectionLease Database::acquire() {
         }
     }
     return ConnectionLease(this, m_factory());
+}
+
+std::unique_lock<std::mutex> Database::writeTurn() {
+    if (m_dialect == sql::Dialect::Sqlite)
+        return std::unique_lock(m_writeMutex);
+    return {};
+}
+
+std::optional<qint64> Database::changeCounterAtOnce() {
+    if (m_dialect != sql::Dialect::Sqlite)
+        return std::nullopt;
+    try {
+        std::lock_guard lock(m_watchMutex);
+        if (!m_watch || m_watch->isBroken()) {
+            m_watch = m_factory();
+            ++m_watchEpoch;
+        }
+        // Changes whenever another connection, in this process or another, has committed.
+        qint64 counter = 0;
+        m_watch->select("PRAGMA data_version", {},
+                        [&](const sql::RowView& row) { counter = row.integer(0); });
+        return (m_watchEpoch << 40) + counter;
+    } catch (...) {
+        return std::nullopt;
+    }
 }
 
 void Database::release(std::unique_ptr<sql::Connection> connection) {

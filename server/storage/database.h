@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace zrm::server {
@@ -36,17 +37,33 @@ private:
 
 class Database {
 public:
+    // Wraps every connection the pool makes (tests put a fault-injecting connection around the real
+    // one); the identity when empty.
+    using ConnectionWrapper =
+        std::function<std::unique_ptr<sql::Connection>(std::unique_ptr<sql::Connection>)>;
+
     // Opens the database named by url: "sqlite:PATH" (the file is created when missing) or
     // "postgresql://user:pw@host:port/db" ("postgres://" too), and creates or migrates the schema.
     // Throws BadRequest for a URL of neither form, StorageUnavailable when the database cannot be
-    // reached, StoreError when its schema is newer than this server knows.
-    static std::shared_ptr<Database> open(const QString& url);
+    // reached, StoreError when its schema is newer than this server knows or out of range.
+    static std::shared_ptr<Database> open(const QString& url, ConnectionWrapper wrap = {});
 
     sql::Dialect dialect() const { return m_dialect; }
 
     // A connection for the calling thread's exclusive use: an idle one, or a new one.
     // Throws StorageUnavailable when a new connection cannot be made.
     ConnectionLease acquire();
+
+    // The turn of one writer of this process: on SQLite a lock that writers take before their write
+    // transaction, so that they queue here instead of sleep-polling for the database's lock; on
+    // PostgreSQL, which locks rows, nothing.
+    std::unique_lock<std::mutex> writeTurn();
+
+    // A number that changes whenever any connection of any process commits a change to the database,
+    // when it can be had without waiting for the database (SQLite's shared memory); nullopt on
+    // PostgreSQL, whose generation is a row to read (see dataGeneration). Never throws: a failure
+    // gives nullopt.
+    std::optional<qint64> changeCounterAtOnce();
 
 private:
     using Factory = std::function<std::unique_ptr<sql::Connection>()>;
@@ -58,6 +75,11 @@ private:
     Factory m_factory;
     std::mutex m_mutex;
     std::vector<std::unique_ptr<sql::Connection>> m_idle;
+    std::mutex m_writeMutex;
+    std::mutex m_watchMutex;
+    std::unique_ptr<sql::Connection> m_watch;  // SQLite: reads the change counter, never writes
+    qint64 m_watchEpoch = 0;                   // counts the watch connections made, so a new one's
+                                               // counter never repeats an old one's
 };
 
 }  // namespace zrm::server

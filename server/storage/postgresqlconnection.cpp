@@ -49,12 +49,16 @@ void ignoreNotice(void*, const char*) {}
 
 }  // namespace
 
+void PostgresqlConnection::Finish::operator()(pg_conn* conn) const {
+    PQfinish(conn);
+}
+
 PostgresqlConnection::PostgresqlConnection(const QString& url) {
     const QByteArray conninfo = url.toUtf8();
-    m_conn = PQconnectdb(conninfo.constData());
+    m_handle.reset(PQconnectdb(conninfo.constData()));
+    m_conn = m_handle.get();
     if (PQstatus(m_conn) != CONNECTION_OK) {
         const QString detail = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
-        PQfinish(m_conn);
         throw StorageUnavailable(
             QStringLiteral("Não foi possível conectar ao banco de dados PostgreSQL: %1").arg(detail));
     }
@@ -63,9 +67,7 @@ PostgresqlConnection::PostgresqlConnection(const QString& url) {
     executeScript("SET client_encoding = 'UTF8'; SET datestyle = 'ISO, YMD'");
 }
 
-PostgresqlConnection::~PostgresqlConnection() {
-    PQfinish(m_conn);
-}
+PostgresqlConnection::~PostgresqlConnection() = default;
 
 bool PostgresqlConnection::isBroken() const {
     return PQstatus(m_conn) != CONNECTION_OK;
@@ -103,14 +105,15 @@ void PostgresqlConnection::executeScript(std::string_view sql) {
 }
 
 const std::string& PostgresqlConnection::prepared(const char* sql, int parameterCount) {
-    if (auto it = m_statementNames.find(sql); it != m_statementNames.end())
+    const std::string_view key(sql);
+    if (auto it = m_statementNames.find(key); it != m_statementNames.end())
         return it->second;
     std::string name = "zrm_" + std::to_string(m_statementNames.size() + 1);
     PGresult* result = PQprepare(m_conn, name.c_str(), sql, parameterCount, nullptr);
     if (PQresultStatus(result) != PGRES_COMMAND_OK)
         fail(result);
     PQclear(result);
-    return m_statementNames.emplace(sql, std::move(name)).first->second;
+    return m_statementNames.emplace(std::string(key), std::move(name)).first->second;
 }
 
 PGresult* PostgresqlConnection::run(const char* sql, Params params) {

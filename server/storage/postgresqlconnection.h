@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -36,8 +37,13 @@ private:
     const std::string& prepared(const char* sql, int parameterCount);
     [[noreturn]] void fail(pg_result* result);
 
-    pg_conn* m_conn = nullptr;
-    std::unordered_map<const char*, std::string> m_statementNames;  // SQL's address -> prepared name
+    struct Finish {
+        void operator()(pg_conn* conn) const;
+    };
+    // Owned from the first line of the constructor, so a constructor that throws closes it too.
+    std::unique_ptr<pg_conn, Finish> m_handle;
+    pg_conn* m_conn = nullptr;  // m_handle's pointer
+    std::unordered_map<std::string, std::string, StatementTextHash, std::equal_to<>> m_statementNames;
 };
 
 }  // namespace zrm::server::sql

@@ -83,6 +83,12 @@ UPDATE HISTCALENDORC SET NRANOORCOPERAC = {CHANGED:NRANOORCOPERAC},
     CDFASEORCOPERAC = {CHANGED:CDFASEORCOPERAC};
 CREATE INDEX HISTCALENDORC_CALENDARIO ON HISTCALENDORC (NRANOORCOPERAC, CDVERSCALENORCA, NRSEQUENCIA);
 )sql",
+    // The data generation: every committed write advances it, so that answers held in memory by any
+    // server on the database know when they are out of date.
+    R"sql(
+CREATE TABLE ZRMGERACAO (NRGERACAO BIGINT NOT NULL);
+INSERT INTO ZRMGERACAO (NRGERACAO) VALUES (0);
+)sql",
 };
 
 // The SQL that reads a column of a recorded change (the JSON in DSALTERACAO) as text: its new value,
@@ -130,12 +136,17 @@ void migrateSchema(sql::Connection& connection) {
         connection.select("SELECT pg_advisory_xact_lock(71300)", {}, [](const sql::RowView&) {});
     }
     connection.executeScript("CREATE TABLE IF NOT EXISTS ZRMSCHEMA (NRVERSAO INTEGER NOT NULL)");
-    int stored = 0;
+    qint64 stored = 0;
     bool hasRow = false;
     connection.select("SELECT NRVERSAO FROM ZRMSCHEMA", {}, [&](const sql::RowView& row) {
-        stored = int(row.integer(0));
+        stored = row.integer(0);
         hasRow = true;
     });
+    // Read as a whole 64-bit number: a value that only wraps into range must not pass as valid.
+    if (stored < 0)
+        throw StoreError(QStringLiteral("O banco de dados registra um esquema inválido (%1). Restaure uma "
+                                        "cópia de segurança ou recrie o banco.")
+                             .arg(stored));
     if (stored > currentSchemaVersion())
         throw StoreError(QStringLiteral("O banco de dados foi criado por uma versão mais nova do servidor "
                                         "(esquema %1; este servidor conhece até o %2). Atualize o servidor.")
@@ -145,13 +156,24 @@ void migrateSchema(sql::Connection& connection) {
         transaction.commit();
         return;
     }
-    for (int version = stored + 1; version <= currentSchemaVersion(); ++version)
+    for (int version = int(stored) + 1; version <= currentSchemaVersion(); ++version)
         connection.executeScript(forDialect(Migrations[version - 1], connection.dialect()));
     if (hasRow)
         connection.execute("UPDATE ZRMSCHEMA SET NRVERSAO = $1", {currentSchemaVersion()});
     else
         connection.execute("INSERT INTO ZRMSCHEMA (NRVERSAO) VALUES ($1)", {currentSchemaVersion()});
     transaction.commit();
+}
+
+void markDataChanged(sql::Connection& connection) {
+    connection.execute("UPDATE ZRMGERACAO SET NRGERACAO = NRGERACAO + 1", {});
+}
+
+qint64 dataGeneration(sql::Connection& connection) {
+    qint64 generation = 0;
+    connection.select("SELECT NRGERACAO FROM ZRMGERACAO", {},
+                      [&](const sql::RowView& row) { generation = row.integer(0); });
+    return generation;
 }
 
 }  // namespace zrm::server

@@ -14,4 +14,11 @@ void migrateSchema(sql::Connection& connection);
 // The schema version this server creates.
 int currentSchemaVersion();
 
+// Inside a write transaction: advances the data generation, so that whoever holds answers computed
+// before this transaction commits sees them as out of date. Throws as the connection does.
+void markDataChanged(sql::Connection& connection);
+
+// The data generation as last committed. Throws as the connection does.
+qint64 dataGeneration(sql::Connection& connection);
+
 }  // namespace zrm::server

@@ -16,6 +16,16 @@
 
 namespace zrm::server::sql {
 
+// Hash of statement texts that finds a std::string key from a plain pointer to the text too.
+struct StatementTextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
+}  // namespace zrm::server::sql
+
+namespace zrm::server::sql {
+
 enum class Dialect { Sqlite, Postgresql };
 
 // A bound value: null, text or an integer.
@@ -56,7 +66,11 @@ using RowHandler = std::function<void(const RowView&)>;
 
 class Connection {
 public:
+    Connection() = default;
     virtual ~Connection() = default;
+    // A connection owns a database handle: copying it would close the handle twice.
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
 
     virtual Dialect dialect() const = 0;
 
@@ -64,8 +78,8 @@ public:
     // Throws StoreError (see storeerror.h) on failure.
     virtual void executeScript(std::string_view sql) = 0;
 
-    // Runs one parameterised statement and returns the number of rows it changed. sql must be a
-    // string of static storage (a literal): the prepared statement is cached under its address.
+    // Runs one parameterised statement and returns the number of rows it changed. The statement is
+    // prepared on its first use and kept under its text for the connection's life.
     // Throws StoreError: Conflict for a unique-key violation or a lost serialisation race,
     // BadRequest for a violated check or reference, StorageUnavailable when the database is
     // unreachable or busy.
@@ -81,7 +95,8 @@ public:
     // Starts a transaction that only reads and sees one consistent state of the database throughout,
     // whatever other connections commit meanwhile. End it with commit() or rollback().
     virtual void beginSnapshot() = 0;
-    // Commits. Throws CommitOutcomeUnknown when the connection fails during the commit.
+    // Commits. Throws CommitOutcomeUnknown when the connection fails during the commit, so that the
+    // change may or may not have been stored.
     virtual void commit() = 0;
     // Rolls back; never throws (a broken connection simply stays broken).
     virtual void rollback() noexcept = 0;

@@ -116,7 +116,8 @@ void SqliteConnection::executeScript(std::string_view sql) {
 }
 
 sqlite3_stmt* SqliteConnection::prepared(const char* sql) {
-    if (auto it = m_statements.find(sql); it != m_statements.end())
+    const std::string_view key(sql);
+    if (auto it = m_statements.find(key); it != m_statements.end())
         return it->second;
     const std::string text = toSqlitePlaceholders(sql);
     sqlite3_stmt* statement = nullptr;
@@ -124,7 +125,7 @@ sqlite3_stmt* SqliteConnection::prepared(const char* sql) {
                                       &statement, nullptr);
     if (rc != SQLITE_OK)
         fail(rc);
-    m_statements.emplace(sql, statement);
+    m_statements.emplace(std::string(key), statement);
     return statement;
 }
 

@@ -39,7 +39,7 @@ private:
 
     sqlite3* m_db = nullptr;
     bool m_broken = false;
-    std::unordered_map<const char*, sqlite3_stmt*> m_statements;  // by the SQL's address
+    std::unordered_map<std::string, sqlite3_stmt*, StatementTextHash, std::equal_to<>> m_statements;
 };
 
 }  // namespace zrm::server::sql

@@ -132,7 +132,7 @@ TEST(Packet, encode_writesTheWireShape) {
         {s("CD"), FieldType::String, 10}, {s("VL"), FieldType::Float, 0}, {s("DT"), FieldType::DateTime, 0}};
     packet.rows = {{s("0004"), 2.0, at(2026, 3, 10)}, {Value(), 2.5, at(2026, 3, 10, 8, 30, 0, 120)}};
     EXPECT_EQ(packet::encode(packet),
-              b(R"({"fields":[{"name":"CD","size":10,"type":"string"},{"name":"VL","type":"float"},)"
+              b(R"({"fields":[{"name":"CD","type":"string","size":10},{"name":"VL","type":"float"},)"
                 R"({"name":"DT","type":"datetime"}],"rows":[["0004",2,"2026-03-10T00:00:00"],)"
                 R"([null,2.5,"2026-03-10T08:30:00.120"]]})"));
 }

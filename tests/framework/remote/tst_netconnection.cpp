@@ -17,6 +17,14 @@ using Request = LoopbackServer::Request;
 
 namespace {
 
+// A packet of one text column holding text, as a method's answer.
+QJsonValue textPacket(const QString& text) {
+    zrm::DataPacket packet;
+    packet.fields = {{QStringLiteral("TEXTO"), zrm::FieldType::String, 100}};
+    packet.rows = {{text}};
+    return zrm::packet::toJson(packet);
+}
+
 QString s(const char* text) {
     return QString::fromUtf8(text);
 }
@@ -103,9 +111,9 @@ TEST(NetConnection, construction_takesDefaultsAndTheHostsEnvironment) {
 
 TEST(NetConnection, call_withTextIntegerAndDelta_sendsThemInOrderAndReadsPacketsBack) {
     LoopbackServer server([](const Request& request) {
-        // Echoes the delta and adds a packet, as a method with several packets in its result does.
-        return LoopbackServer::result(request,
-                                      QJsonArray{request.param(2), zrm::packet::toJson(samplePacket())});
+        // Two packets, as a method with several packets in its result answers.
+        return LoopbackServer::result(
+            request, QJsonArray{zrm::packet::toJson(zrm::DataPacket()), zrm::packet::toJson(samplePacket())});
     });
     TNetConnection connection;
     setUp(connection, server.port());
@@ -127,12 +135,12 @@ TEST(NetConnection, call_withTextIntegerAndDelta_sendsThemInOrderAndReadsPackets
     EXPECT_EQ(request.param(1), QJsonValue(7));
 
     // The delta that arrived decodes to the one sent, and the packets to the ones the server made.
-    const QJsonArray packets = result.value.toArray();
-    ASSERT_EQ(packets.size(), 2);
-    EXPECT_EQ(zrm::packet::encode(zrm::packet::deltaFromJson(packets.at(0))),
+    EXPECT_EQ(zrm::packet::encode(zrm::packet::deltaFromJson(request.param(2))),
               zrm::packet::encode(sampleDelta()));
-    EXPECT_EQ(zrm::packet::encode(zrm::packet::packetFromJson(packets.at(1))),
-              zrm::packet::encode(samplePacket()));
+    ASSERT_TRUE(result.isList);
+    ASSERT_EQ(result.packets.size(), 2);
+    EXPECT_TRUE(result.packets.at(0).fields.isEmpty());
+    EXPECT_EQ(zrm::packet::encode(result.packets.at(1)), zrm::packet::encode(samplePacket()));
 }
 
 TEST(NetConnection, call_severalTimes_reusesOneConnectionWithIncreasingIdsAndHeaders) {
@@ -233,8 +241,8 @@ TEST(NetConnection, call_whenServerNeverAnswers_timesOutAndNextCallUsesNewConnec
     LoopbackServer server([](const Request& request) {
         if (request.index == 0)
             return Reply{Reply::Action::Ignore, {}, false};
-        return LoopbackServer::result(request,
-                                      s("resposta %1").arg(request.json().value(s("id")).toInteger()));
+        return LoopbackServer::result(
+            request, textPacket(s("resposta %1").arg(request.json().value(s("id")).toInteger())));
     });
     TNetConnection connection;
     setUp(connection, server.port());
@@ -251,7 +259,8 @@ TEST(NetConnection, call_whenServerNeverAnswers_timesOutAndNextCallUsesNewConnec
     // A late answer on the old connection could be taken for the next one's: it is not used again.
     const TRemoteResult next = connection.AppServer().Call(s("GetFaseOrc"), {s("T")});
     ASSERT_TRUE(next.ok) << next.message.toStdString();
-    EXPECT_EQ(next.value.toString(),
+    ASSERT_EQ(next.packets.size(), 1);
+    EXPECT_EQ(next.packets.first().rows.value(0).value(0).toString(),
               s("resposta %1").arg(server.requests().last().json().value(s("id")).toInteger()));
     EXPECT_EQ(server.connectionsAccepted(), 2);
     EXPECT_TRUE(connection.Connected());
@@ -345,7 +354,7 @@ TEST(NetConnection, call_withHttpErrorStatus_failsTransientAndNamesIt) {
     const TRemoteResult internal = connection.AppServer().Call(s("GetFaseOrc"), {500});
     EXPECT_FALSE(internal.ok);
     EXPECT_TRUE(internal.message.contains(s("erro HTTP 500"))) << internal.message.toStdString();
-    EXPECT_TRUE(internal.value.isUndefined() || internal.value.isNull());
+    EXPECT_TRUE(internal.packets.isEmpty());
 }
 
 TEST(NetConnection, call_withGarbageAnswer_failsAndRecovers) {
@@ -402,7 +411,8 @@ TEST(NetConnection, call_withChunkedAnswer_readsTheWholeBody) {
         const TRemoteResult result =
             connection.AppServer().Call(s("BloqDelFase"), {s("0000000004"), 2026, s("2")});
         ASSERT_TRUE(result.ok) << result.message.toStdString();
-        EXPECT_TRUE(zrm::packet::packetFromJson(result.value).rows.isEmpty());
+        ASSERT_EQ(result.packets.size(), 1);
+        EXPECT_TRUE(result.packets.first().rows.isEmpty());
     }
     EXPECT_EQ(server.connectionsAccepted(), 1);
 }

@@ -125,16 +125,16 @@ TEST(MensErro, withoutStopReturnsAfterTheBox) {
     EXPECT_EQ(answers.texts(), QStringList{QStringLiteral("Aviso.")});
 }
 
-QJsonObject packetJson(const QString& code) {
+zrm::DataPacket codePacket(const QString& code) {
     zrm::DataPacket packet;
     packet.fields = {{QStringLiteral("CDFASEORCOPERAC"), zrm::FieldType::String, 10}};
     packet.rows = {{code}};
-    return zrm::packet::toJson(packet).toObject();
+    return packet;
 }
 
 TEST(CheckResultServ, returnsTheOnePacketOfASuccess) {
     const TRemoteData data =
-        Consiste::CheckResultServ(TRemoteResult::success(packetJson(QStringLiteral("0000000004"))));
+        Consiste::CheckResultServ(TRemoteResult::success({codePacket(QStringLiteral("0000000004"))}, false));
     EXPECT_FALSE(data.IsArray());
     const zrm::DataPacket& packet = data;
     ASSERT_EQ(packet.rows.size(), 1);
@@ -143,8 +143,9 @@ TEST(CheckResultServ, returnsTheOnePacketOfASuccess) {
 }
 
 TEST(CheckResultServ, returnsEveryPacketOfAnArrayAnswer) {
-    const QJsonArray answer{packetJson(QStringLiteral("A")), packetJson(QStringLiteral("B"))};
-    const TRemoteData data = Consiste::CheckResultServ(TRemoteResult::success(answer), true, 0);
+    const TRemoteData data = Consiste::CheckResultServ(
+        TRemoteResult::success({codePacket(QStringLiteral("A")), codePacket(QStringLiteral("B"))}, true),
+        true, 0);
     ASSERT_TRUE(data.IsArray());
     ASSERT_EQ(data.Count(), 2);
     EXPECT_EQ(data[1].rows[0][0].toString(), QStringLiteral("B"));
@@ -189,18 +190,18 @@ TEST(CheckResultServ, transientFailureAsksToTryAgain) {
 }
 
 TEST(CheckResultServ, unreadableAnswerIsAFailureToo) {
-    EXPECT_TRUE(reportedFailure(TRemoteResult::success(QJsonValue(QStringLiteral("ok"))))
+    EXPECT_TRUE(reportedFailure(TRemoteResult::successNotPackets(QStringLiteral("era esperado um pacote")))
                     .startsWith(QStringLiteral("A resposta do servidor de aplicação não pôde ser lida")));
-    EXPECT_TRUE(reportedFailure(TRemoteResult::success(QJsonArray{packetJson(QStringLiteral("A")), 7}))
+    EXPECT_TRUE(reportedFailure(TRemoteResult::success({}, false))
                     .startsWith(QStringLiteral("A resposta do servidor de aplicação não pôde ser lida")));
 }
 
 TEST(CheckResultServ, requiredNumberOfPacketsIsChecked) {
     DialogAnswerer answers;
     answers.answerNext(QMessageBox::Ok);
-    EXPECT_THROW(Consiste::CheckResultServ(
-                     TRemoteResult::success(QJsonArray{packetJson(QStringLiteral("A"))}), true, 2),
-                 EAbort);
+    EXPECT_THROW(
+        Consiste::CheckResultServ(TRemoteResult::success({codePacket(QStringLiteral("A"))}, true), true, 2),
+        EAbort);
     EXPECT_EQ(answers.texts().size(), 1);
 }
 

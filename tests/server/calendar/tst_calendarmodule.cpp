@@ -4,6 +4,7 @@
 
 #include "server/calendar/calendarmodule.h"
 #include "server/storage/database.h"
+#include "server/storage/storeerror.h"
 #include "server/storage/tablestore.h"
 #include "testdatabase.h"
 
@@ -56,8 +57,11 @@ public:
 
     static QJsonValue callOn(RemoteDataModule& module, std::string_view method, const QJsonArray& params,
                              const QString& operatorCode = u"tester"_s) {
+        // The parameters travel as the front passes them: parsed, and as their text, which keys the
+        // answers the module keeps.
+        const std::string text = QJsonDocument(params).toJson(QJsonDocument::Compact).toStdString();
         std::string result;
-        module.call(method, params, CallContext{operatorCode}, result);
+        module.call(method, params, CallContext{operatorCode, text}, result);
         QJsonParseError error;
         const QJsonDocument document =
             QJsonDocument::fromJson(QByteArray::fromStdString("[" + result + "]"), &error);
@@ -669,6 +673,106 @@ TEST_P(CalendarModuleTest, lostConnections_areUnavailableOnceThenRecover) {
         0)
         << m_lastMessage.toStdString();
     EXPECT_TRUE(m_module->healthy());
+}
+
+// A connection whose next commit is lost on the way: stored and unconfirmed, or not stored at all.
+class LossyCommitConnection final : public sql::Connection {
+public:
+    enum class Loss { None, AfterCommit, BeforeCommit };
+    LossyCommitConnection(std::unique_ptr<sql::Connection> inner, std::atomic<Loss>& loss)
+        : m_inner(std::move(inner)), m_loss(loss) {}
+
+    sql::Dialect dialect() const override { return m_inner->dialect(); }
+    void executeScript(std::string_view sql) override { m_inner->executeScript(sql); }
+    qint64 execute(const char* sql, sql::Params params) override { return m_inner->execute(sql, params); }
+    void select(const char* sql, sql::Params params, const sql::RowHandler& onRow) override {
+        m_inner->select(sql, params, onRow);
+    }
+    void beginWrite() override { m_inner->beginWrite(); }
+    void beginSnapshot() override { m_inner->beginSnapshot(); }
+    void commit() override {
+        const Loss loss = m_loss.exchange(Loss::None);
+        if (loss == Loss::AfterCommit)
+            m_inner->commit();
+        else if (loss == Loss::BeforeCommit)
+            m_inner->rollback();
+        else
+            return m_inner->commit();
+        throw CommitOutcomeUnknown(u"A conexão caiu durante a gravação."_s);
+    }
+    void rollback() noexcept override { m_inner->rollback(); }
+    bool isBroken() const override { return m_inner->isBroken(); }
+
+private:
+    std::unique_ptr<sql::Connection> m_inner;
+    std::atomic<Loss>& m_loss;
+};
+
+// A save whose commit is not confirmed is reported as unavailable (the user reloads to see what
+// happened), and no answer kept from before can hide what the database now holds.
+TEST_P(CalendarModuleTest, commitWithUnknownOutcome_isUnavailableAndNoKeptAnswerGoesStale) {
+    using Loss = LossyCommitConnection::Loss;
+    for (const Loss loss : {Loss::AfterCommit, Loss::BeforeCommit}) {
+        std::atomic<Loss> pending{Loss::None};
+        std::shared_ptr<Database> database =
+            Database::open(m_testDb->url(), [&pending](std::unique_ptr<sql::Connection> connection) {
+                return std::make_unique<LossyCommitConnection>(std::move(connection), pending);
+            });
+        std::unique_ptr<RemoteDataModule> module =
+            makeCalendarModule(database, ServerClock(QDate(2026, 5, 10)));
+        const auto calendar = [&] { return callOn(*module, "GetCalendOrcOp", {u"2026"_s, QString()}); };
+        const QJsonValue before = calendar();
+        EXPECT_EQ(calendar(), before);
+
+        const QJsonArray stored = rowOf(u"0000000008"_s);
+        QJsonArray changed = stored;
+        changed[15] = stored.at(15).toString() == u"S"_s ? u"N"_s : u"S"_s;
+        pending = loss;
+        try {
+            callOn(*module, "SetCalendOrcOp", delta({update(stored, changed)}));
+            ADD_FAILURE() << "a lost commit was reported as a success";
+        } catch (const RpcError& error) {
+            EXPECT_EQ(error.code(), rpcerror::StorageUnavailable);
+            EXPECT_FALSE(error.message().isEmpty());
+        }
+        const QJsonArray now = rowOf(u"0000000008"_s);  // through a module that kept nothing
+        EXPECT_EQ(now, loss == Loss::AfterCommit ? changed : stored);
+        const QJsonValue after = calendar();
+        EXPECT_EQ(after, callOn(*m_module, "GetCalendOrcOp", {u"2026"_s, QString()}));
+        EXPECT_EQ(after != before, loss == Loss::AfterCommit);
+    }
+}
+
+// Two modules on one database stand for two server processes: a save through one is seen at once
+// through the other, whatever the other kept.
+TEST_P(CalendarModuleTest, keptAnswers_followSavesThroughAnotherModule) {
+    std::unique_ptr<RemoteDataModule> other =
+        makeCalendarModule(m_testDb->url(), ServerClock(QDate(2026, 5, 10)));
+    const auto otherCalendar = [&] { return callOn(*other, "GetCalendOrcOp", {u"2026"_s, QString()}); };
+    for (int round = 0; round < 3; ++round) {
+        otherCalendar();
+        const QJsonArray stored = rowOf(u"0000000004"_s);
+        QJsonArray changed = stored;
+        changed[8 + round] = stored.at(8 + round).toString() == u"S"_s ? u"N"_s : u"S"_s;
+        call("SetCalendOrcOp", delta({update(stored, changed)}));
+        bool seen = false;
+        for (const QJsonValue& row : rows(otherCalendar().toArray().at(0)))
+            seen = seen || row.toArray() == changed;
+        EXPECT_TRUE(seen) << "round " << round;
+        std::string kept;
+        EXPECT_FALSE(other->cachedResult("SetCalendOrcOp", "[]", kept));
+    }
+}
+
+// The change history is dated by the server's clock, so a server with a fixed today dates it so.
+TEST_P(CalendarModuleTest, history_isDatedByTheServersClock) {
+    call("SetCalendOrcOp", delta({insert(newRow(u"0000000006"_s, u"2026-08-01"_s, u"2026-08-02"_s))}));
+    std::shared_ptr<Database> database = Database::open(m_testDb->url());
+    ConnectionLease connection = database->acquire();
+    std::string when;
+    connection->select("SELECT DTALTERACAO FROM HISTCALENDORC", {},
+                       [&](const sql::RowView& row) { when = std::string(row.text(0)); });
+    EXPECT_EQ(when.substr(0, 10), "2026-05-10");
 }
 
 TEST_P(CalendarModuleTest, healthy_whileDatabaseAnswers) {

@@ -86,6 +86,11 @@ RawResponse RawHttpClient::read(bool skipInterim) {
         }
         if (response.status == 100 && skipInterim)
             continue;
+        if (m_awaitingHead) {
+            // The answer to HEAD announces the length of a body it does not carry.
+            m_awaitingHead = false;
+            return response;
+        }
         const std::size_t length =
             std::stoul(response.header("content-length").empty() ? "0" : response.header("content-length"));
         while (m_buffer.size() < length) {
@@ -110,6 +115,7 @@ RawResponse RawHttpClient::request(std::string_view method, std::string_view tar
     message += body;
     if (!send(message))
         throw std::runtime_error("connection closed while sending");
+    m_awaitingHead = method == "HEAD";
     return read();
 }
 

@@ -36,7 +36,8 @@ public:
     // Throws std::runtime_error when the connection closes or the time-out passes first.
     RawResponse read(bool skipInterim = true);
 
-    // Sends one HTTP/1.1 request with Host and Content-Length and reads its response.
+    // Sends one HTTP/1.1 request with Host and Content-Length and reads its response (for HEAD, the
+    // head only: whatever follows belongs to the next response).
     RawResponse request(std::string_view method, std::string_view target, std::string_view body = {},
                         std::string_view extraHeaders = {});
 
@@ -48,6 +49,7 @@ private:
 
     int m_socket = -1;
     std::string m_buffer;
+    bool m_awaitingHead = false;
 };
 
 // A JSON-RPC 2.0 request body: {"jsonrpc":"2.0","id":1,"method":method,"params":paramsJson}.

@@ -167,6 +167,16 @@ TEST_P(AppServerTest, malformedEnvelopes_areRefusedClearly) {
                   QJsonDocument::fromJson(QByteArray::fromStdString(unknownServer.body)).object()),
               -32601);
     expectServingAndIntact();
+
+    // A method name with a NUL is quoted whole in the error, not cut at the NUL.
+    const QJsonObject nul = client->call("Get\\u0000Versao", "[]");
+    EXPECT_EQ(AppServerClient::errorCode(nul), -32601);
+    EXPECT_TRUE(AppServerClient::errorMessage(nul).contains(QString::fromUtf8("Get\0Versao", 10)))
+        << AppServerClient::errorMessage(nul).toStdString();
+    // Lenient JSON is not guessed at.
+    for (const std::string& params :
+         std::vector<std::string>{"[.5]", "[\"\\q\"]", std::string("[\"a\0\"]", 6)})
+        EXPECT_EQ(AppServerClient::errorCode(client->call("GetFaseOrc", params)), -32700) << params;
 }
 
 TEST_P(AppServerTest, wrongCountsTypesAndValues_areInvalidParams) {
@@ -384,6 +394,35 @@ TEST_P(AppServerTest, killDuringSaves_keepsEveryAcknowledgedSave_noneHalfApplied
     }
     RawHttpClient probe(server.port());
     EXPECT_EQ(probe.request("GET", "/health").status, 200);
+}
+
+// Two servers on one database keep answers in memory each; a save through one is in the very next
+// load through the other, every time, with both having loaded (and kept) the calendar before.
+TEST_P(AppServerTest, twoServersOnOneDatabase_neverServeAStaleCalendar) {
+    AppServerProcess other;
+    AppServerProcess::Options options;
+    options.dbUrl = server.dbUrl();
+    options.today = QStringLiteral("2030-03-15");
+    options.token = QString::fromLatin1(Token);
+    QString error;
+    ASSERT_TRUE(other.start(options, &error)) << error.toStdString();
+    AppServerClient second(other.port(), Token);
+
+    CalendarSnapshot calendar = loadCalendar(*client);
+    const QString code = QStringLiteral("0000000002");
+    for (int counter = 1; counter <= 20; ++counter) {
+        // Both servers hold the current calendar now.
+        ASSERT_EQ(patternOf(calendar, loadCalendar(second).row(code)),
+                  patternOf(calendar, calendar.row(code)));
+        AppServerClient& writer = counter % 2 ? *client : second;
+        AppServerClient& reader = counter % 2 ? second : *client;
+        const QJsonArray old = calendar.row(code);
+        const QJsonObject saved = writer.call(
+            "SetCalendOrcOp", updateDelta(calendar.fields, {{old, withPattern(calendar, old, counter)}}));
+        ASSERT_EQ(AppServerClient::errorCode(saved), 0) << AppServerClient::errorMessage(saved).toStdString();
+        calendar = loadCalendar(reader);
+        ASSERT_EQ(patternOf(calendar, calendar.row(code)), counter) << "save " << counter;
+    }
 }
 
 TEST_P(AppServerTest, sigterm_endsWithStatusZeroAndClosesIdleConnections) {

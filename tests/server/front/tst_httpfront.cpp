@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <thread>
+#include <vector>
 
 using namespace zrm::server;
 using namespace zrm::server::test;
@@ -230,6 +232,119 @@ TEST_F(HttpFrontTest, oversizeHeader_is431) {
     client.send("GET /health HTTP/1.1\r\nX-Filler: " + std::string(64 * 1024, 'a') + "\r\n\r\n");
     EXPECT_EQ(client.read().status, 431);
     expectStillServing();
+}
+
+// The limit holds for the head as a whole, not field by field.
+TEST_F(HttpFrontTest, headerFieldsTogetherOverTheLimit_are431) {
+    startServer();
+    const auto fields = [](int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += "X-Filler-" + std::to_string(i) + ": " + std::string(4 * 1024, 'a') + "\r\n";
+        return text;
+    };
+    RawHttpClient client(port);
+    client.send("GET /health HTTP/1.1\r\nHost: x\r\n" + fields(5) + "\r\n");
+    EXPECT_EQ(client.read().status, 431);
+    RawHttpClient within(port);
+    EXPECT_EQ(within.request("GET", "/health", {}, fields(3)).status, 200);
+}
+
+// HEAD gets the headers of GET and no body, so the next answer on the connection stays readable; a
+// HEAD where GET is not allowed is a 405 without a body too.
+TEST_F(HttpFrontTest, head_isAnsweredWithoutABody) {
+    startServer();
+    RawHttpClient client(port);
+    const RawResponse health = client.request("HEAD", "/health");
+    EXPECT_EQ(health.status, 200);
+    EXPECT_EQ(health.header("content-length"), "3");
+    const RawResponse rpc = client.request("HEAD", Rpc);
+    EXPECT_EQ(rpc.status, 405);
+    EXPECT_EQ(rpc.header("allow"), "POST");
+    EXPECT_NE(rpc.header("content-length"), "0");
+    const RawResponse next = client.request("POST", Rpc, rpcBody("Echo", "[5]", 5));
+    EXPECT_EQ(next.status, 200);
+    EXPECT_EQ(json(next).value(QLatin1String("id")).toInt(), 5);
+    EXPECT_EQ(client.request("POST", "/health", "{}").header("allow"), "GET, HEAD");
+}
+
+// A module's work runs off the I/O threads: while every call is held in the module, the single I/O
+// thread still accepts, answers the probe and serves what the module holds in memory.
+TEST_F(HttpFrontTest, blockedModule_leavesTheIoThreadFree) {
+    HttpServerConfig config;
+    config.threads = 1;
+    config.blockingThreads = 2;
+    config.host = "127.0.0.1";
+    config.port = 0;
+    router = std::make_unique<FrontRouter>(registry, BearerToken{}, metrics, log);
+    server = std::make_unique<HttpServer>(config, *router);
+    port = server->listen();
+    runner = std::thread([this] { server->run(); });
+
+    RawHttpClient first(port), second(port);
+    for (RawHttpClient* client : {&first, &second}) {
+        const std::string body = rpcBody("Hold", "[]");
+        client->send("POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                     std::to_string(body.size()) + "\r\n\r\n" + body);
+    }
+    ASSERT_TRUE(module->waitUntilHeld(2));
+    RawHttpClient probe(port);
+    EXPECT_EQ(probe.request("GET", "/health").status, 200);
+    const RawResponse cached = probe.request("POST", Rpc, rpcBody("Cached", "[1, 2]"));
+    EXPECT_EQ(json(cached).value(QLatin1String("result")).toString(), QStringLiteral("cached 6"));
+    module->release();
+    EXPECT_EQ(first.read().status, 200);
+    EXPECT_EQ(second.read().status, 200);
+}
+
+namespace {
+
+// A handler that breaks its promise not to throw.
+class ThrowingHandler : public HttpHandler {
+public:
+    bool answerAtOnce(const HttpRequest& request, HttpResponse&) override {
+        if (request.target == "/at-once")
+            throw std::runtime_error("falha no atendimento imediato");
+        return false;
+    }
+    void handle(const HttpRequest&, HttpResponse& response) override {
+        response.body = "partial";
+        throw std::logic_error("falha simulada");
+    }
+    void rejectedByTransport(int status, std::string_view reason) override {
+        std::lock_guard lock(mutex);
+        rejected.emplace_back(status, std::string(reason));
+    }
+    std::mutex mutex;
+    std::vector<std::pair<int, std::string>> rejected;
+};
+
+}  // namespace
+
+// An exception out of the handler is a 500 for that request, told to the handler for the log and the
+// metrics; the connection and the server go on.
+TEST(HttpServer, handlerThatThrows_gives500AndGoesOn) {
+    ThrowingHandler handler;
+    HttpServerConfig config;
+    config.port = 0;
+    config.threads = 1;
+    HttpServer server(config, handler);
+    const std::uint16_t port = server.listen();
+    std::thread runner([&] { server.run(); });
+    {
+        RawHttpClient client(port);
+        for (const char* target : {"/blocking", "/at-once", "/blocking"}) {
+            const RawResponse response = client.request("GET", target);
+            EXPECT_EQ(response.status, 500) << target;
+            EXPECT_EQ(response.body.find("partial"), std::string::npos);
+        }
+    }
+    server.stop();
+    runner.join();
+    ASSERT_EQ(handler.rejected.size(), 3u);
+    EXPECT_EQ(handler.rejected[0].first, 500);
+    EXPECT_NE(handler.rejected[0].second.find("falha simulada"), std::string::npos);
+    EXPECT_NE(handler.rejected[1].second.find("falha no atendimento imediato"), std::string::npos);
 }
 
 TEST_F(HttpFrontTest, routing_unknownPathAndWrongMethod) {

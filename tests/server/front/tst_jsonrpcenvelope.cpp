@@ -14,13 +14,13 @@ using namespace zrm::server;
 namespace {
 
 // The code of the RpcError that parsing body throws, 0 when it parses.
-int parseFailure(const std::string& body, QJsonValue* idSeen = nullptr) {
-    QJsonValue id;
+int parseFailure(const std::string& body, std::string* idSeen = nullptr) {
+    std::string_view id;
     try {
         jsonrpc::parseRequest(body, id);
     } catch (const RpcError& error) {
         if (idSeen)
-            *idSeen = id;
+            *idSeen = std::string(id);
         EXPECT_FALSE(error.message().isEmpty());
         return error.code();
     }
@@ -34,19 +34,86 @@ QJsonObject parsed(const std::string& json) {
 }  // namespace
 
 TEST(JsonRpcEnvelope, parseRequest_readsMethodParamsAndId) {
-    QJsonValue id;
+    std::string_view id;
     const RpcRequest request = jsonrpc::parseRequest(
-        R"({"jsonrpc":"2.0","id":7,"method":"GetDateBloq","params":[2026,"2","0000000004"]})", id);
-    EXPECT_EQ(request.method, QStringLiteral("GetDateBloq"));
-    ASSERT_EQ(request.params.size(), 3);
-    EXPECT_EQ(request.params.at(0).toInt(), 2026);
-    EXPECT_EQ(request.params.at(2).toString(), QStringLiteral("0000000004"));
-    EXPECT_EQ(id.toInt(), 7);
+        R"({"jsonrpc":"2.0","id":7,"method":"GetDateBloq","params":[2026, "2","0000000004"]})", id);
+    EXPECT_EQ(request.method, "GetDateBloq");
+    EXPECT_EQ(request.params, R"([2026, "2","0000000004"])");
+    const QJsonArray params = request.paramsArray();
+    ASSERT_EQ(params.size(), 3);
+    EXPECT_EQ(params.at(0).toInt(), 2026);
+    EXPECT_EQ(params.at(2).toString(), QStringLiteral("0000000004"));
+    EXPECT_EQ(id, "7");
 }
 
 TEST(JsonRpcEnvelope, parseRequest_withoutParams_givesEmptyList) {
-    QJsonValue id;
-    EXPECT_TRUE(jsonrpc::parseRequest(R"({"jsonrpc":"2.0","id":"a","method":"M"})", id).params.isEmpty());
+    std::string_view id;
+    const RpcRequest request = jsonrpc::parseRequest(R"({"jsonrpc":"2.0","id":"a","method":"M"})", id);
+    EXPECT_TRUE(request.params.empty());
+    EXPECT_TRUE(request.paramsArray().isEmpty());
+}
+
+// Ids travel back byte for byte: a number beyond 2^53 or with a fraction is not rounded, a text keeps
+// its escapes.
+TEST(JsonRpcEnvelope, idIsEchoedExactly) {
+    for (const std::string id : {"12345678901234567890", "-0.10", "1e400x"}) {
+        std::string_view seen;
+        const std::string body = R"({"jsonrpc":"2.0","method":"M","id":)" + id + "}";
+        if (id == "1e400x") {
+            EXPECT_EQ(parseFailure(body), rpcerror::ParseError);
+            continue;
+        }
+        jsonrpc::parseRequest(body, seen);
+        EXPECT_EQ(seen, id);
+        std::string out;
+        jsonrpc::openResult(out, seen);
+        out += "null";
+        jsonrpc::closeResult(out);
+        EXPECT_EQ(out, R"({"jsonrpc":"2.0","id":)" + id + R"(,"result":null})");
+    }
+    std::string_view seen;
+    jsonrpc::parseRequest(R"({"jsonrpc":"2.0","method":"M","id":"a\"\u00e9"})", seen);
+    EXPECT_EQ(seen, R"("a\"\u00e9")");
+    EXPECT_EQ(
+        parsed(jsonrpc::errorResponse(seen, 1, QStringLiteral("x"))).value(QLatin1String("id")).toString(),
+        QStringLiteral("a\"é"));
+}
+
+// The body must be strict JSON: what lenient readers accept is a parse error, not a guess.
+TEST(JsonRpcEnvelope, parseRequest_isStrictJson) {
+    const std::string head = R"({"jsonrpc":"2.0","id":1,"method":"M","params":)";
+    EXPECT_EQ(parseFailure(head + "[1]}"), 0);
+    EXPECT_EQ(parseFailure(head + "[.5]}"), rpcerror::ParseError);
+    EXPECT_EQ(parseFailure(head + "[01]}"), rpcerror::ParseError);
+    EXPECT_EQ(parseFailure(head + "[1.]}"), rpcerror::ParseError);
+    EXPECT_EQ(parseFailure(head + "[+1]}"), rpcerror::ParseError);
+    EXPECT_EQ(parseFailure(head + "[1,]}"), rpcerror::ParseError);
+    EXPECT_EQ(parseFailure(head + "[\"a\tb\"]}"), rpcerror::ParseError);
+    EXPECT_EQ(parseFailure(head + std::string("[\"a\0b\"]}", 8)), rpcerror::ParseError);
+    EXPECT_EQ(parseFailure(head + R"(["\q"]})"), rpcerror::ParseError);
+    EXPECT_EQ(parseFailure(head + R"(["\ud800"]})"), rpcerror::ParseError);
+    EXPECT_EQ(parseFailure(head + "[\"\xc3\x28\"]}"), rpcerror::ParseError);
+    EXPECT_EQ(parseFailure(head + "[\"\xc0\xaf\"]}"), rpcerror::ParseError);
+    EXPECT_EQ(parseFailure(head + "[NaN]}"), rpcerror::ParseError);
+    EXPECT_EQ(parseFailure(head + "[1]} x"), rpcerror::ParseError);
+    EXPECT_EQ(parseFailure(head + "[1]"), rpcerror::ParseError);
+    EXPECT_EQ(parseFailure("{'jsonrpc':'2.0'}"), rpcerror::ParseError);
+    // Escaped NUL is a character like any other.
+    EXPECT_EQ(parseFailure(head + R"(["a\u0000b"]})"), 0);
+}
+
+// A method name may hold a NUL; the name is kept whole, and so is an error message quoting it.
+TEST(JsonRpcEnvelope, methodWithNul_isKeptWhole) {
+    std::string_view id;
+    const RpcRequest request =
+        jsonrpc::parseRequest(R"({"jsonrpc":"2.0","id":1,"method":"Get\u0000Versao"})", id);
+    EXPECT_EQ(request.method, std::string("Get\0Versao", 10));
+    const RpcError error(rpcerror::MethodNotFound,
+                         QString::fromUtf8(request.method.data(), qsizetype(request.method.size())));
+    EXPECT_EQ(error.message().size(), 10);
+    const QJsonObject object = parsed(jsonrpc::errorResponse(id, error.code(), error.message()));
+    EXPECT_EQ(object.value(QLatin1String("error")).toObject().value(QLatin1String("message")).toString(),
+              QString::fromUtf8("Get\0Versao", 10));
 }
 
 TEST(JsonRpcEnvelope, parseRequest_refusesWhatIsNotARequest) {
@@ -71,38 +138,26 @@ TEST(JsonRpcEnvelope, parseRequest_refusesWhatIsNotARequest) {
 }
 
 TEST(JsonRpcEnvelope, parseRequest_paramsNotAList_isInvalidParamsUnderTheRequestId) {
-    QJsonValue id;
+    std::string id;
     EXPECT_EQ(parseFailure(R"({"jsonrpc":"2.0","id":9,"method":"M","params":{"ano":2026}})", &id),
               rpcerror::InvalidParams);
-    EXPECT_EQ(id.toInt(), 9);
+    EXPECT_EQ(id, "9");
     EXPECT_EQ(parseFailure(R"({"jsonrpc":"2.0","id":"x","method":"M","params":"2026"})", &id),
               rpcerror::InvalidParams);
-    EXPECT_EQ(id.toString(), QStringLiteral("x"));
+    EXPECT_EQ(id, R"("x")");
 }
 
 TEST(JsonRpcEnvelope, resultResponse_wrapsTheStreamedResultAndEchoesTheId) {
     std::string out;
-    jsonrpc::openResult(out, QJsonValue(7));
+    jsonrpc::openResult(out, "7");
     out += R"({"fields":[],"rows":[]})";
     jsonrpc::closeResult(out);
     EXPECT_EQ(out, R"({"jsonrpc":"2.0","id":7,"result":{"fields":[],"rows":[]}})");
-
-    out.clear();
-    jsonrpc::openResult(out, QJsonValue(QStringLiteral("req-\"1\"")));
-    out += "null";
-    jsonrpc::closeResult(out);
-    EXPECT_EQ(parsed(out).value(QLatin1String("id")).toString(), QStringLiteral("req-\"1\""));
-
-    out.clear();
-    jsonrpc::openResult(out, QJsonValue(1.5));
-    out += "1";
-    jsonrpc::closeResult(out);
-    EXPECT_EQ(parsed(out).value(QLatin1String("id")).toDouble(), 1.5);
 }
 
 TEST(JsonRpcEnvelope, errorResponse_isValidJsonWhateverTheMessageHolds) {
     const QString message = QStringLiteral("Fase \"0001\" não cadastrada.\n\t\\ \x01 fim");
-    const std::string out = jsonrpc::errorResponse(QJsonValue(QJsonValue::Null), 1001, message);
+    const std::string out = jsonrpc::errorResponse({}, 1001, message);
     const QJsonObject object = parsed(out);
     EXPECT_EQ(object.value(QLatin1String("jsonrpc")).toString(), QStringLiteral("2.0"));
     EXPECT_TRUE(object.value(QLatin1String("id")).isNull());

@@ -115,6 +115,38 @@ TEST_F(RpcDispatcherTest, dispatch_passesTheOperatorToTheModule) {
               QStringLiteral("MARIA"));
 }
 
+// Ids come back byte for byte, in results and in errors alike.
+TEST_F(RpcDispatcherTest, dispatch_echoesTheIdExactly) {
+    RpcReply reply = dispatcher.dispatch(
+        "TEST.rdmFirst", R"({"jsonrpc":"2.0","id":12345678901234567890,"method":"Echo","params":[]})",
+        context);
+    EXPECT_EQ(reply.body, R"({"jsonrpc":"2.0","id":12345678901234567890,"result":[]})");
+    reply = dispatcher.dispatch("TEST.rdmFirst", R"({"jsonrpc":"2.0","id":1.50,"method":"Nope"})", context);
+    EXPECT_EQ(reply.body.rfind(R"({"jsonrpc":"2.0","id":1.50,"error":)", 0), 0u) << reply.body;
+}
+
+// What needs no module work is answered at once; the rest is left for dispatch, untouched.
+TEST_F(RpcDispatcherTest, answerAtOnce_coversEnvelopeErrorsAndKeptAnswersOnly) {
+    RpcReply reply;
+    ASSERT_TRUE(dispatcher.answerAtOnce("TEST.rdmFirst",
+                                        R"({"jsonrpc":"2.0","id":1,"method":"M","params":[.5]})", reply));
+    EXPECT_EQ(reply.errorCode, rpcerror::ParseError);
+    reply = {};
+    ASSERT_TRUE(
+        dispatcher.answerAtOnce("TEST.rdmNone", R"({"jsonrpc":"2.0","id":2,"method":"Echo"})", reply));
+    EXPECT_EQ(reply.errorCode, rpcerror::MethodNotFound);
+    reply = {};
+    ASSERT_TRUE(dispatcher.answerAtOnce(
+        "TEST.rdmFirst", R"({"jsonrpc":"2.0","id":3,"method":"Cached","params":[ "a" ]})", reply));
+    EXPECT_EQ(reply.body, R"({"jsonrpc":"2.0","id":3,"result":"cached 7"})");
+    EXPECT_EQ(reply.method, "Cached");
+    reply = {};
+    EXPECT_FALSE(dispatcher.answerAtOnce("TEST.rdmFirst",
+                                         R"({"jsonrpc":"2.0","id":4,"method":"Echo","params":[]})", reply));
+    EXPECT_TRUE(reply.body.empty());
+    EXPECT_EQ(first->calls, 0);
+}
+
 TEST(ModuleRegistry, add_refusesASecondModuleOfTheSameName) {
     ModuleRegistry registry;
     registry.add(std::make_shared<FakeModule>("A"));

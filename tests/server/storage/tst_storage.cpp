@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <vector>
+
 namespace zrm::server {
 namespace {
 
@@ -57,6 +60,41 @@ TEST_P(StorageTest, open_withNewerSchema_isRefused) {
     }
 }
 
+// A stored version below zero, or one that only a cut to 32 bits would bring into range, is refused
+// before any migration is looked up by it.
+TEST_P(StorageTest, open_withSchemaVersionOutOfRange_isRefused) {
+    std::vector<qint64> values{-1, -2147483647};
+    if (GetParam() == "sqlite")
+        values.push_back((qint64(1) << 32) + 1);  // PostgreSQL's column holds 32 bits only
+    for (const qint64 stored : values) {
+        {
+            ConnectionLease connection = m_database->acquire();
+            connection->execute("UPDATE ZRMSCHEMA SET NRVERSAO = $1", {stored});
+        }
+        try {
+            Database::open(m_testDb->url());
+            ADD_FAILURE() << "schema version " << stored << " was accepted";
+        } catch (const StoreError& error) {
+            EXPECT_FALSE(error.message().isEmpty());
+        }
+    }
+}
+
+// Prepared statements belong to their text, not to where the text sits in memory: two texts built at
+// the same address run as themselves.
+TEST_P(StorageTest, statementsAreKeptByTheirText) {
+    ConnectionLease connection = m_database->acquire();
+    TableStore(*connection).insert(phase("0000000001", "Primeira"));
+    char text[64];
+    std::string seen;
+    for (const char* query : {"SELECT NMFASEORCOPERAC FROM FASEORC", "SELECT CDFASEORCOPERAC FROM FASEORC"}) {
+        std::snprintf(text, sizeof text, "%s", query);
+        connection->select(text, {},
+                           [&](const sql::RowView& row) { seen += std::string(row.text(0)) + ";"; });
+    }
+    EXPECT_EQ(seen, "Primeira;0000000001;");
+}
+
 TEST_P(StorageTest, open_ofOlderSchema_appliesTheMissingMigrations) {
     ASSERT_GE(currentSchemaVersion(), 2);
     const auto hasStartIndex = [](sql::Connection& connection) {
@@ -73,7 +111,7 @@ TEST_P(StorageTest, open_ofOlderSchema_appliesTheMissingMigrations) {
         ConnectionLease connection = m_database->acquire();
         ASSERT_TRUE(hasStartIndex(*connection));
         // Back to the first schema, as a database made by the first release would be.
-        connection->executeScript("DROP INDEX CALENDORCOP_INICIO");
+        connection->executeScript("DROP INDEX CALENDORCOP_INICIO; DROP TABLE ZRMGERACAO");
         connection->executeScript(
             "DROP INDEX HISTCALENDORC_CALENDARIO; ALTER TABLE HISTCALENDORC DROP COLUMN NRANOORCOPERAC; "
             "ALTER TABLE HISTCALENDORC DROP COLUMN CDVERSCALENORCA; "

@@ -1,7 +1,7 @@
 // The streaming packet writer against Qt's JSON reader: whatever it writes must read back as the
 // same values.
 
-#include "server/calendar/packetwriter.h"
+#include "framework/packet/packetwriter.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-namespace zrm::server {
+namespace zrm::packet {
 namespace {
 
 QJsonObject parse(const std::string& text) {
@@ -25,7 +25,7 @@ TEST(PacketWriter, everyTextReadsBackUnchanged) {
         control += c;
     const std::string texts[] = {"plain", "aspas \" e barra \\ e /", control, "ação – ✓ 𝄞",
                                  "x'); DROP TABLE y; --"};
-    static constexpr Column Columns[] = {{"T", ColumnType::String, 100}};
+    static constexpr Column Columns[] = {{"T", FieldType::String, 100}};
     std::string out;
     PacketWriter writer(out);
     writer.begin(Columns);
@@ -43,7 +43,7 @@ TEST(PacketWriter, everyTextReadsBackUnchanged) {
 
 TEST(PacketWriter, fieldsNumbersAndEmptyValues) {
     static constexpr Column Columns[] = {
-        {"CODE", ColumnType::String, 10}, {"N", ColumnType::Float}, {"D", ColumnType::DateTime}};
+        {"CODE", FieldType::String, 10}, {"N", FieldType::Float}, {"D", FieldType::DateTime}};
     std::string out = "prefix:";
     PacketWriter writer(out);
     writer.begin(Columns);
@@ -81,4 +81,4 @@ TEST(PacketWriter, emptyPacket) {
 }
 
 }  // namespace
-}  // namespace zrm::server
+}  // namespace zrm::packet
