@@ -4,9 +4,9 @@
 #include "server/calendar/params.h"
 #include "server/storage/storeerror.h"
 
-#include <QJsonDocument>
-
 #include <QDateTime>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <array>
 

@@ -37,6 +37,10 @@ private:
 
 // What a call knows of its request besides the parameters.
 struct CallContext {
+    CallContext() = default;
+    explicit CallContext(QString operatorCode, std::string_view paramsJson = {})
+        : operatorCode(std::move(operatorCode)), paramsJson(paramsJson) {}
+
     QString operatorCode;         // X-Operator header, empty when absent
     std::string_view paramsJson;  // the params exactly as sent ("[...]"), empty when absent
 };

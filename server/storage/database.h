@@ -4,6 +4,7 @@
 // out connections (one per thread at a time), and the schema is brought up to date on opening.
 
 #include "server/storage/sqlconnection.h"
+#include "server/storage/walcheckpointer.h"
 
 #include <QString>
 
@@ -37,6 +38,8 @@ private:
 
 class Database {
 public:
+    ~Database();
+
     // Wraps every connection the pool makes (tests put a fault-injecting connection around the real
     // one); the identity when empty.
     using ConnectionWrapper =
@@ -77,9 +80,10 @@ private:
     std::vector<std::unique_ptr<sql::Connection>> m_idle;
     std::mutex m_writeMutex;
     std::mutex m_watchMutex;
-    std::unique_ptr<sql::Connection> m_watch;  // SQLite: reads the change counter, never writes
-    qint64 m_watchEpoch = 0;                   // counts the watch connections made, so a new one's
-                                               // counter never repeats an old one's
+    std::unique_ptr<sql::Connection> m_watch;         // SQLite: reads the change counter, never writes
+    std::unique_ptr<WalCheckpointer> m_checkpointer;  // SQLite: copies the log back, off the saves
+    qint64 m_watchEpoch = 0;                          // counts the watch connections made, so a new one's
+                                                      // counter never repeats an old one's
 };
 
 }  // namespace zrm::server

@@ -147,11 +147,12 @@ TEST_P(CalendarHistoryTest, changesRecordedBeforeTheCalendarColumns_areFoundAfte
     save({{u"op"_s, u"insert"_s}, {u"new"_s, inserted}}, u"ADMIN"_s);
     m_module.reset();
     {
-        // The history as a server of the previous schema left it: no calendar columns.
+        // The history as a server of the previous schema left it: no calendar columns (and none of
+        // what later schemas added).
         std::shared_ptr<Database> database = Database::open(m_testDb->url());
         ConnectionLease connection = database->acquire();
         connection->executeScript(
-            "DROP INDEX HISTCALENDORC_CALENDARIO; "
+            "DROP TABLE ZRMGERACAO; DROP INDEX HISTCALENDORC_CALENDARIO; "
             "ALTER TABLE HISTCALENDORC DROP COLUMN NRANOORCOPERAC; "
             "ALTER TABLE HISTCALENDORC DROP COLUMN CDVERSCALENORCA; "
             "ALTER TABLE HISTCALENDORC DROP COLUMN CDFASEORCOPERAC; "

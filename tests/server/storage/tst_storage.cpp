@@ -4,13 +4,20 @@
 #include "server/storage/database.h"
 #include "server/storage/datetext.h"
 #include "server/storage/schema.h"
+#include "server/storage/sqliteconnection.h"
 #include "server/storage/storeerror.h"
 #include "server/storage/tablestore.h"
+#include "server/storage/walcheckpointer.h"
 #include "testdatabase.h"
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 namespace zrm::server {
@@ -224,6 +231,41 @@ TEST_P(StorageTest, pool_givesSeparateConnectionsToConcurrentLeases) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, StorageTest, ::testing::ValuesIn(test::Backends),
                          [](const testing::TestParamInfo<std::string>& backend) { return backend.param; });
+
+// Saves do not copy the log back into the database file themselves (the pool's connections leave
+// that to the checkpointer); the checkpointer's thread does, shortly after the writes.
+TEST(WalCheckpointer, copiesTheLogBackOffTheSaves) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("wal.sqlite"));
+    {
+        std::shared_ptr<Database> database = Database::open(QStringLiteral("sqlite:") + path);
+        ConnectionLease pooled = database->acquire();
+        qint64 threshold = -1;
+        pooled->select("PRAGMA wal_autocheckpoint", {},
+                       [&](const sql::RowView& row) { threshold = row.integer(0); });
+        EXPECT_EQ(threshold, 0);
+    }
+    sql::SqliteConnection writer(path);
+    writer.executeScript("PRAGMA wal_autocheckpoint=0");
+    const qint64 sizeBefore = QFileInfo(path).size();
+    {
+        sql::Transaction transaction(writer);
+        for (int i = 0; i < 3000; ++i) {
+            TableStore(writer).insert(PhaseRecord{QString::number(i).rightJustified(10, u'0').toStdString(),
+                                                  std::string(90, 'x'), "N", "N", ""});
+        }
+        transaction.commit();
+    }
+    EXPECT_EQ(QFileInfo(path).size(), sizeBefore) << "the commit copied the log itself";
+
+    WalCheckpointer checkpointer([&] { return std::make_unique<sql::SqliteConnection>(path); },
+                                 std::chrono::milliseconds(10));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (QFileInfo(path).size() == sizeBefore && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    EXPECT_GT(QFileInfo(path).size(), sizeBefore + 3000 * 90);
+    EXPECT_EQ(TableStore(writer).phases().size(), 3000u);
+}
 
 TEST(StorageOpen, unknownUrl_isBadRequest) {
     EXPECT_THROW(Database::open(QStringLiteral("mysql://x")), BadRequest);
