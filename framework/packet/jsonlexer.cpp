@@ -209,18 +209,20 @@ QString Lexer::string() {
     const QByteArray bytes = rawString(&plainAscii);
     if (!plainAscii)
         return QString::fromUtf8(bytes);  // checked by rawString
+    if (bytes.size() <= 4 && !m_shared)
+        m_shared = std::make_unique<SharedTexts>();
     if (bytes.size() == 1) {
-        QString& shared = m_characters[static_cast<unsigned char>(bytes.at(0))];
+        QString& shared = m_shared->characters[static_cast<unsigned char>(bytes.at(0))];
         if (shared.isNull())
             shared = QString::fromLatin1(bytes);
         return shared;
     }
     if (bytes.size() <= 4) {
-        auto shared = m_shortTexts.constFind(bytes);
-        if (shared != m_shortTexts.constEnd())
+        auto shared = m_shared->shortTexts.constFind(bytes);
+        if (shared != m_shared->shortTexts.constEnd())
             return *shared;
         const QString text = QString::fromLatin1(bytes);
-        m_shortTexts.insert(QByteArray(bytes.constData(), bytes.size()), text);
+        m_shared->shortTexts.insert(QByteArray(bytes.constData(), bytes.size()), text);
         return text;
     }
     return QString::fromLatin1(bytes);

@@ -10,6 +10,8 @@
 
 #include <QHash>
 
+#include <memory>
+
 namespace zrm::json {
 
 enum class Token { Object, Array, String, Number, Literal, End, Invalid };
@@ -79,9 +81,13 @@ private:
     const char* m_end;
     QString m_document;
     // Packets repeat short texts ("S", "N", a year) in every row: sharing one copy saves an
-    // allocation per cell.
-    QString m_characters[128];
-    QHash<QByteArray, QString> m_shortTexts;
+    // allocation per cell. Made on the first text read, so a lexer that reads a small envelope does
+    // not pay for building and tearing it down.
+    struct SharedTexts {
+        QString characters[128];
+        QHash<QByteArray, QString> shortTexts;
+    };
+    std::unique_ptr<SharedTexts> m_shared;
 };
 
 template <typename OnMember>

@@ -17,11 +17,18 @@ void appendTimestamp(std::string& line) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     const auto millis =
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char buffer[40];
-    const std::size_t length = std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%S", &utc);
-    line.append(buffer, length);
+    // The date and time to the second are formatted once per second and thread, not per line.
+    thread_local std::time_t formattedSecond = -1;
+    thread_local char formatted[40];
+    thread_local std::size_t formattedLength = 0;
+    if (seconds != formattedSecond) {
+        std::tm utc{};
+        gmtime_r(&seconds, &utc);
+        formattedLength = std::strftime(formatted, sizeof formatted, "%Y-%m-%dT%H:%M:%S", &utc);
+        formattedSecond = seconds;
+    }
+    line.append(formatted, formattedLength);
+    char buffer[16];
     std::snprintf(buffer, sizeof buffer, ".%03dZ ", static_cast<int>(millis));
     line += buffer;
 }
