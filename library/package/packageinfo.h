@@ -42,6 +42,8 @@
  * A package whose Initialize fails is refused too, but stays in memory until the process ends.
  */
 
+/* A C interface: typedefs, (void) parameter lists and C arrays are what a C compiler reads. */
+/* NOLINTBEGIN(modernize-use-using,modernize-redundant-void-arg,modernize-avoid-c-arrays) */
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -136,5 +138,6 @@ static inline void ZrmFinalizeUnits(const ZrmPackageInfoTable* table) {
 #ifdef __cplusplus
 }
 #endif
+/* NOLINTEND(modernize-use-using,modernize-redundant-void-arg,modernize-avoid-c-arrays) */
 
 #endif
