@@ -10,9 +10,6 @@ namespace {
 const QByteArray CrLf = QByteArrayLiteral("\r\n");
 const QByteArray EndOfHead = QByteArrayLiteral("\r\n\r\n");
 
-// A chunk-size line longer than this cannot be an honest one (eight hex digits and an extension).
-constexpr qsizetype MaxChunkLine = 1024;
-
 bool isDigits(const QByteArray& text) {
     return !text.isEmpty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -60,15 +57,29 @@ void HttpResponseParser::finish() {
     m_state = State::Complete;
 }
 
+// Where terminator starts in the buffer, when the text before it has at most limit bytes; -1 while
+// it has not arrived and may still come within the limit. A longer text fails with error (and gives
+// -1) whether it arrived whole or in pieces.
+qsizetype HttpResponseParser::findWithin(const QByteArray& terminator, qsizetype limit,
+                                         const QString& error) {
+    const qsizetype end = m_buffer.indexOf(terminator);
+    // Before the terminator arrives, the text is at least what was received, less the terminator's
+    // first bytes that may already be there.
+    const qsizetype shortest = end >= 0 ? end : m_buffer.size() - (terminator.size() - 1);
+    if (shortest > limit) {
+        fail(error);
+        return -1;
+    }
+    return end;
+}
+
 bool HttpResponseParser::step() {
     switch (m_phase) {
         case Phase::Head: {
-            const qsizetype end = m_buffer.indexOf(EndOfHead);
-            if (end < 0) {
-                if (m_buffer.size() > MaxHeadSize)
-                    fail(QStringLiteral("cabeçalho da resposta grande demais"));
+            const qsizetype end =
+                findWithin(EndOfHead, MaxHeadSize, QStringLiteral("cabeçalho da resposta grande demais"));
+            if (end < 0)
                 return false;
-            }
             const QByteArray head = m_buffer.left(end);
             m_buffer.remove(0, end + EndOfHead.size());
             return parseHead(head);
@@ -90,12 +101,9 @@ bool HttpResponseParser::step() {
             return true;
         }
         case Phase::ChunkSize: {
-            const qsizetype end = m_buffer.indexOf(CrLf);
-            if (end < 0) {
-                if (m_buffer.size() > MaxChunkLine)
-                    fail(QStringLiteral("tamanho de bloco inválido"));
+            const qsizetype end = findWithin(CrLf, MaxChunkLine, QStringLiteral("tamanho de bloco inválido"));
+            if (end < 0)
                 return false;
-            }
             QByteArray line = m_buffer.left(end);
             m_buffer.remove(0, end + CrLf.size());
             const qsizetype extension = line.indexOf(';');
@@ -127,12 +135,10 @@ bool HttpResponseParser::step() {
             m_phase = Phase::ChunkSize;
             return true;
         case Phase::Trailer: {
-            const qsizetype end = m_buffer.indexOf(CrLf);
-            if (end < 0) {
-                if (m_buffer.size() > MaxHeadSize)
-                    fail(QStringLiteral("cabeçalho da resposta grande demais"));
+            const qsizetype end =
+                findWithin(CrLf, MaxHeadSize, QStringLiteral("cabeçalho da resposta grande demais"));
+            if (end < 0)
                 return false;
-            }
             m_buffer.remove(0, end + CrLf.size());
             if (end == 0)
                 finish();  // the empty line that ends the trailer fields, which are not used

@@ -18,6 +18,8 @@ public:
     // so a faulty peer cannot make the client hold unbounded memory.
     static constexpr qsizetype MaxHeadSize = 64 * 1024;
     static constexpr qsizetype MaxBodySize = 256 * 1024 * 1024;
+    // A chunk-size line longer than this cannot be an honest one (eight hex digits and an extension).
+    static constexpr qsizetype MaxChunkLine = 1024;
 
     // Takes the next bytes of the stream and reads as far as they go. Bytes after a complete
     // response are kept aside (see hasTrailingBytes). Returns the state reached.
@@ -40,6 +42,7 @@ public:
 private:
     enum class Phase { Head, FixedBody, ChunkSize, ChunkData, ChunkEnd, Trailer, UntilClose, Done };
 
+    qsizetype findWithin(const QByteArray& terminator, qsizetype limit, const QString& error);
     bool parseHead(const QByteArray& head);
     bool step();  // one step of the state machine; false when more bytes are needed or it stopped
     State fail(const QString& error);

@@ -126,6 +126,37 @@ TEST(HttpResponseParser, malformedResponses_areRefused) {
     }
 }
 
+// A limit is on the length of a text, not on where the pieces of the stream happen to end: a head, a
+// chunk-size line or a trailer line over its limit is refused, and one at its limit read, whole and
+// in pieces alike.
+TEST(HttpResponseParser, textsOverTheirLimit_areRefusedHoweverTheStreamIsCut) {
+    const QByteArray chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    const QByteArray headStart = "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nX: ";
+    const auto chunkLine = [](qsizetype length) { return "5;" + QByteArray(length - 2, 'x') + "\r\n"; };
+    const auto trailerLine = [](qsizetype length) { return "X: " + QByteArray(length - 3, 'a') + "\r\n"; };
+    const struct {
+        QByteArray response;
+        State state;
+    } cases[] = {
+        {headStart + QByteArray(HttpResponseParser::MaxHeadSize - headStart.size(), 'a') + "\r\n\r\n",
+         State::Complete},
+        {headStart + QByteArray(HttpResponseParser::MaxHeadSize - headStart.size() + 1, 'a') + "\r\n\r\n",
+         State::Malformed},
+        {chunked + chunkLine(HttpResponseParser::MaxChunkLine) + "hello\r\n0\r\n\r\n", State::Complete},
+        {chunked + chunkLine(HttpResponseParser::MaxChunkLine + 1) + "hello\r\n0\r\n\r\n", State::Malformed},
+        {chunked + "0\r\n" + trailerLine(HttpResponseParser::MaxHeadSize) + "\r\n", State::Complete},
+        {chunked + "0\r\n" + trailerLine(HttpResponseParser::MaxHeadSize + 1) + "\r\n", State::Malformed},
+    };
+    for (const auto& [response, state] : cases) {
+        for (const qsizetype pieceSize : {response.size(), qsizetype(1000), qsizetype(4093)}) {
+            QList<QByteArray> pieces;
+            for (qsizetype at = 0; at < response.size(); at += pieceSize)
+                pieces.append(response.mid(at, pieceSize));
+            EXPECT_EQ(parse(pieces).state, state) << response.size() << " bytes in pieces of " << pieceSize;
+        }
+    }
+}
+
 TEST(HttpResponseParser, randomBytes_neverYieldMoreBodyThanReceived) {
     std::mt19937 random(20260310);
     std::uniform_int_distribution<int> byte(0, 255);
