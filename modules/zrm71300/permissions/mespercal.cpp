@@ -5,20 +5,13 @@
 #include "library/zul/messages.h"
 #include "library/zul/pagecontrol98.h"
 #include "modules/zrm71300/data/calendarfields.h"
+#include "modules/zrm71300/screen/commandrules.h"
 #include "modules/zrm71300/screen/frmcalendorc.h"
-
-namespace {
-
-bool isBeingEdited(const TClientDataSet* dataSet) {
-    return dataSet->State() == TDataSetState::dsEdit || dataSet->State() == TDataSetState::dsInsert;
-}
-
-}  // namespace
 
 void TfrmCalendOrc::cdsCalendOrcOpAfterScroll(TClientDataSet*) {
     if (cdsCalendOrcOp()->IsEmpty()) {
         tshPermCalc()->SetEnabled(false);
-    } else if (!isBeingEdited(cdsCalendOrcOp())) {
+    } else if (!editingOrInserting(cdsCalendOrcOp()->State())) {
         MesPerCal();
         if (cdsCalendOrcOp()->FieldByName(QStringLiteral("IDFASECALCORCA"))->AsString() ==
             QLatin1String("S")) {
@@ -28,6 +21,7 @@ void TfrmCalendOrc::cdsCalendOrcOpAfterScroll(TClientDataSet*) {
             tshPermCalc()->SetEnabled(false);
         }
     }
+    VdUltVers();
 }
 
 void TfrmCalendOrc::MesPerCal() {

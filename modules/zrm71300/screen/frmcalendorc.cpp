@@ -1,6 +1,7 @@
 #include "modules/zrm71300/screen/frmcalendorc.h"
 
 #include "framework/data/clientdataset.h"
+#include "framework/data/datasource.h"
 #include "framework/ui/boundary.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/pagecontrol.h"
@@ -57,9 +58,36 @@ TfrmCalendOrc::TfrmCalendOrc(QWidget* parent) : TfrmPadraoGrid(parent) {
                     &TfrmCalendOrc::cdsCalendOrcOpBeforeDelete);
     registerHandler(QStringLiteral("cdsCalendOrcOpAfterDelete"), this,
                     &TfrmCalendOrc::cdsCalendOrcOpAfterDelete);
+
+    // Year and version
+    registerHandler(QStringLiteral("panAnoEnter"), this, &TfrmCalendOrc::panAnoEnter);
+    registerHandler(QStringLiteral("panAnoExit"), this, &TfrmCalendOrc::panAnoExit);
+    registerHandler(QStringLiteral("depAnoExit"), this, &TfrmCalendOrc::depAnoExit);
+    registerHandler(QStringLiteral("edtVersaoExit"), this, &TfrmCalendOrc::edtVersaoExit);
+    registerHandler(QStringLiteral("edtVersaoChange"), this, &TfrmCalendOrc::edtVersaoChange);
+    registerHandler(QStringLiteral("edtVersaoKeyPress"), this, &TfrmCalendOrc::edtVersaoKeyPress);
+    registerHandler(QStringLiteral("btnVersaoBeforePesq"), this, &TfrmCalendOrc::btnVersaoBeforePesq);
+    registerHandler(QStringLiteral("btnVersaoAfterPesq"), this, &TfrmCalendOrc::btnVersaoAfterPesq);
+
+    // Commands and control states, verify and confirm
+    registerHandler(QStringLiteral("dtsPadraoStateChange"), this, &TfrmCalendOrc::dtsPadraoStateChange);
+    registerHandler(QStringLiteral("pgcPadraoChange"), this, &TfrmCalendOrc::pgcPadraoChange);
+    registerHandler(QStringLiteral("mnuFasesClick"), this, &TfrmCalendOrc::mnuFasesClick);
+    registerHandler(QStringLiteral("mnuPermCalcClick"), this, &TfrmCalendOrc::mnuPermCalcClick);
+    registerHandler(QStringLiteral("sbtAlterarClick"), this, &TfrmCalendOrc::sbtAlterarClick);
+    registerHandler(QStringLiteral("sbtCancelarClick"), this, &TfrmCalendOrc::sbtCancelarClick);
+    registerHandler(QStringLiteral("sbtVerificarClick"), this, &TfrmCalendOrc::sbtVerificarClick);
+    registerHandler(QStringLiteral("sbtConfirmarClick"), this, &TfrmCalendOrc::sbtConfirmarClick);
 }
 
-TfrmCalendOrc::~TfrmCalendOrc() = default;
+TfrmCalendOrc::~TfrmCalendOrc() {
+    // The datasets go after this, and a dataset going away tells its data sources: no rule of the
+    // screen may run on a screen half gone.
+    for (TDataSource* source : findChildren<TDataSource*>()) {
+        source->OnStateChange = nullptr;
+        source->OnDataChange = nullptr;
+    }
+}
 
 void TfrmCalendOrc::FormCreate(QObject* Sender) {
     TfrmPadraoGrid::FormCreate(Sender);
@@ -77,6 +105,7 @@ void TfrmCalendOrc::startUp() {
     cdsCalendOrcOp()->FieldByName(QStringLiteral("NMFASEORCOPERAC"))->SetTag(1);
     cdsCalendOrcOp()->FieldByName(QStringLiteral("DTINIFASEORCA"))->SetEditMask(Consiste::DateMask());
     cdsCalendOrcOp()->FieldByName(QStringLiteral("DTFINFASEORCA"))->SetEditMask(Consiste::DateMask());
+    acceptDigitsOnlyInVersionBox();
     GetCalendOrcOp(depAno()->Text(), QString());
     cdsCalendOrcOp()->FieldByName(QStringLiteral("NMFASEORCOPERAC"))->SetTag(1);
     stVerifVers = QStringLiteral("S");

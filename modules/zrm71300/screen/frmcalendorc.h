@@ -18,13 +18,17 @@
 
 #include <functional>
 
+struct CommandRules;
+
 class QRect;
 class TClientDataSet;
+class TDataSource;
 class TColumn;
 struct TRemoteResult;
 class TEdit;
 class TField;
 class TImage;
+class TLabel;
 class TNetConnection;
 class TSpinEdit;
 
@@ -212,7 +216,110 @@ public:
     // deleted (EAbort).
     void SaveCalendOrcOp(const QString& phase);
 
+    // ---- Year and version (calendar/yearversion.cpp) ----
+
+    // Focus entering the year-and-version panel from another control of the screen (not the focus
+    // that showing the screen gives depAno): what the calendar holds for the server goes first — a
+    // phase row being edited or inserted is posted (its checks and save run), changes a failed save
+    // left are saved again — then cdsCalendOrcOp is closed. A refused post or a failed save keeps
+    // the calendar open and stops (EAbort after its message), the focus where the refusal put it.
+    void panAnoEnter(QObject* Sender);
+    // Focus leaving the panel: changes a failed save left are saved again, then the calendar of
+    // depAno and edtVersao loaded (the server's version into edtVersao), VdAno, VdVersao, VdUltVers,
+    // the calendar copied into cdsAux and the year's cycle into cdsValCiclo. Each step that fails
+    // stops the rest (EAbort after its message), the focus where its check put it. Nothing happens
+    // while a phase row is still being edited (an entry that kept the calendar open).
+    void panAnoExit(QObject* Sender);
+    void depAnoExit(QObject* Sender);     // nothing
+    void edtVersaoExit(QObject* Sender);  // nothing
+    // Every change of the version box's text: stVerifVers "S". Throws nothing.
+    void edtVersaoChange(QObject* Sender);
+    // Characters typed into the version box: digits, backspace, tab and carriage return pass; any
+    // other is discarded (Key = QChar()). Throws nothing.
+    void edtVersaoKeyPress(QObject* Sender, QChar& Key);
+    // Before the version search: every version of depAno's year into cdsVersao (GetVersao, mode
+    // "T"); the search always goes on. A failed call stops it (EAbort after its message).
+    void btnVersaoBeforePesq(QObject* Sender, bool& Continue);
+    // After a version was picked: its CDVERSAOORCA into edtVersao and the calendar of that version
+    // loaded (the panel's checks run when the focus leaves the panel). A failed load stops it.
+    void btnVersaoAfterPesq(QObject* Sender);
+
+    // The year check: an empty depAno stops with "Ano deve ser informado."; whatever stops the check
+    // puts the focus on depAno.
+    void VdAno();
+    // The version check: an empty edtVersao stops with "Versão deve ser informada.", a version the
+    // server does not list for depAno's year with "Versão não cadastrada."; whatever stops the check
+    // (a failed call too) puts the focus on edtVersao.
+    void VdVersao();
+    // The latest-version check: the latest version of depAno's year fetched again (the first row
+    // the server lists, empty when it lists none) when the version box changed or the year differs
+    // from the one it was fetched for; then, on the page "Fases" only, the version shown is the
+    // latest (stUltVers "S": both grids editable, insert, modify and delete as the command rules
+    // allow) or not (stUltVers "N": both grids read-only, insert, modify and delete off, toolbar and
+    // menu alike). A failed call stops it (EAbort after its message), nothing changed.
+    void VdUltVers();
+    // The versions of year into cdsVersao: mode "T" with an empty version lists them all, latest
+    // first; an empty mode gives that version or no row. Busy indicator of kind 1 without text
+    // meanwhile. A failed call stops it (EAbort after its message), cdsVersao unchanged.
+    void GetVersao(const QString& version, const QString& mode, const QString& year);
+
+    // ---- Commands and control states (screen/commandstates.cpp) ----
+
+    // Enables the commands for the state of both data sources, the rows, the page and the version
+    // shown, toolbar buttons and menu items in step: confirm and cancel while editing; insert and
+    // verify while browsing (insert only with the loaded version shown); modify, delete and locate
+    // while browsing rows of the loaded version on the page "Fases"; export and print off, close
+    // on. With the focus in the phase grid its typing follows the loaded version; on the permission
+    // page insert and delete are off. The page menu items follow their pages. Throws nothing.
+    void habilitabotoes();
+    // The phase rows (or the catalogue's data source) changed state: year box and its label closed
+    // while a phase row is edited or inserted, the code column's ellipsis button while editing,
+    // the commands, and the permission page open for a calculation phase.
+    void dtsPadraoStateChange(QObject* Sender);
+    // The user switched pages: the permission list rebuilt when the permission page shows rows not
+    // being edited, then the commands and the latest-version check.
+    void pgcPadraoChange(QObject* Sender);
+    // The page menu items: their page shown and the commands; nothing else is refreshed.
+    void mnuFasesClick(QObject* Sender);
+    void mnuPermCalcClick(QObject* Sender);
+    // Modify: on the page "Fases" the focus to the start date of the phase row and the row edited;
+    // on the permission page the focus to the month's flag; in both the month row edited (its edit
+    // rules may stop it with EAbort).
+    void sbtAlterarClick(QObject* Sender);
+    // Cancel: on the permission page "Cancela operação?" and Yes cancels the month row; then, while
+    // a phase row is edited or inserted, the same question: Yes cancels it and runs verify, No stops
+    // (EAbort) with the row as typed.
+    void sbtCancelarClick(QObject* Sender);
+
+    // ---- Verify and confirm (calendar/verifyconfirm.cpp) ----
+
+    // Verify: the calendar of depAno and edtVersao loaded; then, under "Buscando dados no
+    // servidor.", the catalogue entry of cdsFaseOrc's current code and the year's cycle; the tags of
+    // the code and name fields set to 1 and the after-scroll handling run. A failed step stops the
+    // rest (EAbort after its message); the busy indicator is hidden first.
+    void sbtVerificarClick(QObject* Sender);
+    // Confirm: a phase row being edited or inserted takes edtVersao's number as its version and is
+    // posted (its checks and save run); then a month row being edited is posted. A version text that
+    // is no number (EConvertError) or a refused post stops it with the rows still being edited.
+    void sbtConfirmarClick(QObject* Sender);
+
 private:
+    // Year and version, commands (see above).
+    TLabel* lblAno() const;
+    TMenuItem* mnuFases() const;
+    TMenuItem* mnuPermCalc() const;
+    TDataSource* dtsPermCalc() const;
+    TClientDataSet* cdsVersao() const;
+    TClientDataSet* cdsAux() const;
+    CommandRules commandRules() const;
+    QString loadedVersionText() const;  // CDVERSAO of cdsVer, "" without a row
+    // Posts a phase row being edited, or saves again changes a failed save left; EAbort (after the
+    // save's message) when the calendar still holds changes the server has not accepted.
+    void saveUnsavedWork();
+    void acceptDigitsOnlyInVersionBox();
+    // The year whose latest version stversAtu holds.
+    QString m_latestVersionYear;
+
     // Components of this screen's own description.
     TSpinEdit* depAno() const;
     TEdit* edtVersao() const;
