@@ -40,9 +40,11 @@ void focusOnFailure(QWidget* box, Check check) {
 // ---- The panel ----
 
 void TfrmCalendOrc::panAnoEnter(QObject*) {
-    // Showing the screen puts the focus on the year box from no other control of the screen: that is
-    // not the user entering the panel, and the calendar loaded at start-up stays on screen.
-    if (!focusTracker()->previousControl())
+    // Showing the screen puts the focus on the year box from no other control of the screen, and a
+    // window coming back to the front may hand it over from the scroll box around the panel: neither
+    // is the user entering the panel, and the calendar shown stays.
+    const QWidget* from = focusTracker()->previousControl();
+    if (!from || from->isAncestorOf(component<QWidget>(QStringLiteral("panAno"))))
         return;
     saveUnsavedWork();
     cdsCalendOrcOp()->Close();
@@ -131,6 +133,10 @@ void TfrmCalendOrc::VdUltVers() {
     mnuAlterar()->SetEnabled(modify);
     sbtExcluir()->SetEnabled(modify);
     mnuExcluir()->SetEnabled(modify);
+    // Locating a row changes nothing: an older version keeps it. Set here too because a load reopens
+    // the phase rows before the version it loaded is known, and this check runs once it is.
+    sbtLocalizar()->SetEnabled(rules.recordCommandsAllowed());
+    mnuLocalizar()->SetEnabled(rules.recordCommandsAllowed());
     stUltVers = latest ? QStringLiteral("S") : QStringLiteral("N");
 }
 
