@@ -17,6 +17,9 @@
 #include "modules/zrm71300/screen/commandrules.h"
 #include "modules/zrm71300/screen/frmcalendorc.h"
 
+#include <QEvent>
+#include <QPointer>
+
 namespace {
 
 void setCommand(TSpeedButton* button, TMenuItem* item, bool enabled) {
@@ -66,11 +69,12 @@ void TfrmCalendOrc::habilitabotoes() {
     sbtImprimir()->SetEnabled(false);
     sbtSair()->SetEnabled(true);
 
+    // The check marks name the page shown, wherever the focus is.
+    mnuFases()->SetChecked(!rules.permissionPage);
+    mnuPermCalc()->SetChecked(rules.permissionPage);
     if (ActiveControl() == dbgPadrao()) {
         if (editingOrInserting(cdsCalendOrcOp()->State()))
             tshPermCalc()->SetEnabled(false);
-        mnuFases()->SetChecked(true);
-        mnuPermCalc()->SetChecked(false);
         const TDBGridOptions options = dbgPadrao()->Options();
         dbgPadrao()->SetOptions(rules.loadedVersion ? options | dgEditing : options & ~dgEditing);
     }
@@ -80,8 +84,6 @@ void TfrmCalendOrc::habilitabotoes() {
         sbtExcluir()->SetEnabled(false);
         mnuIncluir()->SetEnabled(false);
         mnuExcluir()->SetEnabled(false);
-        mnuFases()->SetChecked(false);
-        mnuPermCalc()->SetChecked(true);
         if (dtsPadrao()->State() == TDataSetState::dsEdit) {
             if (ActiveControl() == dbgPermCalc() && dbgPermCalc()->SelectedField() &&
                 dbgPermCalc()->SelectedField()->FieldName() == QLatin1String("IDPERMES"))
@@ -99,6 +101,36 @@ void TfrmCalendOrc::habilitabotoes() {
 
     mnuFases()->SetEnabled(tshPadrao()->isEnabled());
     mnuPermCalc()->SetEnabled(tshPermCalc()->isEnabled());
+}
+
+namespace {
+
+// Keeps a page's menu item enabled exactly while the page is: pages are opened and closed in many
+// places (the state change, the after-scroll handling, showing the screen), the menu must not lag.
+class PageMenuItemLink : public QObject {
+public:
+    PageMenuItemLink(TTabSheet* page, TMenuItem* item) : QObject(page), m_page(page), m_item(item) {
+        page->installEventFilter(this);
+        m_item->SetEnabled(page->isEnabled());
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange && m_item)
+            m_item->SetEnabled(m_page->isEnabled());
+        return false;
+    }
+
+private:
+    TTabSheet* m_page;
+    QPointer<TMenuItem> m_item;
+};
+
+}  // namespace
+
+void TfrmCalendOrc::linkPageMenuItems() {
+    new PageMenuItemLink(tshPadrao(), mnuFases());
+    new PageMenuItemLink(tshPermCalc(), mnuPermCalc());
 }
 
 void TfrmCalendOrc::dtsPadraoStateChange(QObject*) {

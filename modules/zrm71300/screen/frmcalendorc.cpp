@@ -106,6 +106,7 @@ void TfrmCalendOrc::startUp() {
     cdsCalendOrcOp()->FieldByName(QStringLiteral("DTINIFASEORCA"))->SetEditMask(Consiste::DateMask());
     cdsCalendOrcOp()->FieldByName(QStringLiteral("DTFINFASEORCA"))->SetEditMask(Consiste::DateMask());
     acceptDigitsOnlyInVersionBox();
+    linkPageMenuItems();
     GetCalendOrcOp(depAno()->Text(), QString());
     cdsCalendOrcOp()->FieldByName(QStringLiteral("NMFASEORCOPERAC"))->SetTag(1);
     stVerifVers = QStringLiteral("S");

@@ -317,6 +317,8 @@ private:
     // save's message) when the calendar still holds changes the server has not accepted.
     void saveUnsavedWork();
     void acceptDigitsOnlyInVersionBox();
+    // The page menu items enabled exactly while their pages are, from now on.
+    void linkPageMenuItems();
     // The year whose latest version stversAtu holds.
     QString m_latestVersionYear;
 
