@@ -54,14 +54,10 @@ void TfrmCalendOrc::saveUnsavedWork() {
     TClientDataSet* calendar = cdsCalendOrcOp();
     if (!calendar->Active())
         return;
-    if (editingOrInserting(calendar->State())) {
+    if (editingOrInserting(calendar->State()))
         calendar->Post();  // its checks and its save run as when the row is left in the grid
-    } else if (calendar->GetChangeCount() > 0 && calendar->AfterPost) {
-        // Changes that a failed save left behind: the save is tried once more.
-        calendar->AfterPost(calendar);
-    }
-    if (calendar->GetChangeCount() > 0)
-        Abort();  // the save reported its failure; the calendar keeps what the server has not got
+    else
+        SaveCalendOrcOp();  // changes a failed save left behind are tried once more
 }
 
 void TfrmCalendOrc::panAnoExit(QObject*) {

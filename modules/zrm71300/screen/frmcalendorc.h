@@ -313,8 +313,8 @@ private:
     TClientDataSet* cdsAux() const;
     CommandRules commandRules() const;
     QString loadedVersionText() const;  // CDVERSAO of cdsVer, "" without a row
-    // Posts a phase row being edited, or saves again changes a failed save left; EAbort (after the
-    // save's message) when the calendar still holds changes the server has not accepted.
+    // Posts a phase row being edited, or saves again changes a failed save left. A refused post or
+    // a failed save stops (EAbort after its message) with the calendar as it was.
     void saveUnsavedWork();
     void acceptDigitsOnlyInVersionBox();
     // The page menu items enabled exactly while their pages are, from now on.

@@ -3,6 +3,7 @@
 
 #include "framework/data/clientdataset.h"
 #include "framework/data/datasource.h"
+#include "framework/data/exceptions.h"
 #include "framework/ui/dbgrid.h"
 #include "framework/ui/dbgridcolumns.h"
 #include "framework/ui/edit.h"
@@ -294,4 +295,62 @@ TEST_F(CommandStateTest, clickIntoTheVersionBox_whileEditing_losesNothingTyped) 
     EXPECT_NE(calendar()->State(), TDataSetState::dsEdit);
     ASSERT_TRUE(calendar()->Locate(QStringLiteral("CDFASEORCOPERAC"), QStringLiteral("0000000002")));
     EXPECT_EQ(calendar()->FieldByName(QStringLiteral("DTFINFASEORCA"))->AsDateTime().date().day(), 28);
+}
+
+TEST_F(CommandStateTest, enteringThePanel_withARefusedRow_keepsTheCalendarOpenAndTheFocusOnTheRow) {
+    openInHost(CalendarData::standard());
+    clickOn(grid());
+    clickOn(child<TSpeedButton>("sbtAlterar"));
+    calendar()
+        ->FieldByName(QStringLiteral("DTFINFASEORCA"))
+        ->SetAsString(QStringLiteral("02/01/") + QString::number(currentYear()));  // before its start
+    const int saves = m_server.requestCount(QStringLiteral("SetCalendOrcOp"));
+
+    DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Ok);
+    clickOn(child<TEdit>("edtVersao"));
+    reactivate();
+    EXPECT_EQ(answers.texts(),
+              QStringList{QStringLiteral("Data inicial deve ser menor ou igual a data final.")});
+    ASSERT_TRUE(calendar()->Active());
+    EXPECT_EQ(calendar()->State(), TDataSetState::dsEdit);
+    EXPECT_EQ(calendar()->FieldByName(QStringLiteral("DTFINFASEORCA"))->AsDateTime().date().day(), 2);
+    EXPECT_TRUE(QApplication::focusWidget() == grid() || grid()->isAncestorOf(QApplication::focusWidget()));
+    EXPECT_EQ(m_server.requestCount(QStringLiteral("SetCalendOrcOp")), saves);
+}
+
+TEST_F(CommandStateTest, enteringThePanel_withChangesAFailedSaveLeft_triesAgainAndKeepsThem) {
+    openInHost(CalendarData::standard());
+    clickOn(grid());
+    m_server.process().stop();
+    DialogAnswerer answers;
+    // A month flag written into the phase row, as the permission page does: posted, its save fails.
+    pages()->SetActivePage(permissionPage());
+    calendar()->Edit();
+    calendar()->FieldByName(QStringLiteral("IDPERMCALCMAR"))->SetAsString(QStringLiteral("S"));
+    answers.answerNext(QMessageBox::Ok);
+    EXPECT_THROW(calendar()->Post(), EAbort);
+    reactivate();
+    ASSERT_EQ(answers.texts().size(), 1);
+    ASSERT_EQ(calendar()->GetChangeCount(), 1);  // the server did not answer
+    pages()->SetActivePage(child<TTabSheet>("tshPadrao"));
+
+    // Still unreachable: the message again, the calendar open with the change.
+    answers.answerNext(QMessageBox::Ok);
+    clickOn(child<TEdit>("edtVersao"));
+    reactivate();
+    EXPECT_EQ(answers.texts().size(), 2);
+    ASSERT_TRUE(calendar()->Active());
+    EXPECT_EQ(calendar()->GetChangeCount(), 1);
+
+    // Back again: leaving the panel saves the change before loading what is stored.
+    QString error;
+    ASSERT_TRUE(m_server.process().restart(&error)) << error.toStdString();
+    qputenv("ZRM_APPSERVER_PORT", QByteArray::number(m_server.process().port()));
+    child<TNetConnection>("netCalendOrcOp")->SetConnected(false);
+    clickOn(grid());
+    EXPECT_EQ(answers.texts().size(), 2);
+    EXPECT_EQ(calendar()->GetChangeCount(), 0);
+    ASSERT_TRUE(calendar()->Locate(QStringLiteral("CDFASEORCOPERAC"), QStringLiteral("0000000002")));
+    EXPECT_EQ(calendar()->FieldByName(QStringLiteral("IDPERMCALCMAR"))->AsString(), QStringLiteral("S"));
 }
