@@ -106,6 +106,12 @@ TEST_F(ScreenTest, getCalendOrcOp_rowsInAnyOrder_areShownByStartDate) {
     const QByteArray january = QStringLiteral("%1-01-10T00:00:00").arg(year).toLatin1();
     const QByteArray february = QStringLiteral("%1-02-01T00:00:00").arg(year).toLatin1();
     LoopbackServer server([&](const LoopbackServer::Request& request) {
+        // The latest-version check that follows the load asks for the year's versions.
+        if (request.json().value(QStringLiteral("method")).toString() == QLatin1String("GetVersao"))
+            return LoopbackServer::result(
+                request,
+                QJsonObject{{QStringLiteral("fields"), QJsonArray{field("CDVERSAOORCA", "string", 40)}},
+                            {QStringLiteral("rows"), QJsonArray{QJsonArray{QStringLiteral("2")}}}});
         return LoopbackServer::result(request, calendarAnswer({{"0000000004", march.constData()},
                                                                {"0000000003", february.constData()},
                                                                {"0000000002", january.constData()},
