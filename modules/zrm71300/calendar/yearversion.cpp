@@ -57,7 +57,9 @@ void TfrmCalendOrc::saveUnsavedWork() {
     if (editingOrInserting(calendar->State()))
         calendar->Post();  // its checks and its save run as when the row is left in the grid
     else
-        SaveCalendOrcOp();  // changes a failed save left behind are tried once more
+        // Changes a failed save left behind are tried once more; a refusal for good brings the
+        // cursor back to the current phase.
+        SaveCalendOrcOp(calendar->FieldByName(QStringLiteral("CDFASEORCOPERAC"))->AsString());
 }
 
 void TfrmCalendOrc::panAnoExit(QObject*) {
