@@ -261,3 +261,294 @@ TEST_F(PermissionTest, drawing_onlyAugustIsCheckedAndTheImageSitsAt17And1OnTheCe
         EXPECT_EQ(misdrawnPixels(shot, cell, row == 5 ? check : uncheck, brush), 0) << "row " << row;
     }
 }
+
+// ---- Click ----
+
+TEST_F(PermissionTest, click_onTheLastRowChangesJanuaryOnly_andTheServerStoresIt) {
+    ASSERT_NO_FATAL_FAILURE(openOnPermissions(CalendarData::standard()));
+    ASSERT_EQ(stUltVers, QStringLiteral("S"));
+    QStringList expected = phaseRowFlags();
+    ASSERT_EQ(expected[0], QStringLiteral("S"));
+    expected[0] = QStringLiteral("N");
+    const int mark = m_server.requestCount();
+
+    clickCell(12, 1);
+
+    EXPECT_EQ(phaseRowFlags(), expected);
+    EXPECT_EQ(listFlags(), inCalendarOrder(expected));
+    EXPECT_EQ(requestsSince(mark), EditRules + QStringList{QStringLiteral("SetCalendOrcOp")});
+    EXPECT_EQ(storedFlags(QStringLiteral("0000000002"), 2), expected);
+}
+
+TEST_F(PermissionTest, click_emptyFlagBecomesS_monthNamesAndTheirTitleChangeNothing) {
+    ASSERT_NO_FATAL_FAILURE(openOnPermissions(CalendarData::standard()));
+    ASSERT_EQ(stUltVers, QStringLiteral("S"));
+    const QStringList before = phaseRowFlags();
+    ASSERT_EQ(before[11], QString());  // December
+    const int mark = m_server.requestCount();
+
+    clickCell(3, 0);
+    clickTitle(0);
+    EXPECT_EQ(requestsSince(mark), QStringList());
+    EXPECT_EQ(phaseRowFlags(), before);
+
+    clickCell(1, 1);
+    QStringList expected = before;
+    expected[11] = QStringLiteral("S");
+    EXPECT_EQ(listFlags().constFirst(), QStringLiteral("S"));
+    EXPECT_EQ(storedFlags(QStringLiteral("0000000002"), 2), expected);
+}
+
+// ---- Keys ----
+
+TEST_F(PermissionTest, space_togglesAlsoWithShift_butNotWithCtrl) {
+    ASSERT_NO_FATAL_FAILURE(openOnPermissions(CalendarData::standard()));
+    ASSERT_EQ(stUltVers, QStringLiteral("S"));
+    selectFlagColumn();
+    months->SetRecNo(5);  // August, "S"
+    grid->setFocus();
+    QStringList expected = phaseRowFlags();
+
+    QTest::keyClick(grid, Qt::Key_Space);
+    expected[7] = QStringLiteral("N");
+    EXPECT_EQ(phaseRowFlags(), expected);
+    EXPECT_EQ(storedFlags(QStringLiteral("0000000002"), 2), expected);
+
+    QTest::keyClick(grid, Qt::Key_Space, Qt::ShiftModifier);
+    expected[7] = QStringLiteral("S");
+    EXPECT_EQ(phaseRowFlags(), expected);
+    EXPECT_EQ(storedFlags(QStringLiteral("0000000002"), 2), expected);
+
+    const int mark = m_server.requestCount();
+    QTest::keyClick(grid, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(phaseRowFlags(), expected);
+    EXPECT_EQ(listFlags(), inCalendarOrder(expected));
+    EXPECT_EQ(requestsSince(mark).count(QStringLiteral("GetValDateBloq")), 0);
+    EXPECT_EQ(storedFlags(QStringLiteral("0000000002"), 2), expected);
+}
+
+TEST_F(PermissionTest, keys_aLetterPostsThePhaseRowUnchanged_rowKeysDoNothing) {
+    ASSERT_NO_FATAL_FAILURE(openOnPermissions(CalendarData::standard()));
+    ASSERT_EQ(stUltVers, QStringLiteral("S"));
+    selectFlagColumn();
+    months->SetRecNo(3);
+    grid->setFocus();
+    const QStringList before = phaseRowFlags();
+    // Posts of the phase row, seen as it leaves edit state.
+    TDataSource watch;
+    watch.SetDataSet(phases);
+    int posts = 0;
+    TDataSetState last = phases->State();
+    watch.OnStateChange = [&](QObject*) {
+        if (last == TDataSetState::dsEdit && phases->State() == TDataSetState::dsBrowse)
+            ++posts;
+        last = phases->State();
+    };
+
+    QTest::keyClick(grid, Qt::Key_A);
+    EXPECT_EQ(posts, 1);
+    EXPECT_EQ(phaseRowFlags(), before);
+    EXPECT_EQ(listFlags(), inCalendarOrder(before));
+
+    const int mark = m_server.requestCount();
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_Delete, Qt::NoModifier}, std::pair{Qt::Key_Delete, Qt::ControlModifier},
+          std::pair{Qt::Key_Insert, Qt::NoModifier}, std::pair{Qt::Key_Home, Qt::NoModifier},
+          std::pair{Qt::Key_End, Qt::NoModifier}, std::pair{Qt::Key_Home, Qt::ControlModifier},
+          std::pair{Qt::Key_End, Qt::ControlModifier}}) {
+        QTest::keyClick(grid, key, modifiers);
+        EXPECT_EQ(months->RecordCount(), 12) << key;
+        EXPECT_EQ(months->RecNo(), 3) << key;
+        EXPECT_EQ(grid->SelectedIndex(), 1) << key;
+        EXPECT_EQ(months->State(), TDataSetState::dsBrowse) << key;
+    }
+    EXPECT_EQ(requestsSince(mark), QStringList());
+    EXPECT_EQ(posts, 1);
+    EXPECT_EQ(phaseRowFlags(), before);
+}
+
+// ---- Title click ----
+
+TEST_F(PermissionTest, titleClick_asksThenMarksOrUnmarksEveryMonth_savedOnceAfterAtMost36Checks) {
+    ASSERT_NO_FATAL_FAILURE(openOnPermissions(CalendarData::standard()));
+    ASSERT_EQ(stUltVers, QStringLiteral("S"));
+    grid->SetSelectedIndex(0);
+    months->SetRecNo(4);
+    const QStringList before = phaseRowFlags();
+    zrm::test::DialogAnswerer answers;
+
+    // December is empty: marking is offered; No changes nothing and asks the server nothing.
+    answers.answerNext(QMessageBox::No);
+    int mark = m_server.requestCount();
+    clickTitle(1);
+    EXPECT_EQ(answers.texts(), QStringList{QStringLiteral("Deseja marcar todos os registros?")});
+    EXPECT_EQ(requestsSince(mark), QStringList());
+    EXPECT_EQ(phaseRowFlags(), before);
+    EXPECT_EQ(months->RecNo(), 1);
+    EXPECT_EQ(grid->SelectedIndex(), 1);
+
+    answers.answerNext(QMessageBox::Yes);
+    mark = m_server.requestCount();
+    clickTitle(1);
+    const QStringList all = QStringList(12, QStringLiteral("S"));
+    EXPECT_EQ(listFlags(), all);
+    EXPECT_EQ(phaseRowFlags(), all);
+    QStringList expectedCalls;
+    for (int month = 0; month < 12; ++month)
+        expectedCalls += EditRules;
+    expectedCalls += QStringLiteral("SetCalendOrcOp");
+    EXPECT_EQ(requestsSince(mark), expectedCalls);
+    EXPECT_EQ(months->RecNo(), 1);
+    EXPECT_EQ(storedFlags(QStringLiteral("0000000002"), 2), all);
+
+    // December now holds "S": unmarking is offered, and No keeps every month.
+    answers.answerNext(QMessageBox::No);
+    mark = m_server.requestCount();
+    clickTitle(1);
+    EXPECT_EQ(answers.texts().constLast(), QStringLiteral("Deseja desmarcar todos os registros?"));
+    EXPECT_EQ(requestsSince(mark), QStringList());
+    EXPECT_EQ(listFlags(), all);
+
+    answers.answerNext(QMessageBox::Yes);
+    clickTitle(1);
+    EXPECT_EQ(answers.texts().constLast(), QStringLiteral("Deseja desmarcar todos os registros?"));
+    const QStringList none = QStringList(12, QStringLiteral("N"));
+    EXPECT_EQ(listFlags(), none);
+    EXPECT_EQ(storedFlags(QStringLiteral("0000000002"), 2), none);
+}
+
+TEST_F(PermissionTest, titleClick_concludedPhase_refusedOnceAtDecember_nothingChanged) {
+    CalendarData data = CalendarData::standard();
+    data.concluded = {{currentYear(), 2, QStringLiteral("0000000002")}};
+    ASSERT_NO_FATAL_FAILURE(openOnPermissions(data));
+    ASSERT_EQ(stUltVers, QStringLiteral("S"));
+    const QStringList before = phaseRowFlags();
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Yes);
+    answers.answerNext(QMessageBox::Ok);
+    const int mark = m_server.requestCount();
+
+    clickTitle(1);
+
+    EXPECT_EQ(answers.texts(), (QStringList{QStringLiteral("Deseja marcar todos os registros?"), Concluded}));
+    EXPECT_EQ(requestsSince(mark), EditRules);
+    EXPECT_EQ(phaseRowFlags(), before);
+    EXPECT_EQ(listFlags(), inCalendarOrder(before));
+    EXPECT_EQ(months->RecNo(), 1);
+    EXPECT_FALSE(months->ControlsDisabled());
+}
+
+TEST_F(PermissionTest, titleClick_stoppedPartWay_listShowsThePhaseRowAgain) {
+    ASSERT_NO_FATAL_FAILURE(openOnPermissions(CalendarData::standard()));
+    ASSERT_EQ(stUltVers, QStringLiteral("S"));
+    const QStringList before = phaseRowFlags();
+    // The sixth month is refused, after five were marked in the list.
+    int edits = 0;
+    const TDataSetNotifyEvent rules = months->BeforeEdit;
+    months->BeforeEdit = [&](TClientDataSet* dataSet) {
+        if (++edits == 6)
+            Abort();
+        rules(dataSet);
+    };
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Yes);
+    const int mark = m_server.requestCount();
+
+    clickTitle(1);
+
+    EXPECT_EQ(edits, 6);
+    EXPECT_EQ(listFlags(), inCalendarOrder(before));
+    EXPECT_EQ(phaseRowFlags(), before);
+    EXPECT_EQ(m_server.requestCount(QStringLiteral("SetCalendOrcOp")), 0);
+    EXPECT_EQ(requestsSince(mark).size(), 5 * EditRules.size());
+    EXPECT_FALSE(months->ControlsDisabled());
+}
+
+// ---- Double click ----
+
+TEST_F(PermissionTest, doubleClick_writesNothingAndEndsShowingTheServersFlags) {
+    ASSERT_NO_FATAL_FAILURE(openOnPermissions(CalendarData::standard()));
+    ASSERT_EQ(stUltVers, QStringLiteral("S"));
+    const QStringList stored = storedFlags(QStringLiteral("0000000002"), 2);
+    selectFlagColumn();
+    months->SetRecNo(5);
+    const int mark = m_server.requestCount();
+
+    // The double click alone, without the clicks of its gesture.
+    const QPoint at = cellRect(5, 1).center();
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, at, grid->viewport()->mapToGlobal(at),
+                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &doubleClick);
+
+    const QStringList calls = requestsSince(mark);
+    EXPECT_EQ(calls.mid(0, 3), EditRules);
+    EXPECT_TRUE(calls.contains(QStringLiteral("GetCalendOrcOp"))) << calls.join(u' ').toStdString();
+    EXPECT_FALSE(calls.contains(QStringLiteral("SetCalendOrcOp")));
+    EXPECT_EQ(listFlags(), inCalendarOrder(stored));
+    EXPECT_EQ(storedFlags(QStringLiteral("0000000002"), 2), stored);
+
+    // The whole gesture: whatever its clicks saved, the list shows what the server holds.
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect(5, 1).center());
+    EXPECT_EQ(listFlags(), inCalendarOrder(storedFlags(QStringLiteral("0000000002"), 2)));
+}
+
+// ---- Older version ----
+
+TEST_F(PermissionTest, olderVersion_noGestureChangesAnything) {
+    const int year = currentYear();
+    CalendarData data;
+    data.versions = {{year, 1}, {year, 2}};
+    data.rows = {
+        {year, 1, QStringLiteral("0000000002"), QStringLiteral("01-10"), QStringLiteral("01-31"),
+         flags({{8, "S"}})},
+        {year, 2, QStringLiteral("0000000003"), QStringLiteral("02-01"), QStringLiteral("02-20"), flags({})}};
+    openWith(data);
+    ASSERT_TRUE(zrm::test::showActive(frmCalendOrc->window()));
+    child<TEdit>("edtVersao")->SetText(QStringLiteral("1"));
+    frmCalendOrc->GetCalendOrcOp(QString::number(year), QStringLiteral("1"));
+    ASSERT_EQ(stUltVers, QStringLiteral("N"));
+    phases = child<TClientDataSet>("cdsCalendOrcOp");
+    months = child<TClientDataSet>("cdsPermCalc");
+    grid = child<TDBGrid>("dbgPermCalc");
+    frmCalendOrc->pgcPadrao()->SetActivePage(child<TTabSheet>("tshPermCalc"));
+    selectFlagColumn();
+    months->SetRecNo(5);
+    grid->setFocus();
+    const QStringList before = phaseRowFlags();
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Yes);  // left unused: nothing may ask
+    const int mark = m_server.requestCount();
+
+    clickCell(5, 1);
+    QTest::keyClick(grid, Qt::Key_Space);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect(5, 1).center());
+    clickTitle(1);
+
+    EXPECT_EQ(answers.pending(), 1);
+    EXPECT_EQ(requestsSince(mark).count(QStringLiteral("GetValDateBloq")), 0);
+    EXPECT_EQ(requestsSince(mark).count(QStringLiteral("SetCalendOrcOp")), 0);
+    EXPECT_EQ(phaseRowFlags(), before);
+    EXPECT_EQ(listFlags(), inCalendarOrder(before));
+    EXPECT_EQ(storedFlags(QStringLiteral("0000000002"), 1), before);
+}
+
+// ---- Without a phase row ----
+
+TEST_F(PermissionTest, monthWriteBack_withoutAPhaseRow_makesNone) {
+    openWith(CalendarData::emptyCalendar());
+    ASSERT_EQ(stUltVers, QStringLiteral("S"));
+    phases = child<TClientDataSet>("cdsCalendOrcOp");
+    grid = child<TDBGrid>("dbgPermCalc");
+    selectFlagColumn();
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Ok);  // left unused
+    const int mark = m_server.requestCount();
+
+    QChar key = u'a';
+    frmCalendOrc->dbgPermCalcKeyPress(grid, key);
+
+    EXPECT_TRUE(phases->IsEmpty());
+    EXPECT_EQ(phases->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(requestsSince(mark), QStringList());
+    EXPECT_EQ(answers.pending(), 1);
+}
