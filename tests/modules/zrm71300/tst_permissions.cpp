@@ -464,6 +464,34 @@ TEST_F(PermissionTest, titleClick_stoppedPartWay_listShowsThePhaseRowAgain) {
     EXPECT_FALSE(months->ControlsDisabled());
 }
 
+TEST_F(PermissionTest, titleClick_saveRefused_listEndsShowingWhatTheServerHolds) {
+    ASSERT_NO_FATAL_FAILURE(openOnPermissions(CalendarData::standard()));
+    ASSERT_EQ(stUltVers, QStringLiteral("S"));
+    // Meanwhile another user permits March of the same phase: the screen's row is now stale, and
+    // the server refuses the mark-all's save.
+    TClientDataSet other;
+    other.SetData(Consiste::CheckResultServ(
+        RdmCalendOrcOp::GetCalendOrcOp(child<TNetConnection>("netCalendOrcOp"),
+                                       QString::number(currentYear()), QStringLiteral("2")),
+        true, 0)[0]);
+    ASSERT_TRUE(other.Locate(QStringLiteral("CDFASEORCOPERAC"), QStringLiteral("0000000002")));
+    other.Edit();
+    other.FieldByName(QStringLiteral("IDPERMCALCMAR"))->SetAsString(QStringLiteral("S"));
+    other.Post();
+    ASSERT_TRUE(RdmCalendOrcOp::SetCalendOrcOp(child<TNetConnection>("netCalendOrcOp"), other.GetDelta()).ok);
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Yes);
+    answers.answerNext(QMessageBox::Ok);
+
+    clickTitle(1);
+
+    const QStringList stored = storedFlags(QStringLiteral("0000000002"), 2);
+    EXPECT_EQ(stored, flags({{1, "S"}, {3, "S"}, {8, "S"}, {12, ""}}));
+    EXPECT_EQ(listFlags(), inCalendarOrder(stored));
+    EXPECT_EQ(answers.pending(), 0);
+    EXPECT_FALSE(months->ControlsDisabled());
+}
+
 // ---- Double click ----
 
 TEST_F(PermissionTest, doubleClick_writesNothingAndEndsShowingTheServersFlags) {
