@@ -514,3 +514,67 @@ TEST_F(PermissionTest, monthWriteBack_withoutAPhaseRow_makesNone) {
     EXPECT_EQ(requestsSince(mark), QStringList());
     EXPECT_EQ(answers.pending(), 1);
 }
+
+TEST_F(PermissionTest, doubleClick_writesNothingAndEndsShowingTheServersFlags) {
+    ASSERT_NO_FATAL_FAILURE(openOnPermissions(CalendarData::standard()));
+    ASSERT_EQ(stUltVers, QStringLiteral("S"));
+    const QStringList stored = storedFlags(QStringLiteral("0000000002"), 2);
+    selectFlagColumn();
+    months->SetRecNo(5);
+    const int mark = m_server.requestCount();
+
+    // The double click alone, without the clicks of its gesture.
+    const QPoint at = cellRect(5, 1).center();
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, at, grid->viewport()->mapToGlobal(at),
+                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &doubleClick);
+
+    const QStringList calls = requestsSince(mark);
+    EXPECT_EQ(calls.mid(0, 3), EditRules);
+    EXPECT_TRUE(calls.contains(QStringLiteral("GetCalendOrcOp"))) << calls.join(u' ').toStdString();
+    EXPECT_FALSE(calls.contains(QStringLiteral("SetCalendOrcOp")));
+    EXPECT_EQ(listFlags(), inCalendarOrder(stored));
+    EXPECT_EQ(storedFlags(QStringLiteral("0000000002"), 2), stored);
+
+    // The whole gesture: whatever its clicks saved, the list shows what the server holds.
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect(5, 1).center());
+    EXPECT_EQ(listFlags(), inCalendarOrder(storedFlags(QStringLiteral("0000000002"), 2)));
+}
+
+TEST_F(PermissionTest, olderVersion_noGestureChangesAnything) {
+    const int year = currentYear();
+    CalendarData data;
+    data.versions = {{year, 1}, {year, 2}};
+    data.rows = {
+        {year, 1, QStringLiteral("0000000002"), QStringLiteral("01-10"), QStringLiteral("01-31"),
+         flags({{8, "S"}})},
+        {year, 2, QStringLiteral("0000000003"), QStringLiteral("02-01"), QStringLiteral("02-20"), flags({})}};
+    openWith(data);
+    ASSERT_TRUE(zrm::test::showActive(frmCalendOrc->window()));
+    child<TEdit>("edtVersao")->SetText(QStringLiteral("1"));
+    frmCalendOrc->GetCalendOrcOp(QString::number(year), QStringLiteral("1"));
+    ASSERT_EQ(stUltVers, QStringLiteral("N"));
+    phases = child<TClientDataSet>("cdsCalendOrcOp");
+    months = child<TClientDataSet>("cdsPermCalc");
+    grid = child<TDBGrid>("dbgPermCalc");
+    frmCalendOrc->pgcPadrao()->SetActivePage(child<TTabSheet>("tshPermCalc"));
+    selectFlagColumn();
+    months->SetRecNo(5);
+    grid->setFocus();
+    const QStringList before = phaseRowFlags();
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Yes);  // left unused: nothing may ask
+    const int mark = m_server.requestCount();
+
+    clickCell(5, 1);
+    QTest::keyClick(grid, Qt::Key_Space);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cellRect(5, 1).center());
+    clickTitle(1);
+
+    EXPECT_EQ(answers.pending(), 1);
+    EXPECT_EQ(requestsSince(mark).count(QStringLiteral("GetValDateBloq")), 0);
+    EXPECT_EQ(requestsSince(mark).count(QStringLiteral("SetCalendOrcOp")), 0);
+    EXPECT_EQ(phaseRowFlags(), before);
+    EXPECT_EQ(listFlags(), inCalendarOrder(before));
+    EXPECT_EQ(storedFlags(QStringLiteral("0000000002"), 1), before);
+}
