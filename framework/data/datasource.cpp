@@ -48,15 +48,25 @@ void TDataSource::removeLink(TDataLink* link) {
     m_links.removeAll(link);
 }
 
-void TDataSource::dataEvent(TDataEvent event, TField* field) {
-    // A disabled source passes on nothing but the requests a post and a failed check depend on.
-    if (!m_enabled && event != TDataEvent::UpdateRecord && event != TDataEvent::FocusControl)
-        return;
+void TDataSource::dataSetDestroyed() {
+    m_dataSet = nullptr;
+    notifyLinks(TDataEvent::UpdateState, nullptr);
+    notifyLinks(TDataEvent::DataSetChange, nullptr);
+}
+
+void TDataSource::notifyLinks(TDataEvent event, TField* field) {
     const QList<TDataLink*> links = m_links;
     for (TDataLink* link : links) {
         if (m_links.contains(link))  // a control may unlink another while handling this
             link->dataEvent(event, field);
     }
+}
+
+void TDataSource::dataEvent(TDataEvent event, TField* field) {
+    // A disabled source passes on nothing but the requests a post and a failed check depend on.
+    if (!m_enabled && event != TDataEvent::UpdateRecord && event != TDataEvent::FocusControl)
+        return;
+    notifyLinks(event, field);
     switch (event) {
         case TDataEvent::UpdateState:
             if (OnStateChange)

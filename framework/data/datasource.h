@@ -31,8 +31,7 @@ public:
     ~TDataSource() override;
 
     TClientDataSet* DataSet() const { return m_dataSet; }
-    // Links and handlers then hear UpdateState and DataSetChange, as if everything had changed. A
-    // dataset that is destroyed first sets its sources' dataset to none this way.
+    // Links and handlers then hear UpdateState and DataSetChange, as if everything had changed.
     void SetDataSet(TClientDataSet* dataSet);
     TDataSetState State() const;  // dsInactive without a dataset
     bool AutoEdit() const { return m_autoEdit; }
@@ -61,8 +60,14 @@ public:
     // Called by the dataset: the links first, in the order they were added, then the handler that
     // matches the event. Exceptions pass through to the operation that caused the event.
     void dataEvent(TDataEvent event, TField* field);
+    // Called by a dataset being destroyed: the source shows no dataset from then on. The links hear
+    // UpdateState and DataSetChange so that no control keeps looking at the rows that went away;
+    // the handlers hear nothing, since their screen is usually being destroyed as well.
+    void dataSetDestroyed();
 
 private:
+    void notifyLinks(TDataEvent event, TField* field);
+
     TClientDataSet* m_dataSet = nullptr;
     QList<TDataLink*> m_links;
     bool m_autoEdit = true;

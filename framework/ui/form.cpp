@@ -38,6 +38,9 @@ TForm::TForm(QWidget* parent)
 }
 
 TForm::~TForm() {
+    // The descendant's part is gone already; its components, deleted after this, must not reach it
+    // through a handler.
+    m_handlers.disarm();
     // Deleting the controls moves the focus; the tracker must not look at a screen half gone.
     delete m_focusTracker;
     m_focusTracker = nullptr;
@@ -172,7 +175,12 @@ void TForm::closeEvent(QCloseEvent* event) {
             event->accept();
             if (OnDestroy)
                 zrm::ui::guardUserAction(this, [this] { OnDestroy(this); });
-            placementWindow()->deleteLater();
+            // Never under a handler of this screen that is still to resume (one waiting in a dialog
+            // while the screen was closed): the deletion waits until the outermost has returned.
+            m_handlers.whenIdle([window = QPointer<QWidget>(placementWindow())] {
+                if (window)
+                    window->deleteLater();
+            });
             return;
     }
 }

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QDialog>
+#include <QEventLoop>
 #include <QTest>
 
 namespace zrm::test {
@@ -59,6 +60,33 @@ QObject* findComponent(const QString& name) {
             return found;
     }
     return nullptr;
+}
+
+bool closeWhileDialogOpen(QWidget* window, const std::function<void()>& opensDialog,
+                          QMessageBox::StandardButton answer) {
+    const QPointer<QWidget> alive(window);
+    bool dialogShown = false;
+    DialogAnswerer answers;
+    answers.answerNext([&](QWidget* shown) {
+        dialogShown = true;
+        // Outside the answerer's own call, so that it can answer what closing asks.
+        QTimer::singleShot(0, window, [window, dialog = QPointer<QWidget>(shown), answer] {
+            window->close();
+            if (auto* box = qobject_cast<QMessageBox*>(dialog.data()); box && box->button(answer))
+                box->button(answer)->click();
+            else if (auto* plain = qobject_cast<QDialog*>(dialog.data()))
+                plain->reject();
+        });
+    });
+    answers.answerNext(QMessageBox::Yes);  // the screen's own question on closing, when it asks
+    opensDialog();
+    return dialogShown && QTest::qWaitFor([&] { return alive.isNull(); });
+}
+
+void processPendingEvents() {
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 bool showActive(QWidget* window) {

@@ -57,6 +57,17 @@ T* findComponent(const QString& name) {
     return qobject_cast<T*>(findComponent(name));
 }
 
+// Closes window (a screen, or the sub-window holding it) while the modal dialog that opensDialog
+// shows is open, answering Yes when the screen asks before closing; then answers that first dialog
+// with answer and waits until the window is gone. Returns false when no dialog came or the window
+// outlived the wait.
+bool closeWhileDialogOpen(QWidget* window, const std::function<void()>& opensDialog,
+                          QMessageBox::StandardButton answer);
+
+// Runs the event loop until every event already posted (and every zero-time timer already started)
+// has been handled: a bounded wait for a check that something did NOT happen.
+void processPendingEvents();
+
 // Shows window and waits until it is active; false when it did not become active.
 bool showActive(QWidget* window);
 // Activates widget's window again (after a modal dialog closed) and waits until it is active.
