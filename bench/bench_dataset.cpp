@@ -1,7 +1,9 @@
 // Costs of the client dataset that grow with its size: a post in an indexed dataset, a delta with
 // one change, and loading a packet compared with parsing its JSON alone.
 
+#include "bench/benchmain.h"
 #include "framework/data/clientdataset.h"
+#include "framework/packet/localzone.h"
 #include "framework/packet/packet.h"
 
 #include <QJsonDocument>
@@ -110,4 +112,7 @@ BENCHMARK(BM_JsonParseBaseline)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    zrm::pinLocalTimeZone();
+    return zrm::bench::runBenchmarks(argc, argv);
+}

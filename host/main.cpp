@@ -8,6 +8,7 @@
 // standard error and dismissed, and the exit status is 1 when a package or a screen failed or a dialog
 // opened (the picture is written all the same), else 0.
 
+#include "framework/packet/localzone.h"
 #include "host/mainwindow.h"
 #include "host/packageloader.h"
 #include "host/screenshot.h"
@@ -29,6 +30,7 @@ void printLine(const QString& text) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    zrm::pinLocalTimeZone();  // before any thread, for the packages' date handling as well
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QString::fromLatin1(zrm::config::HostSettings::organizationName));
     QCoreApplication::setApplicationName(QString::fromLatin1(zrm::config::HostSettings::applicationName));

@@ -19,18 +19,6 @@ namespace {
 using json::Number;
 using json::Token;
 
-// While TZ is unset, the C library reads the zone file's status again at every local-time
-// conversion, a system call per date-time that Qt converts; on a packet of thousands of dates that
-// costs more than all the rest of the reading. Naming the very file it would read anyway keeps the
-// zone the system's and lets it read the file once. Done while the program loads, before any thread
-// could read the environment at the same time.
-const bool localZonePinned = [] {
-    if (qEnvironmentVariableIsSet("TZ"))
-        return false;
-    qputenv("TZ", QByteArrayLiteral(":/etc/localtime"));
-    return true;
-}();
-
 // Where a row sits ("linha 3", "alteração 2 (new)"), spelled out only for a message: building the
 // text for every row would cost more than reading most rows.
 struct RowPlace {

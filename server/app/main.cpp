@@ -1,5 +1,6 @@
 // zrm-appserver: the application server of the budget calendar and its administration commands.
 
+#include "framework/packet/localzone.h"
 #include "server/app/commandline.h"
 #include "server/app/commands.h"
 
@@ -11,6 +12,7 @@
 using namespace zrm::server::app;
 
 int main(int argc, char** argv) {
+    zrm::pinLocalTimeZone();  // before any worker thread starts
     // The database drivers load as plugins and look for them through the application object.
     QCoreApplication application(argc, argv);
     const std::vector<std::string> arguments(argv + 1, argv + argc);

@@ -27,6 +27,9 @@ using namespace zrm71300test;
 
 namespace {
 
+// Whether the process had a time zone set before any package was loaded (tests run from here on).
+const bool zoneSetAtStart = qEnvironmentVariableIsSet("TZ");
+
 // The package loaded as the host loads it, under an MDI main window.
 class PackageTest : public ::testing::Test {
 protected:
@@ -125,6 +128,13 @@ TEST_F(PackageTest, infoTable_namesThePackageItsUnitsAndTheScreen) {
     EXPECT_STREQ(info->screens[1].code, "ZRM71301");
     EXPECT_EQ(QString::fromUtf8(info->screens[1].title), QStringLiteral("Linha do tempo do orçamento"));
     EXPECT_NE(entry<ZrmScreenOpenEntry>(info->screens[1].entry), nullptr);
+}
+
+TEST_F(PackageTest, loading_leavesTheProcessEnvironmentAsItWas) {
+    // Loaded in SetUp while this process runs threads of its own (the server's reader, Qt's).
+    if (zoneSetAtStart)
+        GTEST_SKIP() << "TZ was set before the package loaded; nothing to observe";
+    EXPECT_FALSE(qEnvironmentVariableIsSet("TZ"));
 }
 
 TEST_F(PackageTest, entryCalls_makeOneScreenAndRestoreIt) {
