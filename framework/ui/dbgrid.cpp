@@ -10,21 +10,12 @@
 #include <QLineEdit>
 #include <QScopeGuard>
 
-class TDBGrid::Link : public TDataLink {
-public:
-    explicit Link(TDBGrid* grid) : m_grid(grid) {}
-    void dataEvent(TDataEvent event, TField* field) override { m_grid->dataEvent(event, field); }
-
-private:
-    TDBGrid* m_grid;
-};
-
 TDBGrid::TDBGrid(QWidget* parent)
     : TControl<QTableView>(parent)
     , m_columns(new TDBGridColumns(this))
     , m_model(new TDBGridModel(m_columns, this))
     , m_delegate(new TDBGridDelegate(this))
-    , m_link(std::make_unique<Link>(this))
+    , m_link([this](TDataEvent event, TField* field) { dataEvent(event, field); })
     , m_options(dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgTabs |
                 dgConfirmDelete | dgCancelOnExit) {
     setModel(m_model);
@@ -55,20 +46,13 @@ TDBGrid::TDBGrid(QWidget* parent)
     SetOptions(m_options);
 }
 
-TDBGrid::~TDBGrid() {
-    if (m_dataSource)
-        m_dataSource->removeLink(m_link.get());
-}
+TDBGrid::~TDBGrid() = default;
 
 void TDBGrid::SetDataSource(TDataSource* source) {
-    if (source == m_dataSource)
+    if (source == DataSource())
         return;
     closeEditor();
-    if (m_dataSource)
-        m_dataSource->removeLink(m_link.get());
-    m_dataSource = source;
-    if (m_dataSource)
-        m_dataSource->addLink(m_link.get());
+    m_link.SetDataSource(source);
     m_model->setDataSource(source);
     m_columns->bind(dataSet());
 }
@@ -160,7 +144,7 @@ TInplaceEdit* TDBGrid::InplaceEditor() const {
 // ---- data ----
 
 TClientDataSet* TDBGrid::dataSet() const {
-    return m_dataSource ? m_dataSource->DataSet() : nullptr;
+    return m_link.DataSet();
 }
 
 bool TDBGrid::dataSetActive() const {

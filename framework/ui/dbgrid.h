@@ -21,7 +21,7 @@
 // Underneath it is a QTableView whose model (TDBGridModel) shows exactly the rows, titles and cell
 // texts the user sees, the text being typed included.
 
-#include "framework/data/datasource.h"
+#include "framework/data/datasourcelink.h"
 #include "framework/ui/control.h"
 #include "framework/ui/dbgridcolumns.h"
 #include "framework/ui/events.h"
@@ -57,7 +57,7 @@ public:
     explicit TDBGrid(QWidget* parent = nullptr);
     ~TDBGrid() override;
 
-    TDataSource* DataSource() const { return m_dataSource; }
+    TDataSource* DataSource() const { return m_link.DataSource(); }
     void SetDataSource(TDataSource* source);
 
     // The declared columns, or the default one-per-visible-field columns while none is declared.
@@ -130,8 +130,6 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    class Link;
-    friend class Link;
     friend class TDBGridDelegate;
 
     // ---- data ----
@@ -177,8 +175,7 @@ private:
     TDBGridColumns* m_columns;
     TDBGridModel* m_model;
     TDBGridDelegate* m_delegate;
-    std::unique_ptr<Link> m_link;
-    QPointer<TDataSource> m_dataSource;
+    TDataSourceLink m_link;
     TDBGridOptions m_options;
     bool m_readOnly = false;
     bool m_defaultDrawing = true;

@@ -243,8 +243,8 @@ void TDBGrid::startEditing() {
     if (!canEditColumn(selectedColumn()))
         return;
     m_editorSuppressed = false;
-    if (!isEditing() && m_dataSource)
-        m_dataSource->Edit();
+    if (!isEditing() && DataSource())
+        DataSource()->Edit();
     syncEditor();
     if (TInplaceEdit* editor = InplaceEditor(); editor && hasFocusWithin())
         editor->lineEdit()->setFocus(Qt::OtherFocusReason);

@@ -29,21 +29,12 @@ constexpr std::array<ButtonLook, nbRefresh + 1> looks{{
 
 }  // namespace
 
-class TDBNavigator::Link : public TDataLink {
-public:
-    explicit Link(TDBNavigator* navigator) : m_navigator(navigator) {}
-    void dataEvent(TDataEvent event, TField*) override {
+TDBNavigator::TDBNavigator(QWidget* parent)
+    : TControl<QWidget>(parent), m_link([this](TDataEvent event, TField*) {
         if (event != TDataEvent::FieldChange && event != TDataEvent::UpdateRecord &&
             event != TDataEvent::FocusControl)
-            m_navigator->updateButtons();
-    }
-
-private:
-    TDBNavigator* m_navigator;
-};
-
-TDBNavigator::TDBNavigator(QWidget* parent)
-    : TControl<QWidget>(parent), m_link(std::make_unique<Link>(this)) {
+            updateButtons();
+    }) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -62,20 +53,9 @@ TDBNavigator::TDBNavigator(QWidget* parent)
     updateButtons();
 }
 
-TDBNavigator::~TDBNavigator() {
-    if (m_dataSource)
-        m_dataSource->removeLink(m_link.get());
-}
-
 void TDBNavigator::SetDataSource(TDataSource* source) {
-    if (source == m_dataSource)
-        return;
-    if (m_dataSource)
-        m_dataSource->removeLink(m_link.get());
-    m_dataSource = source;
-    if (m_dataSource)
-        m_dataSource->addLink(m_link.get());
-    updateButtons();
+    if (m_link.SetDataSource(source))
+        updateButtons();
 }
 
 void TDBNavigator::SetVisibleButtons(TNavButtonSet buttons) {
@@ -85,7 +65,7 @@ void TDBNavigator::SetVisibleButtons(TNavButtonSet buttons) {
 }
 
 void TDBNavigator::BtnClick(TNavigateBtn button) {
-    TClientDataSet* set = m_dataSource ? m_dataSource->DataSet() : nullptr;
+    TClientDataSet* set = m_link.DataSet();
     if (!set || !set->Active())
         return;
     if (BeforeAction)
@@ -130,8 +110,8 @@ void TDBNavigator::BtnClick(TNavigateBtn button) {
 }
 
 void TDBNavigator::updateButtons() {
-    TClientDataSet* set = m_dataSource ? m_dataSource->DataSet() : nullptr;
-    const bool active = set && set->Active() && m_dataSource->Enabled();
+    TClientDataSet* set = m_link.DataSet();
+    const bool active = set && set->Active() && m_link.DataSource()->Enabled();
     const TDataSetState state = active ? set->State() : TDataSetState::dsInactive;
     const bool editing = state == TDataSetState::dsEdit || state == TDataSetState::dsInsert;
     const bool hasRows = active && !set->IsEmpty();

@@ -5,15 +5,13 @@
 // is a row to move to, editing and deleting when there is a current row, posting and cancelling
 // while a row is being edited or inserted.
 
-#include "framework/data/datasource.h"
+#include "framework/data/datasourcelink.h"
 #include "framework/ui/control.h"
 
-#include <QPointer>
 #include <QWidget>
 
 #include <array>
 #include <functional>
-#include <memory>
 
 class QToolButton;
 
@@ -41,9 +39,8 @@ class TDBNavigator : public TControl<QWidget> {
     Q_OBJECT
 public:
     explicit TDBNavigator(QWidget* parent = nullptr);
-    ~TDBNavigator() override;
 
-    TDataSource* DataSource() const { return m_dataSource; }
+    TDataSource* DataSource() const { return m_link.DataSource(); }
     void SetDataSource(TDataSource* source);
     TNavButtonSet VisibleButtons() const { return m_visibleButtons; }
     void SetVisibleButtons(TNavButtonSet buttons);
@@ -63,13 +60,11 @@ public:
     TNavClickEvent OnClick;
 
 private:
-    class Link;
     void updateButtons();
     bool confirmDeletion();
 
     std::array<QToolButton*, nbRefresh + 1> m_buttons{};
-    std::unique_ptr<Link> m_link;
-    QPointer<TDataSource> m_dataSource;
+    TDataSourceLink m_link;
     TNavButtonSet m_visibleButtons = navAllButtons;
     bool m_confirmDelete = true;
 };

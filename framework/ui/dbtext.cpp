@@ -1,33 +1,14 @@
 #include "framework/ui/dbtext.h"
 
-class TDBText::Link : public TDataLink {
-public:
-    explicit Link(TDBText* label) : m_label(label) {}
-    void dataEvent(TDataEvent event, TField*) override {
+TDBText::TDBText(QWidget* parent)
+    : TControl<QLabel>(parent), m_link([this](TDataEvent event, TField*) {
         if (event != TDataEvent::UpdateRecord && event != TDataEvent::FocusControl)
-            m_label->refresh();
-    }
-
-private:
-    TDBText* m_label;
-};
-
-TDBText::TDBText(QWidget* parent) : TControl<QLabel>(parent), m_link(std::make_unique<Link>(this)) {}
-
-TDBText::~TDBText() {
-    if (m_dataSource)
-        m_dataSource->removeLink(m_link.get());
-}
+            refresh();
+    }) {}
 
 void TDBText::SetDataSource(TDataSource* source) {
-    if (source == m_dataSource)
-        return;
-    if (m_dataSource)
-        m_dataSource->removeLink(m_link.get());
-    m_dataSource = source;
-    if (m_dataSource)
-        m_dataSource->addLink(m_link.get());
-    refresh();
+    if (m_link.SetDataSource(source))
+        refresh();
 }
 
 void TDBText::SetDataField(const QString& fieldName) {
@@ -36,7 +17,7 @@ void TDBText::SetDataField(const QString& fieldName) {
 }
 
 TField* TDBText::Field() const {
-    TClientDataSet* set = m_dataSource ? m_dataSource->DataSet() : nullptr;
+    TClientDataSet* set = m_link.DataSet();
     return set && !m_dataField.isEmpty() ? set->FindField(m_dataField) : nullptr;
 }
 
