@@ -2,13 +2,10 @@
 
 namespace zrm::data {
 
-ChangeLog::~ChangeLog() {
-    merge();
-}
-
-void ChangeLog::add(Record* record) {
+void ChangeLog::add(Record* record, Record::Change change) {
+    m_entries.emplace(m_nextOrder, record);  // the only step that can fail: before any change
     record->logOrder = m_nextOrder++;
-    m_entries.emplace(record->logOrder, record);
+    record->change = change;
 }
 
 void ChangeLog::remove(Record* record) {
@@ -19,8 +16,7 @@ void ChangeLog::remove(Record* record) {
 }
 
 void ChangeLog::inserted(Record* record) {
-    record->change = Record::Change::Inserted;
-    add(record);
+    add(record, Record::Change::Inserted);
 }
 
 void ChangeLog::updated(Record* record, const Row& before) {
@@ -30,9 +26,8 @@ void ChangeLog::updated(Record* record, const Row& before) {
         case Record::Change::None:
             if (record->values == before)
                 return;
+            add(record, Record::Change::Modified);
             record->original = before;
-            record->change = Record::Change::Modified;
-            add(record);
             return;
         case Record::Change::Modified:
             if (record->values == record->original)
@@ -50,12 +45,13 @@ bool ChangeLog::deleted(Record* record) {
             remove(record);
             return true;
         case Record::Change::None:
+            add(record, Record::Change::Deleted);
             record->original = record->values;
-            record->change = Record::Change::Deleted;
-            add(record);
+            ++m_deleted;
             return false;
         case Record::Change::Modified:
             record->change = Record::Change::Deleted;
+            ++m_deleted;
             return false;
         case Record::Change::Deleted:
             break;
@@ -86,28 +82,33 @@ Delta ChangeLog::delta(const QList<FieldDef>& fields) const {
     return delta;
 }
 
-void ChangeLog::merge() {
+std::vector<Record*> ChangeLog::records() const {
+    std::vector<Record*> records;
+    records.reserve(m_entries.size());
+    for (const auto& [order, record] : m_entries)
+        records.push_back(record);
+    return records;
+}
+
+std::vector<Record*> ChangeLog::merge() {
+    std::vector<Record*> gone;
+    gone.reserve(std::size_t(m_deleted));
     for (const auto& [order, record] : m_entries) {
         if (record->change == Record::Change::Deleted) {
-            delete record;
+            gone.push_back(record);
         } else {
             record->logOrder = 0;
             record->change = Record::Change::None;
             record->original.clear();
         }
     }
-    m_entries.clear();
+    clear();
+    return gone;
 }
 
-std::vector<Record*> ChangeLog::takeAll() {
-    std::vector<Record*> records;
-    records.reserve(m_entries.size());
-    for (const auto& [order, record] : m_entries) {
-        record->logOrder = 0;
-        records.push_back(record);
-    }
+void ChangeLog::clear() noexcept {
     m_entries.clear();
-    return records;
+    m_deleted = 0;
 }
 
 }  // namespace zrm::data

@@ -8,8 +8,10 @@
 #include "framework/data/roworder_p.h"
 
 #include <QHash>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <unordered_set>
 
 using zrm::FieldDef;
 using zrm::FieldType;
@@ -18,6 +20,19 @@ using zrm::data::Record;
 class TClientDataSet::Private {
 public:
     explicit Private(TClientDataSet* dataSet) : q(dataSet) {}
+
+    // Checks the dataset's invariants when the operation it guards ends, however it ends: an
+    // operation that fails part-way must leave a consistent dataset. Debug builds only.
+    class InvariantCheck {
+    public:
+        explicit InvariantCheck(const Private* d) : m_d(d) {}
+        ~InvariantCheck() { m_d->checkInvariants(); }
+        InvariantCheck(const InvariantCheck&) = delete;
+        InvariantCheck& operator=(const InvariantCheck&) = delete;
+
+    private:
+        const Private* m_d;
+    };
 
     QString name() const {
         return q->objectName().isEmpty() ? QStringLiteral("o conjunto de dados") : q->objectName();
@@ -42,14 +57,17 @@ public:
     void sortRows();
     void repositionCurrent();
     bool holdsStoredValues(const zrm::Row& row) const;
-    std::vector<Record*> recordsFromPacket(const zrm::DataPacket& packet);
-    void destroyRows();
+    std::vector<std::unique_ptr<Record>> recordsFromPacket(const zrm::DataPacket& packet);
+    void destroyRows() noexcept;
+    void dropFields() noexcept;
+    void checkInvariants() const;
     void open();
     void insertRecord(qsizetype at);
 
     TClientDataSet* q;
     QList<TField*> fields;
-    QList<int> storedTypeIds;  // of each field, in declared order
+    QList<int> storedTypeIds;      // of each field, in declared order
+    zrm::data::RecordStore store;  // owns every row; declared first, so it goes last
     zrm::data::RecordList rows;
     zrm::data::ChangeLog log;
     TDataSetState state = TDataSetState::dsInactive;
@@ -70,6 +88,27 @@ public:
 };
 
 // ---- Private ----
+
+void TClientDataSet::Private::checkInvariants() const {
+#ifndef QT_NO_DEBUG
+    // Every row is owned once: listed, or only in the log as a pending delete.
+    Q_ASSERT(store.size() == rows.size() + log.deletedCount());
+    Q_ASSERT(fields.size() == storedTypeIds.size());
+    if (state == TDataSetState::dsInactive) {
+        Q_ASSERT(rows.isEmpty() && log.count() == 0 && position == -1);
+        return;
+    }
+    Q_ASSERT(rows.isEmpty() ? position == -1 : position >= 0 && position < rows.size());
+    if (editing()) {
+        Q_ASSERT(position >= 0);
+        Q_ASSERT(buffer.size() == fields.size());
+    }
+    for (const Record* record : log.records()) {
+        Q_ASSERT(store.owns(record) && record->logOrder != 0);
+        Q_ASSERT(record->change != Record::Change::None);
+    }
+#endif
+}
 
 void TClientDataSet::Private::checkActive() const {
     if (state == TDataSetState::dsInactive)
@@ -165,7 +204,8 @@ bool TClientDataSet::Private::holdsStoredValues(const zrm::Row& row) const {
     return true;
 }
 
-std::vector<Record*> TClientDataSet::Private::recordsFromPacket(const zrm::DataPacket& packet) {
+std::vector<std::unique_ptr<Record>> TClientDataSet::Private::recordsFromPacket(
+    const zrm::DataPacket& packet) {
     // Columns are matched by name. When the packet has exactly the dataset's columns and a row holds
     // values as the dataset stores them, the row is taken as it is (shared, not copied), which is
     // what makes loading cheap; any other row is converted value by value.
@@ -200,29 +240,25 @@ std::vector<Record*> TClientDataSet::Private::recordsFromPacket(const zrm::DataP
                                                                     row.at(column), field->DisplayLabel()));
             }
         }
+        record->arrival = nextArrival++;
         loaded.push_back(std::move(record));
     }
-    std::vector<Record*> records;
-    records.reserve(loaded.size());
-    for (std::unique_ptr<Record>& record : loaded) {
-        record->arrival = nextArrival++;
-        records.push_back(record.release());
-    }
-    return records;
+    return loaded;
 }
 
-void TClientDataSet::Private::destroyRows() {
-    // Rows pending in the log are listed too, except the deleted ones, which only the log holds.
-    for (Record* record : log.takeAll()) {
-        if (record->change == Record::Change::Deleted)
-            delete record;
-    }
-    for (Record* record : rows.toVector())
-        delete record;
+void TClientDataSet::Private::destroyRows() noexcept {
+    log.clear();
     rows.assign({});
+    store.clear();
     position = -1;
     bof = eof = true;
     buffer.clear();
+}
+
+void TClientDataSet::Private::dropFields() noexcept {
+    qDeleteAll(fields);
+    fields.clear();
+    storedTypeIds.clear();
 }
 
 void TClientDataSet::Private::open() {
@@ -249,26 +285,30 @@ void TClientDataSet::Private::insertRecord(qsizetype at) {
     q->CheckBrowseMode();
     fire(q->BeforeInsert);
     fire(q->BeforeScroll);
-    auto* record = new Record;
+    Record* record = store.create();
+    auto unmade = qScopeGuard([this, record] { store.destroy(record); });
     record->values = zrm::Row(fields.size());
     record->arrival = nextArrival++;
     at = std::min(at, rows.size());
     rows.insert(at, record);
     const qsizetype previous = position;
+    const bool wasBof = bof;
+    const bool wasEof = eof;
+    auto unlisted = qScopeGuard([&] {
+        rows.takeAt(at);
+        position = previous;
+        buffer.clear();
+        state = TDataSetState::dsBrowse;
+        bof = wasBof;
+        eof = wasEof;
+    });
     buffer = record->values;
     position = at;
     bof = eof = false;
     state = TDataSetState::dsInsert;
-    try {
-        fire(q->OnNewRecord);
-    } catch (...) {
-        delete rows.takeAt(at);
-        position = previous;
-        buffer.clear();
-        state = TDataSetState::dsBrowse;
-        bof = eof = rows.isEmpty();
-        throw;
-    }
+    fire(q->OnNewRecord);  // a throwing handler removes the row again
+    unlisted.dismiss();
+    unmade.dismiss();
     q->notify(TDataEvent::UpdateState);
     q->notify(TDataEvent::DataSetChange);
     fire(q->AfterInsert);
@@ -286,10 +326,11 @@ TClientDataSet::TClientDataSet(QObject* parent) : QObject(parent), d(std::make_u
 
 TClientDataSet::~TClientDataSet() {
     const QList<TDataSource*> sources = d->sources;
+    d->sources.clear();
     for (TDataSource* source : sources)
-        source->SetDataSet(nullptr);
+        source->dataSetDestroyed();
     d->destroyRows();
-    qDeleteAll(d->fields);
+    d->dropFields();
 }
 
 TStringField* TClientDataSet::AddStringField(const QString& name, int size) {
@@ -412,6 +453,7 @@ void TClientDataSet::Open() {
 }
 
 void TClientDataSet::Close() {
+    const Private::InvariantCheck check(d.get());
     if (!Active())
         return;
     d->fire(BeforeClose);
@@ -546,14 +588,17 @@ bool TClientDataSet::Locate(const QString& keyFields, const QVariant& keyValues,
 // ---- Editing ----
 
 void TClientDataSet::Insert() {
+    const Private::InvariantCheck check(d.get());
     d->insertRecord(std::max<qsizetype>(d->position, 0));
 }
 
 void TClientDataSet::Append() {
+    const Private::InvariantCheck check(d.get());
     d->insertRecord(d->rows.size());
 }
 
 void TClientDataSet::Edit() {
+    const Private::InvariantCheck check(d.get());
     d->checkActive();
     if (d->editing())
         return;
@@ -570,6 +615,7 @@ void TClientDataSet::Edit() {
 }
 
 void TClientDataSet::Post() {
+    const Private::InvariantCheck check(d.get());
     d->checkActive();
     if (!d->editing())
         throw EDatabaseError(QStringLiteral("%1 não está em edição nem em inclusão.").arg(d->name()));
@@ -581,12 +627,15 @@ void TClientDataSet::Post() {
         return;  // a handler ended the edit itself
     Record* record = d->current();
     const zrm::Row before = record->values;
-    record->values = std::move(d->buffer);
-    d->buffer.clear();
+    record->values = d->buffer;
+    // Storing is all or nothing: a failure to log the change leaves the row and the edit as they were.
+    auto unstored = qScopeGuard([record, &before] { record->values = before; });
     if (d->state == TDataSetState::dsInsert)
         d->log.inserted(record);
     else
         d->log.updated(record, before);
+    unstored.dismiss();
+    d->buffer.clear();
     const qsizetype previous = d->position;
     d->repositionCurrent();
     d->bof = d->eof = false;
@@ -596,6 +645,7 @@ void TClientDataSet::Post() {
 }
 
 void TClientDataSet::Cancel() {
+    const Private::InvariantCheck check(d.get());
     if (!d->editing())
         return;
     d->fire(BeforeCancel);
@@ -604,7 +654,7 @@ void TClientDataSet::Cancel() {
     const bool wasInsert = d->state == TDataSetState::dsInsert;
     d->buffer.clear();
     if (wasInsert) {
-        delete d->rows.takeAt(d->position);
+        d->store.destroy(d->rows.takeAt(d->position));
         d->position = std::min(d->position, d->rows.size() - 1);
         d->bof = d->eof = d->rows.isEmpty();
     }
@@ -616,6 +666,7 @@ void TClientDataSet::Cancel() {
 }
 
 void TClientDataSet::Delete() {
+    const Private::InvariantCheck check(d.get());
     d->checkActive();
     if (d->state == TDataSetState::dsInsert) {
         Cancel();
@@ -626,10 +677,13 @@ void TClientDataSet::Delete() {
     d->fire(BeforeDelete);
     if (d->rows.isEmpty() || d->state == TDataSetState::dsInsert)
         return;  // a handler changed the rows itself
+    // Logged first: a failure to log leaves the row listed and unchanged.
+    Record* record = d->rows.at(d->position);
+    const bool forgotten = d->log.deleted(record);
+    d->rows.takeAt(d->position);
+    if (forgotten)
+        d->store.destroy(record);
     d->buffer.clear();
-    Record* record = d->rows.takeAt(d->position);
-    if (d->log.deleted(record))
-        delete record;
     d->position = std::min(d->position, d->rows.size() - 1);
     d->bof = d->eof = d->rows.isEmpty();
     d->setState(TDataSetState::dsBrowse);
@@ -639,13 +693,22 @@ void TClientDataSet::Delete() {
 }
 
 void TClientDataSet::EmptyDataSet() {
+    const Private::InvariantCheck check(d.get());
     d->checkActive();
     Cancel();
-    for (Record* record : d->rows.toVector()) {
-        if (d->log.deleted(record))
-            delete record;
+    // Row by row, each logged and unlisted together, so a failure part-way leaves the rows not yet
+    // reached listed and the current row on the first of them.
+    const auto placed = qScopeGuard([this] {
+        d->position = d->rows.isEmpty() ? -1 : 0;
+        d->bof = d->eof = d->rows.isEmpty();
+    });
+    while (!d->rows.isEmpty()) {
+        Record* record = d->rows.at(0);
+        const bool forgotten = d->log.deleted(record);
+        d->rows.takeAt(0);
+        if (forgotten)
+            d->store.destroy(record);
     }
-    d->rows.assign({});
     d->position = -1;
     d->bof = d->eof = true;
     notify(TDataEvent::DataSetChange);
@@ -678,19 +741,35 @@ bool TClientDataSet::ControlsDisabled() const {
 // ---- Packets and the change log ----
 
 void TClientDataSet::SetData(const zrm::DataPacket& packet) {
-    if (d->fields.isEmpty()) {
-        Close();
-        AddFields(packet.fields);
-    }
-    std::vector<Record*> records = d->recordsFromPacket(packet);
+    const Private::InvariantCheck check(d.get());
+    const bool takesFields = d->fields.isEmpty();
+    std::vector<std::unique_ptr<Record>> loaded;
     try {
+        if (takesFields) {
+            Close();
+            AddFields(packet.fields);
+        }
+        loaded = d->recordsFromPacket(packet);
         Close();
     } catch (...) {
-        for (Record* record : records)
-            delete record;
+        // A dataset that was to take the packet's fields is left without any, as it was.
+        if (takesFields && !d->fields.isEmpty()) {
+            d->dropFields();
+            notify(TDataEvent::LayoutChange);
+        }
         throw;
     }
-    d->rows.assign(records);
+    try {
+        d->store.reserve(qsizetype(loaded.size()));
+        std::vector<Record*> records;
+        records.reserve(loaded.size());
+        for (std::unique_ptr<Record>& record : loaded)
+            records.push_back(d->store.adopt(std::move(record)));
+        d->rows.assign(records);
+    } catch (...) {
+        d->destroyRows();
+        throw;
+    }
     d->open();
 }
 
@@ -716,34 +795,55 @@ int TClientDataSet::GetChangeCount() const {
 }
 
 void TClientDataSet::MergeChangeLog() {
-    d->log.merge();
+    const Private::InvariantCheck check(d.get());
+    for (const Record* record : d->log.merge())
+        d->store.destroy(record);
 }
 
 void TClientDataSet::CancelUpdates() {
+    const Private::InvariantCheck check(d.get());
     Cancel();
-    const Record* currentRecord = d->current();
-    std::vector<Record*> records = d->rows.toVector();
-    std::vector<Record*> restored;
-    for (Record* record : d->log.takeAll()) {
-        if (record->change == Record::Change::Inserted) {
-            records.erase(std::find(records.begin(), records.end(), record));
-            if (record == currentRecord)
-                currentRecord = nullptr;
-            delete record;
-            continue;
-        }
-        if (record->change == Record::Change::Deleted)
+    // Worked out aside first: the rows change only once nothing more can fail.
+    const std::vector<Record*> pending = d->log.records();
+    std::unordered_set<const Record*> dropped;  // inserted since the last merge
+    std::vector<Record*> restored;              // deleted since the last merge
+    for (Record* record : pending) {
+        if (record->change == Record::Change::Inserted)
+            dropped.insert(record);
+        else if (record->change == Record::Change::Deleted)
             restored.push_back(record);
+    }
+    const Record* currentRecord = d->current();
+    qsizetype currentPosition = -1;
+    std::vector<Record*> records;
+    records.reserve(std::size_t(d->rows.size()) + restored.size());
+    for (Record* record : d->rows.toVector()) {
+        if (dropped.count(record))
+            continue;
+        if (record == currentRecord)
+            currentPosition = qsizetype(records.size());
+        records.push_back(record);
+    }
+    Q_ASSERT_X(records.size() + dropped.size() == std::size_t(d->rows.size()), "CancelUpdates",
+               "every row inserted since the last merge is listed");
+    // Without an index a restored row has no place of its own: it comes back at the end.
+    records.insert(records.end(), restored.begin(), restored.end());
+    zrm::data::RecordList next;
+    next.assign(records);
+
+    for (Record* record : pending) {
+        record->logOrder = 0;
+        if (record->change == Record::Change::Inserted)
+            continue;
         record->values = record->original;
         record->original.clear();
         record->change = Record::Change::None;
     }
-    // Without an index a restored row has no place of its own: it comes back at the end.
-    records.insert(records.end(), restored.begin(), restored.end());
-    d->rows.assign(records);
-    d->position = d->rows.isEmpty() ? -1 : 0;
-    if (currentRecord)
-        d->position = std::find(records.begin(), records.end(), currentRecord) - records.begin();
+    d->log.clear();
+    d->rows = std::move(next);
+    for (const Record* record : dropped)
+        d->store.destroy(record);
+    d->position = currentPosition >= 0 ? currentPosition : (d->rows.isEmpty() ? -1 : 0);
     d->sortRows();
     d->bof = d->eof = d->rows.isEmpty();
     notify(TDataEvent::DataSetChange);

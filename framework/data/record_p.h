@@ -1,17 +1,20 @@
 #pragma once
 
-// The rows of a client dataset and the structure that keeps them in order.
+// The rows of a client dataset: the store that owns them and the structure that keeps the listed ones
+// in order.
 
 #include "framework/packet/packet.h"
 
 #include <QtGlobal>
 
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace zrm::data {
 
-// One row. The dataset owns it while it is listed; the change log owns a deleted row until the log
-// is merged.
+// One row. The dataset's RecordStore owns it from its creation until it is destroyed; the listed
+// rows (RecordList) and the change log only point at it.
 struct Record {
     enum class Change { None, Inserted, Modified, Deleted };
 
@@ -20,6 +23,25 @@ struct Record {
     quint64 arrival = 0;  // orders rows whose index keys are equal
     Change change = Change::None;
     quint64 logOrder = 0;  // position in the change log; 0 without a pending change
+};
+
+// The one owner of a dataset's rows: the listed ones and the deleted ones the change log still needs.
+class RecordStore {
+public:
+    // A new empty row, owned here.
+    Record* create();
+    // Takes ownership of a row built elsewhere (a packet being loaded).
+    Record* adopt(std::unique_ptr<Record> record);
+    // Destroys a row owned here; nothing else may point at it any more.
+    void destroy(const Record* record);
+    void clear() { m_records.clear(); }
+    qsizetype size() const { return qsizetype(m_records.size()); }
+    bool owns(const Record* record) const { return m_records.count(record) != 0; }
+    // Room for count more rows, so that adopting them cannot fail half-way.
+    void reserve(qsizetype count) { m_records.reserve(m_records.size() + std::size_t(count)); }
+
+private:
+    std::unordered_map<const Record*, std::unique_ptr<Record>> m_records;
 };
 
 // The listed rows in their order: a list of blocks, so that inserting, removing and finding a row

@@ -11,6 +11,21 @@ constexpr qsizetype BlockSize = 256;
 
 }  // namespace
 
+Record* RecordStore::create() {
+    return adopt(std::make_unique<Record>());
+}
+
+Record* RecordStore::adopt(std::unique_ptr<Record> record) {
+    Record* row = record.get();
+    m_records.emplace(row, std::move(record));
+    return row;
+}
+
+void RecordStore::destroy(const Record* record) {
+    Q_ASSERT_X(owns(record), "RecordStore::destroy", "a row of another dataset, or destroyed twice");
+    m_records.erase(record);
+}
+
 RecordList::Location RecordList::locate(qsizetype position) const {
     Q_ASSERT(position >= 0 && position < m_size);
     const auto next = std::upper_bound(m_starts.begin(), m_starts.end(), position);
@@ -35,6 +50,9 @@ Record* RecordList::at(qsizetype position) const {
 
 void RecordList::insert(qsizetype position, Record* record) {
     Q_ASSERT(position >= 0 && position <= m_size);
+    // Everything that can fail to allocate comes before the row is in, so a failure leaves the list
+    // as it was and the caller still in charge of the row.
+    m_starts.reserve(m_blocks.size() + 1);
     if (m_blocks.empty()) {
         m_blocks.push_back({record});
         m_size = 1;
@@ -42,14 +60,21 @@ void RecordList::insert(qsizetype position, Record* record) {
         return;
     }
     // A position just past a block's end goes into that block, so appending fills the last one.
-    Location location = position == m_size
-                            ? Location{qsizetype(m_blocks.size()) - 1, qsizetype(m_blocks.back().size())}
-                            : locate(position);
+    const Location location =
+        position == m_size ? Location{qsizetype(m_blocks.size()) - 1, qsizetype(m_blocks.back().size())}
+                           : locate(position);
+    m_blocks.reserve(m_blocks.size() + 1);
     std::vector<Record*>& block = m_blocks[location.block];
+    const bool splits = qsizetype(block.size()) + 1 > 2 * BlockSize;
+    std::vector<Record*> upper;
+    if (splits)
+        upper.reserve(block.size() + 1 - BlockSize);
+    block.reserve(block.size() + 1);
+    // From here on nothing allocates.
     block.insert(block.begin() + location.offset, record);
     ++m_size;
-    if (qsizetype(block.size()) > 2 * BlockSize) {
-        std::vector<Record*> upper(block.begin() + BlockSize, block.end());
+    if (splits) {
+        upper.assign(block.begin() + BlockSize, block.end());
         block.resize(BlockSize);
         m_blocks.insert(m_blocks.begin() + location.block + 1, std::move(upper));
     }
