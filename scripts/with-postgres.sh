@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Runs a command beside a throwaway PostgreSQL on a free loopback port and removes it afterwards.
 # The command finds the database in ZRM_TEST_PG_URL. Without PostgreSQL binaries the command runs
-# alone and the PostgreSQL tests report themselves skipped.
+# alone and the PostgreSQL tests report themselves skipped, unless ZRM_REQUIRE_POSTGRES=1 asks for
+# a failure instead.
 set -euo pipefail
 
 pgbin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1 || true)
 if [ -z "$pgbin" ] || [ ! -x "$pgbin/initdb" ]; then
+  if [ "${ZRM_REQUIRE_POSTGRES:-0}" = 1 ]; then
+    echo "with-postgres: no PostgreSQL server binaries found, and the tests require one" >&2
+    exit 1
+  fi
   echo "with-postgres: no PostgreSQL server binaries found; running without it" >&2
   exec "$@"
 fi

@@ -8,6 +8,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #ifdef Q_OS_UNIX
@@ -41,11 +42,36 @@ QString systemUserName() {
     return {};
 }
 
-// The port in text, or 0 when it is not a number from 1 to 65535.
-quint16 parsePort(const QString& text) {
+// The port in text, or none when it is not a number from 1 to 65535.
+std::optional<quint16> parsePort(const QString& text) {
     bool ok = false;
     const uint port = text.trimmed().toUInt(&ok);
-    return ok && port >= 1 && port <= 65535 ? static_cast<quint16>(port) : 0;
+    return ok && port >= 1 && port <= 65535 ? std::optional<quint16>(static_cast<quint16>(port))
+                                            : std::nullopt;
+}
+
+// The date in text (YYYY-MM-DD), or none when it is no such date.
+std::optional<QDate> parseDate(const QString& text) {
+    const QDate date = QDate::fromString(text.trimmed(), Qt::ISODate);
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+// The value of the first of sources (the source's name, its text; a null text gives nothing) that
+// parse accepts, else fallback. Each text parse refuses adds refusal to warnings, with the text for
+// %1 and the source's name for %2.
+template <class T, class Parse>
+T firstAccepted(std::initializer_list<std::pair<QString, QString>> sources, Parse parse,
+                const QString& refusal, QStringList* warnings, T fallback) {
+    for (const auto& [source, text] : sources) {
+        if (text.isNull()) {
+            continue;
+        }
+        if (const std::optional<T> value = parse(text)) {
+            return *value;
+        }
+        *warnings << refusal.arg(text, source);
+    }
+    return fallback;
 }
 
 // The first non-null value of the list (environment, file), else fallback.
@@ -130,22 +156,16 @@ HostSettings HostSettings::load() {
     settings.m_language =
         firstOf({environmentValue(languageVariable), fileValue(file.get(), "session/language")}, QString());
 
-    const std::pair<QString, QString> portSources[] = {
-        {QString::fromLatin1(portVariable), environmentValue(portVariable)},
-        {QStringLiteral("port (arquivo de configurações)"), fileValue(file.get(), "appserver/port")},
-    };
-    for (const auto& [source, text] : portSources) {
-        if (text.isNull()) {
-            continue;
-        }
-        if (const quint16 port = parsePort(text)) {
-            settings.m_appServerPort = port;
-            break;
-        }
-        settings.m_warnings << QStringLiteral(
-                                   "A porta \"%1\" de %2 não é um número de 1 a 65535 e foi ignorada.")
-                                   .arg(text, source);
-    }
+    settings.m_today = firstAccepted<QDate>(
+        {{QString::fromLatin1(todayVariable), environmentValue(todayVariable)},
+         {QStringLiteral("today (arquivo de configurações)"), fileValue(file.get(), "session/today")}},
+        parseDate, QStringLiteral("A data \"%1\" de %2 não é uma data AAAA-MM-DD e foi ignorada."),
+        &settings.m_warnings, QDate::currentDate());
+    settings.m_appServerPort = firstAccepted<quint16>(
+        {{QString::fromLatin1(portVariable), environmentValue(portVariable)},
+         {QStringLiteral("port (arquivo de configurações)"), fileValue(file.get(), "appserver/port")}},
+        parsePort, QStringLiteral("A porta \"%1\" de %2 não é um número de 1 a 65535 e foi ignorada."),
+        &settings.m_warnings, defaultPort);
 
     if (file) {
         const QDir fileFolder = QFileInfo(settings.m_filePath).absoluteDir();

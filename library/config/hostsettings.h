@@ -6,16 +6,17 @@
 //
 // Every value comes from the first of these sources that gives one:
 //   1. the environment: ZRM_APPSERVER_HOST, ZRM_APPSERVER_PORT, ZRM_APPSERVER_TOKEN, ZRM_OPERATOR,
-//      ZRM_LANGUAGE (an empty variable counts as unset);
+//      ZRM_LANGUAGE, ZRM_TODAY (an empty variable counts as unset);
 //   2. the settings file, an INI file:
 //        [appserver]  host=…  port=…  token=…
-//        [session]    operator=…  language=…
+//        [session]    operator=…  language=…  today=YYYY-MM-DD
 //        [packages]   load=path, path, …   (relative paths are taken from the file's folder)
 //      found at ZRM_HOST_SETTINGS when that is set, else zrm-host.ini beside the executable when it
 //      exists, else zrm-host.ini in the application's configuration folder;
 //   3. the defaults: 127.0.0.1, port 7130, no token, the system user's name, Portuguese (an empty
-//      language), no packages.
+//      language), the system clock's date, no packages.
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -35,6 +36,7 @@ public:
     static constexpr char tokenVariable[] = "ZRM_APPSERVER_TOKEN";
     static constexpr char operatorVariable[] = "ZRM_OPERATOR";
     static constexpr char languageVariable[] = "ZRM_LANGUAGE";
+    static constexpr char todayVariable[] = "ZRM_TODAY";
     static constexpr char defaultHost[] = "127.0.0.1";
     static constexpr quint16 defaultPort = 7130;
 
@@ -61,6 +63,10 @@ public:
     const QString& operatorCode() const { return m_operatorCode; }
     // The user's language ("en", "es", …); empty for Portuguese, the language of the built-in texts.
     const QString& language() const { return m_language; }
+    // The session's date, "today" for every screen: the date set (ISO 8601, YYYY-MM-DD) when one is,
+    // else the system clock's date when the settings were loaded. Setting it lets a whole session
+    // (or a test) work as on another day.
+    QDate today() const { return m_today; }
     // Paths of the screen packages the host loads at start, in order.
     const QStringList& packages() const { return m_packages; }
     // The settings file that was read; empty when there was none.
@@ -74,6 +80,7 @@ private:
     QString m_appServerToken;
     QString m_operatorCode;
     QString m_language;
+    QDate m_today;
     QStringList m_packages;
     QString m_filePath;
     QStringList m_warnings;

@@ -20,4 +20,8 @@ QString Operador() {
     return zrm::config::HostSettings::load().operatorCode();
 }
 
+QDate Today() {
+    return zrm::config::HostSettings::load().today();
+}
+
 }  // namespace Morvane

@@ -4,6 +4,7 @@
 // (the environment first, then the host's settings file, then the defaults 127.0.0.1 and 7130). Read
 // anew at every call, so a connection made later sees a changed setting.
 
+#include <QDate>
 #include <QString>
 
 namespace Morvane {
@@ -16,5 +17,7 @@ int WebPort();
 QString WebToken();
 // The code of the operator working in this session. Never fails.
 QString Operador();
+// The session's date: the host's "today" setting (ZRM_TODAY), else the system clock's. Never fails.
+QDate Today();
 
 }  // namespace Morvane

@@ -29,7 +29,7 @@ HostTest::HostTest() {
     for (const char* name :
          {HostSettings::fileVariable, HostSettings::hostVariable, HostSettings::portVariable,
           HostSettings::tokenVariable, HostSettings::operatorVariable, HostSettings::languageVariable,
-          testpackage::failVariable}) {
+          HostSettings::todayVariable, testpackage::failVariable}) {
         setEnvironment(name, QString());
     }
     setEnvironment("XDG_CONFIG_HOME", path(QStringLiteral("config")));

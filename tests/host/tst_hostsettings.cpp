@@ -118,6 +118,26 @@ TEST_F(HostSettingsTest, load_withInvalidPorts_passesToTheNextSourceAndWarns) {
     EXPECT_EQ(fromDefaults.warnings().size(), 2);
 }
 
+TEST_F(HostSettingsTest, load_today_fromTheEnvironmentOrTheFileElseTheClock) {
+    const QDate clockBefore = QDate::currentDate();
+    const QDate fromClock = HostSettings::load().today();
+    EXPECT_TRUE(fromClock == clockBefore || fromClock == QDate::currentDate());
+
+    setEnvironment(HostSettings::fileVariable,
+                   writeFile(QStringLiteral("dia.ini"), "[session]\ntoday=2031-02-03\n"));
+    EXPECT_EQ(HostSettings::load().today(), QDate(2031, 2, 3));
+
+    setEnvironment(HostSettings::todayVariable, QStringLiteral("2030-01-01"));
+    EXPECT_EQ(HostSettings::load().today(), QDate(2030, 1, 1));
+
+    // What is no date is passed over for the next source, with a warning naming it.
+    setEnvironment(HostSettings::todayVariable, QStringLiteral("2030-02-30"));
+    const HostSettings refused = HostSettings::load();
+    EXPECT_EQ(refused.today(), QDate(2031, 2, 3));
+    ASSERT_EQ(refused.warnings().size(), 1);
+    EXPECT_TRUE(refused.warnings().first().contains(QStringLiteral("2030-02-30")));
+}
+
 TEST_F(HostSettingsTest, load_withNamedFileMissing_warnsAndUsesDefaults) {
     const QString missing = path(QStringLiteral("nao-existe.ini"));
     setEnvironment(HostSettings::fileVariable, missing);

@@ -12,8 +12,6 @@
 #include "library/zul/pagecontrol98.h"
 #include "modules/zrm71300/entry/cli_zrm71300.h"
 
-#include <QDate>
-
 TfrmCalendOrc::TfrmCalendOrc(QWidget* parent) : TfrmPadraoGrid(parent) {
     registerHandler(QStringLiteral("FormCreate"), this, &TfrmCalendOrc::FormCreate);
     registerHandler(QStringLiteral("FormShow"), this, &TfrmCalendOrc::FormShow);
@@ -99,7 +97,7 @@ void TfrmCalendOrc::FormCreate(QObject* Sender) {
 void TfrmCalendOrc::startUp() {
     pgcPadrao()->SetActivePage(tshPadrao());
     cdsPermCalc()->CreateDataSet();
-    depAno()->SetValue(QDate::currentDate().year());
+    depAno()->SetValue(Morvane::Today().year());
     netCalendOrcOp()->SetConnected(true);
     depAno()->SetTag(1);
     cdsCalendOrcOp()->FieldByName(QStringLiteral("NMFASEORCOPERAC"))->SetTag(1);

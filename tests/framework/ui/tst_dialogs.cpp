@@ -59,7 +59,7 @@ TEST(GuardUserAction, abort_isSilent) {
         Abort();
         ranToEnd = true;
     }));
-    QTest::qWait(30);
+    zrm::test::processPendingEvents();  // a box shown late would open here
     EXPECT_FALSE(ranToEnd);
     EXPECT_TRUE(answers.texts().isEmpty());
     EXPECT_EQ(answers.pending(), 1);
@@ -94,7 +94,9 @@ TEST(BusyWindow, neverTakesFocus_norFiresEnterOrExit) {
 
     BusyWindow busy(&form);
     busy.showBusy(6, QStringLiteral("Buscando dados no servidor."));
-    QTest::qWait(50);
+    // Activation, when a window takes it, follows its exposure.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&busy));
+    zrm::test::processPendingEvents();
     EXPECT_TRUE(busy.isVisible());
     EXPECT_FALSE(busy.isActiveWindow());
     EXPECT_EQ(QApplication::activeWindow(), &form);

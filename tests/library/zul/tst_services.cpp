@@ -104,7 +104,9 @@ TEST(Showavi, busyIndicatorShowsWithoutTakingTheFocusAndGoesAway) {
     EXPECT_TRUE(Showavi::IsShowing());
     EXPECT_EQ(busy->kind(), 6);
     EXPECT_EQ(busy->text(), QStringLiteral("Buscando dados no servidor."));
-    QTest::qWait(20);
+    // Activation, when a window takes it, follows its exposure.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(busy));
+    zrm::test::processPendingEvents();
     EXPECT_TRUE(edit->hasFocus());
     EXPECT_EQ(QApplication::activeWindow(), &window);
 

@@ -1,8 +1,9 @@
 #pragma once
 
 // The real application server with a budget calendar of the test's own, dated in the current year
-// of the client's clock (the year the screen asks for at start-up), and the host's environment
-// pointed at it.
+// of the session's clock (the year the screen asks for at start-up), and the host's environment
+// pointed at it. The session's date is the tests' own fixed day, given to the server (--today) and
+// to the screen (ZRM_TODAY) alike, so no test depends on the day it runs.
 
 #include "tests/support/appserverprocess.h"
 
@@ -14,7 +15,9 @@
 
 namespace zrm71300test {
 
-// The current year of the client's clock.
+// The tests' "today": the date the server and the screen take as the current one.
+QDate today();
+// The current year of the session's clock: today's year.
 int currentYear();
 
 // A phase row of the calendar: year, version, phase code, start and end as "MM-DD" of that year, and
@@ -59,8 +62,8 @@ struct CalendarData {
     static CalendarData noVersionThisYear();
 };
 
-// Starts the server with data and points ZRM_APPSERVER_HOST / ZRM_APPSERVER_PORT at it. Fails the
-// test (ASSERT) when the server does not start.
+// Starts the server with data and today's date, and points ZRM_APPSERVER_HOST / ZRM_APPSERVER_PORT
+// at it and ZRM_TODAY at today. Fails the test (ASSERT) when the server does not start.
 class CalendarServer {
 public:
     void start(const CalendarData& data);
@@ -77,7 +80,7 @@ private:
     zrm::test::AppServerProcess m_process;
 };
 
-// Points the environment at a loopback port on which nothing listens.
+// Points the environment at a loopback port on which nothing listens, and ZRM_TODAY at today.
 void pointAtNoServer();
 
 }  // namespace zrm71300test
