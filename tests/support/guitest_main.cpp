@@ -1,9 +1,34 @@
 // The main of every widget test: a QApplication on the offscreen platform (unless the environment
-// names another), then GoogleTest.
+// names another), then GoogleTest. Every data grid's model that gets shown is watched by a fatal
+// QAbstractItemModelTester for the rest of the test, whichever test shows it.
 
+#include <QAbstractItemModelTester>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QPointer>
 
 #include <gtest/gtest.h>
+
+namespace {
+
+class GridModelChecker : public QObject {
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::Polish) {
+            if (auto* view = qobject_cast<QAbstractItemView*>(object)) {
+                QAbstractItemModel* model = view->model();
+                if (model && model->inherits("TDBGridModel") &&
+                    !model->findChild<QAbstractItemModelTester*>(QString(), Qt::FindDirectChildrenOnly)) {
+                    new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal,
+                                                 model);
+                }
+            }
+        }
+        return false;
+    }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -11,6 +36,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The same look everywhere, so grabbed pictures and sizes do not depend on the desktop.
     QApplication::setStyle(QStringLiteral("Fusion"));
+    GridModelChecker checker;
+    app.installEventFilter(&checker);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
