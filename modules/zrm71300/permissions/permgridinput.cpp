@@ -127,6 +127,14 @@ void TfrmCalendOrc::markAllMonths(const QString& mode) {
 
 void TfrmCalendOrc::dbgPermCalcColEnter(QObject*) {}
 
+void TfrmCalendOrc::dtsPermCalcDataChange(QObject*, TField*) {
+    habilitabotoes();
+}
+
+void TfrmCalendOrc::cdsPermCalcAfterScroll(TClientDataSet*) {
+    VdUltVers();
+}
+
 void TfrmCalendOrc::cdsPermCalcBeforeInsert(TClientDataSet*) {}
 
 void TfrmCalendOrc::cdsPermCalcAfterInsert(TClientDataSet*) {}

@@ -33,6 +33,8 @@ TfrmCalendOrc::TfrmCalendOrc(QWidget* parent) : TfrmPadraoGrid(parent) {
     registerHandler(QStringLiteral("cdsPermCalcBeforeInsert"), this, &TfrmCalendOrc::cdsPermCalcBeforeInsert);
     registerHandler(QStringLiteral("cdsPermCalcAfterInsert"), this, &TfrmCalendOrc::cdsPermCalcAfterInsert);
     registerHandler(QStringLiteral("cdsPermCalcAfterEdit"), this, &TfrmCalendOrc::cdsPermCalcAfterEdit);
+    registerHandler(QStringLiteral("dtsPermCalcDataChange"), this, &TfrmCalendOrc::dtsPermCalcDataChange);
+    registerHandler(QStringLiteral("cdsPermCalcAfterScroll"), this, &TfrmCalendOrc::cdsPermCalcAfterScroll);
 
     // Phase entry, post checks, saving and deleting.
     registerHandler(QStringLiteral("cdsCalendOrcOpBeforeInsert"), this,

@@ -129,6 +129,12 @@ public:
     // never shows flags the server was not sent. The list's controls are enabled again however it
     // ends.
     void dbgPermCalcTitleClick(TColumn* Column);
+    // Whenever the permission list's data or current row changes: the command states follow
+    // (habilitabotoes). Passes on what habilitabotoes throws.
+    void dtsPermCalcDataChange(QObject* Sender, TField* Field);
+    // After the current month row moved: the latest-version check (VdUltVers). A failed fetch of the
+    // latest version passes on.
+    void cdsPermCalcAfterScroll(TClientDataSet* DataSet);
     // Events of the permission list that need nothing.
     void dbgPermCalcColEnter(QObject* Sender);
     void cdsPermCalcBeforeInsert(TClientDataSet* DataSet);
