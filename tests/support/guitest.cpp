@@ -39,8 +39,19 @@ void DialogAnswerer::answerNext(std::function<void(QWidget*)> action) {
 }
 
 void DialogAnswerer::poll() {
+    if (m_answers.isEmpty())
+        return;
+    // The active modal widget can be a hidden one a finished test left behind, waiting for its
+    // deferred deletion; the dialog to answer is then another visible modal window.
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible() || m_answered.contains(modal) || m_answers.isEmpty())
+    if (!modal || !modal->isVisible()) {
+        modal = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && top->isModal() && !m_answered.contains(top))
+                modal = top;
+        }
+    }
+    if (!modal || m_answered.contains(modal))
         return;
     m_answered.append(modal);
     auto* box = qobject_cast<QMessageBox*>(modal);
