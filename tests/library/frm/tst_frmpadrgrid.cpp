@@ -269,11 +269,18 @@ TEST_F(GridScreenTest, exportWritesTheRowsTheGridShows) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("registros.csv"));
     DialogAnswerer answers;
-    answers.answerNext([path](QWidget* dialog) {
+    answers.answerNext([&dir](QWidget* dialog) {
         auto* files = qobject_cast<QFileDialog*>(dialog);
         ASSERT_NE(files, nullptr);
-        files->selectFile(path);
+        // The folder first, then the name in it: a whole path given to selectFile() picks only the
+        // folder when the dialog opened elsewhere (as it does without a home folder).
+        files->setDirectory(dir.path());
+        files->selectFile(QStringLiteral("registros.csv"));
         static_cast<QDialog*>(files)->accept();  // the file dialog keeps accept() protected
+        if (files->isVisible()) {
+            ADD_FAILURE() << "the dialog stayed open on " << files->selectedFiles().join(u',').toStdString();
+            files->reject();
+        }
     });
     screen->sbtExportar()->Click();
     EXPECT_EQ(answers.titles(), QStringList{QStringLiteral("Exportar registros")});
