@@ -1,14 +1,33 @@
 #!/usr/bin/env bash
-# The test command: installs what is missing, builds the release and the sanitizer builds, and runs
-# every test of them against a throwaway PostgreSQL (required: without one the command fails rather
-# than skip half the storage tests).
-# Benchmarks are built, not run.
+# The test command: installs what is missing, builds the release, the sanitizer (ASan+UBSan) and the
+# ThreadSanitizer builds, and runs every test of them against a throwaway PostgreSQL (required: without
+# one the command fails rather than skip half the storage tests). Benchmarks are built, not run.
+# Each stage prints how long it took, so a slow run shows where its time went.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh
-for preset in release asan; do
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
+stage() {
+  local name=$1
+  shift
+  local start=$SECONDS
+  echo "== $name"
+  "$@"
+  echo "== $name: $((SECONDS - start)) s"
+}
+
+stage "packages" scripts/deps.sh
+for preset in release asan tsan; do
+  stage "configure $preset" cmake --preset "$preset" >/dev/null
+  stage "build $preset" cmake --build --preset "$preset"
 done
-ZRM_REQUIRE_POSTGRES=1 scripts/with-postgres.sh bash -c 'ctest --preset release && ctest --preset asan'
+# Every suite runs even when an earlier one failed, so one run shows every failure.
+export ZRM_REQUIRE_POSTGRES=1
+failed=()
+for preset in release asan tsan; do
+  stage "tests $preset" scripts/with-postgres.sh ctest --preset "$preset" || failed+=("$preset")
+done
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "== failed: ${failed[*]} (after $SECONDS s)"
+  exit 1
+fi
+echo "== all passed in $SECONDS s"
