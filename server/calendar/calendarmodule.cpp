@@ -10,6 +10,7 @@
 #include "server/rpc/jsonrpcenvelope.h"
 #include "server/storage/calendarstore.h"
 #include "server/storage/database.h"
+#include "server/storage/generationread.h"
 #include "server/storage/schema.h"
 #include "server/storage/storeerror.h"
 
@@ -94,7 +95,10 @@ bool isCacheable(std::string_view method) {
 class CalendarModule final : public RemoteDataModule {
 public:
     CalendarModule(std::shared_ptr<Database> database, const ServerClock& clock)
-        : m_database(std::move(database)), m_clock(clock) {}
+        : m_database(std::move(database)), m_clock(clock), m_generation([this]() -> std::optional<qint64> {
+            ConnectionLease connection = m_database->acquire();
+            return dataGeneration(*connection);
+        }) {}
 
     std::string_view serverName() const override { return "ZRM71300.rdmCalendOrcOp"; }
 
@@ -106,8 +110,9 @@ public:
     bool healthy() override;
 
 private:
-    // The data generation before a read: SQLite's change counter, PostgreSQL's generation row.
-    // nullopt when it cannot be had; the answer is then computed and not kept.
+    // The data generation before a read: SQLite's change counter, PostgreSQL's generation row (one
+    // read shared by the requests that wait for it). nullopt when it cannot be had; the answer is
+    // then computed and not kept.
     std::optional<qint64> generationBeforeRead();
 
     void dispatch(std::string_view method, const QJsonArray& params, const CallContext& context,
@@ -125,6 +130,7 @@ private:
     std::shared_ptr<Database> m_database;
     ServerClock m_clock;
     AnswerCache m_answers;
+    SharedGenerationRead m_generation;  // PostgreSQL's
 };
 
 void CalendarModule::call(std::string_view method, const QJsonArray& params, const CallContext& context,
@@ -200,8 +206,7 @@ bool CalendarModule::cachedResult(std::string_view method, std::string_view para
 std::optional<qint64> CalendarModule::generationBeforeRead() {
     if (m_database->dialect() == sql::Dialect::Sqlite)
         return m_database->changeCounterAtOnce();
-    ConnectionLease connection = m_database->acquire();
-    return dataGeneration(*connection);
+    return m_generation.current();
 }
 
 bool CalendarModule::healthy() {

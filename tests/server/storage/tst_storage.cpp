@@ -3,6 +3,7 @@
 
 #include "server/storage/database.h"
 #include "server/storage/datetext.h"
+#include "server/storage/generationread.h"
 #include "server/storage/schema.h"
 #include "server/storage/sqliteconnection.h"
 #include "server/storage/storeerror.h"
@@ -15,8 +16,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -267,6 +271,126 @@ TEST(WalCheckpointer, copiesTheLogBackOffTheSaves) {
         std::this_thread::yield();
     EXPECT_GT(QFileInfo(path).size(), copiedBack);
     EXPECT_EQ(TableStore(writer).phases().size(), 3000u);
+}
+
+// A database whose generation read can be held open: a read numbers itself and, while held, waits
+// until it is let go.
+class HeldReads {
+public:
+    std::optional<qint64> read() {
+        std::unique_lock lock(m_mutex);
+        const qint64 number = ++m_begun;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_letGo >= number; });
+        if (m_failing)
+            throw StorageUnavailable(QStringLiteral("sem banco"));
+        return number;
+    }
+    void waitUntilBegun(qint64 reads) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_begun >= reads; });
+    }
+    void letGo(qint64 reads, bool failing = false) {
+        const std::lock_guard lock(m_mutex);
+        m_letGo = reads;
+        m_failing = failing;
+        m_changed.notify_all();
+    }
+    qint64 begun() {
+        const std::lock_guard lock(m_mutex);
+        return m_begun;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    qint64 m_begun = 0;
+    qint64 m_letGo = 0;
+    bool m_failing = false;
+};
+
+// A request that arrives while the generation is being read must not take that read's value: the
+// read may have begun before a write that the requester already saw acknowledged.
+TEST(SharedGenerationRead, aCallDuringARead_getsTheNextRead) {
+    HeldReads database;
+    SharedGenerationRead generation([&] { return database.read(); });
+    std::optional<qint64> first;
+    std::optional<qint64> second;
+    std::thread early([&] { first = generation.current(); });
+    database.waitUntilBegun(1);
+    std::thread late([&] { second = generation.current(); });
+    while (generation.waiting() < 1)
+        std::this_thread::yield();
+    database.letGo(1);
+    database.waitUntilBegun(2);
+    database.letGo(2);
+    early.join();
+    late.join();
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 2);
+    EXPECT_EQ(database.begun(), 2);
+}
+
+// Under load every caller still gets a read that began after it called, while callers that wait
+// together share reads.
+TEST(SharedGenerationRead, concurrentCallers_shareReadsThatBeganAfterThem) {
+    std::atomic<qint64> reads = 0;
+    SharedGenerationRead generation([&]() -> std::optional<qint64> {
+        std::this_thread::yield();
+        return ++reads;
+    });
+    constexpr int Threads = 8;
+    constexpr int Calls = 300;
+    std::atomic<int> stale = 0;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < Threads; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < Calls; ++i) {
+                const qint64 before = reads.load();
+                const std::optional<qint64> value = generation.current();
+                if (!value || *value <= before)
+                    ++stale;
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(stale, 0);
+}
+
+// Callers that arrive during one read share the next: one trip to the database for all of them.
+TEST(SharedGenerationRead, callersWaitingTogether_shareOneRead) {
+    HeldReads database;
+    SharedGenerationRead generation([&] { return database.read(); });
+    std::thread early([&] { generation.current(); });
+    database.waitUntilBegun(1);
+    constexpr int Late = 5;
+    std::vector<std::optional<qint64>> values(Late);
+    std::vector<std::thread> late;
+    for (int i = 0; i < Late; ++i)
+        late.emplace_back([&, i] { values[i] = generation.current(); });
+    while (generation.waiting() < Late)
+        std::this_thread::yield();
+    database.letGo(2);
+    early.join();
+    for (std::thread& thread : late)
+        thread.join();
+    EXPECT_EQ(values, std::vector<std::optional<qint64>>(Late, 2));
+    EXPECT_EQ(database.begun(), 2);
+}
+
+// A failed read fails only the callers waiting for it; the next caller reads again.
+TEST(SharedGenerationRead, failedRead_givesNothingToItsCallersAndIsNotKept) {
+    HeldReads database;
+    SharedGenerationRead generation([&] { return database.read(); });
+    std::optional<qint64> failed = 0;
+    std::thread caller([&] { failed = generation.current(); });
+    database.waitUntilBegun(1);
+    database.letGo(1, true);
+    caller.join();
+    EXPECT_EQ(failed, std::nullopt);
+    database.letGo(2);
+    EXPECT_EQ(generation.current(), 2);
 }
 
 TEST(StorageOpen, unknownUrl_isBadRequest) {
