@@ -1,10 +1,12 @@
-// The server's front on a byte stream as a client sends it: HTTP requests read with the transport's
-// parser and limits, one after the other as on a kept-alive connection, each answered by the front
-// with the calendar module behind it.
+// The server's front on a byte stream as a client sends it: HTTP requests read and answered by the
+// transport's own exchange (its parser, limits, refusals and HEAD answers), one after the other as on
+// a kept-alive connection, each answered by the front with the calendar module behind it; the bytes
+// written back must be sound HTTP.
 
 #include "fuzz/fuzzserver.h"
 #include "fuzz/fuzzsupport.h"
 #include "server/http/frontrouter.h"
+#include "server/http/httpexchange.h"
 #include "server/http/httpserver.h"
 #include "server/web/calendarpages.h"
 
@@ -39,20 +41,35 @@ zrm::server::FrontRouter& front() {
     return instance.router;
 }
 
-std::string_view viewOf(beast::string_view text) {
-    return {text.data(), text.size()};
-}
-
-// The front's answer is sound: a final status, and a body of the type it names.
-void checkAnswer(const zrm::server::HttpResponse& answer) {
-    const QString shown = QString::fromStdString(answer.body);
-    zrm::fuzz::require(answer.status >= 200 && answer.status <= 599, "the status is a final status", shown);
-    if (answer.contentType == "application/json") {
-        QJsonParseError error;
-        QJsonDocument::fromJson(QByteArray::fromStdString(answer.body), &error);
-        zrm::fuzz::require(error.error == QJsonParseError::NoError, "a JSON answer is JSON", shown);
+// What the transport writes back is sound: a final status (after an interim 100 for a client that
+// waits for it), the length it announces, and a body of the type it names.
+void checkWritten(const std::string& written, bool headOnly) {
+    const QString shown = QString::fromStdString(written.substr(0, 2000));
+    std::string_view bytes = written;
+    for (int answers = 0; !bytes.empty(); ++answers) {
+        zrm::fuzz::require(answers < 2, "at most an interim answer before the final one", shown);
+        http::response_parser<http::string_body> parser;
+        parser.eager(true);
+        // An answer to HEAD announces the GET answer's length and carries no body.
+        parser.skip(headOnly);
+        beast::error_code ec;
+        const std::size_t used = parser.put(boost::asio::buffer(bytes.data(), bytes.size()), ec);
+        zrm::fuzz::require(!ec && parser.is_done(), "the answer is whole HTTP", shown);
+        bytes.remove_prefix(used);
+        const auto& answer = parser.get();
+        const unsigned status = answer.result_int();
+        if (status == 100)
+            continue;
+        zrm::fuzz::require(status >= 200 && status <= 599, "the status is a final status", shown);
+        if (answer[http::field::content_type] == "application/json") {
+            QJsonParseError error;
+            QJsonDocument::fromJson(QByteArray::fromStdString(answer.body()), &error);
+            zrm::fuzz::require(error.error == QJsonParseError::NoError, "a JSON answer is JSON", shown);
+        }
+        zrm::fuzz::require(status != 405 || !answer[http::field::allow].empty(),
+                           "a 405 names what is allowed", shown);
+        zrm::fuzz::require(bytes.empty(), "nothing follows the final answer", shown);
     }
-    zrm::fuzz::require(answer.status != 405 || !answer.allow.empty(), "a 405 names what is allowed", shown);
 }
 
 }  // namespace
@@ -66,25 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const zrm::server::HttpServerConfig limits;
     std::string_view stream(reinterpret_cast<const char*>(data), size);
     for (int served = 0; served < MaxRequests && !stream.empty(); ++served) {
-        http::request_parser<http::string_body> parser;
-        parser.header_limit(static_cast<std::uint32_t>(limits.maxHeaderBytes));
-        parser.body_limit(limits.maxBodyBytes);
-        parser.eager(true);
-        beast::error_code ec;
-        const std::size_t used = parser.put(boost::asio::buffer(stream.data(), stream.size()), ec);
-        if (ec || !parser.is_done())
-            return 0;  // refused by the transport itself, or waiting for more bytes
-        stream.remove_prefix(used);
-
-        const auto& request = parser.get();
-        const zrm::server::HttpRequest view{viewOf(request.method_string()), viewOf(request.target()),
-                                            viewOf(request[http::field::authorization]),
-                                            viewOf(request["X-Operator"]), request.body()};
-        zrm::server::HttpResponse answer;
-        front().handle(view, answer);
-        checkAnswer(answer);
-        if (!request.keep_alive())
+        const zrm::server::HttpExchange exchange = zrm::server::serveExchange(stream, front(), limits);
+        if (!exchange.complete)
+            return 0;  // waiting for more bytes
+        checkWritten(exchange.written, exchange.headOnly);
+        if (!exchange.keepOpen)
             break;
+        stream.remove_prefix(exchange.consumed);
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "server/http/httpserver.h"
 
+#include "server/http/httpexchange_p.h"
+
 // Asio's awaitable.hpp of this Boost uses std::exchange without including <utility>.
 #include <utility>
 
@@ -44,24 +46,10 @@ constexpr std::chrono::milliseconds LingerTime{1000};
 constexpr std::size_t LingerBytes = 4 * 1024 * 1024;
 constexpr std::size_t FirstReadBytes = 16 * 1024;
 
-// Bytes of a request's head as sent: request line, every field and the blank line. The parser's
-// own limit applies to what it buffers at a time, not to the head as a whole.
-std::size_t headBytes(const http::request<http::string_body>& request) {
-    std::size_t size = request.method_string().size() + request.target().size() + 12;
-    for (const auto& field : request)
-        size += field.name_string().size() + field.value().size() + 4;
-    return size + 2;
-}
-
 int blockingThreadCount(const HttpServerConfig& config) {
     if (config.blockingThreads > 0)
         return config.blockingThreads;
     return std::max(4, 4 * static_cast<int>(std::thread::hardware_concurrency()));
-}
-
-bool isHttpSyntaxError(const error_code& ec) {
-    return ec.category() == make_error_code(http::error::bad_method).category() &&
-           ec != http::error::end_of_stream && ec != http::error::partial_message;
 }
 
 }  // namespace
@@ -132,7 +120,7 @@ public:
 private:
     asio::awaitable<bool> serveOne();
     asio::awaitable<void> answer(const HttpRequest& request, HttpResponse& response);
-    asio::awaitable<void> reject(http::status status, unsigned version, std::string_view reason);
+    asio::awaitable<void> reject(http::status status, unsigned version);
     asio::awaitable<void> lingeringClose();
 
     Listener& m_server;
@@ -170,9 +158,8 @@ asio::awaitable<void> Session::run(std::shared_ptr<Session> self) {
 asio::awaitable<bool> Session::serveOne() {
     const auto& config = m_server.config();
     error_code ec;
-    http::request_parser<http::string_body> parser;
-    parser.header_limit(static_cast<std::uint32_t>(config.maxHeaderBytes));
-    parser.body_limit(config.maxBodyBytes);
+    exchange::Parser parser;
+    exchange::limit(parser, config);
 
     m_stream.expires_after(config.headerTimeout);
     co_await http::async_read_header(m_stream, m_buffer, parser, asio::redirect_error(awaitable, ec));
@@ -185,43 +172,21 @@ asio::awaitable<bool> Session::serveOne() {
         co_await http::async_read(m_stream, m_buffer, parser, asio::redirect_error(awaitable, ec));
     }
     if (ec) {
-        const unsigned version = parser.is_header_done() ? parser.get().version() : 11;
-        if (ec == http::error::body_limit)
-            co_await reject(http::status::payload_too_large, version, "corpo acima do limite");
-        else if (ec == http::error::header_limit)
-            co_await reject(http::status::request_header_fields_too_large, version,
-                            "cabeçalho acima do limite");
-        else if (isHttpSyntaxError(ec))
-            co_await reject(http::status::bad_request, version, "HTTP malformado");
+        if (const std::optional<http::status> status = exchange::refusalOf(ec))
+            co_await reject(*status, parser.is_header_done() ? parser.get().version() : 11);
         co_return false;
     }
 
     const auto& request = parser.get();
-    if (headBytes(request) > config.maxHeaderBytes) {
-        co_await reject(http::status::request_header_fields_too_large, request.version(),
-                        "cabeçalho acima do limite");
+    if (const std::optional<http::status> status = exchange::refusalOfHead(request, config)) {
+        co_await reject(*status, request.version());
         co_return false;
     }
-    const HttpRequest view{std::string_view(request.method_string().data(), request.method_string().size()),
-                           std::string_view(request.target().data(), request.target().size()),
-                           std::string_view(request[http::field::authorization].data(),
-                                            request[http::field::authorization].size()),
-                           std::string_view(request["X-Operator"].data(), request["X-Operator"].size()),
-                           request.body()};
     HttpResponse answer;
-    co_await this->answer(view, answer);
+    co_await this->answer(exchange::viewOf(request), answer);
 
     const bool keepAlive = request.keep_alive() && !m_server.stopping();
-    http::response<http::string_body> response{static_cast<http::status>(answer.status), request.version()};
-    response.set(http::field::content_type, answer.contentType);
-    if (!answer.allow.empty())
-        response.set(http::field::allow, beast::string_view(answer.allow.data(), answer.allow.size()));
-    if (!answer.wwwAuthenticate.empty())
-        response.set(http::field::www_authenticate,
-                     beast::string_view(answer.wwwAuthenticate.data(), answer.wwwAuthenticate.size()));
-    response.body() = std::move(answer.body);
-    response.keep_alive(keepAlive);
-    response.prepare_payload();
+    exchange::Response response = exchange::responseOf(std::move(answer), request.version(), keepAlive);
 
     m_stream.expires_after(config.bodyTimeout);
     if (request.method() == http::verb::head) {
@@ -252,41 +217,14 @@ asio::awaitable<void> Session::answer(const HttpRequest& request, HttpResponse& 
     } catch (...) {
         failure = std::current_exception();
     }
-    if (!failure)
-        co_return;
-    response = HttpResponse{};
-    response.status = 500;
-    response.contentType = "text/plain; charset=utf-8";
-    response.body = "Erro interno do servidor de aplicação.\n";
-    std::string reason = "exceção no tratamento da requisição";
-    try {
-        std::rethrow_exception(failure);
-    } catch (const std::exception& error) {
-        reason += ": ";
-        reason += error.what();
-    } catch (...) {
-    }
-    m_server.handler().rejectedByTransport(500, reason);
+    if (failure)
+        exchange::answerFailed(m_server.handler(), failure, response);
 }
 
 // Answers a request the transport refuses itself, then closes the connection.
-asio::awaitable<void> Session::reject(http::status status, unsigned version, std::string_view reason) {
-    m_server.handler().rejectedByTransport(static_cast<int>(status), reason);
-    http::response<http::string_body> response{status, version == 10 ? 10u : 11u};
-    response.set(http::field::content_type, "text/plain; charset=utf-8");
-    switch (status) {
-        case http::status::payload_too_large:
-            response.body() = "O corpo da requisição passa do limite de " +
-                              std::to_string(m_server.config().maxBodyBytes) + " bytes.\n";
-            break;
-        case http::status::request_header_fields_too_large:
-            response.body() = "O cabeçalho da requisição é grande demais.\n";
-            break;
-        default:
-            response.body() = "A requisição HTTP está malformada.\n";
-    }
-    response.keep_alive(false);
-    response.prepare_payload();
+asio::awaitable<void> Session::reject(http::status status, unsigned version) {
+    m_server.handler().rejectedByTransport(static_cast<int>(status), exchange::reasonOf(status));
+    exchange::Response response = exchange::refusal(status, version, m_server.config());
     error_code ec;
     m_stream.expires_after(m_server.config().bodyTimeout);
     co_await http::async_write(m_stream, response, asio::redirect_error(awaitable, ec));

@@ -8,7 +8,8 @@
 // that stay silent too long, and stops gracefully: no new connections, requests in flight finish, idle
 // connections close.
 //
-// The HTTP library lives in httpserver.cpp only, so including this header costs nothing.
+// The HTTP library lives in httpserver.cpp and httpexchange.cpp only, so including this header costs
+// nothing.
 
 #include "server/http/httpmessage.h"
 

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cerrno>
 #include <stdexcept>
+#include <utility>
 
 namespace zrm::server::test {
 
@@ -128,6 +129,12 @@ bool RawHttpClient::waitForClose() {
         if (n < 0)
             return errno == ECONNRESET;
     }
+}
+
+std::string RawHttpClient::readToClose() {
+    while (fill()) {
+    }
+    return std::exchange(m_buffer, {});
 }
 
 std::string rpcBody(std::string_view method, std::string_view paramsJson, int id) {

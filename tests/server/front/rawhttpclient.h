@@ -44,6 +44,9 @@ public:
     // Waits until the peer closes the connection; false when the time-out passes first.
     bool waitForClose();
 
+    // Every byte received until the peer closes the connection or the time-out passes, as sent.
+    std::string readToClose();
+
 private:
     bool fill();  // reads more bytes into m_buffer; false on close or time-out
 

@@ -4,6 +4,7 @@
 #include "fakemodule.h"
 #include "rawhttpclient.h"
 #include "server/http/frontrouter.h"
+#include "server/http/httpexchange.h"
 #include "server/http/httpserver.h"
 
 #include <QJsonDocument>
@@ -426,4 +427,43 @@ TEST(HttpServer, listen_refusesANonLoopbackAddressUnlessAllowed) {
     config.host = "no-such-host.invalid";
     HttpServer unresolved(config, router);
     EXPECT_THROW(unresolved.listen(), std::runtime_error);
+}
+
+// The exchange without a socket writes byte for byte what a connection gets, for answers, HEAD,
+// interim answers and every refusal; a request cut short is not answered yet.
+TEST_F(HttpFrontTest, exchangeWithoutSocket_writesWhatAConnectionGets) {
+    HttpServerConfig config;
+    config.maxBodyBytes = 1024;
+    startServer(config);
+    const std::string close = "Host: x\r\nConnection: close\r\n";
+    const std::string echo = rpcBody("Echo", "[7]", 7);
+    const std::vector<std::string> requests = {
+        "GET /health HTTP/1.1\r\n" + close + "\r\n",
+        "HEAD /health HTTP/1.1\r\n" + close + "\r\n",
+        "POST " + std::string(Rpc) + " HTTP/1.1\r\n" + close +
+            "Content-Length: " + std::to_string(echo.size()) + "\r\n\r\n" + echo,
+        "POST " + std::string(Rpc) + " HTTP/1.1\r\n" + close +
+            "Expect: 100-continue\r\nContent-Length: " + std::to_string(echo.size()) + "\r\n\r\n" + echo,
+        "PUT /health HTTP/1.1\r\n" + close + "\r\n",
+        "GARBAGE\r\n\r\n",
+        "POST " + std::string(Rpc) + " HTTP/1.1\r\n" + close + "Content-Length: 4096\r\n\r\n" +
+            std::string(4096, 'x'),
+        "GET /health HTTP/1.1\r\n" + close + "A: " + std::string(9000, 'a') +
+            "\r\nB: " + std::string(9000, 'b') + "\r\n\r\n",
+    };
+    for (const std::string& request : requests) {
+        SCOPED_TRACE(request.substr(0, 60));
+        RawHttpClient client(port);
+        client.send(request);
+        const std::string connection = client.readToClose();
+        ASSERT_FALSE(connection.empty());
+        const HttpExchange exchange = serveExchange(request, *router, config);
+        EXPECT_TRUE(exchange.complete);
+        EXPECT_FALSE(exchange.keepOpen);
+        EXPECT_EQ(exchange.written, connection);
+    }
+    const std::string cut = requests[2].substr(0, requests[2].size() - 3);
+    const HttpExchange waiting = serveExchange(cut, *router, config);
+    EXPECT_FALSE(waiting.complete);
+    EXPECT_TRUE(waiting.written.empty());
 }
