@@ -858,6 +858,14 @@ QVariant TClientDataSet::fieldValue(const TField* field) const {
     return record ? record->values.at(field->Index()) : QVariant();
 }
 
+QVariant TClientDataSet::rowValue(int position, const TField* field) const {
+    if (!Active() || position < 0 || position >= d->rows.size() || field->DataSet() != this)
+        return {};
+    if (position == d->position && d->editing())
+        return d->buffer.at(field->Index());
+    return d->rows.at(position)->values.at(field->Index());
+}
+
 void TClientDataSet::setFieldValue(TField* field, const QVariant& value) {
     if (!d->editing()) {
         throw EDatabaseError(

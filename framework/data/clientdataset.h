@@ -168,6 +168,10 @@ public:
 
     // ---- Internal: used by fields and data sources ----
     QVariant fieldValue(const TField* field) const;
+    // The value of field in the row at position (from 0) as controls show it: the row being edited
+    // or inserted holds what is typed so far. Moves nothing and fires nothing; an invalid value
+    // outside the rows, on a closed dataset or for another dataset's field.
+    QVariant rowValue(int position, const TField* field) const;
     void setFieldValue(TField* field, const QVariant& value);
     void attachDataSource(TDataSource* source);
     void detachDataSource(TDataSource* source);

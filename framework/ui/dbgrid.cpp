@@ -54,7 +54,7 @@ void TDBGrid::SetDataSource(TDataSource* source) {
     closeEditor();
     m_link.SetDataSource(source);
     m_model->setDataSource(source);
-    m_columns->bind(dataSet());
+    m_columns->bind(dataSet());  // reloads through columnsChanged
 }
 
 void TDBGrid::SetOptions(TDBGridOptions options) {
@@ -162,7 +162,7 @@ void TDBGrid::dataEvent(TDataEvent event, TField* field) {
         case TDataEvent::FieldChange:
             if (dataSet() && dataSet()->State() == TDataSetState::dsInsert)
                 m_insertTouched = true;
-            m_model->reloadCurrentRow();
+            m_model->fieldChanged(field);
             // A value set by code (a lookup, a normalised code) replaces what the editor shows.
             if (TInplaceEdit* editor = InplaceEditor()) {
                 TColumn* column = m_model->column(m_editorIndex.column());
@@ -183,7 +183,7 @@ void TDBGrid::dataEvent(TDataEvent event, TField* field) {
             }
             break;
         case TDataEvent::DataSetScroll:
-            m_model->followCursor();
+            m_model->followShape();
             syncView();
             break;
         case TDataEvent::UpdateState: {
@@ -192,7 +192,7 @@ void TDBGrid::dataEvent(TDataEvent event, TField* field) {
                 m_insertTouched = false;
             m_lastState = state;
             m_editorSuppressed = false;
-            m_model->reload();
+            m_model->followShape();
             syncView();
             break;
         }
@@ -201,7 +201,7 @@ void TDBGrid::dataEvent(TDataEvent event, TField* field) {
             m_columns->bind(dataSet());  // reloads through columnsChanged
             break;
         case TDataEvent::RecordChange:
-            m_model->reload();
+            m_model->recordChanged();
             syncView();
             break;
     }

@@ -8,110 +8,136 @@ TDBGridModel::TDBGridModel(TDBGridColumns* columns, QObject* parent)
 
 void TDBGridModel::setDataSource(TDataSource* source) {
     m_source = source;
-    reload();
 }
 
-TDBGridModel::Snapshot TDBGridModel::read() const {
-    Snapshot snapshot;
-    for (int i = 0; i < m_columns->Count(); ++i) {
-        if (m_columns->Items(i)->Visible())
-            snapshot.columns.append(m_columns->Items(i));
-    }
+TDBGridModel::Shape TDBGridModel::shownShape() const {
     TClientDataSet* dataSet = m_source && m_source->Enabled() ? m_source->DataSet() : nullptr;
     if (!dataSet || !dataSet->Active())
-        return snapshot;
-    snapshot.state = int(dataSet->State());
-
-    const zrm::DataPacket packet = dataSet->GetData();
-    QList<int> positions;
-    for (TColumn* column : std::as_const(snapshot.columns))
-        positions.append(column->Field() ? packet.fieldIndex(column->Field()->FieldName()) : -1);
-    for (const zrm::Row& row : packet.rows) {
-        QStringList texts;
-        for (int c = 0; c < snapshot.columns.size(); ++c) {
-            const int position = positions.at(c);
-            texts.append(position >= 0 && position < row.size()
-                             ? snapshot.columns.at(c)->Field()->TextOf(row.at(position))
-                             : QString());
-        }
-        snapshot.rows.append(texts);
-    }
-
-    // The packet holds the stored rows; the row being edited or inserted shows what its fields hold
-    // now, and a row being inserted is not stored yet.
-    snapshot.currentRow = dataSet->RecNo() - 1;
-    const TDataSetState state = dataSet->State();
-    if (snapshot.currentRow >= 0 && (state == TDataSetState::dsEdit || state == TDataSetState::dsInsert)) {
-        const QStringList texts = currentRowTexts(snapshot.columns);
-        if (state == TDataSetState::dsInsert && snapshot.rows.size() < dataSet->RecordCount())
-            snapshot.rows.insert(qMin(snapshot.currentRow, int(snapshot.rows.size())), texts);
-        else if (snapshot.currentRow < snapshot.rows.size())
-            snapshot.rows[snapshot.currentRow] = texts;
-    }
-    if (snapshot.currentRow >= snapshot.rows.size())
-        snapshot.currentRow = int(snapshot.rows.size()) - 1;
-    return snapshot;
+        return {};
+    const int rows = dataSet->RecordCount();
+    return {rows, rows > 0 ? dataSet->RecNo() - 1 : -1, int(dataSet->State())};
 }
 
-QStringList TDBGridModel::currentRowTexts(const QList<TColumn*>& columns) const {
-    QStringList texts;
-    for (TColumn* column : columns)
-        texts.append(column->Field() ? column->Field()->Text() : QString());
-    return texts;
+QList<TColumn*> TDBGridModel::visibleColumns() const {
+    QList<TColumn*> columns;
+    for (int i = 0; i < m_columns->Count(); ++i) {
+        if (m_columns->Items(i)->Visible())
+            columns.append(m_columns->Items(i));
+    }
+    return columns;
 }
 
 void TDBGridModel::reload() {
-    Snapshot snapshot = read();
-    const bool sameShape =
-        snapshot.columns.size() == m_visible.size() && snapshot.rows.size() == m_rows.size();
-    if (!sameShape)
-        beginResetModel();
-    const int oldRow = m_currentRow;
-    m_visible = snapshot.columns;
-    m_rows = snapshot.rows;
-    m_currentRow = snapshot.currentRow;
-    m_state = snapshot.state;
-    if (m_editRow >= m_rows.size() || m_editColumn >= m_visible.size())
-        m_editRow = m_editColumn = -1;
-    if (!sameShape) {
-        endResetModel();
+    const QList<TColumn*> columns = visibleColumns();
+    const Shape shape = shownShape();
+    if (columns.size() != m_visible.size() || shape.rows != m_shape.rows) {
+        resetTo(columns, shape);
         return;
     }
-    if (!m_rows.isEmpty() && !m_visible.isEmpty())
-        Q_EMIT dataChanged(index(0, 0), index(int(m_rows.size()) - 1, int(m_visible.size()) - 1));
+    m_visible = columns;
+    moveIndicator(m_shape.current, shape);
+    if (m_shape.rows > 0 && !m_visible.isEmpty())
+        Q_EMIT dataChanged(index(0, 0), index(m_shape.rows - 1, int(m_visible.size()) - 1));
     if (!m_visible.isEmpty())
         Q_EMIT headerDataChanged(Qt::Horizontal, 0, int(m_visible.size()) - 1);
-    emitIndicatorChanged(oldRow);
 }
 
-void TDBGridModel::reloadCurrentRow() {
-    if (m_currentRow < 0 || m_currentRow >= m_rows.size())
-        return;
-    m_rows[m_currentRow] = currentRowTexts(m_visible);
-    if (!m_visible.isEmpty())
-        Q_EMIT dataChanged(index(m_currentRow, 0), index(m_currentRow, int(m_visible.size()) - 1));
+void TDBGridModel::followShape() {
+    const Shape shape = shownShape();
+    const int inserting = int(TDataSetState::dsInsert);
+    // A new row is inserted (or appended) at the cursor; a cancelled one leaves from the cursor.
+    const bool insertStarted = shape.state == inserting && m_shape.state != inserting &&
+                               shape.rows == m_shape.rows + 1 && shape.current >= 0;
+    const bool insertCancelled = m_shape.state == inserting && shape.state == int(TDataSetState::dsBrowse) &&
+                                 shape.rows == m_shape.rows - 1 && m_shape.current >= 0;
+    if (shape.rows == m_shape.rows)
+        moveIndicator(m_shape.current, shape);
+    else if (insertStarted)
+        insertRowAt(shape);
+    else if (insertCancelled)
+        removeRowAt(m_shape.current, shape);
+    else
+        resetTo(m_visible, shape);
 }
 
-void TDBGridModel::followCursor() {
-    TClientDataSet* dataSet = m_source ? m_source->DataSet() : nullptr;
-    const int count = dataSet && dataSet->Active() ? dataSet->RecordCount() : 0;
-    const int state = dataSet ? int(dataSet->State()) : 0;
-    if (count != m_rows.size() || state != m_state) {
-        reload();
+void TDBGridModel::recordChanged() {
+    followShape();
+    emitRowChanged(m_shape.current);
+}
+
+void TDBGridModel::fieldChanged(const TField* field) {
+    if (!field) {
+        emitRowChanged(m_shape.current);
         return;
     }
-    const int oldRow = m_currentRow;
-    m_currentRow = dataSet && dataSet->Active() ? qMin(dataSet->RecNo() - 1, count - 1) : -1;
-    emitIndicatorChanged(oldRow);
+    if (m_shape.current < 0 || m_shape.current >= m_shape.rows)
+        return;
+    for (int c = 0; c < m_visible.size(); ++c) {
+        if (m_visible.at(c)->Field() == field)
+            Q_EMIT dataChanged(index(m_shape.current, c), index(m_shape.current, c));
+    }
 }
 
-void TDBGridModel::emitIndicatorChanged(int oldRow) {
-    if (!m_showIndicator)
+void TDBGridModel::insertRowAt(const Shape& shape) {
+    const int row = shape.current;
+    m_pendingRow = row;
+    m_pendingShift = 1;
+    beginInsertRows(QModelIndex(), row, row);
+    m_pendingShift = 0;
+    m_shape.rows = shape.rows;
+    if (m_editRow >= row)
+        ++m_editRow;
+    endInsertRows();
+    // The row the cursor left moved down when the new one came before it.
+    moveIndicator(m_shape.current >= row ? m_shape.current + 1 : m_shape.current, shape);
+}
+
+void TDBGridModel::removeRowAt(int row, const Shape& shape) {
+    m_pendingRow = row;
+    m_pendingShift = -1;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_pendingShift = 0;
+    m_shape.rows = shape.rows;
+    if (m_editRow == row)
+        m_editRow = m_editColumn = -1;
+    else if (m_editRow > row)
+        --m_editRow;
+    endRemoveRows();
+    moveIndicator(-1, shape);
+}
+
+void TDBGridModel::resetTo(const QList<TColumn*>& columns, const Shape& shape) {
+    beginResetModel();
+    m_visible = columns;
+    m_shape = shape;
+    m_editRow = m_editColumn = -1;
+    m_editText.clear();
+    endResetModel();
+}
+
+void TDBGridModel::moveIndicator(int oldRow, const Shape& shape) {
+    const bool changed = oldRow != shape.current || m_shape.state != shape.state;
+    m_shape.current = shape.current;
+    m_shape.state = shape.state;
+    if (!changed || !m_showIndicator)
         return;
-    for (int row : {oldRow, m_currentRow}) {
-        if (row >= 0 && row < m_rows.size())
-            Q_EMIT headerDataChanged(Qt::Vertical, row, row);
-    }
+    if (oldRow >= 0 && oldRow < m_shape.rows && oldRow != m_shape.current)
+        Q_EMIT headerDataChanged(Qt::Vertical, oldRow, oldRow);
+    if (m_shape.current >= 0 && m_shape.current < m_shape.rows)
+        Q_EMIT headerDataChanged(Qt::Vertical, m_shape.current, m_shape.current);
+}
+
+void TDBGridModel::emitRowChanged(int row) {
+    if (row >= 0 && row < m_shape.rows && !m_visible.isEmpty())
+        Q_EMIT dataChanged(index(row, 0), index(row, int(m_visible.size()) - 1));
+}
+
+int TDBGridModel::dataSetRow(int row) const {
+    if (m_pendingShift == 0 || row < m_pendingRow)
+        return row;
+    if (m_pendingShift > 0)
+        return row + 1;
+    return row == m_pendingRow ? -1 : row - 1;
 }
 
 TColumn* TDBGridModel::column(int modelColumn) const {
@@ -126,7 +152,7 @@ void TDBGridModel::setEditText(int row, int modelColumn, const QString& text) {
     const int oldRow = m_editRow;
     const int oldColumn = m_editColumn;
     m_editRow =
-        row >= 0 && row < m_rows.size() && modelColumn >= 0 && modelColumn < m_visible.size() ? row : -1;
+        row >= 0 && row < m_shape.rows && modelColumn >= 0 && modelColumn < m_visible.size() ? row : -1;
     m_editColumn = m_editRow >= 0 ? modelColumn : -1;
     m_editText = text;
     if (oldRow >= 0 && (oldRow != m_editRow || oldColumn != m_editColumn))
@@ -139,12 +165,12 @@ void TDBGridModel::setShowIndicator(bool show) {
     if (show == m_showIndicator)
         return;
     m_showIndicator = show;
-    if (!m_rows.isEmpty())
-        Q_EMIT headerDataChanged(Qt::Vertical, 0, int(m_rows.size()) - 1);
+    if (m_shape.rows > 0)
+        Q_EMIT headerDataChanged(Qt::Vertical, 0, m_shape.rows - 1);
 }
 
 int TDBGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : m_shape.rows;
 }
 
 int TDBGridModel::columnCount(const QModelIndex& parent) const {
@@ -158,7 +184,14 @@ QVariant TDBGridModel::data(const QModelIndex& index, int role) const {
         return {};
     if (index.row() == m_editRow && index.column() == m_editColumn)
         return m_editText;
-    return m_rows.at(index.row()).at(index.column());
+    // Read also through a disabled source: the grid keeps showing the rows it showed.
+    TClientDataSet* dataSet = m_source ? m_source->DataSet() : nullptr;
+    const int row = dataSetRow(index.row());
+    // While controls are disabled the dataset may hold fewer rows than the view still counts.
+    if (!dataSet || row < 0 || row >= dataSet->RecordCount())
+        return QString();
+    const TField* field = m_visible.at(index.column())->Field();
+    return field ? field->TextOf(dataSet->rowValue(row, field)) : QString();
 }
 
 QVariant TDBGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -167,11 +200,11 @@ QVariant TDBGridModel::headerData(int section, Qt::Orientation orientation, int 
     if (orientation == Qt::Horizontal)
         return section >= 0 && section < m_visible.size() ? QVariant(m_visible.at(section)->TitleCaption())
                                                           : QVariant();
-    if (section < 0 || section >= m_rows.size())
+    if (section < 0 || section >= m_shape.rows)
         return {};
-    if (!m_showIndicator || section != m_currentRow)
+    if (!m_showIndicator || section != m_shape.current)
         return QString();
-    switch (TDataSetState(m_state)) {
+    switch (TDataSetState(m_shape.state)) {
         case TDataSetState::dsInsert:
             return QStringLiteral("*");
         case TDataSetState::dsEdit:

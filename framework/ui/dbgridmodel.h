@@ -1,36 +1,54 @@
 #pragma once
 
-// The item model behind a data grid: exactly the rows, titles and cell texts the user sees. It keeps
-// a copy of the texts, re-read when the dataset tells the grid something changed, so the view never
-// moves the dataset's cursor to paint and shows the last state while the dataset's controls are
-// disabled.
+// The item model behind a data grid: the rows, titles and cell texts the user sees. It copies no
+// row: a cell's text is read from the dataset's row when the view asks for it (the row being edited
+// or inserted shows what is typed so far), without moving the dataset's cursor, so what a change
+// costs does not grow with the number of rows. It remembers only the shape the view was last told
+// (the number of rows, the current row, the state) and tells the view what changed as precisely as
+// the dataset's notification allows: a row being inserted comes in, a cancelled insert goes, a field
+// changes one cell, a post or cancel in place one row, a move of the cursor only the indicator.
+//
+// While the dataset's controls are disabled the grid hears nothing, so the model keeps its shape and
+// signals nothing; a cell the view reads meanwhile shows the dataset's row at that place, or nothing
+// past the dataset's last row.
 
 #include <QAbstractTableModel>
 #include <QList>
 #include <QPointer>
-#include <QStringList>
 
+class TClientDataSet;
 class TColumn;
 class TDataSource;
 class TDBGridColumns;
+class TField;
 
 class TDBGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     TDBGridModel(TDBGridColumns* columns, QObject* parent = nullptr);
 
+    // The source whose dataset the rows come from; shown from the next reload on.
     void setDataSource(TDataSource* source);
 
-    // Re-reads columns and every row. Keeps rows and columns when their number did not change, so
-    // an open cell editor survives.
+    // The columns or any row may have changed (rows reordered or replaced, controls enabled again):
+    // re-reads the visible columns and the shape. Same number of rows and columns: one dataChanged
+    // over every cell and a headerDataChanged over the titles, so an open cell editor survives;
+    // otherwise a model reset.
     void reload();
-    // Re-reads the cells of the current row only (one of its fields changed).
-    void reloadCurrentRow();
+    // Follows the dataset's cursor, state and number of rows: one row more in a new insert is
+    // inserted at the cursor, one row less when an insert ends in browse is the cancelled row
+    // removed, any other change in the number of rows resets the model; the indicator follows the
+    // cursor and the state (headerDataChanged of the rows it left and reached).
+    void followShape();
+    // The current row's values changed as a whole (a post or cancel that left it in its place): one
+    // dataChanged over that row, after following the shape.
+    void recordChanged();
+    // A field of the current row changed: one dataChanged per visible column showing it (the whole
+    // row for no field).
+    void fieldChanged(const TField* field);
+
     // The row of the dataset's cursor, from 0; -1 when there is none.
-    int currentRow() const { return m_currentRow; }
-    // Follows the dataset's cursor to another row without re-reading texts; reloads when the number
-    // of rows changed meanwhile.
-    void followCursor();
+    int currentRow() const { return m_shape.current; }
 
     TColumn* column(int modelColumn) const;
     int modelColumn(const TColumn* column) const;  // -1 for a hidden or foreign column
@@ -47,22 +65,32 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    struct Snapshot {
-        QList<TColumn*> columns;
-        QList<QStringList> rows;
-        int currentRow = -1;
+    // What the view is told about: the number of rows, the cursor and the state.
+    struct Shape {
+        int rows = 0;
+        int current = -1;
         int state = 0;
     };
-    Snapshot read() const;
-    QStringList currentRowTexts(const QList<TColumn*>& columns) const;
-    void emitIndicatorChanged(int oldRow);
+    // The dataset's shape now; empty without a source, with a disabled source or a closed dataset.
+    Shape shownShape() const;
+    QList<TColumn*> visibleColumns() const;
+    void insertRowAt(const Shape& shape);
+    void removeRowAt(int row, const Shape& shape);
+    void resetTo(const QList<TColumn*>& columns, const Shape& shape);
+    // Takes the new cursor and state, and repaints the indicator of the rows it left and reached.
+    void moveIndicator(int oldRow, const Shape& shape);
+    void emitRowChanged(int row);
+    // The dataset's row shown at a row of the view. Between announcing a row that came or went and
+    // saying it is done, the view still counts the rows as before while the dataset already holds
+    // them as after; -1 for the row that went.
+    int dataSetRow(int row) const;
 
     TDBGridColumns* m_columns;
     QPointer<TDataSource> m_source;
     QList<TColumn*> m_visible;
-    QList<QStringList> m_rows;
-    int m_currentRow = -1;
-    int m_state = 0;
+    Shape m_shape;
+    int m_pendingRow = -1;   // the row being announced as inserted or removed
+    int m_pendingShift = 0;  // +1 inserted, -1 removed, 0 nothing pending
     bool m_showIndicator = false;
     int m_editRow = -1;
     int m_editColumn = -1;
