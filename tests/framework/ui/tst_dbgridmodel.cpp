@@ -178,6 +178,18 @@ TEST_F(DbGridModel, reload_sameShapeRedrawsAndKeepsTheEditorOtherShapesReset) {
     EXPECT_EQ(text(1, 1), QStringLiteral("Fechamento"));
     EXPECT_EQ(text(2, 1), QStringLiteral("Planejamento"));
 
+    // A post that moves the row to its place in the index: the indicator follows, every row redrawn.
+    dataSet->Edit();
+    name->SetAsString(QStringLiteral("Zeta"));
+    log.take();
+    dataSet->Post();
+    EXPECT_EQ(log.take(), lines({"indicator 0-0", "indicator 2-2", "data 0,0-2,2", "titles 0-2"}));
+    EXPECT_EQ(text(0, 1), QStringLiteral("Fechamento"));
+    EXPECT_EQ(text(2, 1), QStringLiteral("Zeta"));
+    dataSet->CancelUpdates();
+    dataSet->First();
+    log.take();
+
     // Changes undone: a changed row comes back as it was, a deleted one as a row more.
     dataSet->Edit();
     name->SetAsString(QStringLiteral("Alterada"));
