@@ -1,12 +1,13 @@
 // zrm-host: the MDI shell that loads screen packages and opens their screens.
 //
-//   zrm-host [--package PATH]... [--open] [--screenshot FILE]
+//   zrm-host [--package PATH]... [--open | --screen CODE...] [--screenshot FILE]
 //
-// Packages named on the command line replace those of the settings file. At exit the screens are
-// destroyed first, then every package's unload entry runs. With --screenshot the run waits for no one:
-// the picture is taken once the screens have opened, a modal dialog that opens is drawn into it, told on
-// standard error and dismissed, and the exit status is 1 when a package or a screen failed or a dialog
-// opened (the picture is written all the same), else 0.
+// Packages named on the command line replace those of the settings file. --open opens every screen of
+// the packages, --screen CODE only the screens named; several screens are tiled across the work area. At exit
+// the screens are destroyed first, then every package's unload entry runs. With --screenshot the run waits
+// for no one: the picture is taken once the screens have opened, a modal dialog that opens is drawn into it,
+// told on standard error and dismissed, and the exit status is 1 when a package or a screen failed or a
+// dialog opened (the picture is written all the same), else 0.
 
 #include "framework/packet/localzone.h"
 #include "host/mainwindow.h"
@@ -43,13 +44,18 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Carrega o pacote de telas PATH (pode ser repetida; substitui os pacotes das "
                        "configurações)."),
         QStringLiteral("PATH"));
-    const QCommandLineOption openOption(QStringLiteral("open"),
-                                        QStringLiteral("Abre todas as telas dos pacotes carregados."));
+    const QCommandLineOption openOption(
+        QStringLiteral("open"),
+        QStringLiteral("Abre todas as telas dos pacotes carregados, lado a lado quando são várias."));
+    const QCommandLineOption screenOption(
+        QStringLiteral("screen"),
+        QStringLiteral("Abre a tela de código CODE (pode ser repetida; as telas abrem lado a lado)."),
+        QStringLiteral("CODE"));
     const QCommandLineOption screenshotOption(
         QStringLiteral("screenshot"),
         QStringLiteral("Grava a janela principal, com as telas abertas, na imagem PNG FILE e termina."),
         QStringLiteral("FILE"));
-    parser.addOptions({packageOption, openOption, screenshotOption});
+    parser.addOptions({packageOption, openOption, screenOption, screenshotOption});
     parser.process(app);
 
     const zrm::config::HostSettings settings = zrm::config::HostSettings::load();
@@ -71,7 +77,7 @@ int main(int argc, char* argv[]) {
         QObject::connect(screenshot.get(), &zrm::host::Screenshot::finished, &app, &QCoreApplication::quit);
     }
 
-    zrm::host::PackageLoader loader;
+    zrm::host::PackageLoader loader(zrm::host::HostTexts::forLanguage(settings.language()));
     const QStringList packages =
         parser.isSet(packageOption) ? parser.values(packageOption) : settings.packages();
     // The window exists, and is shown, before any package runs: screens look for it to open in.
@@ -85,10 +91,12 @@ int main(int argc, char* argv[]) {
         }
     }
     if (parser.isSet(openOption)) {
-        window.openAllScreens();
+        window.openScreens();
+    } else if (parser.isSet(screenOption)) {
+        window.openScreens(parser.values(screenOption));
     }
 
-    // Screens load their data while they open, so they have finished once openAllScreens returns.
+    // Screens load their data while they open, so they have finished once openScreens returns.
     if (screenshot) {
         screenshot->takeWhenSettled();
     }

@@ -71,16 +71,27 @@ void MainWindow::addScreens(const LoadedPackage& package) {
 }
 
 bool MainWindow::openScreen(const PackageScreen& screen) {
-    const EntryOutcome outcome = runPackageEntry(screen.open);
+    const EntryOutcome outcome = runPackageEntry(screen.open, m_texts.packageUnknownFailure);
     if (!outcome.succeeded && !outcome.message.isEmpty()) {
         reportProblem(m_texts.openFailed.arg(screen.code, screen.title, outcome.message));
     }
     return outcome.succeeded;
 }
 
-void MainWindow::openAllScreens() {
+void MainWindow::openScreens(const QStringList& codes) {
+    for (const QString& code : codes) {
+        if (std::none_of(m_screens.cbegin(), m_screens.cend(),
+                         [&](const PackageScreen& screen) { return screen.code == code; })) {
+            reportProblem(m_texts.unknownScreen.arg(code));
+        }
+    }
     for (const PackageScreen& screen : std::as_const(m_screens)) {
-        openScreen(screen);
+        if (codes.isEmpty() || codes.contains(screen.code)) {
+            openScreen(screen);
+        }
+    }
+    if (m_mdiArea->subWindowList().size() > 1) {
+        m_mdiArea->tileSubWindows();
     }
 }
 

@@ -36,8 +36,10 @@ public:
     // reported through reportProblem (a silent stop is not); returns whether the entry ran to its end.
     bool openScreen(const PackageScreen& screen);
 
-    // Opens every screen of the "Telas" menu, in menu order; a failing one does not stop the others.
-    void openAllScreens();
+    // Opens the screens whose codes are in codes (every screen when codes is empty), in menu order; a
+    // failing one does not stop the others, and a code no loaded package has is reported through
+    // reportProblem. Several screens are tiled across the work area, so that none hides another.
+    void openScreens(const QStringList& codes = {});
 
     // Destroys every screen of the work area without asking it, and runs the deletions already
     // pending, so that no object whose code lives in a package remains. Used at exit, before the

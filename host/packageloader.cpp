@@ -19,53 +19,46 @@ QString fromTable(const char* text) {
 }
 
 // Checks the package information table; the reason it cannot be used, or an empty string.
-QString tableProblem(const ZrmPackageInfoTable* table, const QString& file) {
+QString tableProblem(const ZrmPackageInfoTable* table, const QString& file, const HostTexts& texts) {
     if (!table) {
-        return QStringLiteral("O arquivo \"%1\" não informa sua tabela de pacote.").arg(file);
+        return texts.packageNoTable.arg(file);
     }
     if (table->abiVersion != ZRM_PACKAGE_ABI_VERSION) {
-        return QStringLiteral(
-                   "O pacote \"%1\" foi gerado para outra versão do sistema (interface %2; este sistema "
-                   "usa a interface %3). Instale a versão do pacote feita para este sistema.")
-            .arg(file)
-            .arg(table->abiVersion)
-            .arg(ZRM_PACKAGE_ABI_VERSION);
+        return texts.packageOtherInterface.arg(file).arg(table->abiVersion).arg(ZRM_PACKAGE_ABI_VERSION);
     }
     if (!table->name || !*table->name) {
-        return QStringLiteral("O pacote \"%1\" não informa o seu nome.").arg(file);
+        return texts.packageNoName.arg(file);
     }
     if ((table->unitCount && !table->units) || (table->screenCount && !table->screens)) {
-        return QStringLiteral("A tabela do pacote \"%1\" está incompleta.").arg(file);
+        return texts.packageTableIncomplete.arg(file);
     }
     for (unsigned int i = 0; i < table->screenCount; ++i) {
         const ZrmScreenEntry& screen = table->screens[i];
         if (!screen.code || !*screen.code || !screen.entry || !*screen.entry) {
-            return QStringLiteral("A tabela do pacote \"%1\" tem uma tela sem código ou sem entrada.")
-                .arg(file);
+            return texts.packageScreenWithoutEntry.arg(file);
         }
     }
     return {};
 }
 
-QString alreadyLoaded(const LoadedPackage& loaded, const QString& path) {
-    return QStringLiteral("O pacote %1 já está carregado (arquivo \"%2\"); \"%3\" foi ignorado.")
-        .arg(loaded.name, loaded.filePath, path);
+QString alreadyLoaded(const LoadedPackage& loaded, const QString& path, const HostTexts& texts) {
+    return texts.packageAlreadyLoaded.arg(loaded.name, loaded.filePath, path);
 }
 
 }  // namespace
 
-EntryOutcome runPackageEntry(const std::function<void()>& entry) noexcept {
+EntryOutcome runPackageEntry(const std::function<void()>& entry, const QString& unknownFailure) noexcept {
     try {
         entry();
         return {};
     } catch (const std::exception& failure) {
         return {false, QString::fromUtf8(failure.what())};
     } catch (...) {
-        return {false, QStringLiteral("Ocorreu um erro desconhecido no pacote.")};
+        return {false, unknownFailure};
     }
 }
 
-PackageLoader::PackageLoader() = default;
+PackageLoader::PackageLoader(HostTexts texts) : m_texts(std::move(texts)) {}
 
 // A package still loaded here stays in memory until the process ends: its screens may still exist.
 PackageLoader::~PackageLoader() = default;
@@ -73,10 +66,7 @@ PackageLoader::~PackageLoader() = default;
 const LoadedPackage* PackageLoader::load(const QString& path, QString* error) {
     const QFileInfo info(path);
     if (!info.isFile()) {
-        *error = QStringLiteral(
-                     "O pacote \"%1\" não foi encontrado. Verifique o caminho informado nas configurações "
-                     "ou na linha de comando.")
-                     .arg(path);
+        *error = m_texts.packageNotFound.arg(path);
         return nullptr;
     }
 
@@ -84,7 +74,7 @@ const LoadedPackage* PackageLoader::load(const QString& path, QString* error) {
     // refusing it would unload the package in use.
     for (const LoadedPackage* loaded : packages()) {
         if (QFileInfo(loaded->filePath).canonicalFilePath() == info.canonicalFilePath()) {
-            *error = alreadyLoaded(*loaded, path);
+            *error = alreadyLoaded(*loaded, path, m_texts);
             return nullptr;
         }
     }
@@ -95,8 +85,7 @@ const LoadedPackage* PackageLoader::load(const QString& path, QString* error) {
     // when a screen opens.
     entry->library.setLoadHints(QLibrary::ResolveAllSymbolsHint);
     if (!entry->library.load()) {
-        *error = QStringLiteral("O arquivo \"%1\" não pôde ser carregado como pacote de telas (%2).")
-                     .arg(path, entry->library.errorString());
+        *error = m_texts.packageNotLoadable.arg(path, entry->library.errorString());
         return nullptr;
     }
 
@@ -107,8 +96,7 @@ const LoadedPackage* PackageLoader::load(const QString& path, QString* error) {
         return nullptr;
     };
     const auto missingEntry = [&](const char* name) {
-        return QStringLiteral("O arquivo \"%1\" não é um pacote de telas válido: falta a entrada %2.")
-            .arg(path, QString::fromLatin1(name));
+        return m_texts.packageEntryMissing.arg(path, QString::fromLatin1(name));
     };
 
     const auto initialize =
@@ -127,11 +115,12 @@ const LoadedPackage* PackageLoader::load(const QString& path, QString* error) {
     }
 
     const ZrmPackageInfoTable* table = nullptr;
-    if (const EntryOutcome read = runPackageEntry([&] { table = infoTable(); }); !read.succeeded) {
-        return refuse(
-            QStringLiteral("O pacote \"%1\" falhou ao informar sua tabela: %2").arg(path, read.message));
+    if (const EntryOutcome read =
+            runPackageEntry([&] { table = infoTable(); }, m_texts.packageUnknownFailure);
+        !read.succeeded) {
+        return refuse(m_texts.packageTableFailed.arg(path, read.message));
     }
-    if (const QString problem = tableProblem(table, path); !problem.isEmpty()) {
+    if (const QString problem = tableProblem(table, path, m_texts); !problem.isEmpty()) {
         return refuse(problem);
     }
 
@@ -140,7 +129,7 @@ const LoadedPackage* PackageLoader::load(const QString& path, QString* error) {
     package.filePath = info.absoluteFilePath();
     for (const LoadedPackage* loaded : packages()) {
         if (loaded->name == package.name) {
-            return refuse(alreadyLoaded(*loaded, path));
+            return refuse(alreadyLoaded(*loaded, path, m_texts));
         }
     }
     for (unsigned int i = 0; i < table->unitCount; ++i) {
@@ -155,13 +144,12 @@ const LoadedPackage* PackageLoader::load(const QString& path, QString* error) {
         package.screens << PackageScreen{package.name, fromTable(screen.code), fromTable(screen.title), open};
     }
 
-    if (const EntryOutcome started = runPackageEntry(initialize); !started.succeeded) {
+    if (const EntryOutcome started = runPackageEntry(initialize, m_texts.packageUnknownFailure);
+        !started.succeeded) {
         // Part of the package may have run and left objects behind: the library stays in memory
         // (a QLibrary does not unload on destruction), only the package is dropped.
-        *error = QStringLiteral("O pacote %1 não pôde ser iniciado: %2")
-                     .arg(package.name, started.message.isEmpty()
-                                            ? QStringLiteral("a inicialização foi interrompida.")
-                                            : started.message);
+        *error = m_texts.packageStartFailed.arg(
+            package.name, started.message.isEmpty() ? m_texts.packageStartInterrupted : started.message);
         return nullptr;
     }
 
@@ -181,13 +169,12 @@ void PackageLoader::unloadAll(const std::function<void(const QString&)>& reportP
     while (!m_entries.empty()) {
         std::unique_ptr<Entry> entry = std::move(m_entries.back());
         m_entries.pop_back();
-        const EntryOutcome finished = runPackageEntry(entry->finalize);
+        const EntryOutcome finished = runPackageEntry(entry->finalize, m_texts.packageUnknownFailure);
         if (finished.succeeded) {
             entry->library.unload();
         } else if (!finished.message.isEmpty()) {
             // Left in memory: whatever the failed finalization left behind may still use its code.
-            reportProblem(QStringLiteral("O pacote %1 falhou ao encerrar: %2")
-                              .arg(entry->package.name, finished.message));
+            reportProblem(m_texts.packageFinishFailed.arg(entry->package.name, finished.message));
         }
     }
 }

@@ -3,6 +3,7 @@
 // Loads screen packages (shared libraries with the interface of library/package/packageinfo.h), runs
 // their load and unload entries and hands out their screens.
 
+#include "host/hosttexts.h"
 #include "library/package/packageinfo.h"
 
 #include <QLibrary>
@@ -40,19 +41,20 @@ struct EntryOutcome {
 
 // Calls a package entry and catches whatever it throws, so that a package's failure never travels into
 // the host's event handling. An exception's what() is its message (UTF-8); one with an empty what() is
-// a silent stop; anything not derived from std::exception gets a general message. Fires nothing itself.
-EntryOutcome runPackageEntry(const std::function<void()>& entry) noexcept;
+// a silent stop; anything not derived from std::exception gets unknownFailure. Fires nothing itself.
+EntryOutcome runPackageEntry(const std::function<void()>& entry, const QString& unknownFailure) noexcept;
 
 class PackageLoader {
 public:
-    PackageLoader();
+    // A loader whose refusals and reports are in the language of texts.
+    explicit PackageLoader(HostTexts texts = HostTexts::forLanguage(QString()));
     ~PackageLoader();
     PackageLoader(const PackageLoader&) = delete;
     PackageLoader& operator=(const PackageLoader&) = delete;
 
     // Loads the package at path, checks its entries and its information table, and runs its load entry
-    // Initialize. Returns the package, or nullptr with *error set to a Portuguese sentence that names
-    // the file and the cause: missing file, library that does not load, missing entry (Initialize,
+    // Initialize. Returns the package, or nullptr with *error set to a sentence (in the loader's language)
+    // that names the file and the cause: missing file, library that does not load, missing entry (Initialize,
     // Finalize, GetPackageInfoTable or a screen's entry), unknown interface version, package already
     // loaded, failure of Initialize. A refused library is unloaded again without any entry having run
     // (except Initialize, in the last case). Fires nothing.
@@ -68,6 +70,7 @@ public:
 
 private:
     struct Entry;
+    HostTexts m_texts;
     std::vector<std::unique_ptr<Entry>> m_entries;
 };
 

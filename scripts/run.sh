@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The run command: builds the release, creates the SQLite demo database on the first run, starts the
-# application server on loopback and opens the host with the budget-calendar screen. The server stops
-# when the host closes. Without a display the screen is rendered to var/screen.png instead.
+# application server on loopback and opens the host with the package's screens (the budget calendar
+# and its timeline, tiled side by side). The server stops when the host closes. Without a display the screen is rendered to var/screen.png instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -42,8 +42,8 @@ bool guardUserAction(QWidget* context, const std::function<void()>& action) noex
     } catch (const std::exception& error) {
         showErrorBoxNoThrow(context, QString::fromUtf8(error.what()));
     } catch (...) {
-        showErrorBoxNoThrow(context,
-                            QStringLiteral("Ocorreu um erro inesperado. A operação foi interrompida."));
+        showErrorBoxNoThrow(context, FormResources::translate(QStringLiteral(
+                                         "Ocorreu um erro inesperado. A operação foi interrompida.")));
     }
     return false;
 }

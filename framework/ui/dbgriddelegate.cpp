@@ -6,6 +6,7 @@
 #include "framework/ui/dbgridcanvas.h"
 #include "framework/ui/dbgrideditor.h"
 #include "framework/ui/dbgridmodel.h"
+#include "framework/ui/formresources.h"
 
 #include <QPainter>
 #include <QTimer>
@@ -77,7 +78,8 @@ void TDBGridDelegate::drawByHandler(QPainter* painter, const QRect& rect, const 
     } catch (const std::exception& error) {
         failure = QString::fromUtf8(error.what());
     } catch (...) {
-        failure = QStringLiteral("Ocorreu um erro inesperado ao desenhar a grade.");
+        failure = zrm::ui::FormResources::translate(
+            QStringLiteral("Ocorreu um erro inesperado ao desenhar a grade."));
     }
     m_grid->m_canvas = nullptr;
     m_grid->m_drawingRow = -1;

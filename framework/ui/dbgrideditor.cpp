@@ -1,4 +1,5 @@
 #include "framework/ui/dbgrideditor.h"
+#include "framework/ui/formresources.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -116,7 +117,7 @@ TInplaceEdit::TInplaceEdit(QWidget* parent)
     m_button->setObjectName(QStringLiteral("EditButton"));
     m_button->setText(QStringLiteral("\u2026"));
     m_button->setFocusPolicy(Qt::NoFocus);
-    m_button->setToolTip(QStringLiteral("Pesquisar"));
+    m_button->setToolTip(zrm::ui::FormResources::translate(QStringLiteral("Pesquisar")));
     m_button->hide();
     layout->addWidget(m_lineEdit, 1);
     layout->addWidget(m_button);

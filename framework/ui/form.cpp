@@ -12,6 +12,8 @@
 #include <QMdiSubWindow>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 QMdiArea* applicationMdiArea() {
@@ -121,20 +123,34 @@ QWidget* TForm::ActiveControl() const {
 }
 
 void TForm::Show() {
-    if (!m_placed) {
+    const bool placing = !m_placed;
+    if (placing) {
         m_placed = true;
         if (QMdiArea* area = applicationMdiArea()) {
             const QSize size = designedSize();
             m_subWindow = area->addSubWindow(this);
             m_subWindow->setAttribute(Qt::WA_DeleteOnClose, false);
             // The sub-window's frame and title bar lie around the form: the form keeps its designed
-            // size, so its client area is the one the description gives.
-            m_subWindow->resize(size.grownBy(m_subWindow->contentsMargins()));
+            // size, so its client area is the one the description gives; in a work area too small for
+            // that the window takes the area's size (a work area not laid out yet has none to give).
+            QSize outer = size.grownBy(m_subWindow->contentsMargins());
+            if (area->isVisible())
+                outer = outer.boundedTo(area->viewport()->size());
+            m_subWindow->resize(outer);
         }
     }
     QWidget* window = placementWindow();
     window->show();
     window->raise();
+    if (placing && m_subWindow && m_subWindow->mdiArea()->isVisible()) {
+        // The area places a new window where it overlaps the others least, which may run past the
+        // area's edge; it opens inside the area instead.
+        const QRect bounds = m_subWindow->mdiArea()->viewport()->rect();
+        QRect placed = m_subWindow->geometry();
+        placed.moveLeft(std::max(0, std::min(placed.left(), bounds.width() - placed.width())));
+        placed.moveTop(std::max(0, std::min(placed.top(), bounds.height() - placed.height())));
+        m_subWindow->move(placed.topLeft());
+    }
     if (m_subWindow) {
         m_subWindow->mdiArea()->setActiveSubWindow(m_subWindow);
         m_subWindow->window()->activateWindow();

@@ -1,6 +1,7 @@
 #include "framework/ui/searchdialog.h"
 
 #include "framework/data/datasource.h"
+#include "framework/ui/formresources.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -41,11 +42,13 @@ SearchDialog::SearchDialog(TDataSource* source, const QString& title, QWidget* p
     m_view->horizontalHeader()->setStretchLastSection(true);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Selecionar"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancelar"));
+    buttons->button(QDialogButtonBox::Ok)
+        ->setText(zrm::ui::FormResources::translate(QStringLiteral("Selecionar")));
+    buttons->button(QDialogButtonBox::Cancel)
+        ->setText(zrm::ui::FormResources::translate(QStringLiteral("Cancelar")));
 
     auto* layout = new QVBoxLayout(this);
-    auto* prompt = new QLabel(QStringLiteral("Procurar:"), this);
+    auto* prompt = new QLabel(zrm::ui::FormResources::translate(QStringLiteral("Procurar:")), this);
     prompt->setBuddy(m_filter);
     layout->addWidget(prompt);
     layout->addWidget(m_filter);

@@ -3,6 +3,7 @@
 #include "framework/data/datasource.h"
 #include "framework/ui/dbgrid.h"
 #include "framework/ui/dialogs.h"
+#include "framework/ui/formresources.h"
 #include "framework/ui/label.h"
 #include "framework/ui/mainmenu.h"
 #include "framework/ui/panel.h"
@@ -58,7 +59,9 @@ TfrmPadraoGrid::~TfrmPadraoGrid() {
 // ---- Components ----
 
 void TfrmPadraoGrid::throwMissing(const QString& name) const {
-    throw EDatabaseError(QStringLiteral("A tela %1 não tem o componente %2.").arg(objectName(), name));
+    throw EDatabaseError(
+        zrm::ui::FormResources::translate(QStringLiteral("A tela %1 não tem o componente %2."))
+            .arg(objectName(), name));
 }
 
 #define ZRM_COMPONENT(Type, name)                      \

@@ -3,6 +3,7 @@
 #include "framework/data/exceptions.h"
 #include "framework/ui/dbgrid.h"
 #include "framework/ui/dbgridmodel.h"
+#include "framework/ui/formresources.h"
 
 #include <QIODevice>
 
@@ -51,7 +52,8 @@ void writeCsv(const GridRows& rows, QIODevice* device) {
         data += csvLine(row).toUtf8();
     if (device->write(data) != data.size())
         throw Exception(
-            QStringLiteral("Não foi possível gravar os registros: %1").arg(device->errorString()));
+            zrm::ui::FormResources::translate(QStringLiteral("Não foi possível gravar os registros: %1"))
+                .arg(device->errorString()));
 }
 
 QString toHtml(const GridRows& rows, const QString& title) {

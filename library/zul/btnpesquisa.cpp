@@ -1,6 +1,7 @@
 #include "library/zul/btnpesquisa.h"
 
 #include "framework/data/datasource.h"
+#include "framework/ui/formresources.h"
 #include "library/zul/consiste.h"
 #include "library/zul/pesquisa.h"
 
@@ -11,7 +12,7 @@ TBtnPesquisa::TBtnPesquisa(QWidget* parent) : TSpeedButton(parent) {
     // The look of a search button until a description gives it a glyph of its own.
     setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView, nullptr, this));
     setToolButtonStyle(Qt::ToolButtonIconOnly);
-    SetHint(QStringLiteral("Pesquisar"));
+    SetHint(zrm::ui::FormResources::translate(QStringLiteral("Pesquisar")));
     OnClick = [this](QObject*) { Pesquisar(); };
 }
 
@@ -23,11 +24,14 @@ void TBtnPesquisa::Pesquisar() {
         return;
     TClientDataSet* dataSet = m_dataSource ? m_dataSource->DataSet() : nullptr;
     if (!dataSet)
-        throw EDatabaseError(
-            QStringLiteral("O botão de pesquisa %1 não tem fonte de dados.").arg(objectName()));
+        throw EDatabaseError(zrm::ui::FormResources::translate(
+                                 QStringLiteral("O botão de pesquisa %1 não tem fonte de dados."))
+                                 .arg(objectName()));
     if (!dataSet->Active() || dataSet->IsEmpty())
-        Consiste::MensErro(
-            m_emptyError.isEmpty() ? QStringLiteral("Não há registros para pesquisar.") : m_emptyError, true);
+        Consiste::MensErro(m_emptyError.isEmpty() ? zrm::ui::FormResources::translate(
+                                                        QStringLiteral("Não há registros para pesquisar."))
+                                                  : m_emptyError,
+                           true);
     if (!Pesquisa::Pesquisar(m_dataSource, m_title, false, true))
         return;
     if (OnAfterPesq)

@@ -3,6 +3,7 @@
 #include "framework/data/datasource.h"
 #include "framework/ui/boundary.h"
 #include "framework/ui/dbgrid.h"
+#include "framework/ui/formresources.h"
 #include "library/zul/showavi.h"
 
 #include <QApplication>
@@ -40,16 +41,19 @@ TRemoteData decode(const TRemoteResult& result, int minPackets) {
         throw zrm::PacketError(result.unreadable);
     if (result.isList) {
         if (result.packets.size() < minPackets)
-            throw zrm::PacketError(QStringLiteral("eram esperados %1 pacotes de dados e vieram %2.")
+            throw zrm::PacketError(zrm::ui::FormResources::translate(
+                                       QStringLiteral("eram esperados %1 pacotes de dados e vieram %2."))
                                        .arg(minPackets)
                                        .arg(result.packets.size()));
         return TRemoteData::array(result.packets);
     }
     if (minPackets > 1)
-        throw zrm::PacketError(
-            QStringLiteral("eram esperados %1 pacotes de dados e veio um só.").arg(minPackets));
+        throw zrm::PacketError(zrm::ui::FormResources::translate(
+                                   QStringLiteral("eram esperados %1 pacotes de dados e veio um só."))
+                                   .arg(minPackets));
     if (result.packets.size() != 1)
-        throw zrm::PacketError(QStringLiteral("a resposta não trouxe o pacote de dados."));
+        throw zrm::PacketError(
+            zrm::ui::FormResources::translate(QStringLiteral("a resposta não trouxe o pacote de dados.")));
     return TRemoteData::packet(result.packets.first());
 }
 
@@ -64,11 +68,14 @@ void MensErro(const QString& text, bool stop) {
 
 QString FailureMessage(const TRemoteResult& result) {
     if (result.transient) {
-        const QString advice = QStringLiteral("O servidor de aplicação não respondeu. Tente novamente.");
+        const QString advice = zrm::ui::FormResources::translate(
+            QStringLiteral("O servidor de aplicação não respondeu. Tente novamente."));
         return result.message.isEmpty() ? advice : advice + QStringLiteral("\n\n") + result.message;
     }
     if (result.message.isEmpty())
-        return QStringLiteral("O servidor de aplicação recusou a operação (código %1).").arg(result.code);
+        return zrm::ui::FormResources::translate(
+                   QStringLiteral("O servidor de aplicação recusou a operação (código %1)."))
+            .arg(result.code);
     return result.message;
 }
 
@@ -78,9 +85,10 @@ TRemoteData CheckResultServ(const TRemoteResult& result, bool showMessage, int m
     try {
         return decode(result, minPackets);
     } catch (const zrm::PacketError& error) {
-        report(
-            QStringLiteral("A resposta do servidor de aplicação não pôde ser lida: %1").arg(error.message()),
-            showMessage);
+        report(zrm::ui::FormResources::translate(
+                   QStringLiteral("A resposta do servidor de aplicação não pôde ser lida: %1"))
+                   .arg(error.message()),
+               showMessage);
     }
 }
 
@@ -88,8 +96,9 @@ QString GridText(TDBGrid* grid, const QString& fieldName, bool trim) {
     TDataSource* source = grid->DataSource();
     TClientDataSet* dataSet = source ? source->DataSet() : nullptr;
     if (!dataSet)
-        throw EDatabaseError(
-            QStringLiteral("A grade %1 não está ligada a um conjunto de dados.").arg(grid->objectName()));
+        throw EDatabaseError(zrm::ui::FormResources::translate(
+                                 QStringLiteral("A grade %1 não está ligada a um conjunto de dados."))
+                                 .arg(grid->objectName()));
     TField* field = dataSet->FieldByName(fieldName);
     QString text =
         grid->InplaceEditor() && grid->SelectedField() == field ? grid->InplaceEditorText() : field->Text();
@@ -121,7 +130,8 @@ QString DateMask() {
 QDateTime StrToDate(const QString& text) {
     const QDate date = QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
     if (!date.isValid())
-        throw EConvertError(QStringLiteral("'%1' não é uma data válida.").arg(text));
+        throw EConvertError(
+            zrm::ui::FormResources::translate(QStringLiteral("'%1' não é uma data válida.")).arg(text));
     return date.startOfDay();
 }
 

@@ -1,6 +1,7 @@
 #include "library/zul/messages.h"
 
 #include "framework/data/exceptions.h"
+#include "framework/ui/formresources.h"
 
 TMessages::TMessages(QObject* parent) : QObject(parent) {}
 
@@ -18,7 +19,8 @@ void TMessages::SetEntries(const QStringList& entries) {
     for (const QString& entry : entries) {
         const qsizetype bar = entry.indexOf(u'|');
         if (bar <= 0)
-            throw EDatabaseError(QStringLiteral("A mensagem \"%1\" de %2 deve ter a forma chave|texto.")
+            throw EDatabaseError(zrm::ui::FormResources::translate(
+                                     QStringLiteral("A mensagem \"%1\" de %2 deve ter a forma chave|texto."))
                                      .arg(entry, objectName()));
         parsed.append({entry.left(bar), entry.mid(bar + 1)});
     }
@@ -30,7 +32,9 @@ QString TMessages::Msg(const QString& key) const {
         if (entryKey == key)
             return text;
     }
-    throw Exception(QStringLiteral("A mensagem \"%1\" não existe na tabela %2.").arg(key, objectName()));
+    throw Exception(
+        zrm::ui::FormResources::translate(QStringLiteral("A mensagem \"%1\" não existe na tabela %2."))
+            .arg(key, objectName()));
 }
 
 bool TMessages::Contains(const QString& key) const {

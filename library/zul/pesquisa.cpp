@@ -1,6 +1,7 @@
 #include "library/zul/pesquisa.h"
 
 #include "framework/data/datasource.h"
+#include "framework/ui/formresources.h"
 #include "framework/ui/searchdialog.h"
 #include "library/zul/consiste.h"
 
@@ -14,11 +15,12 @@ namespace Pesquisa {
 bool Pesquisar(TDataSource* dataSource, const QString& text, bool reportEmpty, bool selectCurrent) {
     TClientDataSet* dataSet = dataSource ? dataSource->DataSet() : nullptr;
     if (!dataSet)
-        throw EDatabaseError(
-            QStringLiteral("A pesquisa precisa de uma fonte de dados ligada a um conjunto de dados."));
+        throw EDatabaseError(zrm::ui::FormResources::translate(
+            QStringLiteral("A pesquisa precisa de uma fonte de dados ligada a um conjunto de dados.")));
     if (!dataSet->Active() || dataSet->IsEmpty()) {
         if (reportEmpty)
-            Consiste::MensErro(QStringLiteral("Não há registros para pesquisar."), true);
+            Consiste::MensErro(
+                zrm::ui::FormResources::translate(QStringLiteral("Não há registros para pesquisar.")), true);
         return false;
     }
     const qsizetype bar = text.indexOf(u'|');

@@ -1,6 +1,7 @@
 #include "library/zul/remotedata.h"
 
 #include "framework/data/exceptions.h"
+#include "framework/ui/formresources.h"
 
 #include <utility>
 
@@ -20,7 +21,8 @@ TRemoteData TRemoteData::array(QList<zrm::DataPacket> packets) {
 const zrm::DataPacket& TRemoteData::operator[](int index) const {
     if (index < 0 || index >= m_packets.size())
         throw Exception(
-            QStringLiteral("A resposta do servidor traz %1 pacote(s) de dados; o pacote %2 não existe.")
+            zrm::ui::FormResources::translate(
+                QStringLiteral("A resposta do servidor traz %1 pacote(s) de dados; o pacote %2 não existe."))
                 .arg(m_packets.size())
                 .arg(index + 1));
     return m_packets.at(index);
@@ -28,7 +30,8 @@ const zrm::DataPacket& TRemoteData::operator[](int index) const {
 
 const zrm::DataPacket& TRemoteData::Packet() const {
     if (m_isArray)
-        throw Exception(QStringLiteral("A resposta do servidor traz %1 pacotes de dados, não um só.")
+        throw Exception(zrm::ui::FormResources::translate(
+                            QStringLiteral("A resposta do servidor traz %1 pacotes de dados, não um só."))
                             .arg(m_packets.size()));
     return m_packets.constFirst();
 }

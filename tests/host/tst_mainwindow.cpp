@@ -136,6 +136,39 @@ TEST_F(MainWindowTest, close_whileAScreenRefuses_keepsTheWindowAndTheScreens) {
     EXPECT_FALSE(m_window.isVisible());
 }
 
+// A second screen of another package for the tiling test: a plain window of its own in the work area.
+QMdiArea* otherScreenArea = nullptr;
+void openOtherScreen() {
+    auto* screen = new QLabel(QStringLiteral("Outra tela"));
+    screen->setObjectName(QStringLiteral("ZRM00002"));
+    otherScreenArea->addSubWindow(screen)->resize(700, 500);
+    screen->show();
+}
+
+TEST_F(MainWindowTest, openScreens_allOrTheNamedOnes_tiledSoNoneHidesAnother) {
+    otherScreenArea = m_window.mdiArea();
+    zrm::host::LoadedPackage other{QStringLiteral("Pkg_Outro"), QString(), {}, {}};
+    other.screens << PackageScreen{other.name, QStringLiteral("ZRM00002"), QStringLiteral("Outra tela"),
+                                   &openOtherScreen};
+    m_window.addScreens(other);
+
+    m_window.openScreens({QStringLiteral("ZRM00002")});
+    ASSERT_EQ(screens().size(), 1);
+    EXPECT_EQ(screens().first()->widget()->objectName(), QStringLiteral("ZRM00002"));
+    m_window.destroyScreens();
+
+    m_window.openScreens();
+    ASSERT_EQ(screens().size(), 2);
+    const QRect area = m_window.mdiArea()->viewport()->rect();
+    EXPECT_TRUE(area.contains(screens()[0]->geometry()));
+    EXPECT_TRUE(area.contains(screens()[1]->geometry()));
+    EXPECT_FALSE(screens()[0]->geometry().intersects(screens()[1]->geometry()));
+    EXPECT_TRUE(m_problems.isEmpty()) << m_problems.join(QLatin1Char('\n')).toStdString();
+
+    m_window.openScreens({QStringLiteral("ZRM77777")});
+    EXPECT_EQ(m_problems, QStringList{QStringLiteral("Nenhum pacote carregado tem a tela ZRM77777.")});
+}
+
 TEST(MainWindowLanguage, englishSetting_translatesTitleMenusAndStatusBar) {
     qputenv("ZRM_LANGUAGE", "en");
     qputenv("ZRM_OPERATOR", "MARIA");

@@ -3,6 +3,7 @@
 #include "tests/host/hosttestsupport.h"
 #include "tests/host/testpackage/packagelog.h"
 
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 
@@ -78,6 +79,38 @@ TEST_F(ZrmHostTest, screenshot_withBrokenAndMissingPackages_explainsAndFails) {
     // The good package still loads and opens, and the picture is written all the same.
     EXPECT_EQ(packageLog().count(QStringLiteral("IniProc")), 1);
     EXPECT_FALSE(QImage(picture).isNull());
+}
+
+TEST_F(ZrmHostTest, screenOption_opensTheNamedScreenOnlyAndReportsAnUnknownCode) {
+    const QString named = path(QStringLiteral("nomeada.png"));
+    const HostRun run = runHost({QStringLiteral("--package"), testPackage, QStringLiteral("--screen"),
+                                 QStringLiteral("ZRM00001"), QStringLiteral("--screenshot"), named});
+    ASSERT_EQ(run.exitCode, 0) << run.standardError.toStdString();
+    EXPECT_EQ(packageLog().count(QStringLiteral("IniProc")), 1);
+
+    QFile::remove(path(QStringLiteral("package.log")));
+    const QString unknown = path(QStringLiteral("desconhecida.png"));
+    const HostRun wrong = runHost({QStringLiteral("--package"), testPackage, QStringLiteral("--screen"),
+                                   QStringLiteral("ZRM99999"), QStringLiteral("--screenshot"), unknown});
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_TRUE(wrong.standardError.contains(QStringLiteral("Nenhum pacote carregado tem a tela ZRM99999.")))
+        << wrong.standardError.toStdString();
+    // The package loaded, and nothing opened.
+    EXPECT_TRUE(packageLog().contains(QStringLiteral("Initialize")));
+    EXPECT_EQ(packageLog().count(QStringLiteral("IniProc")), 0);
+}
+
+TEST_F(ZrmHostTest, englishSetting_reportsPackageLoaderErrorsInEnglish) {
+    setEnvironment("ZRM_HOST_SETTINGS", writeFile(QStringLiteral("en.ini"), "[session]\nlanguage=en\n"));
+    const QString missing = path(QStringLiteral("libPkg_NaoExiste.so"));
+    const HostRun run = runHost({QStringLiteral("--package"), brokenPackage, QStringLiteral("--package"),
+                                 missing, QStringLiteral("--screenshot"), path(QStringLiteral("en.png"))});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.standardError.contains(QStringLiteral("the entry IniProc is missing")))
+        << run.standardError.toStdString();
+    EXPECT_TRUE(run.standardError.contains(QStringLiteral("The package \"%1\" was not found.").arg(missing)))
+        << run.standardError.toStdString();
+    EXPECT_FALSE(run.standardError.contains(QStringLiteral("não")));
 }
 
 // The smallest rectangle holding every pixel where the two pictures differ (empty when they are equal).

@@ -4,6 +4,7 @@
 #include "framework/data/exceptions.h"
 #include "framework/ui/boundary.h"
 #include "framework/ui/edit.h"
+#include "framework/ui/formresources.h"
 #include "framework/ui/spinedit.h"
 #include "library/zul/btnpesquisa.h"
 #include "library/zul/consiste.h"
@@ -69,7 +70,8 @@ T* TfrmLinhaTempo::component(const char* name) const {
     if (T* found = findChild<T*>(QLatin1String(name)))
         return found;
     throw EDatabaseError(
-        QStringLiteral("A tela %1 não tem o componente %2.").arg(objectName(), QLatin1String(name)));
+        zrm::ui::FormResources::translate(QStringLiteral("A tela %1 não tem o componente %2."))
+            .arg(objectName(), QLatin1String(name)));
 }
 
 TSpinEdit* TfrmLinhaTempo::depAno() const {
@@ -166,7 +168,7 @@ void TfrmLinhaTempo::sbtImprimirClick(QObject*) {
     printer.setDocName(Titulo());
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() == QDialog::Accepted)
-        lntCalendario()->RenderPage(printer, Titulo());
+        Imprimir(printer);
 }
 
 void TfrmLinhaTempo::sbtSairClick(QObject*) {
@@ -334,7 +336,7 @@ void TfrmLinhaTempo::showHistory(const zrm::DataPacket& history) {
 }
 
 void TfrmLinhaTempo::ExportarPng(const QString& path) {
-    if (!lntCalendario()->RenderImage(lntCalendario()->sizeHint().width() * 2).save(path, "PNG"))
+    if (!lntCalendario()->RenderImage(TLinhaTempo::PreferredWidth * 2).save(path, "PNG"))
         Consiste::MensErro(msgLinhaTempo()->Msg(QStringLiteral("ErroGravar")).arg(path));
 }
 
@@ -349,6 +351,11 @@ void TfrmLinhaTempo::ExportarPdf(const QString& path) {
     writer.setTitle(Titulo());
     writer.setCreator(QStringLiteral("ZRM71301"));
     lntCalendario()->RenderPage(writer, Titulo());
+}
+
+void TfrmLinhaTempo::Imprimir(QPrinter& printer) {
+    printer.setDocName(Titulo());
+    lntCalendario()->RenderPage(printer, Titulo());
 }
 
 QString TfrmLinhaTempo::Titulo() const {

@@ -19,6 +19,7 @@
 class TBtnPesquisa;
 class TClientDataSet;
 class TEdit;
+class QPrinter;
 class TLinhaTempo;
 class TMessages;
 class TNetConnection;
@@ -47,7 +48,7 @@ public:
     // Ask for a file (the platform's save dialog), then export; cancelling does nothing.
     void sbtExportarPngClick(QObject* Sender);
     void sbtExportarPdfClick(QObject* Sender);
-    // The platform's print dialog, then the timeline on the chosen printer.
+    // The platform's print dialog, then Imprimir on the chosen printer; cancelling prints nothing.
     void sbtImprimirClick(QObject* Sender);
     void sbtSairClick(QObject* Sender);
 
@@ -65,6 +66,9 @@ public:
     // A file that cannot be written is reported through MensErro (EAbort).
     void ExportarPng(const QString& path);
     void ExportarPdf(const QString& path);
+    // Prints the title and the timeline, every lane, on printer (set up by the print dialog); the
+    // document takes the title's name. Never fails; what the printer does with it is its own affair.
+    void Imprimir(QPrinter& printer);
 
     // The title of the timeline shown: year, version and the compared version.
     QString Titulo() const;

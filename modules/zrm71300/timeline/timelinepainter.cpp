@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <cmath>
+
 namespace {
 
 QString shortDate(const QDate& date) {
@@ -80,7 +82,9 @@ void paintLegend(QPainter& painter, const TimelineLayout& layout, const Timeline
     });
 }
 
-void paintMonths(QPainter& painter, const TimelineLayout& layout, const TimelineTexts& texts) {
+// The month columns with their lines, and their names in the header when withNames.
+void paintMonths(QPainter& painter, const TimelineLayout& layout, const TimelineTexts& texts,
+                 bool withNames) {
     const QRectF chart = layout.chart();
     for (int month = 1; month <= 12; ++month) {
         const QRectF column = layout.month(month);
@@ -89,6 +93,8 @@ void paintMonths(QPainter& painter, const TimelineLayout& layout, const Timeline
         painter.setPen(QColor(0xc9, 0xd1, 0xd9));
         painter.drawLine(QPointF(column.left(), layout.header().top() + 4),
                          QPointF(column.left(), chart.bottom()));
+        if (!withNames)
+            continue;
         painter.setPen(Qt::black);
         const QRectF title(column.left(), layout.header().top(), column.width(), layout.header().height());
         painter.drawText(title, Qt::AlignCenter, texts.months.value(month - 1));
@@ -173,20 +179,60 @@ QString laneDescription(const TimelineLane& lane, const TimelineCalendar* other,
 }
 
 void paintTimeline(QPainter& painter, const TimelineLayout& layout, const TimelineCalendar& shown,
-                   const TimelineCalendar* other, const TimelineTexts& texts, int selected) {
+                   const TimelineCalendar* other, const TimelineTexts& texts, int selected,
+                   const TimelineParts& parts) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    paintLegend(painter, layout, texts);
-    paintMonths(painter, layout, texts);
+    if (parts.legend)
+        paintLegend(painter, layout, texts);
+    paintMonths(painter, layout, texts, parts.header);
     const QList<TimelineLane> lanes = timelineLanes(shown, other);
-    for (int index = 0; index < lanes.size(); ++index)
+    const int end = int(std::min<qsizetype>(parts.endLane, lanes.size()));
+    for (int index = std::max(0, parts.firstLane); index < end; ++index)
         paintLane(painter, layout, index, lanes[index], index == selected);
     if (shown.today.year() == layout.year()) {
         const double x = layout.x(shown.today);
         const QRectF chart = layout.chart();
         painter.setPen(QPen(TimelineColors::Today, 2));
         painter.drawLine(QPointF(x, layout.header().top() + 4), QPointF(x, chart.bottom()));
-        painter.drawText(QPointF(x + 3, layout.header().bottom() - 2), texts.today);
+        if (parts.header)
+            painter.drawText(QPointF(x + 3, layout.header().bottom() - 2), texts.today);
     }
     painter.restore();
+}
+
+void paintTimelineWindow(QPainter& painter, const QSizeF& size, const QPointF& offset, double contentWidth,
+                         const TimelineCalendar& shown, const TimelineCalendar* other,
+                         const TimelineTexts& texts, int selected) {
+    const int lanes = int(timelineLanes(shown, other).size());
+    const double top = TimelineLayout::LegendHeight + TimelineLayout::HeaderHeight;
+    const double height = TimelineLayout::heightFor(lanes);
+    const auto layoutAt = [&](double left, double up) {
+        return TimelineLayout(shown.year, QRectF(-left, -up, contentWidth, height), lanes);
+    };
+    // Each part is painted with the offsets it follows and clipped to where it shows.
+    const auto paintPart = [&](const QRectF& clip, const TimelineLayout& layout, const TimelineParts& parts) {
+        painter.save();
+        painter.setClipRect(clip, Qt::IntersectClip);
+        painter.fillRect(clip, Qt::white);
+        paintTimeline(painter, layout, shown, other, texts, selected, parts);
+        painter.restore();
+    };
+    const QRectF lanesArea(0, top, size.width(), std::max(0.0, size.height() - top));
+    // Only the lanes that show, wholly or in part.
+    const TimelineParts shownLanes{
+        false, false, int(std::floor(offset.y() / TimelineLayout::LaneHeight)),
+        int(std::ceil((offset.y() + lanesArea.height()) / TimelineLayout::LaneHeight))};
+    paintPart(lanesArea, layoutAt(offset.x(), offset.y()), shownLanes);
+    if (offset.x() > 0)
+        paintPart(QRectF(0, top, TimelineLayout::LabelWidth, lanesArea.height()), layoutAt(0, offset.y()),
+                  shownLanes);
+    paintPart(QRectF(0, 0, size.width(), TimelineLayout::LegendHeight), layoutAt(offset.x(), 0),
+              {true, false, 0, 0});
+    paintPart(QRectF(TimelineLayout::LabelWidth, TimelineLayout::LegendHeight,
+                     std::max(0.0, size.width() - TimelineLayout::LabelWidth), TimelineLayout::HeaderHeight),
+              layoutAt(offset.x(), 0), {false, true, 0, 0});
+    painter.fillRect(
+        QRectF(0, TimelineLayout::LegendHeight, TimelineLayout::LabelWidth, TimelineLayout::HeaderHeight),
+        Qt::white);
 }

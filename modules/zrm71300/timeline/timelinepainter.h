@@ -8,7 +8,11 @@
 #include "modules/zrm71300/timeline/timelinemodel.h"
 
 #include <QColor>
+#include <QPointF>
+#include <QSizeF>
 #include <QStringList>
+
+#include <limits>
 
 class QPainter;
 
@@ -51,7 +55,27 @@ QList<TimelineLane> timelineLanes(const TimelineCalendar& shown, const TimelineC
 // conflict with the rule's text, and in compare mode the other version's dates.
 QString laneDescription(const TimelineLane& lane, const TimelineCalendar* other, const TimelineTexts& texts);
 
-// Paints the timeline of shown (and the outlines of other when given) in layout; the lane selected
-// (or -1) gets a focus frame. Never fails.
+// Which parts of the timeline to paint: the legend, the month header, and the lanes from firstLane
+// up to (not including) endLane. Parts left out are not drawn at all, so that a clipped view or a
+// page holds no hidden text.
+struct TimelineParts {
+    bool legend = true;
+    bool header = true;
+    int firstLane = 0;
+    int endLane = std::numeric_limits<int>::max();
+};
+
+// Paints the parts of the timeline of shown (and the outlines of other when given) in layout; the lane
+// selected (or -1) gets a focus frame. Never fails.
 void paintTimeline(QPainter& painter, const TimelineLayout& layout, const TimelineCalendar& shown,
-                   const TimelineCalendar* other, const TimelineTexts& texts, int selected = -1);
+                   const TimelineCalendar* other, const TimelineTexts& texts, int selected = -1,
+                   const TimelineParts& parts = {});
+
+// Paints into the window (0, 0, size) of painter the part of the timeline of shown, laid out
+// contentWidth wide, that lies there when the content is moved by offset (left, up): the legend and
+// the month header stay on top and follow the horizontal offset only, the lanes' names stay at the
+// left and follow the vertical offset only, and the bars move under both. The screen shows its
+// scrolled view this way and each printed page its share of the lanes. Never fails.
+void paintTimelineWindow(QPainter& painter, const QSizeF& size, const QPointF& offset, double contentWidth,
+                         const TimelineCalendar& shown, const TimelineCalendar* other,
+                         const TimelineTexts& texts, int selected = -1);

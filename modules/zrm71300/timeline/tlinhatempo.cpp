@@ -7,22 +7,30 @@
 #include <QKeyEvent>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QScrollBar>
 #include <QToolTip>
 
+#include <cmath>
 #include <mutex>
 
 namespace {
 
-constexpr int PreferredWidth = 960;
+// The legend and the month header: they stay on top of the visible area while the lanes scroll.
+constexpr double FrozenTop = TimelineLayout::LegendHeight + TimelineLayout::HeaderHeight;
+// The printed title's band above the timeline, in the logical page's pixels.
+constexpr double TitleHeight = 36;
 
 }  // namespace
 
-TLinhaTempo::TLinhaTempo(QWidget* parent) : QWidget(parent) {
+TLinhaTempo::TLinhaTempo(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
-    setAutoFillBackground(true);
-    QPalette background = palette();
+    viewport()->setAutoFillBackground(true);
+    QPalette background = viewport()->palette();
     background.setColor(QPalette::Window, Qt::white);
-    setPalette(background);
+    viewport()->setPalette(background);
+    verticalScrollBar()->setSingleStep(int(TimelineLayout::LaneHeight));
+    horizontalScrollBar()->setSingleStep(int(TimelineLayout::LaneHeight));
 }
 
 void TLinhaTempo::RegisterClass() {
@@ -37,25 +45,36 @@ void TLinhaTempo::SetCalendar(const TimelineCalendar& shown, std::optional<Timel
     m_shown = shown;
     m_other = std::move(other);
     m_selected = -1;
+    updateScrollBars();
+    verticalScrollBar()->setValue(0);
     select(Lanes().isEmpty() ? -1 : 0);
     updateGeometry();
-    update();
 }
 
 void TLinhaTempo::SetTexts(const TimelineTexts& texts) {
     m_texts = texts;
-    update();
+    viewport()->update();
 }
 
 QList<TimelineLane> TLinhaTempo::Lanes() const {
     return timelineLanes(m_shown, other());
 }
 
+double TLinhaTempo::contentWidth() const {
+    return std::max(viewport()->width(), MinimumWidth);
+}
+
 TimelineLayout TLinhaTempo::Layout() const {
-    return TimelineLayout(m_shown.year, QRectF(rect()), int(Lanes().size()));
+    const int lanes = int(Lanes().size());
+    return TimelineLayout(m_shown.year,
+                          QRectF(-horizontalScrollBar()->value(), -verticalScrollBar()->value(),
+                                 contentWidth(), TimelineLayout::heightFor(lanes)),
+                          lanes);
 }
 
 QString TLinhaTempo::ToolTipAt(const QPoint& point) const {
+    if (point.y() < FrozenTop)
+        return {};
     const QList<TimelineLane> lanes = Lanes();
     const int lane = Layout().laneAt(point.y());
     return lane < 0 ? QString() : laneDescription(lanes[lane], other(), m_texts);
@@ -78,6 +97,9 @@ void TLinhaTempo::RenderPage(QPagedPaintDevice& device, const QString& title) co
     const QRect page = painter.viewport();
     // A logical page as wide as the screen's timeline, scaled onto the device.
     const double scale = double(page.width()) / PreferredWidth;
+    const double pageHeight = page.height() / scale;
+    const int lanesPerPage =
+        std::max(1, int(std::floor((pageHeight - TitleHeight - FrozenTop - 6) / TimelineLayout::LaneHeight)));
     painter.scale(scale, scale);
     // Sizes in the logical page's pixels, whatever the device's resolution.
     QFont text = font();
@@ -85,13 +107,20 @@ void TLinhaTempo::RenderPage(QPagedPaintDevice& device, const QString& title) co
     QFont heading = text;
     heading.setPixelSize(18);
     heading.setBold(true);
-    painter.setFont(heading);
-    painter.drawText(QRectF(0, 0, PreferredWidth, 30), Qt::AlignLeft | Qt::AlignVCenter, title);
-    painter.setFont(text);
-    paintTimeline(
-        painter,
-        TimelineLayout(m_shown.year, QRectF(0, 36, PreferredWidth, TimelineLayout::heightFor(lanes)), lanes),
-        m_shown, other(), m_texts);
+    for (int first = 0; first == 0 || first < lanes; first += lanesPerPage) {
+        if (first > 0)
+            device.newPage();
+        painter.setFont(heading);
+        painter.drawText(QRectF(0, 0, PreferredWidth, 30), Qt::AlignLeft | Qt::AlignVCenter, title);
+        painter.setFont(text);
+        const int onPage = std::min(lanesPerPage, lanes - first);
+        painter.save();
+        painter.translate(0, TitleHeight);
+        paintTimelineWindow(painter, QSizeF(PreferredWidth, FrozenTop + TimelineLayout::LaneHeight * onPage),
+                            QPointF(0, TimelineLayout::LaneHeight * first), PreferredWidth, m_shown, other(),
+                            m_texts);
+        painter.restore();
+    }
 }
 
 QSize TLinhaTempo::sizeHint() const {
@@ -99,8 +128,14 @@ QSize TLinhaTempo::sizeHint() const {
 }
 
 void TLinhaTempo::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    paintTimeline(painter, Layout(), m_shown, other(), m_texts, hasFocus() ? m_selected : -1);
+    QPainter painter(viewport());
+    paintTimelineWindow(painter, QSizeF(viewport()->size()),
+                        QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value()), contentWidth(),
+                        m_shown, other(), m_texts, hasFocus() ? m_selected : -1);
+}
+
+int TLinhaTempo::visibleLanes() const {
+    return std::max(1, int((viewport()->height() - FrozenTop) / TimelineLayout::LaneHeight));
 }
 
 void TLinhaTempo::keyPressEvent(QKeyEvent* event) {
@@ -112,6 +147,12 @@ void TLinhaTempo::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Down:
             select(std::min(last, m_selected + 1));
             break;
+        case Qt::Key_PageUp:
+            select(std::max(0, m_selected - visibleLanes()));
+            break;
+        case Qt::Key_PageDown:
+            select(std::min(last, m_selected + visibleLanes()));
+            break;
         case Qt::Key_Home:
             select(last >= 0 ? 0 : -1);
             break;
@@ -119,14 +160,25 @@ void TLinhaTempo::keyPressEvent(QKeyEvent* event) {
             select(last);
             break;
         default:
-            QWidget::keyPressEvent(event);
+            // Left and Right scroll across the months.
+            QAbstractScrollArea::keyPressEvent(event);
             return;
     }
     if (m_selected >= 0)
-        QToolTip::showText(mapToGlobal(Layout().lane(m_selected).bottomLeft().toPoint()), toolTip(), this);
+        QToolTip::showText(viewport()->mapToGlobal(Layout().lane(m_selected).bottomLeft().toPoint()),
+                           toolTip(), this);
 }
 
-bool TLinhaTempo::event(QEvent* event) {
+void TLinhaTempo::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+void TLinhaTempo::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+bool TLinhaTempo::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
         const QString text = ToolTipAt(help->pos());
@@ -136,9 +188,35 @@ bool TLinhaTempo::event(QEvent* event) {
             QToolTip::showText(help->globalPos(), text, this);
         return true;
     }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+bool TLinhaTempo::event(QEvent* event) {
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
-        update();
-    return QWidget::event(event);
+        viewport()->update();
+    return QAbstractScrollArea::event(event);
+}
+
+void TLinhaTempo::updateScrollBars() {
+    const QSize visible = viewport()->size();
+    const int height = int(std::ceil(TimelineLayout::heightFor(int(Lanes().size()))));
+    verticalScrollBar()->setRange(0, std::max(0, height - visible.height()));
+    verticalScrollBar()->setPageStep(std::max(1, visible.height() - int(FrozenTop)));
+    horizontalScrollBar()->setRange(0, std::max(0, MinimumWidth - visible.width()));
+    horizontalScrollBar()->setPageStep(std::max(1, visible.width() - int(TimelineLayout::LabelWidth)));
+}
+
+void TLinhaTempo::ensureLaneVisible(int lane) {
+    if (lane < 0)
+        return;
+    // Where the lane lies in the whole timeline, and the part of it the lanes' area shows.
+    const int top = int(FrozenTop + TimelineLayout::LaneHeight * lane);
+    const int bottom = top + int(TimelineLayout::LaneHeight);
+    const int scrolled = verticalScrollBar()->value();
+    if (top < scrolled + FrozenTop)
+        verticalScrollBar()->setValue(top - int(FrozenTop));
+    else if (bottom > scrolled + viewport()->height())
+        verticalScrollBar()->setValue(bottom - viewport()->height());
 }
 
 void TLinhaTempo::select(int lane) {
@@ -148,5 +226,6 @@ void TLinhaTempo::select(int lane) {
         m_selected < 0 ? QString() : laneDescription(lanes[m_selected], other(), m_texts);
     setAccessibleDescription(description);
     setToolTip(description);
-    update();
+    ensureLaneVisible(m_selected);
+    viewport()->update();
 }

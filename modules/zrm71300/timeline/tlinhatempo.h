@@ -2,20 +2,28 @@
 
 // TLinhaTempo: the painted timeline of a budget calendar, a control of the timeline screen's form
 // description. It shows a calendar (and another version's bars as outlines in compare mode), gives
-// each lane a tooltip, and is reachable by keyboard: Up, Down, Home and End choose a lane, whose
-// description becomes the control's accessible description and tooltip.
+// each lane a tooltip, and is reachable by keyboard: Up, Down, Page Up, Page Down, Home and End
+// choose a lane, whose description becomes the control's accessible description and tooltip. Lanes
+// that do not fit scroll vertically, and a control narrower than MinimumWidth scrolls horizontally
+// (Left and Right); the legend and the month header stay on top and the lanes' names at the left.
+// Exports and printing always show every lane.
 
 #include "modules/zrm71300/timeline/timelinepainter.h"
 
-#include <QWidget>
+#include <QAbstractScrollArea>
 
 #include <optional>
 
 class QPagedPaintDevice;
 
-class TLinhaTempo : public QWidget {
+class TLinhaTempo : public QAbstractScrollArea {
     Q_OBJECT
 public:
+    // The width the timeline is designed for (and exports at), and the least it is drawn at: a
+    // narrower control scrolls horizontally instead of squeezing the months.
+    static constexpr int PreferredWidth = 960;
+    static constexpr int MinimumWidth = 720;
+
     explicit TLinhaTempo(QWidget* parent = nullptr);
 
     // Makes "TLinhaTempo" a class form descriptions may name (with the common control properties).
@@ -31,17 +39,18 @@ public:
     const std::optional<TimelineCalendar>& Comparison() const { return m_other; }
     // The lanes shown, top to bottom.
     QList<TimelineLane> Lanes() const;
-    // The layout of the timeline over the whole control.
+    // The layout of the whole timeline in the coordinates of the visible area (moved by the scroll).
     TimelineLayout Layout() const;
 
     int SelectedLane() const { return m_selected; }
-    // The tooltip at a point of the control; empty outside every lane.
+    // The tooltip at a point of the visible area; empty outside every lane and on the month header.
     QString ToolTipAt(const QPoint& point) const;
 
     // The timeline as a picture of width pixels (the height follows from the lanes), white behind.
     QImage RenderImage(int width) const;
-    // Paints title and timeline on the page of device (a PDF writer or a printer), scaled to fit its
-    // width. Never fails.
+    // Paints title and timeline on the pages of device (a PDF writer or a printer), scaled to fit its
+    // width; lanes that do not fit a page go on to further pages, each with the title, legend and
+    // month header. Never fails.
     void RenderPage(QPagedPaintDevice& device, const QString& title) const;
 
     QSize sizeHint() const override;
@@ -49,10 +58,19 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
     void select(int lane);
+    // Scrolls the least that shows lane whole below the month header.
+    void ensureLaneVisible(int lane);
+    void updateScrollBars();
+    double contentWidth() const;
+    // How many whole lanes the visible area shows below the header (at least one).
+    int visibleLanes() const;
     const TimelineCalendar* other() const { return m_other ? &*m_other : nullptr; }
 
     TimelineCalendar m_shown;

@@ -16,6 +16,7 @@
 #include <QMdiSubWindow>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTcpServer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -290,6 +291,70 @@ TEST_F(PackageTest, englishLanguage_alsoTranslatesTheTimelineTheFrameAndTheDialo
     auto* compare = zrm::test::findComponent<QLabel>(QStringLiteral("lblComparar"));
     ASSERT_NE(compare, nullptr);
     EXPECT_EQ(compare->text(), QStringLiteral("Compare with"));
+}
+
+TEST_F(PackageTest, englishLanguage_translatesTheSearchWindowAndTheLibrarysStandardMessages) {
+    qputenv("ZRM_LANGUAGE", "en");
+    m_server.start(CalendarData::standard());
+    initialize();
+    const auto timeline = entry<ZrmScreenOpenEntry>("IniProcLinhaTempo");
+    ASSERT_NE(timeline, nullptr);
+
+    // A server that does not answer while the screen opens: the utility library's standard message,
+    // in an English box.
+    const QByteArray serverPort = qgetenv("ZRM_APPSERVER_PORT");
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    qputenv("ZRM_APPSERVER_PORT", QByteArray::number(port));
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Ok);
+    timeline();
+    qputenv("ZRM_APPSERVER_PORT", serverPort);
+    ASSERT_EQ(answers.texts().size(), 1);
+    EXPECT_TRUE(
+        answers.texts()[0].startsWith(QStringLiteral("The application server did not answer. Try again.")))
+        << answers.texts()[0].toStdString();
+    EXPECT_EQ(answers.titles().value(0), QStringLiteral("Error"));
+
+    // The search window of the version, with the server back: title, buttons and caption.
+    QStringList texts;
+    answers.answerNext([&](QWidget* dialog) {
+        texts << dialog->windowTitle();
+        for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+            texts << button->text();
+        for (const QLabel* label : dialog->findChildren<QLabel*>())
+            texts << label->text();
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    auto* search = zrm::test::findComponent<QAbstractButton>(QStringLiteral("btnVersao"));
+    ASSERT_NE(search, nullptr);
+    EXPECT_EQ(search->toolTip(), QStringLiteral("Search"));
+    search->click();
+    ASSERT_EQ(answers.pending(), 0);
+    for (const QString& english : {QStringLiteral("Version"), QStringLiteral("Select"),
+                                   QStringLiteral("Cancel"), QStringLiteral("Find:")})
+        EXPECT_TRUE(texts.contains(english)) << texts.join(QLatin1Char(',')).toStdString();
+    EXPECT_FALSE(texts.contains(QStringLiteral("Selecionar")) || texts.contains(QStringLiteral("Procurar:")));
+}
+
+TEST_F(PackageTest, timelineWiderThanTheWorkArea_opensInsideIt) {
+    m_server.start(CalendarData::standard());
+    initialize();
+    open();
+    const auto timeline = entry<ZrmScreenOpenEntry>("IniProcLinhaTempo");
+    ASSERT_NE(timeline, nullptr);
+    timeline();
+    auto* area = qobject_cast<QMdiArea*>(m_mainWindow.centralWidget());
+    const QList<QMdiSubWindow*> windows = area->subWindowList();
+    ASSERT_EQ(windows.size(), 2);
+    // The timeline is designed 980 pixels wide; the work area is narrower. Both windows lie inside.
+    for (const QMdiSubWindow* window : windows)
+        EXPECT_TRUE(area->viewport()->rect().contains(window->geometry()))
+            << window->widget()->objectName().toStdString() << " at " << window->geometry().x() << ","
+            << window->geometry().y() << " " << window->width() << "x" << window->height() << " in "
+            << area->viewport()->width() << "x" << area->viewport()->height();
 }
 
 TEST_F(PackageTest, languageWithoutResourceModule_fallsBackToPortuguese) {

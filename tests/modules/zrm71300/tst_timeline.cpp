@@ -21,9 +21,12 @@
 
 #include <QAbstractButton>
 #include <QImage>
-#include <QPrintDialog>
 #include <QMdiSubWindow>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -59,6 +62,17 @@ TimelineTexts texts() {
     return t;
 }
 
+// The text of a PDF file as pdftotext reads it, pages separated by form feeds.
+QString pdfText(const QString& pdf) {
+    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+    EXPECT_FALSE(pdftotext.isEmpty())
+        << "pdftotext is not installed (scripts/deps.sh installs poppler-utils)";
+    QProcess reader;
+    reader.start(pdftotext, {u"-layout"_s, pdf, u"-"_s});
+    EXPECT_TRUE(reader.waitForFinished(60000));
+    return QString::fromUtf8(reader.readAllStandardOutput());
+}
+
 // 2026, today 10 May: an ordinary phase in March, an ordinary one 25 Apr-15 May touching the blocked
 // one of 10-31 May (in conflict), and a blocked one in August that touches nothing.
 TimelineCalendar calendar2026() {
@@ -85,6 +99,11 @@ protected:
         m_view.SetTexts(texts());
         m_view.SetCalendar(calendar2026());
         m_view.resize(Width, m_view.sizeHint().height());
+        m_view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_view));
+        // Everything fits: nothing scrolls, and the grab shows the whole timeline.
+        ASSERT_EQ(m_view.verticalScrollBar()->maximum(), 0);
+        ASSERT_EQ(m_view.horizontalScrollBar()->maximum(), 0);
         m_picture = m_view.grab().toImage();
     }
 
@@ -158,6 +177,110 @@ TEST_F(TimelineWidgetTest, keys_moveTheSelectionAndDescribeTheLane) {
     EXPECT_EQ(m_view.SelectedLane(), 3);
     QTest::keyClick(&m_view, Qt::Key_Home);
     EXPECT_EQ(m_view.SelectedLane(), 0);
+}
+
+// ---- More phases than fit: scrolling, and exports and printing that still hold every lane ----
+
+// count phases of three days each, one after the other from 1 January 2026.
+TimelineCalendar manyPhases(int count) {
+    TimelineCalendar calendar;
+    calendar.year = 2026;
+    calendar.version = u"1"_s;
+    for (int i = 0; i < count; ++i) {
+        const QDate start = QDate(2026, 1, 1).addDays(3 * i);
+        calendar.phases << phase(u"%1"_s.arg(i + 1, 10, 10, QLatin1Char('0')), start, start.addDays(1));
+    }
+    return calendar;
+}
+
+class TimelineScrollTest : public ::testing::Test {
+protected:
+    static constexpr int Lanes = 40;
+    static constexpr int FrozenTop = 42 + 24;
+
+    void SetUp() override {
+        m_view.SetTexts(texts());
+        m_view.SetCalendar(manyPhases(Lanes));
+        m_view.resize(600, 320);
+        m_view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_view));
+        m_view.setFocus();
+    }
+
+    QRect visible() const { return m_view.viewport()->rect(); }
+    QRectF lastBar() const {
+        const TimelinePhase& last = m_view.Calendar().phases.last();
+        return m_view.Layout().bar(last.start, last.end, Lanes - 1);
+    }
+
+    TLinhaTempo m_view;
+};
+
+TEST_F(TimelineScrollTest, lastLane_reachedByKeyboardDrawnAndDescribed) {
+    ASSERT_GT(m_view.verticalScrollBar()->maximum(), 0);
+    EXPECT_GT(lastBar().top(), visible().bottom());  // out of sight at first
+
+    QTest::keyClick(&m_view, Qt::Key_End);
+    EXPECT_EQ(m_view.SelectedLane(), Lanes - 1);
+    const QRectF lane = m_view.Layout().lane(Lanes - 1);
+    EXPECT_GE(lane.top(), FrozenTop);  // below the month header, not under it
+    EXPECT_LE(lane.bottom(), visible().bottom() + 1);
+    const QImage shown = m_view.viewport()->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(lastBar().center().toPoint()), TimelineColors::Ordinary);
+    // The legend stays on top: its first swatch is where it was.
+    EXPECT_EQ(shown.pixelColor(10, 10), TimelineColors::Ordinary);
+    EXPECT_TRUE(m_view.ToolTipAt(lastBar().center().toPoint()).startsWith(u"Fase 0000000040"_s));
+    // Under the frozen header nothing answers for the lanes scrolled beneath it.
+    EXPECT_TRUE(m_view.ToolTipAt(QPoint(400, FrozenTop - 2)).isEmpty());
+
+    QTest::keyClick(&m_view, Qt::Key_PageUp);
+    EXPECT_LT(m_view.SelectedLane(), Lanes - 1);
+    EXPECT_GE(m_view.Layout().lane(m_view.SelectedLane()).top(), FrozenTop);
+    QTest::keyClick(&m_view, Qt::Key_Home);
+    EXPECT_EQ(m_view.SelectedLane(), 0);
+    EXPECT_EQ(m_view.verticalScrollBar()->value(), 0);
+}
+
+TEST_F(TimelineScrollTest, narrowerThanReadable_scrollsAcrossTheMonthsWithTheKeys) {
+    ASSERT_LT(visible().width(), TLinhaTempo::MinimumWidth);
+    EXPECT_EQ(m_view.horizontalScrollBar()->maximum(), TLinhaTempo::MinimumWidth - visible().width());
+    const double december = m_view.Layout().month(12).right();
+    EXPECT_GT(december, visible().right());
+    QTest::keyClick(&m_view, Qt::Key_Right);
+    QTest::keyClick(&m_view, Qt::Key_Right);
+    EXPECT_GT(m_view.horizontalScrollBar()->value(), 0);
+    EXPECT_LT(m_view.Layout().month(12).right(), december);
+    // Wide enough, nothing scrolls across.
+    m_view.resize(1000, 320);
+    EXPECT_EQ(m_view.horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(TimelineScrollTest, exportsAndPages_holdEveryLane) {
+    const QImage picture = m_view.RenderImage(960);
+    EXPECT_EQ(picture.height(), int(TimelineLayout::heightFor(Lanes)));
+    const TimelinePhase& last = m_view.Calendar().phases.last();
+    const QRectF bar =
+        TimelineLayout(2026, QRectF(picture.rect()), Lanes).bar(last.start, last.end, Lanes - 1);
+    EXPECT_EQ(picture.pixelColor(bar.center().toPoint()), TimelineColors::Ordinary);
+
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"pages.pdf"_s);
+    {
+        QPdfWriter writer(pdf);
+        writer.setPageOrientation(QPageLayout::Landscape);
+        writer.setResolution(150);
+        m_view.RenderPage(writer, u"Título da página"_s);
+    }
+    const QStringList pages = pdfText(pdf).split(u'\f', Qt::SkipEmptyParts);
+    // Forty lanes do not fit one landscape page: each page repeats title and month header.
+    ASSERT_GE(pages.size(), 2);
+    for (const QString& page : pages) {
+        EXPECT_TRUE(page.contains(u"Título da página"_s)) << page.toStdString();
+        EXPECT_TRUE(page.contains(u"dez"_s)) << page.toStdString();
+    }
+    const QString all = pages.join(u' ');
+    for (int i = 1; i <= Lanes; ++i)
+        EXPECT_EQ(all.count(u"Fase %1"_s.arg(i, 10, 10, QLatin1Char('0'))), 1) << i;
 }
 
 TEST(TimelineModel, comparison_listsAddedRemovedAndMovedPhases) {
@@ -347,13 +470,7 @@ TEST_F(TimelineScreenTest, pdfExport_holdsTitleAndPhaseNames) {
     QTemporaryDir dir;
     const QString pdf = dir.filePath(u"linha.pdf"_s);
     frmLinhaTempo->ExportarPdf(pdf);
-    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
-    ASSERT_FALSE(pdftotext.isEmpty())
-        << "pdftotext is not installed (scripts/deps.sh installs poppler-utils)";
-    QProcess reader;
-    reader.start(pdftotext, {u"-layout"_s, pdf, u"-"_s});
-    ASSERT_TRUE(reader.waitForFinished(60000));
-    const QString text = QString::fromUtf8(reader.readAllStandardOutput()).simplified();
+    const QString text = pdfText(pdf).simplified();
     EXPECT_TRUE(text.contains(u"Linha do tempo do orçamento %1, versão 2"_s.arg(currentYear())))
         << text.toStdString();
     for (const QString& name :
@@ -372,6 +489,24 @@ TEST_F(TimelineScreenTest, pdfExport_holdsTitleAndPhaseNames) {
     EXPECT_EQ(answers.texts(),
               QStringList{u"Não foi possível gravar o arquivo %1. Verifique a pasta e as permissões e tente "
                           u"novamente."_s.arg(nowhere)});
+}
+
+TEST_F(TimelineScreenTest, print_onAPdfPrinter_holdsTitleAndEveryPhase) {
+    open();
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(u"impressa.pdf"_s);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    frmLinhaTempo->Imprimir(printer);
+    EXPECT_EQ(printer.docName(), frmLinhaTempo->Titulo());
+    const QString text = pdfText(pdf).simplified();
+    EXPECT_TRUE(text.contains(u"Linha do tempo do orçamento %1, versão 2"_s.arg(currentYear())))
+        << text.toStdString();
+    for (const QString& name :
+         {u"Orçamento de vendas"_s, u"Orçamento de despesas"_s, u"Revisão pela diretoria"_s})
+        EXPECT_TRUE(text.contains(name)) << name.toStdString() << "\n" << text.toStdString();
 }
 
 TEST_F(TimelineScreenTest, print_opensThePlatformPrintDialogAndCancelPrintsNothing) {
