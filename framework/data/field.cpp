@@ -3,6 +3,7 @@
 #include "framework/data/clientdataset.h"
 #include "framework/data/exceptions.h"
 #include "framework/data/fieldvalue_p.h"
+#include "framework/data/usertexts.h"
 
 #include <cmath>
 
@@ -101,7 +102,8 @@ double TField::AsFloat() const {
         case FieldType::DateTime:
             break;
     }
-    throw EConvertError(QStringLiteral("O campo %1 não guarda um número.").arg(DisplayLabel()));
+    throw EConvertError(
+        zrm::userText(QStringLiteral("O campo %1 não guarda um número.")).arg(DisplayLabel()));
 }
 
 void TField::SetAsFloat(double value) {
@@ -113,7 +115,8 @@ QDateTime TField::AsDateTime() const {
     if (m_dataType == FieldType::String)
         value = zrm::data::dateTimeFromText(value.toString());
     else if (m_dataType != FieldType::DateTime)
-        throw EConvertError(QStringLiteral("O campo %1 não guarda uma data.").arg(DisplayLabel()));
+        throw EConvertError(
+            zrm::userText(QStringLiteral("O campo %1 não guarda uma data.")).arg(DisplayLabel()));
     return value.isValid() ? value.toDateTime() : ZeroDate();
 }
 
@@ -133,7 +136,8 @@ int TField::AsInteger() const {
         case FieldType::DateTime:
             break;
     }
-    throw EConvertError(QStringLiteral("O campo %1 não guarda um número.").arg(DisplayLabel()));
+    throw EConvertError(
+        zrm::userText(QStringLiteral("O campo %1 não guarda um número.")).arg(DisplayLabel()));
 }
 
 void TField::SetAsInteger(int value) {

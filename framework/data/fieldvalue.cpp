@@ -1,6 +1,7 @@
 #include "framework/data/fieldvalue_p.h"
 
 #include "framework/data/exceptions.h"
+#include "framework/data/usertexts.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -14,15 +15,15 @@ namespace {
 constexpr double MaxPlainInteger = 1e15;
 
 [[noreturn]] void notANumber(const QString& text) {
-    throw EConvertError(QStringLiteral("'%1' não é um número válido.").arg(text));
+    throw EConvertError(zrm::userText(QStringLiteral("'%1' não é um número válido.")).arg(text));
 }
 
 [[noreturn]] void notAnInteger(const QString& text) {
-    throw EConvertError(QStringLiteral("'%1' não é um número inteiro válido.").arg(text));
+    throw EConvertError(zrm::userText(QStringLiteral("'%1' não é um número inteiro válido.")).arg(text));
 }
 
 [[noreturn]] void notADate(const QString& text) {
-    throw EConvertError(QStringLiteral("'%1' não é uma data válida.").arg(text));
+    throw EConvertError(zrm::userText(QStringLiteral("'%1' não é uma data válida.")).arg(text));
 }
 
 qsizetype characterCount(const QString& text) {
@@ -37,10 +38,10 @@ qsizetype characterCount(const QString& text) {
 QString checkedText(const QString& text, int size, const QString& label) {
     if (size > 0 && text.size() > size && characterCount(text) > size) {
         throw EDatabaseError(
-            QStringLiteral("'%1' é longo demais para o campo %2 (no máximo %3 %4).")
+            zrm::userText(QStringLiteral("'%1' é longo demais para o campo %2 (no máximo %3 %4)."))
                 .arg(text, label)
                 .arg(size)
-                .arg(size == 1 ? QStringLiteral("caractere") : QStringLiteral("caracteres")));
+                .arg(zrm::userText(size == 1 ? QStringLiteral("caractere") : QStringLiteral("caracteres"))));
     }
     return text;
 }
@@ -161,7 +162,7 @@ QVariant convertValue(FieldType type, int size, const QVariant& value, const QSt
                 return value.toDateTime().isValid() ? value : QVariant();
             break;
     }
-    throw EConvertError(QStringLiteral("Um valor do tipo %1 não pode ser gravado no campo %2.")
+    throw EConvertError(zrm::userText(QStringLiteral("Um valor do tipo %1 não pode ser gravado no campo %2."))
                             .arg(QString::fromLatin1(value.typeName()), label));
 }
 

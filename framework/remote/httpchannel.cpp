@@ -1,5 +1,6 @@
 #include "framework/remote/httpchannel_p.h"
 
+#include "framework/data/usertexts.h"
 #include "framework/remote/httpresponse_p.h"
 
 #include <QTcpSocket>
@@ -15,15 +16,15 @@ int waitTime(QDeadlineTimer deadline) {
 QString socketReason(const QTcpSocket& socket) {
     switch (socket.error()) {
         case QAbstractSocket::ConnectionRefusedError:
-            return QStringLiteral("conexão recusada");
+            return zrm::userText(QStringLiteral("conexão recusada"));
         case QAbstractSocket::HostNotFoundError:
-            return QStringLiteral("endereço não encontrado");
+            return zrm::userText(QStringLiteral("endereço não encontrado"));
         case QAbstractSocket::RemoteHostClosedError:
-            return QStringLiteral("conexão encerrada pelo servidor");
+            return zrm::userText(QStringLiteral("conexão encerrada pelo servidor"));
         case QAbstractSocket::NetworkError:
-            return QStringLiteral("falha de rede");
+            return zrm::userText(QStringLiteral("falha de rede"));
         default:
-            return QStringLiteral("erro de rede: %1").arg(socket.errorString());
+            return zrm::userText(QStringLiteral("erro de rede: %1")).arg(socket.errorString());
     }
 }
 

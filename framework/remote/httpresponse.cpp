@@ -1,3 +1,4 @@
+#include "framework/data/usertexts.h"
 #include "framework/remote/httpresponse_p.h"
 
 #include <QList>
@@ -76,8 +77,8 @@ qsizetype HttpResponseParser::findWithin(const QByteArray& terminator, qsizetype
 bool HttpResponseParser::step() {
     switch (m_phase) {
         case Phase::Head: {
-            const qsizetype end =
-                findWithin(EndOfHead, MaxHeadSize, QStringLiteral("cabeçalho da resposta grande demais"));
+            const qsizetype end = findWithin(
+                EndOfHead, MaxHeadSize, zrm::userText(QStringLiteral("cabeçalho da resposta grande demais")));
             if (end < 0)
                 return false;
             const QByteArray head = m_buffer.left(end);
@@ -101,7 +102,8 @@ bool HttpResponseParser::step() {
             return true;
         }
         case Phase::ChunkSize: {
-            const qsizetype end = findWithin(CrLf, MaxChunkLine, QStringLiteral("tamanho de bloco inválido"));
+            const qsizetype end =
+                findWithin(CrLf, MaxChunkLine, zrm::userText(QStringLiteral("tamanho de bloco inválido")));
             if (end < 0)
                 return false;
             QByteArray line = m_buffer.left(end);
@@ -112,12 +114,12 @@ bool HttpResponseParser::step() {
             line = line.trimmed();
             // At most eight hex digits: anything longer is beyond the body limit anyway.
             if (!isHexDigits(line) || line.size() > 8) {
-                fail(QStringLiteral("tamanho de bloco inválido"));
+                fail(zrm::userText(QStringLiteral("tamanho de bloco inválido")));
                 return false;
             }
             const qsizetype size = line.toLongLong(nullptr, 16);
             if (m_body.size() + size > MaxBodySize) {
-                fail(QStringLiteral("resposta grande demais"));
+                fail(zrm::userText(QStringLiteral("resposta grande demais")));
                 return false;
             }
             m_remaining = size;
@@ -128,15 +130,15 @@ bool HttpResponseParser::step() {
             if (m_buffer.size() < CrLf.size())
                 return false;
             if (!m_buffer.startsWith(CrLf)) {
-                fail(QStringLiteral("fim de bloco inválido"));
+                fail(zrm::userText(QStringLiteral("fim de bloco inválido")));
                 return false;
             }
             m_buffer.remove(0, CrLf.size());
             m_phase = Phase::ChunkSize;
             return true;
         case Phase::Trailer: {
-            const qsizetype end =
-                findWithin(CrLf, MaxHeadSize, QStringLiteral("cabeçalho da resposta grande demais"));
+            const qsizetype end = findWithin(
+                CrLf, MaxHeadSize, zrm::userText(QStringLiteral("cabeçalho da resposta grande demais")));
             if (end < 0)
                 return false;
             m_buffer.remove(0, end + CrLf.size());
@@ -148,7 +150,7 @@ bool HttpResponseParser::step() {
             m_body.append(m_buffer);
             m_buffer.clear();
             if (m_body.size() > MaxBodySize)
-                fail(QStringLiteral("resposta grande demais"));
+                fail(zrm::userText(QStringLiteral("resposta grande demais")));
             return false;
         case Phase::Done:
             return false;
@@ -163,7 +165,7 @@ bool HttpResponseParser::parseHead(const QByteArray& head) {
     const QByteArray statusCode = statusLine.mid(9, 3);
     if (!statusLine.startsWith("HTTP/1.") || statusLine.size() < 12 || statusLine.at(8) != ' ' ||
         !isDigits(statusCode) || (statusLine.size() > 12 && statusLine.at(12) != ' ')) {
-        fail(QStringLiteral("linha de estado inválida"));
+        fail(zrm::userText(QStringLiteral("linha de estado inválida")));
         return false;
     }
     m_status = statusCode.toInt();
@@ -176,7 +178,7 @@ bool HttpResponseParser::parseHead(const QByteArray& head) {
         const QByteArray line = raw.endsWith('\r') ? raw.chopped(1) : raw;
         const qsizetype colon = line.indexOf(':');
         if (colon <= 0 || line.startsWith(' ') || line.startsWith('\t')) {
-            fail(QStringLiteral("cabeçalho inválido"));
+            fail(zrm::userText(QStringLiteral("cabeçalho inválido")));
             return false;
         }
         const QByteArray name = line.left(colon).trimmed().toLower();
@@ -184,13 +186,13 @@ bool HttpResponseParser::parseHead(const QByteArray& head) {
         if (name == "content-length") {
             const qint64 length = isDigits(value) && value.size() <= 18 ? value.toLongLong() : -1;
             if (length < 0 || (contentLength >= 0 && length != contentLength)) {
-                fail(QStringLiteral("Content-Length inválido"));
+                fail(zrm::userText(QStringLiteral("Content-Length inválido")));
                 return false;
             }
             contentLength = length;
         } else if (name == "transfer-encoding") {
             if (tokens(value).constLast() != "chunked") {
-                fail(QStringLiteral("codificação de transferência não suportada"));
+                fail(zrm::userText(QStringLiteral("codificação de transferência não suportada")));
                 return false;
             }
             chunked = true;
@@ -213,7 +215,7 @@ bool HttpResponseParser::parseHead(const QByteArray& head) {
     } else if (chunked) {
         m_phase = Phase::ChunkSize;
     } else if (contentLength > MaxBodySize) {
-        fail(QStringLiteral("resposta grande demais"));
+        fail(zrm::userText(QStringLiteral("resposta grande demais")));
         return false;
     } else if (contentLength >= 0) {
         m_remaining = contentLength;

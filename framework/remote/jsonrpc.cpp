@@ -1,5 +1,6 @@
 #include "framework/remote/jsonrpc_p.h"
 
+#include "framework/data/usertexts.h"
 #include "framework/packet/packetwriter.h"
 
 namespace zrm::remote {
@@ -7,8 +8,9 @@ namespace {
 
 TRemoteResult malformed(const QString& what) {
     return TRemoteResult::transportFailure(
-        QStringLiteral("O servidor de aplicação enviou uma resposta inválida (%1). Tente novamente; se o "
-                       "problema continuar, avise o suporte.")
+        zrm::userText(
+            QStringLiteral("O servidor de aplicação enviou uma resposta inválida (%1). Tente novamente; se o "
+                           "problema continuar, avise o suporte."))
             .arg(what));
 }
 
@@ -34,29 +36,29 @@ TRemoteResult decodeResponse(const QByteArray& body, qint64 id) {
     try {
         response = packet::decodeRpcResponse(body);
     } catch (const PacketError&) {
-        return malformed(QStringLiteral("não é um objeto JSON"));
+        return malformed(zrm::userText(QStringLiteral("não é um objeto JSON")));
     }
     if (!response.versionIs20)
-        return malformed(QStringLiteral("versão de JSON-RPC ausente ou errada"));
+        return malformed(zrm::userText(QStringLiteral("versão de JSON-RPC ausente ou errada")));
     if (response.hasResult == response.hasError)
-        return malformed(QStringLiteral("deve trazer um resultado ou um erro"));
+        return malformed(zrm::userText(QStringLiteral("deve trazer um resultado ou um erro")));
     const bool sameId = response.idKind == packet::RpcResponse::IdKind::Integer && response.id == id;
 
     if (response.hasError) {
         // A server that could not read the request answers with a null id; its error still applies.
         if (!(sameId || response.idKind == packet::RpcResponse::IdKind::Null))
-            return malformed(QStringLiteral("identificador de outra chamada"));
+            return malformed(zrm::userText(QStringLiteral("identificador de outra chamada")));
         if (!response.errorWellFormed)
-            return malformed(QStringLiteral("erro sem código ou mensagem"));
+            return malformed(zrm::userText(QStringLiteral("erro sem código ou mensagem")));
         QString text = response.errorMessage.trimmed();
         if (text.isEmpty())
-            text = QStringLiteral("O servidor de aplicação recusou a chamada (código %1).")
+            text = zrm::userText(QStringLiteral("O servidor de aplicação recusou a chamada (código %1)."))
                        .arg(response.errorCode);
         return TRemoteResult::serverFailure(response.errorCode, text);
     }
 
     if (!sameId)
-        return malformed(QStringLiteral("identificador de outra chamada"));
+        return malformed(zrm::userText(QStringLiteral("identificador de outra chamada")));
     if (!response.unreadable.isEmpty())
         return TRemoteResult::successNotPackets(response.unreadable);
     return TRemoteResult::success(std::move(response.packets), response.isList);

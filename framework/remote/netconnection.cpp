@@ -1,5 +1,6 @@
 #include "framework/remote/netconnection.h"
 
+#include "framework/data/usertexts.h"
 #include "framework/remote/httpchannel_p.h"
 #include "framework/remote/jsonrpc_p.h"
 
@@ -29,10 +30,10 @@ QByteArray headerValue(const QString& text) {
 QString durationText(std::chrono::milliseconds duration) {
     const qint64 ms = duration.count();
     if (ms == 1000)
-        return QStringLiteral("1 segundo");
+        return zrm::userText(QStringLiteral("1 segundo"));
     if (ms % 1000 == 0)
-        return QStringLiteral("%1 segundos").arg(ms / 1000);
-    return QStringLiteral("%1 milissegundos").arg(ms);
+        return zrm::userText(QStringLiteral("%1 segundos")).arg(ms / 1000);
+    return zrm::userText(QStringLiteral("%1 milissegundos")).arg(ms);
 }
 
 // Marks the connection busy for the length of a call or a connect.
@@ -52,35 +53,38 @@ QString failureMessage(const HttpExchange& answer, const QString& endpoint,
                        std::chrono::milliseconds timeout) {
     switch (answer.outcome) {
         case HttpExchange::Outcome::ConnectFailed:
-            return QStringLiteral(
-                       "Não foi possível conectar ao servidor de aplicação em %1 (%2). Verifique se o "
-                       "servidor está em execução e tente novamente.")
+            return zrm::userText(
+                       QStringLiteral(
+                           "Não foi possível conectar ao servidor de aplicação em %1 (%2). Verifique se o "
+                           "servidor está em execução e tente novamente."))
                 .arg(endpoint, answer.detail);
         case HttpExchange::Outcome::TimedOut:
-            return QStringLiteral("O servidor de aplicação em %1 não respondeu em %2. Tente novamente.")
+            return zrm::userText(
+                       QStringLiteral("O servidor de aplicação em %1 não respondeu em %2. Tente novamente."))
                 .arg(endpoint, durationText(timeout));
         case HttpExchange::Outcome::Lost:
-            return QStringLiteral(
-                       "A conexão com o servidor de aplicação em %1 foi interrompida antes da resposta "
-                       "(%2). Tente novamente.")
+            return zrm::userText(
+                       QStringLiteral(
+                           "A conexão com o servidor de aplicação em %1 foi interrompida antes da resposta "
+                           "(%2). Tente novamente."))
                 .arg(endpoint, answer.detail);
         case HttpExchange::Outcome::Malformed:
-            return QStringLiteral(
-                       "O servidor de aplicação em %1 enviou uma resposta inválida (%2). Tente novamente; "
-                       "se o problema continuar, avise o suporte.")
+            return zrm::userText(QStringLiteral("O servidor de aplicação em %1 enviou uma resposta inválida "
+                                                "(%2). Tente novamente; "
+                                                "se o problema continuar, avise o suporte."))
                 .arg(endpoint, answer.detail);
         case HttpExchange::Outcome::Answered:
             break;
     }
     if (answer.status == 401) {
-        return QStringLiteral(
-                   "O servidor de aplicação em %1 recusou o acesso (HTTP 401). Verifique o token de acesso "
-                   "configurado.")
+        return zrm::userText(QStringLiteral("O servidor de aplicação em %1 recusou o acesso (HTTP 401). "
+                                            "Verifique o token de acesso "
+                                            "configurado."))
             .arg(endpoint);
     }
-    return QStringLiteral(
-               "O servidor de aplicação em %1 respondeu com o erro HTTP %2. Tente novamente; se o problema "
-               "continuar, avise o suporte.")
+    return zrm::userText(QStringLiteral("O servidor de aplicação em %1 respondeu com o erro HTTP %2. Tente "
+                                        "novamente; se o problema "
+                                        "continuar, avise o suporte."))
         .arg(endpoint)
         .arg(answer.status);
 }
@@ -124,7 +128,7 @@ TRemoteResult TNetConnection::open() {
     HttpExchange opened;
     if (m_port <= 0 || m_port > 65535) {
         opened.outcome = HttpExchange::Outcome::ConnectFailed;
-        opened.detail = QStringLiteral("porta inválida");
+        opened.detail = zrm::userText(QStringLiteral("porta inválida"));
     } else {
         opened = m_channel->open(m_host, static_cast<quint16>(m_port), QDeadlineTimer(m_timeout));
     }
@@ -138,8 +142,8 @@ TRemoteResult TNetConnection::call(const QString& method, const QList<zrm::Remot
     if (m_busy) {
         return deliver(TRemoteResult::serverFailure(
             RemoteError::Reentrant,
-            QStringLiteral(
-                "Uma chamada ao servidor de aplicação já está em andamento; aguarde a resposta.")));
+            zrm::userText(QStringLiteral(
+                "Uma chamada ao servidor de aplicação já está em andamento; aguarde a resposta."))));
     }
     BusyGuard guard(m_busy);
     if (!m_connected) {

@@ -1,5 +1,6 @@
 #include "framework/ui/formresources.h"
 
+#include "framework/data/usertexts.h"
 #include "framework/ui/handlertable.h"
 
 #include <QFile>
@@ -59,6 +60,7 @@ QByteArray FormResources::read(const QString& path) {
 
 void FormResources::addRoot(const QString& directory) {
     roots().append({directory.endsWith(u'/') ? directory : directory + u'/', QString()});
+    setUserTextLookup(&FormResources::translate);
 }
 
 QString FormResources::languageResourceFile(const QString& packageFile, const QString& language) {
@@ -79,6 +81,8 @@ bool FormResources::installLanguageResource(const QString& rccFile) {
         return false;
     ++registeredCount;
     roots().append({u':' + mapRoot + u'/', rccFile});
+    // The data and connection layers' texts follow the language resource too.
+    setUserTextLookup(&FormResources::translate);
     return true;
 }
 
@@ -88,6 +92,7 @@ void FormResources::removeRoots() {
             QResource::unregisterResource(root.rccFile, root.directory.mid(1).chopped(1));
     }
     roots().clear();
+    setUserTextLookup(nullptr);
 }
 
 }  // namespace zrm::ui

@@ -29,7 +29,8 @@ public:
     // The text a root gives for a built-in text: the roots' "texts/translations.json" (an object
     // from built-in texts to their translations, the most recently added root first) is asked; the
     // built-in text itself when no root has one. For the framework's own texts (dialog buttons and
-    // titles), which follow the language resource like the forms do. Never fails.
+    // titles), which follow the language resource like the forms do; while a root is added it also
+    // translates the data and connection layers' texts (framework/data/usertexts.h). Never fails.
     static QString translate(const QString& builtIn);
 
     // Removes every root and unregisters every language resource installed.

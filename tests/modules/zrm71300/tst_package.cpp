@@ -317,6 +317,10 @@ TEST_F(PackageTest, englishLanguage_translatesTheSearchWindowAndTheLibrarysStand
         answers.texts()[0].startsWith(QStringLiteral("The application server did not answer. Try again.")))
         << answers.texts()[0].toStdString();
     EXPECT_EQ(answers.titles().value(0), QStringLiteral("Error"));
+    // The connection layer's detail too.
+    EXPECT_TRUE(answers.texts()[0].contains(QStringLiteral("Could not connect to the application server at")))
+        << answers.texts()[0].toStdString();
+    EXPECT_FALSE(answers.texts()[0].contains(QStringLiteral("servidor"))) << answers.texts()[0].toStdString();
 
     // The search window of the version, with the server back: title, buttons and caption.
     QStringList texts;

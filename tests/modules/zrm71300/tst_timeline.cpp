@@ -363,6 +363,16 @@ protected:
         return texts;
     }
 
+    // The PDF file holds the title of version 2 and the names of the demo phases.
+    static void expectTitleAndPhases(const QString& pdf) {
+        const QString text = pdfText(pdf).simplified();
+        EXPECT_TRUE(text.contains(u"Linha do tempo do orçamento %1, versão 2"_s.arg(currentYear())))
+            << text.toStdString();
+        for (const QString& name :
+             {u"Orçamento de vendas"_s, u"Orçamento de despesas"_s, u"Revisão pela diretoria"_s})
+            EXPECT_TRUE(text.contains(name)) << name.toStdString() << "\n" << text.toStdString();
+    }
+
     // Saves, as the operator, the end date of a phase of version 2 moved by days, and a new phase
     // 0000000001 in the current year's November: real saves through the calendar module.
     void saveAs(const QString& operatorCode) {
@@ -470,12 +480,7 @@ TEST_F(TimelineScreenTest, pdfExport_holdsTitleAndPhaseNames) {
     QTemporaryDir dir;
     const QString pdf = dir.filePath(u"linha.pdf"_s);
     frmLinhaTempo->ExportarPdf(pdf);
-    const QString text = pdfText(pdf).simplified();
-    EXPECT_TRUE(text.contains(u"Linha do tempo do orçamento %1, versão 2"_s.arg(currentYear())))
-        << text.toStdString();
-    for (const QString& name :
-         {u"Orçamento de vendas"_s, u"Orçamento de despesas"_s, u"Revisão pela diretoria"_s})
-        EXPECT_TRUE(text.contains(name)) << name.toStdString() << "\n" << text.toStdString();
+    expectTitleAndPhases(pdf);
 
     const QString png = dir.filePath(u"linha.png"_s);
     frmLinhaTempo->ExportarPng(png);
@@ -491,7 +496,7 @@ TEST_F(TimelineScreenTest, pdfExport_holdsTitleAndPhaseNames) {
                           u"novamente."_s.arg(nowhere)});
 }
 
-TEST_F(TimelineScreenTest, print_onAPdfPrinter_holdsTitleAndEveryPhase) {
+TEST_F(TimelineScreenTest, print_onAPdfPrinter_holdsTitleAndPhases) {
     open();
     QTemporaryDir dir;
     const QString pdf = dir.filePath(u"impressa.pdf"_s);
@@ -501,12 +506,7 @@ TEST_F(TimelineScreenTest, print_onAPdfPrinter_holdsTitleAndEveryPhase) {
     printer.setPageOrientation(QPageLayout::Landscape);
     frmLinhaTempo->Imprimir(printer);
     EXPECT_EQ(printer.docName(), frmLinhaTempo->Titulo());
-    const QString text = pdfText(pdf).simplified();
-    EXPECT_TRUE(text.contains(u"Linha do tempo do orçamento %1, versão 2"_s.arg(currentYear())))
-        << text.toStdString();
-    for (const QString& name :
-         {u"Orçamento de vendas"_s, u"Orçamento de despesas"_s, u"Revisão pela diretoria"_s})
-        EXPECT_TRUE(text.contains(name)) << name.toStdString() << "\n" << text.toStdString();
+    expectTitleAndPhases(pdf);
 }
 
 TEST_F(TimelineScreenTest, print_opensThePlatformPrintDialogAndCancelPrintsNothing) {
