@@ -272,10 +272,12 @@ TEST_F(GridScreenTest, exportWritesTheRowsTheGridShows) {
     answers.answerNext([&dir](QWidget* dialog) {
         auto* files = qobject_cast<QFileDialog*>(dialog);
         ASSERT_NE(files, nullptr);
-        // The folder first, then the name in it: a whole path given to selectFile() picks only the
-        // folder when the dialog opened elsewhere (as it does without a home folder).
+        // The folder, then the name typed into the name box as a user does: selectFile() leaves the
+        // box alone while it has the focus, and the dialog would take the folder for the choice.
         files->setDirectory(dir.path());
-        files->selectFile(QStringLiteral("registros.csv"));
+        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QStringLiteral("registros.csv"));
         static_cast<QDialog*>(files)->accept();  // the file dialog keeps accept() protected
         if (files->isVisible()) {
             ADD_FAILURE() << "the dialog stayed open on " << files->selectedFiles().join(u',').toStdString();
