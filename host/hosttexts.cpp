@@ -33,7 +33,15 @@ HostTexts HostTexts::forLanguage(const QString& language) {
             QStringLiteral("The package %1 could not be started: %2"),
             QStringLiteral("the initialization was interrupted."),
             QStringLiteral("The package %1 failed to shut down: %2"),
-            QStringLiteral("An unknown error occurred in the package.")};
+            QStringLiteral("An unknown error occurred in the package."),
+            QStringLiteral("Work area that loads the screen packages."),
+            QStringLiteral(
+                "Loads the screen package PATH (may be repeated; replaces the packages of the settings)."),
+            QStringLiteral("Opens every screen of the loaded packages, side by side when there are several."),
+            QStringLiteral(
+                "Opens the screen with the code CODE (may be repeated; the screens open side by side)."),
+            QStringLiteral(
+                "Writes the main window, with the screens open, to the PNG picture FILE and ends.")};
     }
     return {
         QStringLiteral("Sistema ZRM"),
@@ -63,7 +71,13 @@ HostTexts HostTexts::forLanguage(const QString& language) {
         QStringLiteral("O pacote %1 não pôde ser iniciado: %2"),
         QStringLiteral("a inicialização foi interrompida."),
         QStringLiteral("O pacote %1 falhou ao encerrar: %2"),
-        QStringLiteral("Ocorreu um erro desconhecido no pacote.")};
+        QStringLiteral("Ocorreu um erro desconhecido no pacote."),
+        QStringLiteral("Área de trabalho que carrega os pacotes de telas."),
+        QStringLiteral(
+            "Carrega o pacote de telas PATH (pode ser repetida; substitui os pacotes das configurações)."),
+        QStringLiteral("Abre todas as telas dos pacotes carregados, lado a lado quando são várias."),
+        QStringLiteral("Abre a tela de código CODE (pode ser repetida; as telas abrem lado a lado)."),
+        QStringLiteral("Grava a janela principal, com as telas abertas, na imagem PNG FILE e termina.")};
 }
 
 }  // namespace zrm::host

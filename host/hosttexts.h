@@ -34,6 +34,9 @@ struct HostTexts {
     QString packageFinishFailed;  // %1 package name, %2 the failure
     QString packageUnknownFailure;
 
+    // The command line's help: what the program does, and each option.
+    QString commandLine, packageOption, openOption, screenOption, screenshotOption;
+
     // The texts of language ("en", or anything else for Portuguese). Never fails.
     static HostTexts forLanguage(const QString& language);
 };

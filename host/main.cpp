@@ -36,29 +36,23 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setOrganizationName(QString::fromLatin1(zrm::config::HostSettings::organizationName));
     QCoreApplication::setApplicationName(QString::fromLatin1(zrm::config::HostSettings::applicationName));
 
+    // Read first: the help of the command line is in the language the settings choose.
+    const zrm::config::HostSettings settings = zrm::config::HostSettings::load();
+    const zrm::host::HostTexts texts = zrm::host::HostTexts::forLanguage(settings.language());
+
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Área de trabalho que carrega os pacotes de telas."));
+    parser.setApplicationDescription(texts.commandLine);
     parser.addHelpOption();
-    const QCommandLineOption packageOption(
-        QStringLiteral("package"),
-        QStringLiteral("Carrega o pacote de telas PATH (pode ser repetida; substitui os pacotes das "
-                       "configurações)."),
-        QStringLiteral("PATH"));
-    const QCommandLineOption openOption(
-        QStringLiteral("open"),
-        QStringLiteral("Abre todas as telas dos pacotes carregados, lado a lado quando são várias."));
-    const QCommandLineOption screenOption(
-        QStringLiteral("screen"),
-        QStringLiteral("Abre a tela de código CODE (pode ser repetida; as telas abrem lado a lado)."),
-        QStringLiteral("CODE"));
-    const QCommandLineOption screenshotOption(
-        QStringLiteral("screenshot"),
-        QStringLiteral("Grava a janela principal, com as telas abertas, na imagem PNG FILE e termina."),
-        QStringLiteral("FILE"));
+    const QCommandLineOption packageOption(QStringLiteral("package"), texts.packageOption,
+                                           QStringLiteral("PATH"));
+    const QCommandLineOption openOption(QStringLiteral("open"), texts.openOption);
+    const QCommandLineOption screenOption(QStringLiteral("screen"), texts.screenOption,
+                                          QStringLiteral("CODE"));
+    const QCommandLineOption screenshotOption(QStringLiteral("screenshot"), texts.screenshotOption,
+                                              QStringLiteral("FILE"));
     parser.addOptions({packageOption, openOption, screenOption, screenshotOption});
     parser.process(app);
 
-    const zrm::config::HostSettings settings = zrm::config::HostSettings::load();
     const QString screenshotFile = parser.value(screenshotOption);
 
     zrm::host::MainWindow window(settings);
@@ -77,7 +71,7 @@ int main(int argc, char* argv[]) {
         QObject::connect(screenshot.get(), &zrm::host::Screenshot::finished, &app, &QCoreApplication::quit);
     }
 
-    zrm::host::PackageLoader loader(zrm::host::HostTexts::forLanguage(settings.language()));
+    zrm::host::PackageLoader loader(texts);
     const QStringList packages =
         parser.isSet(packageOption) ? parser.values(packageOption) : settings.packages();
     // The window exists, and is shown, before any package runs: screens look for it to open in.

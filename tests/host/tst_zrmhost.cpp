@@ -111,6 +111,14 @@ TEST_F(ZrmHostTest, englishSetting_reportsPackageLoaderErrorsInEnglish) {
     EXPECT_TRUE(run.standardError.contains(QStringLiteral("The package \"%1\" was not found.").arg(missing)))
         << run.standardError.toStdString();
     EXPECT_FALSE(run.standardError.contains(QStringLiteral("não")));
+
+    // The command line's help too.
+    QProcess help;
+    help.start(hostBinary, {QStringLiteral("--help")});
+    ASSERT_TRUE(help.waitForFinished(60000));
+    const QString text = QString::fromLocal8Bit(help.readAllStandardOutput());
+    EXPECT_TRUE(text.contains(QStringLiteral("Opens the screen with the code CODE"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Abre"))) << text.toStdString();
 }
 
 // The smallest rectangle holding every pixel where the two pictures differ (empty when they are equal).
