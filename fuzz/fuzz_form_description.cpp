@@ -14,7 +14,8 @@
 
 #include <memory>
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+// The signature is the fuzzing engine's; QApplication keeps argc by reference, so it stays non-const.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {  // NOLINT(readability-non-const-parameter)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // Never destroyed: the widgets' thread storage must outlive every input, to the end of the process.
     static const QApplication* const application = new QApplication(*argc, *argv);

@@ -95,7 +95,7 @@ int main(int argc, char* argv[]) {
         screenshot->takeWhenSettled();
     }
 
-    const int result = app.exec();
+    const int result = QApplication::exec();
     window.destroyScreens();
     loader.unloadAll([&](const QString& problem) { window.reportProblem(problem); });
     if (result != 0 || !screenshot) {

@@ -1,32 +1,60 @@
 #!/usr/bin/env bash
 # Static checks of the project's own sources: clang-tidy with the checks of .clang-tidy, and cppcheck
 # with the checks named here and the suppressions of .cppcheck-suppressions. Both files give the
-# reason for every check turned off or finding suppressed. Exits 1 on any finding, 0 when clean.
+# reason for every check turned off or finding suppressed. Exits 1 on any finding, 0 when clean,
+# 2 when the build to check against is missing.
 #
-#   scripts/lint.sh [BUILD_DIR]     BUILD_DIR: a configured build (default build/release) whose
-#                                   compile_commands.json gives each file's flags
+#   scripts/lint.sh [BUILD_DIR]     BUILD_DIR: a configured and built tree (default build/release)
+#                                   whose compile_commands.json gives each file's flags; it must be
+#                                   built because the sources include the headers moc generates
+#   LINT_JOBS=N                     files checked at once (default: the number of cores)
 #
-# The product's sources are checked (framework, library, modules, server, host, fuzz); the tests and
-# benchmarks follow the test framework's idioms and are left out.
+# The product's sources are checked (framework, library, modules, server, host, fuzz): the files of
+# compile_commands.json under those folders, so the tests, the benchmarks and the code moc generates
+# in the build tree are left out. The tests and benchmarks follow the test framework's idioms.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${1:-build/release}
 if [ ! -f "$build/compile_commands.json" ]; then
-  echo "lint: $build/compile_commands.json not found; configure that build first (cmake --preset release)." >&2
+  echo "lint: $build/compile_commands.json not found; configure and build it first (cmake --preset release)." >&2
   exit 2
 fi
 dirs=(framework library modules server host fuzz)
-mapfile -t sources < <(git ls-files -- "${dirs[@]/%//*.cpp}")
-jobs=${LINT_JOBS:-2}
+jobs=${LINT_JOBS:-$(nproc)}
+root=$(pwd -P)
+dirPattern="^($(IFS='|'; echo "${dirs[*]}"))/"
+mapfile -t sources < <(jq -r --arg root "$root/" '.[].file | select(startswith($root)) | ltrimstr($root)' \
+                         "$build/compile_commands.json" | grep -E "$dirPattern" | sort -u)
+if [ ${#sources[@]} -eq 0 ]; then
+  echo "lint: $build/compile_commands.json names none of the sources under $root." >&2
+  exit 2
+fi
 status=0
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
 
-# clang-tidy: one process per file, two at a time; the GCC-only warning flags of the build are
-# unknown to it and ignored.
-echo "clang-tidy: ${#sources[@]} files"
+# clang-tidy: one process per file, LINT_JOBS at a time, each writing its own report so reports do
+# not interleave. The GCC-only warning flags of the build are unknown to clang and ignored. A finding
+# in a header is reported by every file that includes it; the summary lists it once.
+echo "clang-tidy: ${#sources[@]} files, $jobs at a time"
+export build out
+tidyFailed=0
 if ! printf '%s\n' "${sources[@]}" |
-    xargs -P "$jobs" -n 1 clang-tidy -p "$build" --quiet --warnings-as-errors='*' \
-      --extra-arg=-Wno-unknown-warning-option 2>/dev/null; then
+    xargs -P "$jobs" -I {} sh -c 'clang-tidy -p "$build" --quiet --warnings-as-errors="*" \
+        --extra-arg=-Wno-unknown-warning-option "$1" >"$out/$(echo "$1" | tr / _).log" 2>&1' _ {}; then
+  tidyFailed=1
+fi
+for log in "$out"/*.log; do
+  # Drop clang-tidy's count lines ("N warnings generated.") and keep the findings with their notes.
+  grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$|^Suppressed [0-9]+ warnings|^Use -header-filter|^[0-9]+ warnings? treated as errors?$' \
+    "$log" >>"$out/tidy.txt" || true
+done
+findings=$(grep -E '(warning|error): ' "$out/tidy.txt" | sed "s#^$root/##" | sort -u || true)
+if [ -n "$findings" ] || [ $tidyFailed -ne 0 ]; then
+  cat "$out/tidy.txt"
+  [ -n "$findings" ] && echo "clang-tidy findings, each once ($(printf '%s\n' "$findings" | wc -l)):" &&
+    printf '%s\n' "$findings"
   status=1
 fi
 

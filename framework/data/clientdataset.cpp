@@ -818,7 +818,7 @@ void TClientDataSet::CancelUpdates() {
     std::vector<Record*> records;
     records.reserve(std::size_t(d->rows.size()) + restored.size());
     for (Record* record : d->rows.toVector()) {
-        if (dropped.count(record))
+        if (dropped.contains(record))
             continue;
         if (record == currentRecord)
             currentPosition = qsizetype(records.size());

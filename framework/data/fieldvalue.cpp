@@ -72,7 +72,7 @@ QString dateTimeToText(const QDateTime& value) {
 QVariant floatFromText(const QString& text) {
     QString number = text.trimmed();
     if (number.isEmpty())
-        return QVariant();
+        return {};
     // Both separators are read as the decimal one; a text with both is ambiguous and refused.
     if (number.contains(QLatin1Char(',')) && number.contains(QLatin1Char('.')))
         notANumber(text);
@@ -87,7 +87,7 @@ QVariant floatFromText(const QString& text) {
 QVariant integerFromText(const QString& text) {
     const QString number = text.trimmed();
     if (number.isEmpty())
-        return QVariant();
+        return {};
     bool ok = false;
     const qint64 value = number.toLongLong(&ok);
     if (!ok)
@@ -98,7 +98,7 @@ QVariant integerFromText(const QString& text) {
 QVariant dateTimeFromText(const QString& text) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
-        return QVariant();
+        return {};
     static const QRegularExpression pattern(
         QStringLiteral(R"(^(\d{1,2})/(\d{1,2})/(\d{4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?)?$)"));
     const QRegularExpressionMatch match = pattern.match(trimmed);
@@ -113,7 +113,7 @@ QVariant dateTimeFromText(const QString& text) {
 
 QVariant convertValue(FieldType type, int size, const QVariant& value, const QString& label) {
     if (!value.isValid() || value.isNull())
-        return QVariant();
+        return {};
     const int id = value.typeId();
     const bool isText = id == QMetaType::QString;
     const bool isInteger = id == QMetaType::Int || id == QMetaType::LongLong || id == QMetaType::UInt ||
@@ -121,7 +121,7 @@ QVariant convertValue(FieldType type, int size, const QVariant& value, const QSt
     const bool isNumber = isInteger || id == QMetaType::Double || id == QMetaType::Float;
     const bool isDate = id == QMetaType::QDateTime || id == QMetaType::QDate;
     if (isText && value.toString().isEmpty())
-        return QVariant();
+        return {};
     switch (type) {
         case FieldType::String:
             if (isText)
@@ -168,7 +168,7 @@ QVariant convertValue(FieldType type, int size, const QVariant& value, const QSt
 
 QString valueToText(FieldType type, const QVariant& value) {
     if (!value.isValid())
-        return QString();
+        return {};
     switch (type) {
         case FieldType::String:
             return value.toString();
@@ -179,7 +179,7 @@ QString valueToText(FieldType type, const QVariant& value) {
         case FieldType::DateTime:
             return dateTimeToText(value.toDateTime());
     }
-    return QString();
+    return {};
 }
 
 int storedTypeId(FieldType type) {
@@ -226,8 +226,8 @@ int compareValues(FieldType type, const QVariant& a, const QVariant& b) {
         case FieldType::DateTime: {
             // Local date-times without zone order by calendar date and clock time, read without any
             // time-zone conversion.
-            const QDateTime& x = stored<QDateTime>(a);
-            const QDateTime& y = stored<QDateTime>(b);
+            const auto& x = stored<QDateTime>(a);
+            const auto& y = stored<QDateTime>(b);
             const int byDate = order(x.date(), y.date());
             return byDate != 0 ? byDate : order(x.time(), y.time());
         }
@@ -251,7 +251,7 @@ SortKey sortKey(FieldType type, const QVariant& value) {
             key.integer = stored<qint64>(value);
             break;
         case FieldType::DateTime: {
-            const QDateTime& dateTime = stored<QDateTime>(value);
+            const auto& dateTime = stored<QDateTime>(value);
             key.integer =
                 dateTime.date().toJulianDay() * qint64(86400000) + dateTime.time().msecsSinceStartOfDay();
             break;

@@ -36,7 +36,7 @@ public:
     void destroy(const Record* record);
     void clear() { m_records.clear(); }
     qsizetype size() const { return qsizetype(m_records.size()); }
-    bool owns(const Record* record) const { return m_records.count(record) != 0; }
+    bool owns(const Record* record) const { return m_records.contains(record); }
     // Room for count more rows, so that adopting them cannot fail half-way.
     void reserve(qsizetype count) { m_records.reserve(m_records.size() + std::size_t(count)); }
 
@@ -78,7 +78,7 @@ template <typename Less>
 qsizetype RecordList::lowerBound(const Record* probe, Less less) const {
     // The first block whose last row is not less than the probe holds the answer.
     qsizetype low = 0;
-    qsizetype high = qsizetype(m_blocks.size());
+    auto high = qsizetype(m_blocks.size());
     while (low < high) {
         const qsizetype middle = (low + high) / 2;
         if (less(m_blocks[middle].back(), probe))
@@ -90,7 +90,7 @@ qsizetype RecordList::lowerBound(const Record* probe, Less less) const {
         return m_size;
     const std::vector<Record*>& block = m_blocks[low];
     qsizetype first = 0;
-    qsizetype last = qsizetype(block.size());
+    auto last = qsizetype(block.size());
     while (first < last) {
         const qsizetype middle = (first + last) / 2;
         if (less(block[middle], probe))

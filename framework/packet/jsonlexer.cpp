@@ -221,7 +221,7 @@ QString Lexer::string() {
         auto shared = m_shared->shortTexts.constFind(bytes);
         if (shared != m_shared->shortTexts.constEnd())
             return *shared;
-        const QString text = QString::fromLatin1(bytes);
+        QString text = QString::fromLatin1(bytes);
         m_shared->shortTexts.insert(QByteArray(bytes.constData(), bytes.size()), text);
         return text;
     }
@@ -269,7 +269,7 @@ Number Lexer::number() {
 
 void Lexer::literal() {
     for (const char* word : {"null", "true", "false"}) {
-        const qsizetype size = qsizetype(qstrlen(word));
+        const auto size = qsizetype(qstrlen(word));
         if (m_end - m_pos >= size && qstrncmp(m_pos, word, size) == 0) {
             m_pos += size;
             return;

@@ -36,7 +36,7 @@ QString typeName(FieldType type) {
         case FieldType::DateTime:
             return QStringLiteral("datetime");
     }
-    return QString();
+    return {};
 }
 
 std::optional<FieldType> typeFromName(QStringView name) {
@@ -56,7 +56,7 @@ QString opName(Change::Op op) {
         case Change::Op::Delete:
             return QStringLiteral("delete");
     }
-    return QString();
+    return {};
 }
 
 qsizetype characterCount(QStringView text) {
@@ -249,7 +249,7 @@ Delta deltaFromJson(const QJsonValue& json) {
 
 QString dateTimeToText(const QDateTime& dateTime) {
     if (!dateTime.isValid())
-        return QString();
+        return {};
     return dateTime.toString(dateTime.time().msec() != 0 ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")
                                                          : QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
 }
@@ -257,13 +257,13 @@ QString dateTimeToText(const QDateTime& dateTime) {
 QDateTime dateTimeFromText(const QString& text) {
     for (QChar c : text) {
         if (c.unicode() >= 0x80)
-            return QDateTime();
+            return {};
     }
     const QByteArray latin1 = text.toLatin1();
     detail::WireDateTime parts;
     if (!detail::parseWireDateTime(latin1.constData(), latin1.size(), &parts))
-        return QDateTime();
-    return QDateTime(parts.date, parts.time);
+        return {};
+    return {parts.date, parts.time};
 }
 
 }  // namespace packet

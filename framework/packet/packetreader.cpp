@@ -49,7 +49,7 @@ private:
     void error(RpcResponse& response);
     // ---- Packet level ----
     QList<FieldDef> fields();
-    void rows(const QList<FieldDef>& fields, QList<Row>* rows);
+    void rows(const QList<FieldDef>& fields, QList<Row>* result);
     Row row(const QList<FieldDef>& fields, const RowPlace& place);
     Value cell(const FieldDef& field, const RowPlace& place);
     [[noreturn]] void wrongType(const FieldDef& field, const RowPlace& place) const;
@@ -72,7 +72,8 @@ QList<FieldDef> Reader::fields() {
         const QString where = QStringLiteral("campo %1").arg(result.size() + 1);
         if (peek() != Token::Object)
             fail(where, QStringLiteral("era esperado um objeto JSON"));
-        std::optional<QString> name, type;
+        std::optional<QString> name;
+        std::optional<QString> type;
         std::optional<Number> size;
         bool sizeGiven = false;
         object([&](const QString& key) {
@@ -154,7 +155,7 @@ Value Reader::cell(const FieldDef& field, const RowPlace& place) {
             malformed(QStringLiteral("valor inválido"));
         case Token::Literal:
             if (isNull())
-                return Value();
+                return {};
             literal();  // true or false, which no column holds
             wrongType(field, place);
         case Token::Object:
@@ -217,7 +218,8 @@ QList<Change> Reader::changes(const QList<FieldDef>& fields) {
         if (peek() != Token::Object)
             fail(where, QStringLiteral("era esperado um objeto JSON"));
         std::optional<QString> op;
-        std::optional<Row> oldRow, newRow;
+        std::optional<Row> oldRow;
+        std::optional<Row> newRow;
         object([&](const QString& key) {
             if (key == QLatin1String("op") && peek() == Token::String)
                 op = string();
@@ -335,7 +337,8 @@ void Reader::error(RpcResponse& response) {
     response.hasError = true;
     if (peek() != Token::Object)
         return skipValue();
-    bool hasCode = false, hasMessage = false;
+    bool hasCode = false;
+    bool hasMessage = false;
     object([&](const QString& key) {
         if (key == QLatin1String("code") && peek() == Token::Number) {
             const Number code = number();

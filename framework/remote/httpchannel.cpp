@@ -76,7 +76,7 @@ HttpExchange HttpChannel::send(const QByteArray& request, QDeadlineTimer deadlin
         isOpen() && m_socket->bytesAvailable() == 0 && !m_socket->waitForReadyRead(0) && isOpen();
     const bool reused = idle && m_hasAnswered;
     if (!idle) {
-        const HttpExchange opened = open(m_host, m_port, deadline);
+        HttpExchange opened = open(m_host, m_port, deadline);
         if (opened.outcome != HttpExchange::Outcome::Answered)
             return opened;
     }
@@ -85,7 +85,7 @@ HttpExchange HttpChannel::send(const QByteArray& request, QDeadlineTimer deadlin
     // The server may close an idle connection while the request is on its way. The request was then
     // never read, so sending it again on a new connection cannot apply it twice.
     if (result.outcome == HttpExchange::Outcome::Lost && nothingRead && reused) {
-        const HttpExchange opened = open(m_host, m_port, deadline);
+        HttpExchange opened = open(m_host, m_port, deadline);
         if (opened.outcome != HttpExchange::Outcome::Answered)
             return opened;
         result = exchange(request, deadline, &nothingRead);

@@ -16,8 +16,8 @@ public:
 
     // The largest head (status line and headers) and body accepted; anything bigger is malformed,
     // so a faulty peer cannot make the client hold unbounded memory.
-    static constexpr qsizetype MaxHeadSize = 64 * 1024;
-    static constexpr qsizetype MaxBodySize = 256 * 1024 * 1024;
+    static constexpr qsizetype MaxHeadSize = qsizetype{64} * 1024;
+    static constexpr qsizetype MaxBodySize = qsizetype{256} * 1024 * 1024;
     // A chunk-size line longer than this cannot be an honest one (eight hex digits and an extension).
     static constexpr qsizetype MaxChunkLine = 1024;
 

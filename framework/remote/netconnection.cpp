@@ -12,11 +12,11 @@ namespace {
 
 QString systemUserName() {
     for (const char* variable : {"USER", "USERNAME", "LOGNAME"}) {
-        const QString name = qEnvironmentVariable(variable);
+        QString name = qEnvironmentVariable(variable);
         if (!name.isEmpty())
             return name;
     }
-    return QString();
+    return {};
 }
 
 // A header value with every control character removed, so a configured text cannot end the header

@@ -80,7 +80,7 @@ void BusyWindow::paintSpinner(QPainter& painter, const QRect& area) const {
     painter.rotate(360.0 / spokes * (m_frame % spokes));
     QColor color = palette().color(QPalette::Highlight);
     for (int spoke = 0; spoke < spokes; ++spoke) {
-        color.setAlphaF(0.15 + 0.85 * spoke / (spokes - 1));
+        color.setAlphaF(0.15F + 0.85F * static_cast<float>(spoke) / static_cast<float>(spokes - 1));
         painter.setPen(QPen(color, 4, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(0, -radius / 2, 0, -radius);
         painter.rotate(360.0 / spokes);

@@ -145,14 +145,13 @@ ComponentClass pageControlClass() {
 }
 
 ComponentClass mainMenuClass() {
-    return ComponentClass(
-        QStringLiteral("TMainMenu"),
-        [](QObject* parent, const ComponentDeclaration& decl, FormLoadContext&) -> QObject* {
-            auto* form = parentAs<TForm>(parent, decl, "TForm");
-            auto* menu = new TMainMenu(form);
-            form->SetMenu(menu);
-            return menu;
-        });
+    return {QStringLiteral("TMainMenu"),
+            [](QObject* parent, const ComponentDeclaration& decl, FormLoadContext&) -> QObject* {
+                auto* form = parentAs<TForm>(parent, decl, "TForm");
+                auto* menu = new TMainMenu(form);
+                form->SetMenu(menu);
+                return menu;
+            }};
 }
 
 ComponentClass menuItemClass() {

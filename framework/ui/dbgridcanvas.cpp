@@ -31,7 +31,7 @@ void TCanvas::BrushCopy(const QRect& dest, const QPixmap& bitmap, const QRect& s
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            if ((line[x] | 0xff000000u) == key)
+            if ((line[x] | 0xff000000U) == key)
                 line[x] = brush;
         }
     }

@@ -69,7 +69,7 @@ public:
     TColumn* operator[](int index) const { return Items(index); }
     // The first column showing the field of that name (case ignored), or null.
     TColumn* FindByFieldName(const QString& fieldName) const;
-    int IndexOf(const TColumn* column) const { return m_items.indexOf(column); }
+    int IndexOf(const TColumn* column) const { return static_cast<int>(m_items.indexOf(column)); }
 
     // Declares a column at the end. The first declared column replaces the default columns for
     // good. Fires changed().

@@ -35,7 +35,7 @@ QChar inputCharacter(QChar c) {
         case '#':
             return u'#';  // digit or sign, optional
         default:
-            return QChar();
+            return {};
     }
 }
 

@@ -21,7 +21,7 @@ namespace {
 QChar keyCharacter(const QKeyEvent& event, bool gridTakesTab) {
     const bool tab = event.key() == Qt::Key_Tab || event.key() == Qt::Key_Backtab;
     if (tab && gridTakesTab && !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
-        return QChar(u'\t');
+        return u'\t';
     return zrm::ui::keyCharOf(event);
 }
 
@@ -299,6 +299,8 @@ bool TDBGrid::event(QEvent* event) {
         case KeyOutcome::Unhandled:
             if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
                 !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+                // Past the item view on purpose: its own version moves between cells, not controls.
+                // NOLINTNEXTLINE(bugprone-parent-virtual-call)
                 QWidget::focusNextPrevChild(key->key() == Qt::Key_Tab &&
                                             !(key->modifiers() & Qt::ShiftModifier));
                 break;
@@ -376,14 +378,16 @@ void TDBGrid::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TDBGrid::focusInEvent(QFocusEvent* event) {
-    QAbstractScrollArea::focusInEvent(event);
+    // Past the item view on purpose: it would open or move its own selection on focus; the grid
+    // keeps one selected cell, the cursor's.
+    QAbstractScrollArea::focusInEvent(event);  // NOLINT(bugprone-parent-virtual-call)
     if (TInplaceEdit* editor = InplaceEditor())
         editor->lineEdit()->setFocus(Qt::OtherFocusReason);
     viewport()->update();
 }
 
 void TDBGrid::focusOutEvent(QFocusEvent* event) {
-    QAbstractScrollArea::focusOutEvent(event);
+    QAbstractScrollArea::focusOutEvent(event);  // NOLINT(bugprone-parent-virtual-call): as above
     viewport()->update();
     focusLeft(event->reason());
 }

@@ -86,8 +86,8 @@ void TForm::SetMenu(TMainMenu* menu) {
 
 QSize TForm::designedSize() const {
     const int menuHeight = m_menu ? m_menu->sizeHint().height() : 0;
-    return QSize(m_designedClient.width() >= 0 ? m_designedClient.width() : width(),
-                 m_designedClient.height() >= 0 ? m_designedClient.height() + menuHeight : height());
+    return {m_designedClient.width() >= 0 ? m_designedClient.width() : width(),
+            m_designedClient.height() >= 0 ? m_designedClient.height() + menuHeight : height()};
 }
 
 QWidget* TForm::placementWindow() const {

@@ -10,6 +10,8 @@
 #include <QResource>
 #include <QStringList>
 
+#include <ranges>
+
 namespace zrm::ui {
 
 namespace {
@@ -30,8 +32,8 @@ int registeredCount = 0;  // gives each language resource a map root of its own
 
 QString FormResources::locate(const QString& path) {
     const QList<Root>& list = roots();
-    for (auto it = list.crbegin(); it != list.crend(); ++it) {
-        const QString candidate = it->directory + path;
+    for (const Root& root : std::views::reverse(list)) {
+        QString candidate = root.directory + path;
         if (QFile::exists(candidate))
             return candidate;
     }
@@ -40,8 +42,8 @@ QString FormResources::locate(const QString& path) {
 
 QString FormResources::translate(const QString& builtIn) {
     const QList<Root>& list = roots();
-    for (auto it = list.crbegin(); it != list.crend(); ++it) {
-        QFile file(it->directory + QStringLiteral("texts/translations.json"));
+    for (const Root& root : std::views::reverse(list)) {
+        QFile file(root.directory + QStringLiteral("texts/translations.json"));
         if (!file.open(QIODevice::ReadOnly))
             continue;
         const QJsonValue translated = QJsonDocument::fromJson(file.readAll()).object().value(builtIn);

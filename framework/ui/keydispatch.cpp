@@ -78,21 +78,21 @@ QChar keyCharOf(const QKeyEvent& event) {
     switch (event.key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            return QChar(u'\r');
+            return {u'\r'};
         case Qt::Key_Backspace:
-            return QChar(u'\b');
+            return {u'\b'};
         case Qt::Key_Escape:
             return QChar(0x1b);
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
         case Qt::Key_Delete:
-            return QChar();  // moves the focus or edits; types nothing
+            return {};  // moves the focus or edits; types nothing
         default:
             break;
     }
     const QString text = event.text();
     if (text.isEmpty() || !text.at(0).isPrint())
-        return QChar();
+        return {};
     return text.at(0);
 }
 

@@ -35,7 +35,7 @@ void insertInto(QWidget* container, int index, TMenuItem* item) {
 TMainMenu::TMainMenu(QWidget* parent) : QMenuBar(parent) {}
 
 int TMainMenu::Count() const {
-    return itemsOf(this).size();
+    return static_cast<int>(itemsOf(this).size());
 }
 
 TMenuItem* TMainMenu::Items(int index) const {
@@ -77,7 +77,7 @@ void TMenuItem::SetTag(int tag) {
 }
 
 int TMenuItem::Count() const {
-    return itemsOf(m_menu.get()).size();
+    return static_cast<int>(itemsOf(m_menu.get()).size());
 }
 
 TMenuItem* TMenuItem::Items(int index) const {
@@ -94,7 +94,7 @@ void TMenuItem::Insert(int index, TMenuItem* item) {
 }
 
 int TMenuItem::MenuIndex() const {
-    return itemsOf(container()).indexOf(const_cast<TMenuItem*>(this));
+    return static_cast<int>(itemsOf(container()).indexOf(const_cast<TMenuItem*>(this)));
 }
 
 void TMenuItem::SetMenuIndex(int index) {

@@ -35,7 +35,7 @@ QString systemUserName() {
     }
 #endif
     for (const char* name : {"USER", "LOGNAME", "USERNAME"}) {
-        if (const QString value = environmentValue(name); !value.isNull()) {
+        if (QString value = environmentValue(name); !value.isNull()) {
             return value;
         }
     }
@@ -123,14 +123,14 @@ std::unique_ptr<QSettings> openSettingsFile(const QString& path, QStringList* wa
 }  // namespace
 
 QString HostSettings::settingsFilePath() {
-    if (const QString named = environmentValue(fileVariable); !named.isNull()) {
+    if (QString named = environmentValue(fileVariable); !named.isNull()) {
         return named;
     }
     if (!QCoreApplication::instance()) {
         return {};
     }
     const QString fileNameText = QString::fromLatin1(fileName);
-    const QString besideExecutable = QDir(QCoreApplication::applicationDirPath()).filePath(fileNameText);
+    QString besideExecutable = QDir(QCoreApplication::applicationDirPath()).filePath(fileNameText);
     if (QFileInfo::exists(besideExecutable)) {
         return besideExecutable;
     }

@@ -144,8 +144,8 @@ public:
     // Writes the rows the grid shows to the CSV file path. Throws Exception naming the file when it
     // cannot be written (nothing is left behind then).
     void ExportarCsv(const QString& path) const;
-    // Prints the rows the grid shows, under the screen's caption, on printer. Never fails by itself.
-    void ImprimirGrade(QPrinter* printer) const;
+    // Prints the rows the grid shows, under the screen's caption, on target. Never fails by itself.
+    void ImprimirGrade(QPrinter* target) const;
 
 protected:
     // Runs the handler registered under name (the descendant's when it has one) with sender, as the
@@ -155,7 +155,7 @@ protected:
 private:
     [[noreturn]] void throwMissing(const QString& name) const;
     bool isEditing() const;
-    void setCommandEnabled(TSpeedButton* button, TMenuItem* item, bool enabled);
+    static void setCommandEnabled(TSpeedButton* button, TMenuItem* item, bool enabled);
     void applyGlyphs();
     bool confirmed(const QString& key) const;
     QPrinter* printer();

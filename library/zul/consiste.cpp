@@ -10,16 +10,14 @@
 #include <QDate>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace Consiste {
 
 namespace {
 
 bool holdsLetterOrDigit(const QString& text) {
-    for (const QChar c : text) {
-        if (c.isLetterOrNumber())
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(text, [](QChar c) { return c.isLetterOrNumber(); });
 }
 
 QWidget* errorBoxParent() {
@@ -112,7 +110,7 @@ bool EmptyString(const QString& text) {
 }
 
 QString Ajusta(const QString& text, int width) {
-    const QString code = text.trimmed();
+    QString code = text.trimmed();
     if (code.isEmpty())
         return code;
     return code.rightJustified(width, u'0');

@@ -3,6 +3,8 @@
 #include "framework/data/exceptions.h"
 #include "framework/ui/formresources.h"
 
+#include <algorithm>
+
 TMessages::TMessages(QObject* parent) : QObject(parent) {}
 
 QStringList TMessages::Entries() const {
@@ -38,9 +40,5 @@ QString TMessages::Msg(const QString& key) const {
 }
 
 bool TMessages::Contains(const QString& key) const {
-    for (const auto& entry : m_entries) {
-        if (entry.first == key)
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(m_entries, [&key](const auto& entry) { return entry.first == key; });
 }

@@ -26,12 +26,12 @@ struct HttpServerConfig {
     std::uint16_t port = 7130;  // 0 picks a free port
     int threads = 0;            // I/O threads; 0: one per hardware thread
     int blockingThreads = 0;    // threads for blocking work; 0: four per hardware thread, at least 4
-    std::size_t maxBodyBytes = 1024 * 1024;
-    std::size_t maxHeaderBytes = 16 * 1024;           // request line and every field together
-    std::chrono::milliseconds headerTimeout{10'000};  // from the first byte to the end of the header
-    std::chrono::milliseconds bodyTimeout{30'000};    // to read the body and to write an answer
-    std::chrono::milliseconds idleTimeout{60'000};    // a kept-alive connection waiting for a request
-    bool loopbackOnly = true;                         // refuse to listen on another address
+    std::size_t maxBodyBytes = std::size_t{1024} * 1024;
+    std::size_t maxHeaderBytes = std::size_t{16} * 1024;  // request line and every field together
+    std::chrono::milliseconds headerTimeout{10'000};      // from the first byte to the end of the header
+    std::chrono::milliseconds bodyTimeout{30'000};        // to read the body and to write an answer
+    std::chrono::milliseconds idleTimeout{60'000};        // a kept-alive connection waiting for a request
+    bool loopbackOnly = true;                             // refuse to listen on another address
 };
 
 class HttpServer {

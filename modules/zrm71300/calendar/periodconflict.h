@@ -1,15 +1,15 @@
 #pragma once
 
-// The period rule of blocked phases: a period [start, end] of another phase touches the period
-// [phaseStart, phaseEnd] of the phase being checked when it holds the phase's start or its end, all
-// four bounds inclusive. A period lying wholly inside the phase's without holding either of its
+// The period rule of blocked phases: a period [otherStart, otherEnd] of another phase touches the
+// period [phaseStart, phaseEnd] of the phase being checked when it holds the phase's start or its
+// end, all four bounds inclusive. A period lying wholly inside the phase's without holding either of its
 // dates does not touch it. Values are compared as full date-times.
 
 #include <QDateTime>
 
-inline bool PeriodConflict(const QDateTime& start, const QDateTime& end, const QDateTime& phaseStart,
-                           const QDateTime& phaseEnd) {
-    const bool holdsStart = start <= phaseStart && end >= phaseStart;
-    const bool holdsEnd = start <= phaseEnd && end >= phaseEnd;
+inline bool PeriodConflict(const QDateTime& otherStart, const QDateTime& otherEnd,
+                           const QDateTime& phaseStart, const QDateTime& phaseEnd) {
+    const bool holdsStart = otherStart <= phaseStart && otherEnd >= phaseStart;
+    const bool holdsEnd = otherStart <= phaseEnd && otherEnd >= phaseEnd;
     return holdsStart || holdsEnd;
 }

@@ -154,6 +154,6 @@ QString TfrmCalendOrc::storedPhaseCode() const {
     const zrm::DataPacket stored = calendar->GetData();
     const int row = calendar->RecNo() - 1;
     if (row < 0 || row >= stored.rows.size())
-        return QString();
+        return {};
     return stored.rows.at(row).at(phaseField(CodeField)->Index()).toString();
 }

@@ -14,11 +14,11 @@ void TfrmCalendOrc::VdFaseBloqConc(const QString& code, const QDateTime& start, 
     const qint32 year = depAno()->Value();
     const QString version = edtVersao()->Text();
 
-    TClientDataSet* valBloq = component<TClientDataSet>(QStringLiteral("cdsValBloq"));
+    auto* valBloq = component<TClientDataSet>(QStringLiteral("cdsValBloq"));
     valBloq->SetData(
         Consiste::CheckResultServ(RdmCalendOrcOp::GetValDateBloq(netCalendOrcOp(), code), true, 0));
 
-    TClientDataSet* valBloqDate = component<TClientDataSet>(QStringLiteral("cdsValBloqDate"));
+    auto* valBloqDate = component<TClientDataSet>(QStringLiteral("cdsValBloqDate"));
     valBloqDate->SetData(Consiste::CheckResultServ(
         RdmCalendOrcOp::GetDateBloq(netCalendOrcOp(), year, version, code), true, 0));
     valBloqDate->First();
@@ -36,7 +36,7 @@ void TfrmCalendOrc::VdFaseBloqConc(const QString& code, const QDateTime& start, 
             Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("DataBloq")), true);
     }
 
-    TClientDataSet* bloqAltFase = component<TClientDataSet>(QStringLiteral("cdsBloqAltFase"));
+    auto* bloqAltFase = component<TClientDataSet>(QStringLiteral("cdsBloqAltFase"));
     bloqAltFase->SetData(Consiste::CheckResultServ(
         RdmCalendOrcOp::BloqDelFase(netCalendOrcOp(), code, year, version), true, 0));
     if (!bloqAltFase->IsEmpty())

@@ -59,7 +59,7 @@ void TfrmCalendOrc::cdsCalendOrcOpBeforeDelete(TClientDataSet*) {
     const QDateTime start = gridDate(QStringLiteral("DTINIFASEORCA"));
     const QDateTime end = gridDate(QStringLiteral("DTFINFASEORCA"));
 
-    TClientDataSet* bloqDelFase = component<TClientDataSet>(QStringLiteral("cdsBloqDelFase"));
+    auto* bloqDelFase = component<TClientDataSet>(QStringLiteral("cdsBloqDelFase"));
     bloqDelFase->SetData(Consiste::CheckResultServ(
         RdmCalendOrcOp::BloqDelFase(netCalendOrcOp(), code, depAno()->Value(), edtVersao()->Text()), true,
         0));

@@ -157,10 +157,13 @@ void TfrmCalendOrc::btnVersaoAfterPesq(QObject*) {
 
 // ---- The version box ----
 
+// Handlers are members even when they use no member: the form binds them by name to its events.
+// NOLINTNEXTLINE(readability-convert-member-functions-to-static)
 void TfrmCalendOrc::edtVersaoChange(QObject*) {
     stVerifVers = QStringLiteral("S");
 }
 
+// NOLINTNEXTLINE(readability-convert-member-functions-to-static): a handler, as above
 void TfrmCalendOrc::edtVersaoKeyPress(QObject*, QChar& Key) {
     // A version is a number: digits and the editing keys only.
     const char16_t code = Key.unicode();
