@@ -47,7 +47,7 @@ std::string ParsedCommand::required(const std::string& name) const {
 }
 
 bool ParsedCommand::flag(const std::string& name) const {
-    if (m_values.count(name))
+    if (m_values.contains(name))
         return true;
     std::string text = fromEnvironment(name).value_or("");
     std::transform(text.begin(), text.end(), text.begin(),

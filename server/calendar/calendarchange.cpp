@@ -63,14 +63,14 @@ public:
 
     std::string year(int column) const {
         const QString name = QStringLiteral("NRANOORCOPERAC");
-        const std::string value = text(column, name, 4);
+        std::string value = text(column, name, 4);
         if (!value.empty() && value.find_first_not_of("0123456789") != std::string::npos)
             failAt(name, QStringLiteral("o ano deve ser um número"));
         return value;
     }
 
     std::string flag(int column, const QString& name) const {
-        const std::string value = text(column, name, 1);
+        std::string value = text(column, name, 1);
         if (!value.empty() && value != "S" && value != "N")
             failAt(name, QStringLiteral("a marca deve ser \"S\", \"N\" ou vazia"));
         return value;

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <functional>
+#include <utility>
 
 namespace zrm::server {
 
@@ -27,8 +28,8 @@ std::string monthKey(int month) {
 // One record of a section being read; every failure names the section and the position.
 class RecordReader {
 public:
-    RecordReader(const QString& section, int position, const QJsonValue& value)
-        : m_section(section), m_position(position) {
+    RecordReader(QString section, int position, const QJsonValue& value)
+        : m_section(std::move(section)), m_position(position) {
         if (!value.isObject())
             fail(QStringLiteral("o registro deve ser um objeto JSON"));
         m_object = value.toObject();
@@ -75,7 +76,7 @@ public:
     }
 
     std::string dateTime(const char* key, bool required) {
-        const std::string value = text(key, 23, required);
+        std::string value = text(key, 23, required);
         if (value.empty())
             return value;
         const QDateTime parsed = packet::dateTimeFromText(QString::fromStdString(value));

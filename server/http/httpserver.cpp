@@ -43,8 +43,8 @@ constexpr auto awaitable = asio::use_awaitable;
 // How long a connection that was answered with an error keeps draining what the client still sends,
 // so that the client reads the answer instead of a reset connection.
 constexpr std::chrono::milliseconds LingerTime{1000};
-constexpr std::size_t LingerBytes = 4 * 1024 * 1024;
-constexpr std::size_t FirstReadBytes = 16 * 1024;
+constexpr std::size_t LingerBytes = std::size_t{4} * 1024 * 1024;
+constexpr std::size_t FirstReadBytes = std::size_t{16} * 1024;
 
 int blockingThreadCount(const HttpServerConfig& config) {
     if (config.blockingThreads > 0)

@@ -34,7 +34,7 @@ void appendTimestamp(std::string& line) {
 }
 
 // Gathered lines beyond this size are written at once.
-constexpr std::size_t FlushBytes = 16 * 1024;
+constexpr std::size_t FlushBytes = std::size_t{16} * 1024;
 constexpr std::chrono::milliseconds FlushInterval{100};
 
 void writeAll(int fd, const std::string& text) {

@@ -42,7 +42,7 @@ std::string decodedString(std::string_view literal) {
     json::Lexer reader(literal.data(), literal.data() + literal.size(), QString());
     bool plainAscii = true;
     const QByteArray text = reader.rawString(&plainAscii);
-    return std::string(text.constData(), size_t(text.size()));
+    return {text.constData(), size_t(text.size())};
 }
 
 }  // namespace
@@ -65,7 +65,10 @@ RpcRequest parseRequest(std::string_view body, std::string_view& requestId) {
     requestId = {};
     json::Lexer lexer(body.data(), body.data() + body.size(),
                       QStringLiteral("A requisição não é um JSON válido"));
-    Member version, id, method, params;
+    Member version;
+    Member id;
+    Member method;
+    Member params;
     try {
         const json::Token first = lexer.peek();
         if (first != json::Token::Object) {

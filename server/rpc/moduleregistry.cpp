@@ -1,5 +1,6 @@
 #include "server/rpc/moduleregistry.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace zrm::server {
@@ -28,16 +29,14 @@ std::vector<RemoteDataModule*> ModuleRegistry::modules() const {
 bool ModuleRegistry::healthy() const {
     if (m_modules.empty())
         return false;
-    for (const auto& entry : m_modules) {
-        // A probe must answer, whatever the module does: a module that throws is not healthy.
+    // A probe must answer, whatever the module does: a module that throws is not healthy.
+    return std::ranges::all_of(m_modules, [](const auto& entry) {
         try {
-            if (!entry.second->healthy())
-                return false;
+            return entry.second->healthy();
         } catch (...) {
             return false;
         }
-    }
-    return true;
+    });
 }
 
 }  // namespace zrm::server

@@ -64,10 +64,10 @@ ConnectionLease Database::acquire() {
         if (!m_idle.empty()) {
             std::unique_ptr<sql::Connection> connection = std::move(m_idle.back());
             m_idle.pop_back();
-            return ConnectionLease(this, std::move(connection));
+            return {this, std::move(connection)};
         }
     }
-    return ConnectionLease(this, m_factory());
+    return {this, m_factory()};
 }
 
 std::unique_lock<std::mutex> Database::writeTurn() {

@@ -35,7 +35,7 @@ public:
 private:
     pg_result* run(const char* sql, Params params);
     const std::string& prepared(const char* sql, int parameterCount);
-    [[noreturn]] void fail(pg_result* result);
+    [[noreturn]] void fail(pg_result* raw);
 
     struct Finish {
         void operator()(pg_conn* conn) const;
