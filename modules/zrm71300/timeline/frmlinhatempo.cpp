@@ -202,6 +202,8 @@ TimelineCalendar TfrmLinhaTempo::readCalendar(int year, const QString& version, 
 
     TimelineCalendar calendar;
     calendar.year = year;
+    // refuse() does not return (MensErro throws EAbort), so the list is not empty here.
+    // cppcheck-suppress containerOutOfBounds
     calendar.version = versionText(valueOf(used, used.rows.first(), "CDVERSAO"));
     if (rows.rows.isEmpty()) {
         // An empty calendar, or a version the year does not have: the version list tells which.
