@@ -53,7 +53,7 @@ std::optional<http::status> refusalOfHead(const Request& request, const HttpServ
 }
 
 Response refusal(http::status status, unsigned version, const HttpServerConfig& config) {
-    Response response{status, version == 10 ? 10u : 11u};
+    Response response{status, version == 10 ? 10U : 11U};
     response.set(http::field::content_type, "text/plain; charset=utf-8");
     switch (status) {
         case http::status::payload_too_large:
