@@ -24,8 +24,11 @@ dirs=(framework library modules server host fuzz)
 jobs=${LINT_JOBS:-$(nproc)}
 root=$(pwd -P)
 dirPattern="^($(IFS='|'; echo "${dirs[*]}"))/"
-mapfile -t sources < <(jq -r --arg root "$root/" '.[].file | select(startswith($root)) | ltrimstr($root)' \
-                         "$build/compile_commands.json" | grep -E "$dirPattern" | sort -u)
+mapfile -t sources < <(python3 -c '
+import json, sys
+root = sys.argv[2]
+files = {entry["file"][len(root):] for entry in json.load(open(sys.argv[1])) if entry["file"].startswith(root)}
+print("\n".join(sorted(files)))' "$build/compile_commands.json" "$root/" | grep -E "$dirPattern" || true)
 if [ ${#sources[@]} -eq 0 ]; then
   echo "lint: $build/compile_commands.json names none of the sources under $root." >&2
   exit 2
