@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the release, the sanitizer (ASan+UBSan) and the
-# ThreadSanitizer builds, and runs every test of them against a throwaway PostgreSQL (required: without
-# one the command fails rather than skip half the storage tests). Benchmarks are built, not run.
+# ThreadSanitizer builds, runs the static checks (clang-tidy, cppcheck) over the product's sources, and
+# runs every test of the builds against a throwaway PostgreSQL (required: without one the command fails
+# rather than skip half the storage tests). Benchmarks are built, not run.
 # Each stage prints how long it took, so a slow run shows where its time went.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,10 +10,11 @@ cd "$(dirname "$0")/.."
 stage() {
   local name=$1
   shift
-  local start=$SECONDS
+  local start=$SECONDS status=0
   echo "== $name"
-  "$@"
+  "$@" || status=$?
   echo "== $name: $((SECONDS - start)) s"
+  return $status
 }
 
 stage "packages" scripts/deps.sh
@@ -20,14 +22,16 @@ for preset in release asan tsan; do
   stage "configure $preset" cmake --preset "$preset" >/dev/null
   stage "build $preset" cmake --build --preset "$preset"
 done
-# Every suite runs even when an earlier one failed, so one run shows every failure.
-export ZRM_REQUIRE_POSTGRES=1
+# The checks and every suite run even when an earlier one failed, so one run shows every failure.
 failed=()
+stage "static checks" scripts/lint.sh build/release || failed+=("static checks")
+export ZRM_REQUIRE_POSTGRES=1
 for preset in release asan tsan; do
-  stage "tests $preset" scripts/with-postgres.sh ctest --preset "$preset" || failed+=("$preset")
+  stage "tests $preset" scripts/with-postgres.sh ctest --preset "$preset" || failed+=("tests $preset")
 done
 if [ ${#failed[@]} -gt 0 ]; then
-  echo "== failed: ${failed[*]} (after $SECONDS s)"
+  printf '== failed: %s\n' "${failed[@]}"
+  echo "== after $SECONDS s"
   exit 1
 fi
 echo "== all passed in $SECONDS s"
