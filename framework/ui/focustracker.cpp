@@ -6,8 +6,6 @@
 #include <QApplication>
 #include <QScopedValueRollback>
 
-#include <ranges>
-
 namespace zrm::ui {
 
 namespace {
@@ -76,9 +74,9 @@ void FocusTracker::moveTo(QWidget* target) {
                 exits.append(w);
         }
         QList<QPointer<QWidget>> enters;
-        for (QWidget* w : std::views::reverse(targetChain)) {
-            if (!leavingChain.contains(w))
-                enters.append(w);
+        for (auto it = targetChain.crbegin(); it != targetChain.crend(); ++it) {
+            if (!leavingChain.contains(*it))
+                enters.append(*it);
         }
 
         for (const QPointer<QWidget>& w : exits) {

@@ -10,8 +10,6 @@
 #include <QResource>
 #include <QStringList>
 
-#include <ranges>
-
 namespace zrm::ui {
 
 namespace {
@@ -32,8 +30,8 @@ int registeredCount = 0;  // gives each language resource a map root of its own
 
 QString FormResources::locate(const QString& path) {
     const QList<Root>& list = roots();
-    for (const Root& root : std::views::reverse(list)) {
-        QString candidate = root.directory + path;
+    for (auto it = list.crbegin(); it != list.crend(); ++it) {
+        QString candidate = it->directory + path;
         if (QFile::exists(candidate))
             return candidate;
     }
@@ -42,8 +40,8 @@ QString FormResources::locate(const QString& path) {
 
 QString FormResources::translate(const QString& builtIn) {
     const QList<Root>& list = roots();
-    for (const Root& root : std::views::reverse(list)) {
-        QFile file(root.directory + QStringLiteral("texts/translations.json"));
+    for (auto it = list.crbegin(); it != list.crend(); ++it) {
+        QFile file(it->directory + QStringLiteral("texts/translations.json"));
         if (!file.open(QIODevice::ReadOnly))
             continue;
         const QJsonValue translated = QJsonDocument::fromJson(file.readAll()).object().value(builtIn);
