@@ -107,6 +107,12 @@ public:
 
     bool cachedResult(std::string_view method, std::string_view paramsJson, std::string& result) override;
 
+    bool confirmGeneration(std::string_view method,
+                           std::function<void(std::optional<qint64>)> confirmed) override;
+
+    bool cachedResultAt(std::string_view method, std::string_view paramsJson, qint64 generation,
+                        std::string& result) override;
+
     bool healthy() override;
 
 private:
@@ -201,6 +207,20 @@ bool CalendarModule::cachedResult(std::string_view method, std::string_view para
         return false;
     const std::optional<qint64> generation = m_database->changeCounterAtOnce();
     return generation && m_answers.find(method, paramsJson, *generation, result);
+}
+
+bool CalendarModule::confirmGeneration(std::string_view method,
+                                       std::function<void(std::optional<qint64>)> confirmed) {
+    // SQLite's generation is had at once (cachedResult); only PostgreSQL's needs the trip.
+    if (!isCacheable(method) || m_database->dialect() == sql::Dialect::Sqlite)
+        return false;
+    m_generation.whenRead(std::move(confirmed));
+    return true;
+}
+
+bool CalendarModule::cachedResultAt(std::string_view method, std::string_view paramsJson, qint64 generation,
+                                    std::string& result) {
+    return isCacheable(method) && m_answers.find(method, paramsJson, generation, result);
 }
 
 std::optional<qint64> CalendarModule::generationBeforeRead() {

@@ -66,12 +66,12 @@ FrontRouter::FrontRouter(const ModuleRegistry& registry, BearerToken token, Metr
         m_log.note("falha interna em " + sanitized(method) + ": " + std::string(what));
     }) {}
 
-bool FrontRouter::answerAtOnce(const HttpRequest& request, HttpResponse& response) {
-    const auto start = std::chrono::steady_clock::now();
+template <typename Route>
+bool FrontRouter::answerWith(const HttpRequest& request, HttpResponse& response, Route route) {
     m_inHand.fetch_add(1, std::memory_order_relaxed);
     std::optional<Labels> labels;
     try {
-        labels = routeAtOnce(request, response);
+        labels = route();
     } catch (...) {
         // Only memory exhaustion gets here; the client hears a plain 500.
         plainText(response, 500, "Erro interno do servidor de aplicação.\n");
@@ -81,12 +81,35 @@ bool FrontRouter::answerAtOnce(const HttpRequest& request, HttpResponse& respons
         m_inHand.fetch_sub(1, std::memory_order_relaxed);
         return false;
     }
-    account(request, response, *labels, start);
+    account(request, response, *labels);
     return true;
 }
 
+bool FrontRouter::answerAtOnce(const HttpRequest& request, HttpResponse& response) {
+    return answerWith(request, response, [&] { return routeAtOnce(request, response); });
+}
+
+bool FrontRouter::startWait(const HttpRequest& request, std::function<void(WaitOutcome)> woken) {
+    // Only a call to a module, by a client answerAtOnce has let through, waits for its module.
+    const std::string_view path = request.target.substr(0, request.target.find('?'));
+    if (request.method != "POST" || path.substr(0, RpcPrefix.size()) != RpcPrefix || pagesOf(request) ||
+        !m_token.admits(request.authorization))
+        return false;
+    return m_dispatcher.confirmGeneration(rpcServerName(request), request.body, std::move(woken));
+}
+
+bool FrontRouter::answerAfterWait(const HttpRequest& request, WaitOutcome outcome, HttpResponse& response) {
+    if (!outcome)
+        return false;
+    return answerWith(request, response, [&]() -> std::optional<Labels> {
+        RpcReply reply;
+        if (!m_dispatcher.answerAtGeneration(rpcServerName(request), request.body, *outcome, reply))
+            return std::nullopt;
+        return rpcAnswer(std::move(reply), response);
+    });
+}
+
 void FrontRouter::handle(const HttpRequest& request, HttpResponse& response) {
-    const auto start = std::chrono::steady_clock::now();
     m_inHand.fetch_add(1, std::memory_order_relaxed);
     Labels labels;
     try {
@@ -100,12 +123,13 @@ void FrontRouter::handle(const HttpRequest& request, HttpResponse& response) {
         plainText(response, 500, "Erro interno do servidor de aplicação.\n");
         labels = {"-", "internal_error"};
     }
-    account(request, response, labels, start);
+    account(request, response, labels);
 }
 
-void FrontRouter::account(const HttpRequest& request, const HttpResponse& response, const Labels& labels,
-                          std::chrono::steady_clock::time_point start) {
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+void FrontRouter::account(const HttpRequest& request, const HttpResponse& response, const Labels& labels) {
+    // From the whole request in hand, so the time spent waiting for the database counts too.
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - request.received).count();
     // The last request in hand writes the gathered log lines before its answer leaves.
     const bool last = m_inHand.fetch_sub(1, std::memory_order_acq_rel) == 1;
     try {

@@ -36,6 +36,10 @@ public:
     // Health, metrics, refusals, malformed calls and the answers a module holds in memory; the
     // remaining calls go to handle().
     bool answerAtOnce(const HttpRequest& request, HttpResponse& response) override;
+    // A call whose module holds answers that need the database to confirm them waits for that
+    // confirmation without taking a thread, then is answered at once when its answer is held.
+    bool startWait(const HttpRequest& request, std::function<void(WaitOutcome)> woken) override;
+    bool answerAfterWait(const HttpRequest& request, WaitOutcome outcome, HttpResponse& response) override;
     void handle(const HttpRequest& request, HttpResponse& response) override;
     void rejectedByTransport(int status, std::string_view reason) override;
 
@@ -52,8 +56,11 @@ private:
     PageProvider* pagesOf(const HttpRequest& request) const;
     static std::string_view pagePath(const PageProvider& pages, const HttpRequest& request);
     static Labels rpcAnswer(RpcReply reply, HttpResponse& response);
-    void account(const HttpRequest& request, const HttpResponse& response, const Labels& labels,
-                 std::chrono::steady_clock::time_point start);
+    // Answers through route, which gives nullopt when the request must go further, and accounts
+    // for what it answered.
+    template <typename Route>
+    bool answerWith(const HttpRequest& request, HttpResponse& response, Route route);
+    void account(const HttpRequest& request, const HttpResponse& response, const Labels& labels);
     Labels serveRpc(const HttpRequest& request, std::string_view serverName, HttpResponse& response);
     Labels serveHealth(HttpResponse& response);
     Labels serveMetrics(HttpResponse& response);

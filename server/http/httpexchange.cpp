@@ -5,6 +5,7 @@
 #include <boost/asio/buffer.hpp>
 #include <boost/beast/core.hpp>
 
+#include <future>
 #include <sstream>
 
 namespace zrm::server {
@@ -129,6 +130,15 @@ std::string bytesOf(const Message& message) {
     return std::move(out).str();
 }
 
+// The wait a session makes without holding its thread, made here by blocking the calling thread.
+bool answerAfterWaitHere(HttpHandler& handler, const HttpRequest& request, HttpResponse& response) {
+    std::promise<HttpHandler::WaitOutcome> woken;
+    std::future<HttpHandler::WaitOutcome> outcome = woken.get_future();
+    if (!handler.startWait(request, [&woken](HttpHandler::WaitOutcome told) { woken.set_value(told); }))
+        return false;
+    return handler.answerAfterWait(request, outcome.get(), response);
+}
+
 }  // namespace
 
 HttpExchange serveExchange(std::string_view input, HttpHandler& handler, const HttpServerConfig& config) {
@@ -167,7 +177,7 @@ HttpExchange serveExchange(std::string_view input, HttpHandler& handler, const H
     const HttpRequest view = exchange::viewOf(request);
     HttpResponse answer;
     try {
-        if (!handler.answerAtOnce(view, answer))
+        if (!handler.answerAtOnce(view, answer) && !answerAfterWaitHere(handler, view, answer))
             handler.handle(view, answer);
     } catch (...) {
         exchange::answerFailed(handler, std::current_exception(), answer);

@@ -3,6 +3,10 @@
 // What the HTTP transport hands to the front and takes back: plain views of one request and the
 // response to write, so that only the transport's translation unit knows the HTTP library.
 
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +18,8 @@ struct HttpRequest {
     std::string_view authorization;  // Authorization header, empty when absent
     std::string_view operatorCode;   // X-Operator header, empty when absent
     std::string_view body;
+    // When the transport had read the whole request; the time a request takes is counted from here.
+    std::chrono::steady_clock::time_point received = std::chrono::steady_clock::now();
 };
 
 struct HttpResponse {
@@ -34,6 +40,30 @@ public:
     // 500 and told to rejectedByTransport.
     virtual bool answerAtOnce(const HttpRequest& request, HttpResponse& response) {
         (void)request;
+        (void)response;
+        return false;
+    }
+
+    // What a wait outside the process learned, handed back to answerAfterWait; nullopt when the wait
+    // learned nothing.
+    using WaitOutcome = std::optional<std::int64_t>;
+
+    // Asked about a request answerAtOnce declined: when it could be answered without blocking once
+    // something outside the process has happened (a database confirming that an answer held in
+    // memory is current), starts that, returns true, and calls woken exactly once, from any thread,
+    // when it has happened; the transport then asks answerAfterWait on an I/O thread. Returns false
+    // when the request must go to handle(). Must not block; must not throw.
+    virtual bool startWait(const HttpRequest& request, std::function<void(WaitOutcome)> woken) {
+        (void)request;
+        (void)woken;
+        return false;
+    }
+
+    // Answers a request at once after its wait, like answerAtOnce, and returns true; returns false,
+    // leaving response as it was, when the request must go to handle() after all. Must not block.
+    virtual bool answerAfterWait(const HttpRequest& request, WaitOutcome outcome, HttpResponse& response) {
+        (void)request;
+        (void)outcome;
         (void)response;
         return false;
     }

@@ -120,6 +120,7 @@ public:
 private:
     asio::awaitable<bool> serveOne();
     asio::awaitable<void> answer(const HttpRequest& request, HttpResponse& response);
+    asio::awaitable<bool> answerAfterWait(const HttpRequest& request, HttpResponse& response);
     asio::awaitable<void> reject(http::status status, unsigned version);
     asio::awaitable<void> lingeringClose();
 
@@ -205,7 +206,8 @@ asio::awaitable<bool> Session::serveOne() {
 asio::awaitable<void> Session::answer(const HttpRequest& request, HttpResponse& response) {
     std::exception_ptr failure;
     try {
-        if (!m_server.handler().answerAtOnce(request, response)) {
+        if (!m_server.handler().answerAtOnce(request, response) &&
+            !co_await answerAfterWait(request, response)) {
             co_await asio::co_spawn(
                 m_server.blockingPool(),
                 [&]() -> asio::awaitable<void> {
@@ -219,6 +221,35 @@ asio::awaitable<void> Session::answer(const HttpRequest& request, HttpResponse& 
     }
     if (failure)
         exchange::answerFailed(m_server.handler(), failure, response);
+}
+
+// Lets the handler wait for what it needs from outside the process before answering at once,
+// without holding a thread: the coroutine sleeps on a timer that the handler's wake-up cancels.
+// Returns whether the handler answered.
+asio::awaitable<bool> Session::answerAfterWait(const HttpRequest& request, HttpResponse& response) {
+    struct Wake {
+        explicit Wake(const asio::any_io_executor& executor)
+            : timer(executor, asio::steady_timer::time_point::max()) {}
+        asio::steady_timer timer;
+        HttpHandler::WaitOutcome outcome;
+    };
+    auto wake = std::make_shared<Wake>(executor());
+    const bool waiting =
+        m_server.handler().startWait(request, [wake](HttpHandler::WaitOutcome outcome) mutable {
+            // On the session's strand, which runs nothing else of this session until the coroutine
+            // below is asleep; the waking thread keeps no share of the timer afterwards.
+            auto woken = std::move(wake);
+            const asio::any_io_executor strand = woken->timer.get_executor();
+            asio::post(strand, [woken = std::move(woken), outcome] {
+                woken->outcome = outcome;
+                woken->timer.cancel();
+            });
+        });
+    if (!waiting)
+        co_return false;
+    error_code ec;
+    co_await wake->timer.async_wait(asio::redirect_error(awaitable, ec));
+    co_return m_server.handler().answerAfterWait(request, wake->outcome, response);
 }
 
 // Answers a request the transport refuses itself, then closes the connection.

@@ -8,7 +8,9 @@
 #include <QJsonArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -64,6 +66,30 @@ public:
     virtual bool cachedResult(std::string_view method, std::string_view paramsJson, std::string& result) {
         (void)method;
         (void)paramsJson;
+        (void)result;
+        return false;
+    }
+
+    // For a read method whose held answers are current only once the database has confirmed its
+    // data generation (a database that other servers write too): asks for a read of the generation
+    // that begins after this call and returns true; confirmed is then called once, from another
+    // thread, with what that read gave (nullopt when it failed), and must be quick. Returns false
+    // when the method has no held answers to confirm this way. Never blocks; never throws but for
+    // memory exhaustion.
+    virtual bool confirmGeneration(std::string_view method,
+                                   std::function<void(std::optional<qint64>)> confirmed) {
+        (void)method;
+        (void)confirmed;
+        return false;
+    }
+
+    // Appends the result of a read method held for exactly that confirmed generation and returns
+    // true; returns false (appending nothing) when it holds none. Never blocks and never throws.
+    virtual bool cachedResultAt(std::string_view method, std::string_view paramsJson, qint64 generation,
+                                std::string& result) {
+        (void)method;
+        (void)paramsJson;
+        (void)generation;
         (void)result;
         return false;
     }

@@ -59,14 +59,16 @@ RpcReply RpcDispatcher::dispatch(std::string_view serverName, std::string_view b
     return reply;
 }
 
-bool RpcDispatcher::answerAtOnce(std::string_view serverName, std::string_view body, RpcReply& reply) const {
+template <typename Find>
+bool RpcDispatcher::answerHeld(std::string_view serverName, std::string_view body, RpcReply& reply,
+                               Find find) const {
     std::string_view id;
     try {
         const RpcRequest request = jsonrpc::parseRequest(body, id);
         RemoteDataModule& module = moduleNamed(serverName);
         reply.body.reserve(InitialReplyCapacity);
         jsonrpc::openResult(reply.body, request.id);
-        if (!module.cachedResult(request.method, request.params, reply.body)) {
+        if (!find(module, request, reply.body)) {
             reply.body.clear();
             return false;
         }
@@ -80,6 +82,34 @@ bool RpcDispatcher::answerAtOnce(std::string_view serverName, std::string_view b
     } catch (...) {
         // Out of memory at worst: the full path tries again and reports it.
         reply = RpcReply{};
+        return false;
+    }
+}
+
+bool RpcDispatcher::answerAtOnce(std::string_view serverName, std::string_view body, RpcReply& reply) const {
+    return answerHeld(serverName, body, reply,
+                      [](RemoteDataModule& module, const RpcRequest& request, std::string& result) {
+                          return module.cachedResult(request.method, request.params, result);
+                      });
+}
+
+bool RpcDispatcher::answerAtGeneration(std::string_view serverName, std::string_view body, qint64 generation,
+                                       RpcReply& reply) const {
+    return answerHeld(serverName, body, reply,
+                      [generation](RemoteDataModule& module, const RpcRequest& request, std::string& result) {
+                          return module.cachedResultAt(request.method, request.params, generation, result);
+                      });
+}
+
+bool RpcDispatcher::confirmGeneration(std::string_view serverName, std::string_view body,
+                                      std::function<void(std::optional<qint64>)> confirmed) const {
+    try {
+        std::string_view id;
+        const RpcRequest request = jsonrpc::parseRequest(body, id);
+        RemoteDataModule* module = m_registry.find(serverName);
+        return module && module->confirmGeneration(request.method, std::move(confirmed));
+    } catch (...) {
+        // A malformed call has nothing to confirm; dispatch() answers it.
         return false;
     }
 }

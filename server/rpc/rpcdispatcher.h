@@ -7,6 +7,7 @@
 #include "server/rpc/remotemodule.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,7 +37,23 @@ public:
     // call must go to dispatch(). Never throws.
     bool answerAtOnce(std::string_view serverName, std::string_view body, RpcReply& reply) const;
 
+    // For a call answerAtOnce declined whose module holds answers that only need the database to
+    // confirm its data generation: starts that confirmation, returns true, and confirmed is then
+    // called once, from another thread, with the generation (nullopt when it could not be had); the
+    // call is then answered by answerAtGeneration or, failing that, dispatch(). Returns false when
+    // there is nothing to confirm. Never blocks; never throws.
+    bool confirmGeneration(std::string_view serverName, std::string_view body,
+                           std::function<void(std::optional<qint64>)> confirmed) const;
+
+    // Answers the call with the result its module holds for that confirmed generation and returns
+    // true; returns false when it holds none and the call must go to dispatch(). Never throws.
+    bool answerAtGeneration(std::string_view serverName, std::string_view body, qint64 generation,
+                            RpcReply& reply) const;
+
 private:
+    // Answers with the module's held result as found by find(module, request, result), or returns false.
+    template <typename Find>
+    bool answerHeld(std::string_view serverName, std::string_view body, RpcReply& reply, Find find) const;
     // The module of that server name; throws RpcError (MethodNotFound) when there is none.
     RemoteDataModule& moduleNamed(std::string_view serverName) const;
     static void fail(RpcReply& reply, std::string_view id, int code, const QString& message);

@@ -10,10 +10,13 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace zrm::server::test {
 
@@ -46,6 +49,8 @@ public:
             m_holdChanged.notify_all();
             m_holdChanged.wait(lock, [this] { return m_released; });
             result += "true";
+        } else if (method == "Confirmed") {
+            result += "\"computed\"";
         } else if (method == "Operator") {
             result += '"' + context.operatorCode.toStdString() + '"';
         } else {
@@ -58,6 +63,48 @@ public:
             return false;
         result += "\"cached " + std::to_string(paramsJson.size()) + "\"";
         return true;
+    }
+
+    // Confirmed(): held for the generation the test names (heldGeneration); the module asks to have
+    // it confirmed, which the test does with confirm(), or at once when confirmAtOnce is set. Without
+    // a held answer for the confirmed generation the call goes to call(), which answers "computed".
+    bool confirmGeneration(std::string_view method,
+                           std::function<void(std::optional<qint64>)> confirmed) override {
+        if (method != "Confirmed")
+            return false;
+        if (confirmAtOnce) {
+            confirmed(*confirmAtOnce);
+            return true;
+        }
+        const std::lock_guard lock(m_holdMutex);
+        m_confirmations.push_back(std::move(confirmed));
+        m_holdChanged.notify_all();
+        return true;
+    }
+
+    bool cachedResultAt(std::string_view method, std::string_view paramsJson, qint64 generation,
+                        std::string& result) override {
+        if (method != "Confirmed" || generation != heldGeneration)
+            return false;
+        result += "\"held at " + std::to_string(generation) + " for " + std::string(paramsJson) + "\"";
+        return true;
+    }
+
+    // Waits until count confirmations are asked for; false when that does not happen in time.
+    bool waitUntilConfirmationsAsked(std::size_t count,
+                                     std::chrono::milliseconds time = std::chrono::minutes(1)) {
+        std::unique_lock lock(m_holdMutex);
+        return m_holdChanged.wait_for(lock, time, [&] { return m_confirmations.size() >= count; });
+    }
+    // Tells every request waiting for a confirmation what the database gave, from this thread.
+    void confirm(std::optional<qint64> generation) {
+        std::vector<std::function<void(std::optional<qint64>)>> waiting;
+        {
+            const std::lock_guard lock(m_holdMutex);
+            waiting.swap(m_confirmations);
+        }
+        for (auto& confirmed : waiting)
+            confirmed(generation);
     }
 
     bool healthy() override { return isHealthy; }
@@ -74,6 +121,8 @@ public:
     }
 
     std::atomic<bool> isHealthy{true};
+    std::atomic<qint64> heldGeneration{7};
+    std::optional<qint64> confirmAtOnce;  // set before serving
     std::atomic<int> calls{0};
 
     int held = 0;  // guarded by m_holdMutex
@@ -83,6 +132,7 @@ private:
     std::mutex m_holdMutex;
     std::condition_variable m_holdChanged;
     bool m_released = false;
+    std::vector<std::function<void(std::optional<qint64>)>> m_confirmations;  // guarded by m_holdMutex
 };
 
 }  // namespace zrm::server::test

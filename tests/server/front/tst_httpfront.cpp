@@ -298,6 +298,57 @@ TEST_F(HttpFrontTest, blockedModule_leavesTheIoThreadFree) {
     EXPECT_EQ(second.read().status, 200);
 }
 
+// A call whose held answer needs its database's confirmation waits for it without a thread: while
+// it waits, the only I/O thread serves others and the only blocking thread may be busy elsewhere;
+// once confirmed it is answered at once from memory and counted once.
+// A confirmation that fails, or a generation with no held answer, sends the call to the module.
+TEST_F(HttpFrontTest, callWaitingForItsDatabase_holdsNoThread_andIsAnsweredWhenConfirmed) {
+    HttpServerConfig config;
+    config.threads = 1;
+    config.blockingThreads = 1;
+    startServer(config);
+
+    RawHttpClient waiting(port), holding(port);
+    const std::string confirmed = rpcBody("Confirmed", "[2026]");
+    waiting.send("POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                 std::to_string(confirmed.size()) + "\r\n\r\n" + confirmed);
+    ASSERT_TRUE(module->waitUntilConfirmationsAsked(1));
+    const std::string hold = rpcBody("Hold", "[]");
+    holding.send("POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                 std::to_string(hold.size()) + "\r\n\r\n" + hold);
+    ASSERT_TRUE(module->waitUntilHeld(1));
+    RawHttpClient probe(port);
+    EXPECT_EQ(probe.request("GET", "/health").status, 200);
+
+    module->confirm(7);
+    const RawResponse answer = waiting.read();
+    EXPECT_EQ(answer.status, 200);
+    EXPECT_EQ(json(answer).value(QLatin1String("result")).toString(), QStringLiteral("held at 7 for [2026]"));
+    EXPECT_EQ(module->calls, 1) << "only the held call reached call()";
+    module->release();
+    EXPECT_EQ(holding.read().status, 200);
+
+    // Nothing held for what the database confirmed, or no confirmation at all: the module computes.
+    for (const std::optional<qint64> generation : {std::optional<qint64>(8), std::optional<qint64>()}) {
+        RawHttpClient client(port);
+        client.send("POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                    std::to_string(confirmed.size()) + "\r\n\r\n" + confirmed);
+        ASSERT_TRUE(module->waitUntilConfirmationsAsked(1));
+        module->confirm(generation);
+        EXPECT_EQ(json(client.read()).value(QLatin1String("result")).toString(), QStringLiteral("computed"));
+    }
+    const std::string exposition = metrics.exposition();
+    EXPECT_NE(exposition.find(R"(zrm_requests_total{method="Confirmed",outcome="ok"} 3)"), std::string::npos)
+        << exposition;
+
+    // A client without the token is refused before anything waits.
+    stopServer();
+    startServer(config, BearerToken("segredo"));
+    RawHttpClient stranger(port);
+    EXPECT_EQ(stranger.request("POST", Rpc, confirmed).status, 401);
+    EXPECT_FALSE(module->waitUntilConfirmationsAsked(1, std::chrono::milliseconds(0)));
+}
+
 namespace {
 
 // A handler that breaks its promise not to throw.
@@ -434,10 +485,14 @@ TEST(HttpServer, listen_refusesANonLoopbackAddressUnlessAllowed) {
 TEST_F(HttpFrontTest, exchangeWithoutSocket_writesWhatAConnectionGets) {
     HttpServerConfig config;
     config.maxBodyBytes = 1024;
+    module->confirmAtOnce = 7;
     startServer(config);
     const std::string close = "Host: x\r\nConnection: close\r\n";
     const std::string echo = rpcBody("Echo", "[7]", 7);
+    const std::string confirmed = rpcBody("Confirmed", "[1]");
     const std::vector<std::string> requests = {
+        "POST " + std::string(Rpc) + " HTTP/1.1\r\n" + close +
+            "Content-Length: " + std::to_string(confirmed.size()) + "\r\n\r\n" + confirmed,
         "GET /health HTTP/1.1\r\n" + close + "\r\n",
         "HEAD /health HTTP/1.1\r\n" + close + "\r\n",
         "POST " + std::string(Rpc) + " HTTP/1.1\r\n" + close +
@@ -462,7 +517,7 @@ TEST_F(HttpFrontTest, exchangeWithoutSocket_writesWhatAConnectionGets) {
         EXPECT_FALSE(exchange.keepOpen);
         EXPECT_EQ(exchange.written, connection);
     }
-    const std::string cut = requests[2].substr(0, requests[2].size() - 3);
+    const std::string cut = requests[3].substr(0, requests[3].size() - 3);
     const HttpExchange waiting = serveExchange(cut, *router, config);
     EXPECT_FALSE(waiting.complete);
     EXPECT_TRUE(waiting.written.empty());

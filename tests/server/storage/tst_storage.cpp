@@ -393,6 +393,32 @@ TEST(SharedGenerationRead, failedRead_givesNothingToItsCallersAndIsNotKept) {
     EXPECT_EQ(generation.current(), 2);
 }
 
+// The network threads ask without waiting: the call returns while the read is still held, and the
+// answer comes from the reading thread, for the read that began after the call.
+TEST(SharedGenerationRead, whenRead_returnsAtOnce_andIsToldFromTheReadingThread) {
+    HeldReads database;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::pair<std::optional<qint64>, std::thread::id>> told;
+    auto tell = [&](std::optional<qint64> value) {
+        const std::lock_guard lock(mutex);
+        told.emplace_back(value, std::this_thread::get_id());
+        changed.notify_all();
+    };
+    SharedGenerationRead generation([&] { return database.read(); });
+    generation.whenRead(tell);
+    database.waitUntilBegun(1);
+    generation.whenRead(tell);  // during the held read: for the next one
+    EXPECT_EQ(generation.waiting(), 1);
+    database.letGo(2);
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return told.size() == 2; });
+    EXPECT_EQ(told[0].first, 1);
+    EXPECT_EQ(told[1].first, 2);
+    EXPECT_EQ(told[0].second, told[1].second);
+    EXPECT_NE(told[0].second, std::this_thread::get_id());
+}
+
 TEST(StorageOpen, unknownUrl_isBadRequest) {
     EXPECT_THROW(Database::open(QStringLiteral("mysql://x")), BadRequest);
     EXPECT_THROW(Database::open(QStringLiteral("sqlite:")), BadRequest);
