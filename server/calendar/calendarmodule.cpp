@@ -427,6 +427,9 @@ void CalendarModule::setCalendOrcOp(const Params& params, const CallContext& con
     sql::Transaction transaction(*connection);
     CalendarStore store(*connection);
     CalendarRules(store, m_clock.today()).check(changes);
+    // From here on only writes: they travel with the commit, so the calendar's lock is held for
+    // one trip to the database rather than one per statement.
+    connection->deferWritesToCommit();
     for (const CalendarChange& change : changes) {
         switch (change.op) {
             case CalendarChange::Op::Insert:

@@ -152,8 +152,17 @@ void CalendarRules::checkBlockedPeriod(const CalendarRecord& row, const Calendar
     }
 }
 
+bool CalendarRules::concluded(const CalendarKey& key) {
+    auto it = m_concluded.find({key.year, key.version, key.code});
+    if (it == m_concluded.end()) {
+        const bool used = !m_store.concludedUses(key.code, key.year, key.version).empty();
+        it = m_concluded.emplace(std::make_tuple(key.year, key.version, key.code), used).first;
+    }
+    return it->second;
+}
+
 void CalendarRules::checkNotConcluded(const CalendarKey& key, const char* message) {
-    if (!m_store.concludedUses(key.code, key.year, key.version).empty())
+    if (concluded(key))
         refuse(message);
 }
 

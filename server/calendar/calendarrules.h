@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -53,6 +54,9 @@ private:
     void checkDeletable(const CalendarRecord& stored);
 
     const std::optional<PhaseRecord>& phase(const std::string& code);
+    // Whether the phase of that calendar has concluded uses; asked once per key and save, as the
+    // save does not change them.
+    bool concluded(const CalendarKey& key);
 
     static void apply(Calendars& calendars, const CalendarChange& change);
 
@@ -61,6 +65,7 @@ private:
     Calendars m_stored;  // the touched calendars as stored
     std::map<std::string, std::optional<PhaseRecord>> m_phases;
     std::map<std::string, std::optional<qint64>> m_latestVersions;
+    std::map<std::tuple<std::string, qint64, std::string>, bool> m_concluded;  // year, version, code
 };
 
 }  // namespace zrm::server

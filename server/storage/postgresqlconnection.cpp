@@ -47,6 +47,15 @@ QString errorText(const PGresult* result, const PGconn* conn) {
 
 void ignoreNotice(void*, const char*) {}
 
+// libpq's view of parameters kept as copies: NUL-terminated texts, null pointers for nulls.
+std::vector<const char*> valuesOf(const std::vector<std::optional<std::string>>& params) {
+    std::vector<const char*> values;
+    values.reserve(params.size());
+    for (const std::optional<std::string>& param : params)
+        values.push_back(param ? param->c_str() : nullptr);
+    return values;
+}
+
 }  // namespace
 
 void PostgresqlConnection::Finish::operator()(pg_conn* conn) const {
@@ -96,6 +105,7 @@ void PostgresqlConnection::fail(PGresult* raw) {
 }
 
 void PostgresqlConnection::executeScript(std::string_view sql) {
+    runDeferredWrites();
     const std::string text(sql);
     PGresult* result = PQexec(m_conn, text.c_str());
     const ExecStatusType status = PQresultStatus(result);
@@ -117,7 +127,6 @@ const std::string& PostgresqlConnection::prepared(const char* sql, int parameter
 }
 
 PGresult* PostgresqlConnection::run(const char* sql, Params params) {
-    const std::string& name = prepared(sql, int(params.size()));
     // Text parameters must be NUL-terminated for libpq: keep copies for the duration of the call.
     std::vector<std::string> storage;
     storage.reserve(params.size());
@@ -131,6 +140,11 @@ PGresult* PostgresqlConnection::run(const char* sql, Params params) {
         storage.push_back(param.isInteger() ? std::to_string(param.integer()) : std::string(param.text()));
         values.push_back(storage.back().c_str());
     }
+    return runWith(sql, values);
+}
+
+PGresult* PostgresqlConnection::runWith(const char* sql, const std::vector<const char*>& values) {
+    const std::string& name = prepared(sql, int(values.size()));
     PGresult* result =
         PQexecPrepared(m_conn, name.c_str(), int(values.size()), values.data(), nullptr, nullptr, 0);
     const ExecStatusType status = PQresultStatus(result);
@@ -139,7 +153,73 @@ PGresult* PostgresqlConnection::run(const char* sql, Params params) {
     return result;
 }
 
+void PostgresqlConnection::runDeferredWrites() {
+    std::vector<DeferredWrite> writes;
+    writes.swap(m_deferred);
+    for (const DeferredWrite& write : writes)
+        PQclear(runWith(write.sql, valuesOf(write.params)));
+}
+
+void PostgresqlConnection::commitWithDeferredWrites() {
+    std::vector<DeferredWrite> writes;
+    writes.swap(m_deferred);
+    // Statements are prepared outside the pipeline, once per connection.
+    for (const DeferredWrite& write : writes)
+        prepared(write.sql, int(write.params.size()));
+    bool sent = PQenterPipelineMode(m_conn) == 1;
+    for (const DeferredWrite& write : writes) {
+        const std::vector<const char*> values = valuesOf(write.params);
+        sent = sent &&
+               PQsendQueryPrepared(m_conn, m_statementNames.find(std::string_view(write.sql))->second.c_str(),
+                                   int(values.size()), values.data(), nullptr, nullptr, 0) == 1;
+    }
+    sent = sent && PQsendQueryParams(m_conn, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+    sent = sent && PQpipelineSync(m_conn) == 1;
+    // Every answer is read, in order: the writes', the commit's, then the sync's. After a failure
+    // the server skips the rest of the pipeline and the transaction stays open, failed, for the
+    // rollback.
+    Result failure;
+    const std::size_t answers = writes.size() + 1;
+    for (std::size_t answer = 0; sent && answer < answers; ++answer) {
+        while (PGresult* raw = PQgetResult(m_conn)) {
+            Result result(raw);
+            const ExecStatusType status = PQresultStatus(raw);
+            if (!failure && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK &&
+                status != PGRES_PIPELINE_ABORTED)
+                failure = std::move(result);
+        }
+        if (isBroken())
+            break;
+    }
+    if (sent && !isBroken()) {
+        Result sync(PQgetResult(m_conn));
+        sent = sync && PQresultStatus(sync.get()) == PGRES_PIPELINE_SYNC;
+    }
+    sent = PQexitPipelineMode(m_conn) == 1 && sent;
+    if (!sent || isBroken()) {
+        // The commit may have reached the server before the connection failed.
+        throw CommitOutcomeUnknown(
+            QStringLiteral("A conexão com o banco de dados caiu durante a gravação e não se sabe se ela "
+                           "foi concluída. Recarregue os dados para conferir."));
+    }
+    if (failure)
+        fail(failure.release());
+}
+
 qint64 PostgresqlConnection::execute(const char* sql, Params params) {
+    if (m_deferring) {
+        DeferredWrite write{sql, {}};
+        write.params.reserve(params.size());
+        for (const Param& param : params) {
+            if (param.isNull())
+                write.params.emplace_back();
+            else
+                write.params.emplace_back(param.isInteger() ? std::to_string(param.integer())
+                                                            : std::string(param.text()));
+        }
+        m_deferred.push_back(std::move(write));
+        return -1;
+    }
     Result result(run(sql, params));
     const char* count = PQcmdTuples(result.get());
     qint64 number = 0;
@@ -148,6 +228,7 @@ qint64 PostgresqlConnection::execute(const char* sql, Params params) {
 }
 
 void PostgresqlConnection::select(const char* sql, Params params, const RowHandler& onRow) {
+    runDeferredWrites();
     Result result(run(sql, params));
     PostgresqlRow row(result.get());
     const int count = PQntuples(result.get());
@@ -166,6 +247,9 @@ void PostgresqlConnection::beginSnapshot() {
 }
 
 void PostgresqlConnection::commit() {
+    m_deferring = false;
+    if (!m_deferred.empty())
+        return commitWithDeferredWrites();
     PGresult* result = PQexec(m_conn, "COMMIT");
     const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
     if (!ok && isBroken()) {
@@ -180,6 +264,8 @@ void PostgresqlConnection::commit() {
 }
 
 void PostgresqlConnection::rollback() noexcept {
+    m_deferring = false;
+    m_deferred.clear();
     if (isBroken())
         return;
     PQclear(PQexec(m_conn, "ROLLBACK"));

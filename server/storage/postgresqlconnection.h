@@ -5,8 +5,10 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 struct pg_conn;
 struct pg_result;
@@ -29,11 +31,22 @@ public:
     void beginWrite() override;
     void beginSnapshot() override;
     void commit() override;
+    void deferWritesToCommit() override { m_deferring = true; }
     void rollback() noexcept override;
     bool isBroken() const override;
 
 private:
+    // A statement whose sending waits for the commit, with copies of its parameters.
+    struct DeferredWrite {
+        const char* sql;
+        std::vector<std::optional<std::string>> params;
+    };
     pg_result* run(const char* sql, Params params);
+    pg_result* runWith(const char* sql, const std::vector<const char*>& values);
+    // Sends the deferred writes and COMMIT in one pipeline and reads every answer.
+    void commitWithDeferredWrites();
+    // Runs the deferred writes one by one (a read or a script follows them before the commit).
+    void runDeferredWrites();
     const std::string& prepared(const char* sql, int parameterCount);
     [[noreturn]] void fail(pg_result* raw);
 
@@ -44,6 +57,8 @@ private:
     std::unique_ptr<pg_conn, Finish> m_handle;
     pg_conn* m_conn = nullptr;  // m_handle's pointer
     std::unordered_map<std::string, std::string, StatementTextHash, std::equal_to<>> m_statementNames;
+    bool m_deferring = false;
+    std::vector<DeferredWrite> m_deferred;
 };
 
 }  // namespace zrm::server::sql

@@ -98,6 +98,13 @@ public:
     // Commits. Throws CommitOutcomeUnknown when the connection fails during the commit, so that the
     // change may or may not have been stored.
     virtual void commit() = 0;
+    // Lets the statements that execute() runs from here to the end of the transaction travel with
+    // the commit: a backend across the network sends them and the commit in one trip and reports
+    // their failures from commit(), as they would have been reported by execute(); execute() then
+    // returns -1, the count being unknown until the commit. For the last writes of a transaction
+    // whose counts are not needed, so that its locks are held for one trip instead of one per
+    // statement. A backend in the process runs them at once, as before.
+    virtual void deferWritesToCommit() {}
     // Rolls back; never throws (a broken connection simply stays broken).
     virtual void rollback() noexcept = 0;
 

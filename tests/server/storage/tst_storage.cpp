@@ -188,6 +188,49 @@ TEST_P(StorageTest, transaction_afterFailedStatement_rollsBackAndConnectionStays
     EXPECT_EQ(tables.phases().size(), 1u);
 }
 
+// Writes that travel with the commit behave as if run at once: a failing one fails the commit with
+// the same error and takes every write of the transaction with it, a read in between sees them,
+// and the connection stays usable. A connection lost before the commit cannot tell what was stored.
+TEST_P(StorageTest, writesDeferredToTheCommit_failAndSucceedAsTheyWouldAtOnce) {
+    ConnectionLease connection = m_database->acquire();
+    TableStore tables(*connection);
+    try {
+        sql::Transaction transaction(*connection);
+        tables.insert(phase("0000000001"));
+        connection->deferWritesToCommit();
+        tables.insert(phase("0000000002"));
+        tables.insert(phase("0000000001", "Outra"));
+        transaction.commit();
+        ADD_FAILURE() << "a duplicate key was committed";
+    } catch (const Conflict&) {
+    }
+    EXPECT_TRUE(tables.phases().empty());
+
+    const qint64 generation = dataGeneration(*connection);
+    {
+        sql::Transaction transaction(*connection);
+        connection->deferWritesToCommit();
+        tables.insert(phase("0000000003"));
+        EXPECT_EQ(tables.phases().size(), 1u) << "a read after deferred writes sees them";
+        tables.insert(phase("0000000004"));
+        markDataChanged(*connection);
+        transaction.commit();
+    }
+    EXPECT_EQ(tables.phases().size(), 2u);
+    EXPECT_EQ(dataGeneration(*connection), generation + 1);
+
+    {
+        sql::Transaction transaction(*connection);
+        connection->deferWritesToCommit();
+        tables.insert(phase("0000000005"));
+        if (m_testDb->terminateConnections()) {
+            EXPECT_THROW(transaction.commit(), CommitOutcomeUnknown);
+        }
+    }
+    ConnectionLease fresh = m_database->acquire();
+    EXPECT_EQ(TableStore(*fresh).phases().size(), 2u);
+}
+
 TEST_P(StorageTest, snapshot_doesNotSeeLaterCommits) {
     ConnectionLease reader = m_database->acquire();
     ConnectionLease writer = m_database->acquire();
