@@ -11,6 +11,7 @@
 #include "server/storage/calendarstore.h"
 #include "server/storage/database.h"
 #include "server/storage/generationread.h"
+#include "server/storage/savebatch.h"
 #include "server/storage/schema.h"
 #include "server/storage/storeerror.h"
 
@@ -95,7 +96,10 @@ bool isCacheable(std::string_view method) {
 class CalendarModule final : public RemoteDataModule {
 public:
     CalendarModule(std::shared_ptr<Database> database, const ServerClock& clock)
-        : m_database(std::move(database)), m_clock(clock), m_generation([this]() -> std::optional<qint64> {
+        : m_database(std::move(database))
+        , m_clock(clock)
+        , m_saves(m_database, [](sql::Connection& connection) { markDataChanged(connection); })
+        , m_generation([this]() -> std::optional<qint64> {
             ConnectionLease connection = m_database->acquire();
             return dataGeneration(*connection);
         }) {}
@@ -136,6 +140,7 @@ private:
     std::shared_ptr<Database> m_database;
     ServerClock m_clock;
     AnswerCache m_answers;
+    SaveBatch m_saves;                  // saves queued meanwhile commit together
     SharedGenerationRead m_generation;  // PostgreSQL's
 };
 
@@ -421,32 +426,29 @@ void CalendarModule::setCalendOrcOp(const Params& params, const CallContext& con
                                          : context.operatorCode.left(OperatorLength).toStdString();
     const std::string when = m_clock.now().toString(Qt::ISODate).toStdString();
 
-    // Writers of this process queue here rather than sleep-poll for SQLite's lock.
-    const std::unique_lock turn = m_database->writeTurn();
-    ConnectionLease connection = m_database->acquire();
-    sql::Transaction transaction(*connection);
-    CalendarStore store(*connection);
-    CalendarRules(store, m_clock.today()).check(changes);
-    // From here on only writes: they travel with the commit, so the calendar's lock is held for
-    // one trip to the database rather than one per statement.
-    connection->deferWritesToCommit();
-    for (const CalendarChange& change : changes) {
-        switch (change.op) {
-            case CalendarChange::Op::Insert:
-                store.insert(change.newRow->record);
-                break;
-            case CalendarChange::Op::Update:
-                store.update(change.oldRow->record.key, change.newRow->record);
-                break;
-            case CalendarChange::Op::Delete:
-                store.remove(change.oldRow->record.key);
-                break;
+    m_saves.run([&](sql::Connection& connection) {
+        CalendarStore store(connection);
+        CalendarRules(store, m_clock.today()).check(changes);
+        // From here on only writes: they travel together, so the calendar's lock is held for one
+        // trip to the database rather than one per statement.
+        connection.deferWritesToCommit();
+        for (const CalendarChange& change : changes) {
+            switch (change.op) {
+                case CalendarChange::Op::Insert:
+                    store.insert(change.newRow->record);
+                    break;
+                case CalendarChange::Op::Update:
+                    store.update(change.oldRow->record.key, change.newRow->record);
+                    break;
+                case CalendarChange::Op::Delete:
+                    store.remove(change.oldRow->record.key);
+                    break;
+            }
+            const CalendarKey& changed =
+                change.newRow ? change.newRow->record.key : change.oldRow->record.key;
+            store.appendHistory({when, operatorCode, "SetCalendOrcOp", changeJson(change), changed});
         }
-        const CalendarKey& changed = change.newRow ? change.newRow->record.key : change.oldRow->record.key;
-        store.appendHistory({when, operatorCode, "SetCalendOrcOp", changeJson(change), changed});
-    }
-    markDataChanged(*connection);
-    transaction.commit();
+    });
     PacketWriter::writeEmpty(out);
 }
 

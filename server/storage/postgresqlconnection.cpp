@@ -47,6 +47,12 @@ QString errorText(const PGresult* result, const PGconn* conn) {
 
 void ignoreNotice(void*, const char*) {}
 
+QString LostCommit() {
+    return QStringLiteral(
+        "A conexão com o banco de dados caiu durante a gravação e não se sabe se ela "
+        "foi concluída. Recarregue os dados para conferir.");
+}
+
 // libpq's view of parameters kept as copies: NUL-terminated texts, null pointers for nulls.
 std::vector<const char*> valuesOf(const std::vector<std::optional<std::string>>& params) {
     std::vector<const char*> values;
@@ -105,13 +111,27 @@ void PostgresqlConnection::fail(PGresult* raw) {
 }
 
 void PostgresqlConnection::executeScript(std::string_view sql) {
-    runDeferredWrites();
     const std::string text(sql);
+    if (!m_deferred.empty()) {
+        // One statement goes with the deferred ones; a script of several cannot be pipelined, so it
+        // follows them.
+        if (sql.find(';') == std::string_view::npos) {
+            PQclear(sendWithDeferred(Statement{text, nullptr, {}}));
+            return;
+        }
+        const Statement last = std::move(m_deferred.back());
+        m_deferred.pop_back();
+        PQclear(sendWithDeferred(last));
+    }
     PGresult* result = PQexec(m_conn, text.c_str());
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
         fail(result);
     PQclear(result);
+}
+
+void PostgresqlConnection::executeLater(std::string_view sql) {
+    m_deferred.push_back(Statement{std::string(sql), nullptr, {}});
 }
 
 const std::string& PostgresqlConnection::prepared(const char* sql, int parameterCount) {
@@ -126,24 +146,25 @@ const std::string& PostgresqlConnection::prepared(const char* sql, int parameter
     return m_statementNames.emplace(std::string(key), std::move(name)).first->second;
 }
 
-PGresult* PostgresqlConnection::run(const char* sql, Params params) {
-    // Text parameters must be NUL-terminated for libpq: keep copies for the duration of the call.
-    std::vector<std::string> storage;
-    storage.reserve(params.size());
-    std::vector<const char*> values;
-    values.reserve(params.size());
+PostgresqlConnection::Statement PostgresqlConnection::statementOf(const char* sql, Params params) {
+    // Text parameters must be NUL-terminated for libpq: the statement keeps copies.
+    Statement statement{{}, sql, {}};
+    statement.params.reserve(params.size());
     for (const Param& param : params) {
-        if (param.isNull()) {
-            values.push_back(nullptr);
-            continue;
-        }
-        storage.push_back(param.isInteger() ? std::to_string(param.integer()) : std::string(param.text()));
-        values.push_back(storage.back().c_str());
+        if (param.isNull())
+            statement.params.emplace_back();
+        else
+            statement.params.emplace_back(param.isInteger() ? std::to_string(param.integer())
+                                                            : std::string(param.text()));
     }
-    return runWith(sql, values);
+    return statement;
 }
 
-PGresult* PostgresqlConnection::runWith(const char* sql, const std::vector<const char*>& values) {
+PGresult* PostgresqlConnection::run(const char* sql, Params params) {
+    if (!m_deferred.empty())
+        return sendWithDeferred(statementOf(sql, params));
+    const Statement statement = statementOf(sql, params);
+    const std::vector<const char*> values = valuesOf(statement.params);
     const std::string& name = prepared(sql, int(values.size()));
     PGresult* result =
         PQexecPrepared(m_conn, name.c_str(), int(values.size()), values.data(), nullptr, nullptr, 0);
@@ -153,71 +174,63 @@ PGresult* PostgresqlConnection::runWith(const char* sql, const std::vector<const
     return result;
 }
 
-void PostgresqlConnection::runDeferredWrites() {
-    std::vector<DeferredWrite> writes;
-    writes.swap(m_deferred);
-    for (const DeferredWrite& write : writes)
-        PQclear(runWith(write.sql, valuesOf(write.params)));
+bool PostgresqlConnection::send(const Statement& statement) {
+    const std::vector<const char*> values = valuesOf(statement.params);
+    if (!statement.sql)
+        return PQsendQueryParams(m_conn, statement.command.c_str(), 0, nullptr, nullptr, nullptr, nullptr,
+                                 0) == 1;
+    const std::string& name = m_statementNames.find(std::string_view(statement.sql))->second;
+    return PQsendQueryPrepared(m_conn, name.c_str(), int(values.size()), values.data(), nullptr, nullptr,
+                               0) == 1;
 }
 
-void PostgresqlConnection::commitWithDeferredWrites() {
-    std::vector<DeferredWrite> writes;
-    writes.swap(m_deferred);
+PGresult* PostgresqlConnection::sendWithDeferred(const Statement& last) {
+    std::vector<Statement> statements;
+    statements.swap(m_deferred);
+    statements.push_back(last);
     // Statements are prepared outside the pipeline, once per connection.
-    for (const DeferredWrite& write : writes)
-        prepared(write.sql, int(write.params.size()));
-    bool sent = PQenterPipelineMode(m_conn) == 1;
-    for (const DeferredWrite& write : writes) {
-        const std::vector<const char*> values = valuesOf(write.params);
-        sent = sent &&
-               PQsendQueryPrepared(m_conn, m_statementNames.find(std::string_view(write.sql))->second.c_str(),
-                                   int(values.size()), values.data(), nullptr, nullptr, 0) == 1;
+    for (const Statement& statement : statements) {
+        if (statement.sql)
+            prepared(statement.sql, int(statement.params.size()));
     }
-    sent = sent && PQsendQueryParams(m_conn, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+    bool sent = PQenterPipelineMode(m_conn) == 1;
+    for (const Statement& statement : statements)
+        sent = sent && send(statement);
     sent = sent && PQpipelineSync(m_conn) == 1;
-    // Every answer is read, in order: the writes', the commit's, then the sync's. After a failure
-    // the server skips the rest of the pipeline and the transaction stays open, failed, for the
-    // rollback.
+    // Every answer is read, in order, then the sync's. After a failure the server skips the rest of
+    // the pipeline; a transaction stays open, failed, for the rollback.
     Result failure;
-    const std::size_t answers = writes.size() + 1;
-    for (std::size_t answer = 0; sent && answer < answers; ++answer) {
+    Result answer;
+    for (std::size_t i = 0; sent && i < statements.size() && !isBroken(); ++i) {
         while (PGresult* raw = PQgetResult(m_conn)) {
             Result result(raw);
             const ExecStatusType status = PQresultStatus(raw);
-            if (!failure && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK &&
-                status != PGRES_PIPELINE_ABORTED)
+            if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
+                if (i + 1 == statements.size())
+                    answer = std::move(result);
+            } else if (!failure && status != PGRES_PIPELINE_ABORTED) {
                 failure = std::move(result);
+            }
         }
-        if (isBroken())
-            break;
     }
     if (sent && !isBroken()) {
-        Result sync(PQgetResult(m_conn));
+        const Result sync(PQgetResult(m_conn));
         sent = sync && PQresultStatus(sync.get()) == PGRES_PIPELINE_SYNC;
     }
     sent = PQexitPipelineMode(m_conn) == 1 && sent;
     if (!sent || isBroken()) {
-        // The commit may have reached the server before the connection failed.
-        throw CommitOutcomeUnknown(
-            QStringLiteral("A conexão com o banco de dados caiu durante a gravação e não se sabe se ela "
-                           "foi concluída. Recarregue os dados para conferir."));
+        if (!last.sql && last.command == "COMMIT")
+            throw CommitOutcomeUnknown(LostCommit());
+        fail(failure.release());
     }
     if (failure)
         fail(failure.release());
+    return answer.release();
 }
 
 qint64 PostgresqlConnection::execute(const char* sql, Params params) {
     if (m_deferring) {
-        DeferredWrite write{sql, {}};
-        write.params.reserve(params.size());
-        for (const Param& param : params) {
-            if (param.isNull())
-                write.params.emplace_back();
-            else
-                write.params.emplace_back(param.isInteger() ? std::to_string(param.integer())
-                                                            : std::string(param.text()));
-        }
-        m_deferred.push_back(std::move(write));
+        m_deferred.push_back(statementOf(sql, params));
         return -1;
     }
     Result result(run(sql, params));
@@ -228,7 +241,6 @@ qint64 PostgresqlConnection::execute(const char* sql, Params params) {
 }
 
 void PostgresqlConnection::select(const char* sql, Params params, const RowHandler& onRow) {
-    runDeferredWrites();
     Result result(run(sql, params));
     PostgresqlRow row(result.get());
     const int count = PQntuples(result.get());
@@ -238,25 +250,26 @@ void PostgresqlConnection::select(const char* sql, Params params, const RowHandl
     }
 }
 
+// Both travel with the transaction's first statement.
 void PostgresqlConnection::beginWrite() {
-    executeScript("BEGIN");
+    executeLater("BEGIN");
 }
 
 void PostgresqlConnection::beginSnapshot() {
-    executeScript("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    executeLater("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
 }
 
 void PostgresqlConnection::commit() {
     m_deferring = false;
-    if (!m_deferred.empty())
-        return commitWithDeferredWrites();
+    if (!m_deferred.empty()) {
+        PQclear(sendWithDeferred(Statement{"COMMIT", nullptr, {}}));
+        return;
+    }
     PGresult* result = PQexec(m_conn, "COMMIT");
     const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
     if (!ok && isBroken()) {
         PQclear(result);
-        throw CommitOutcomeUnknown(
-            QStringLiteral("A conexão com o banco de dados caiu durante a gravação e não se sabe se ela "
-                           "foi concluída. Recarregue os dados para conferir."));
+        throw CommitOutcomeUnknown(LostCommit());
     }
     if (!ok)
         fail(result);

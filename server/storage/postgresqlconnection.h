@@ -32,21 +32,23 @@ public:
     void beginSnapshot() override;
     void commit() override;
     void deferWritesToCommit() override { m_deferring = true; }
+    void executeLater(std::string_view sql) override;
     void rollback() noexcept override;
     bool isBroken() const override;
 
 private:
-    // A statement whose sending waits for the commit, with copies of its parameters.
-    struct DeferredWrite {
-        const char* sql;
+    // A statement as sent: a prepared one (sql) with copies of its parameters, or a command.
+    struct Statement {
+        std::string command;
+        const char* sql = nullptr;
         std::vector<std::optional<std::string>> params;
     };
+    static Statement statementOf(const char* sql, Params params);
     pg_result* run(const char* sql, Params params);
-    pg_result* runWith(const char* sql, const std::vector<const char*>& values);
-    // Sends the deferred writes and COMMIT in one pipeline and reads every answer.
-    void commitWithDeferredWrites();
-    // Runs the deferred writes one by one (a read or a script follows them before the commit).
-    void runDeferredWrites();
+    // Sends the deferred statements and last in one pipeline, reads every answer and returns
+    // last's; throws the first failure, as the statement that failed would have.
+    pg_result* sendWithDeferred(const Statement& last);
+    bool send(const Statement& statement);
     const std::string& prepared(const char* sql, int parameterCount);
     [[noreturn]] void fail(pg_result* raw);
 
@@ -57,8 +59,8 @@ private:
     std::unique_ptr<pg_conn, Finish> m_handle;
     pg_conn* m_conn = nullptr;  // m_handle's pointer
     std::unordered_map<std::string, std::string, StatementTextHash, std::equal_to<>> m_statementNames;
-    bool m_deferring = false;
-    std::vector<DeferredWrite> m_deferred;
+    bool m_deferring = false;           // execute() defers its statements
+    std::vector<Statement> m_deferred;  // to go with the next statement whose answer is waited for
 };
 
 }  // namespace zrm::server::sql

@@ -90,7 +90,8 @@ public:
     virtual void select(const char* sql, Params params, const RowHandler& onRow) = 0;
 
     // Starts a transaction that will write: SQLite takes the write lock at once (so two writers never
-    // deadlock on a lock upgrade), PostgreSQL starts a read-committed transaction.
+    // deadlock on a lock upgrade), PostgreSQL starts a read-committed transaction with the first
+    // statement of it.
     virtual void beginWrite() = 0;
     // Starts a transaction that only reads and sees one consistent state of the database throughout,
     // whatever other connections commit meanwhile. End it with commit() or rollback().
@@ -98,13 +99,16 @@ public:
     // Commits. Throws CommitOutcomeUnknown when the connection fails during the commit, so that the
     // change may or may not have been stored.
     virtual void commit() = 0;
-    // Lets the statements that execute() runs from here to the end of the transaction travel with
-    // the commit: a backend across the network sends them and the commit in one trip and reports
-    // their failures from commit(), as they would have been reported by execute(); execute() then
-    // returns -1, the count being unknown until the commit. For the last writes of a transaction
-    // whose counts are not needed, so that its locks are held for one trip instead of one per
-    // statement. A backend in the process runs them at once, as before.
+    // Lets the statements that execute() runs from here to the end of the transaction wait for the
+    // next statement whose answer is waited for (a select, a script, the commit): a backend across
+    // the network sends them together in one trip and reports a failure of theirs from that call,
+    // as execute() would have; execute() then returns -1, the count being unknown. For the writes
+    // at the end of a transaction whose counts are not needed, so that its locks are held for one
+    // trip instead of one per statement. A backend in the process runs them at once.
     virtual void deferWritesToCommit() {}
+    // Runs one statement without parameters whose answer nobody waits for (transaction control:
+    // a savepoint, its release); like the deferred writes, it may wait for the next statement.
+    virtual void executeLater(std::string_view sql) { executeScript(sql); }
     // Rolls back; never throws (a broken connection simply stays broken).
     virtual void rollback() noexcept = 0;
 

@@ -555,13 +555,15 @@ TEST_P(CalendarModuleTest, errorPrecedence_malformedThenConflictThenRule) {
 }
 
 TEST_P(CalendarModuleTest, concurrentUpdatesOfOneRow_exactlyOneWins) {
-    // Two server instances on one database, each request on its own connection.
-    std::unique_ptr<RemoteDataModule> second =
+    // Two server instances on one database, each request on its own connection; then both requests
+    // through one server, whose saves may be committed together.
+    std::unique_ptr<RemoteDataModule> other =
         makeCalendarModule(m_testDb->url(), ServerClock(QDate(2026, 5, 10)));
-    for (int round = 0; round < 5; ++round) {
+    for (int round = 0; round < 10; ++round) {
         SCOPED_TRACE(round);
+        RemoteDataModule& second = round < 5 ? *other : *m_module;
         const QJsonArray read = rowOf(u"0000000008"_s);
-        const QString day = QString::number(10 + round);
+        const QString day = QString::number(10 + round % 5);
         const QJsonArray mine = withDates(read, u"2026-07-"_s + day, u"2026-07-31"_s);
         const QJsonArray theirs = withDates(read, u"2026-08-"_s + day, u"2026-08-31"_s);
         std::atomic<int> ready = 0;
@@ -578,9 +580,9 @@ TEST_P(CalendarModuleTest, concurrentUpdatesOfOneRow_exactlyOneWins) {
             }
         };
         std::thread first(save, std::ref(*m_module), mine, std::ref(codes[0]));
-        std::thread other(save, std::ref(*second), theirs, std::ref(codes[1]));
+        std::thread next(save, std::ref(second), theirs, std::ref(codes[1]));
         first.join();
-        other.join();
+        next.join();
         ASSERT_EQ(std::min(codes[0], codes[1]), 0);
         ASSERT_EQ(std::max(codes[0], codes[1]), 1002);
         const QString stored = rowOf(u"0000000008"_s).at(5).toString();
