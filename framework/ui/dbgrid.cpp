@@ -51,7 +51,7 @@ TDBGrid::~TDBGrid() = default;
 void TDBGrid::SetDataSource(TDataSource* source) {
     if (source == DataSource())
         return;
-    closeEditor();
+    closeInplaceEditor();
     m_link.SetDataSource(source);
     m_model->setDataSource(source);
     m_columns->bind(dataSet());  // reloads through columnsChanged
@@ -122,7 +122,7 @@ void TDBGrid::SetEditorMode(bool editorMode) {
     }
     writeEditorText();
     m_editorSuppressed = true;
-    closeEditor();
+    closeInplaceEditor();
 }
 
 QString TDBGrid::InplaceEditorText() const {
@@ -271,7 +271,7 @@ void TDBGrid::syncEditor() {
     if (isEditing() && !m_editorSuppressed && canEditColumn(selectedColumn()))
         wanted = m_model->index(m_model->currentRow(), selectedModelColumn());
     if (m_editorIndex.isValid() && m_editorIndex != wanted)
-        closeEditor();
+        closeInplaceEditor();
     if (!wanted.isValid())
         return;
 
@@ -298,7 +298,7 @@ void TDBGrid::syncEditor() {
         editor->lineEdit()->setFocus(Qt::OtherFocusReason);
 }
 
-void TDBGrid::closeEditor() {
+void TDBGrid::closeInplaceEditor() {
     if (!m_editorIndex.isValid())
         return;
     // Keep the focus in the grid when it was in the editor that goes away.

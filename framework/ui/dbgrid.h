@@ -148,7 +148,7 @@ private:
     QList<TColumn*> visibleColumns() const;
     void syncView();
     void syncEditor();
-    void closeEditor();
+    void closeInplaceEditor();
     bool canEditColumn(const TColumn* column) const;
     bool canModify() const;
     void writeEditorText();

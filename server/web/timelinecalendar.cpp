@@ -17,9 +17,8 @@ public:
         const QJsonObject object = packet.toObject();
         m_rows = object.value(QLatin1String("rows")).toArray();
         const QJsonArray fields = object.value(QLatin1String("fields")).toArray();
-        for (qsizetype i = 0; i < fields.size(); ++i)
-            m_columns.emplace_back(
-                fields.at(i).toObject().value(QLatin1String("name")).toString().toStdString());
+        for (const auto& field : fields)
+            m_columns.emplace_back(field.toObject().value(QLatin1String("name")).toString().toStdString());
     }
 
     qsizetype size() const { return m_rows.size(); }

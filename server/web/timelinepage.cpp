@@ -53,7 +53,7 @@ public:
     std::pair<double, double> span(const QDate& start, const QDate& end) const {
         return {x(start), x(end.addDays(1))};
     }
-    QDate month(int month) const { return QDate(m_first.year(), month, 1); }
+    QDate month(int month) const { return {m_first.year(), month, 1}; }
     bool holds(const QDate& date) const { return date.year() == m_first.year(); }
 
 private:
@@ -255,11 +255,16 @@ std::string timelinePage(const TimelineCalendar& calendar, std::string_view link
     if (calendar.today.isValid())
         body += "<p>Hoje no servidor: " + shortDate(calendar.today) + ".</p>";
     body += R"(</header><nav aria-label="Versões do ano">Versões de )" + htmlEscaped(calendar.year) + ":";
+    const std::string yearLink = htmlEscaped(linkBase) + htmlEscaped(calendar.year) + "/";
     for (const qint64 version : calendar.versions) {
         const std::string text = std::to_string(version);
-        body += R"( <a href=")" + htmlEscaped(linkBase) + htmlEscaped(calendar.year) + "/" + text + '"' +
-                (version == calendar.version ? R"( aria-current="page")" : "") + ">versão " + text +
-                (version == calendar.versions.front() ? " (última)" : "") + "</a>";
+        body.append(R"( <a href=")").append(yearLink).append(text).append(R"(")");
+        if (version == calendar.version)
+            body.append(R"( aria-current="page")");
+        body.append(">versão ").append(text);
+        if (version == calendar.versions.front())
+            body.append(" (última)");
+        body.append("</a>");
     }
     body += "</nav><main>" + legend() + timeline(calendar) + phaseTable(calendar) + "</main>";
     return document(title, body);

@@ -43,7 +43,7 @@ inline constexpr std::array<const char*, MonthRows> PhaseFieldsByRow = {
 // The phase-row field of month row recNo (1 … 12); "" for any other row number.
 inline QString PhaseFieldOfRow(int recNo) {
     if (recNo < 1 || recNo > MonthRows)
-        return QString();
+        return {};
     return QLatin1String(PhaseFieldsByRow[recNo - 1]);
 }
 

@@ -65,6 +65,6 @@ QString TfrmCalendOrc::selectedPermField() const {
     return field ? field->FieldName() : QString();
 }
 
-bool TfrmCalendOrc::mayChangeMonths() const {
+bool TfrmCalendOrc::mayChangeMonths() {
     return stUltVers == MonthFlags::Yes;
 }

@@ -43,7 +43,7 @@ CommandRules TfrmCalendOrc::commandRules() const {
 QString TfrmCalendOrc::loadedVersionText() const {
     TClientDataSet* version = cdsVer();
     if (!version->Active() || version->IsEmpty())
-        return QString();
+        return {};
     return version->FieldByName(QStringLiteral("CDVERSAO"))->AsString();
 }
 

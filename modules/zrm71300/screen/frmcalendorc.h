@@ -368,7 +368,7 @@ private:
     TDBGrid* dbgPermCalc() const;
     TField* permFlag() const;           // IDPERMES of the permission list
     QString selectedPermField() const;  // field name of the grid's selected column, or ""
-    bool mayChangeMonths() const;       // the latest version of the year is shown
+    static bool mayChangeMonths();      // the latest version of the year is shown
     void changeMonthRow(QString (*change)(const QString& flag));
     void writeMonthBack();                    // the current month's flag into its phase-row field
     void markAllMonths(const QString& mode);  // the title click's run, "M" or "D"

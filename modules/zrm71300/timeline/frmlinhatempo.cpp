@@ -179,7 +179,7 @@ void TfrmLinhaTempo::sbtSairClick(QObject*) {
 
 QString TfrmLinhaTempo::versionOf(TEdit* edit) const {
     static const QRegularExpression digits(QStringLiteral("^\\d{1,5}$"));
-    const QString text = edit->Text().trimmed();
+    QString text = edit->Text().trimmed();
     if (!text.isEmpty() && (!digits.match(text).hasMatch() || text.toInt() < 1)) {
         edit->setFocus();
         Consiste::MensErro(msgLinhaTempo()->Msg(QStringLiteral("VersaoInvalida")));

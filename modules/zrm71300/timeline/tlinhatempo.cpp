@@ -66,10 +66,10 @@ double TLinhaTempo::contentWidth() const {
 
 TimelineLayout TLinhaTempo::Layout() const {
     const int lanes = int(Lanes().size());
-    return TimelineLayout(m_shown.year,
-                          QRectF(-horizontalScrollBar()->value(), -verticalScrollBar()->value(),
-                                 contentWidth(), TimelineLayout::heightFor(lanes)),
-                          lanes);
+    return {m_shown.year,
+            QRectF(-horizontalScrollBar()->value(), -verticalScrollBar()->value(), contentWidth(),
+                   TimelineLayout::heightFor(lanes)),
+            lanes};
 }
 
 QString TLinhaTempo::ToolTipAt(const QPoint& point) const {
