@@ -58,7 +58,8 @@ def key(entry, common, tidy_args, root):
             digest.update(text.read() + b"\0")
     command = preprocess_command(entry, tidy_args)
     digest.update(json.dumps([entry["directory"], command]).encode() + b"\0")
-    result = subprocess.run(command, cwd=entry["directory"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    result = subprocess.run(command, cwd=entry["directory"], stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL)
     if result.returncode != 0:
         return "-"
     digest.update(result.stdout)

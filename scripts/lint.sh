@@ -55,8 +55,8 @@ tidyArgs=(--quiet --warnings-as-errors="*" --extra-arg=-Wno-unknown-warning-opti
   --extra-arg=-DBOOST_ASIO_HAS_CO_AWAIT=1)
 cache=$build/lint-cache
 mkdir -p "$cache"
-if ! printf '%s\n' "${sources[@]}" |
-    python3 scripts/lint-keys.py "$build/compile_commands.json" "$jobs" "${tidyArgs[@]}" >"$out/keys.txt"; then
+if ! printf '%s\n' "${sources[@]}" | python3 scripts/lint-keys.py "$build/compile_commands.json" "$jobs" \
+      "${tidyArgs[@]}" >"$out/keys.txt"; then
   echo "lint: could not tell which files changed since their last check." >&2
   exit 2
 fi
@@ -72,8 +72,9 @@ done
 for entry in "$cache"/*; do
   if [ -z "${current[${entry##*/}]:-}" ]; then rm -f "$entry"; fi
 done
-echo "clang-tidy: ${#sources[@]} files, $(( ${#sources[@]} - ${#toCheck[@]} / 2 )) unchanged since found clean," \
-  "$(( ${#toCheck[@]} / 2 )) to check, $jobs at a time"
+checking=$((${#toCheck[@]} / 2))
+echo "clang-tidy: ${#sources[@]} files, $((${#sources[@]} - checking)) unchanged since found clean," \
+  "$checking to check, $jobs at a time"
 # Checks one file: TIDY_ARG... KEY FILE (xargs puts the key and the file last). clang-tidy exits 0
 # only when it found nothing, since every warning is an error; that result is remembered.
 # shellcheck disable=SC2317  # run by xargs through bash -c
