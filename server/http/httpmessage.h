@@ -53,11 +53,12 @@ public:
     // memory is current), starts that, returns true, and calls woken exactly once, from any thread,
     // when it has happened; the transport then asks answerAfterWait on an I/O thread. Returns false
     // when the request must go to handle(). Must not block; must not throw.
-    virtual bool startWait(const HttpRequest& request, std::function<void(WaitOutcome)> woken) {
-        (void)request;
-        (void)woken;
+    // woken is a sink: a handler that waits keeps it.
+    // NOLINTBEGIN(performance-unnecessary-value-param)
+    virtual bool startWait(const HttpRequest& /*request*/, std::function<void(WaitOutcome)> /*woken*/) {
         return false;
     }
+    // NOLINTEND(performance-unnecessary-value-param)
 
     // Answers a request at once after its wait, like answerAtOnce, and returns true; returns false,
     // leaving response as it was, when the request must go to handle() after all. Must not block.

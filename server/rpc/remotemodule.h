@@ -76,12 +76,14 @@ public:
     // thread, with what that read gave (nullopt when it failed), and must be quick. Returns false
     // when the method has no held answers to confirm this way. Never blocks; never throws but for
     // memory exhaustion.
-    virtual bool confirmGeneration(std::string_view method,
-                                   std::function<void(std::optional<qint64>)> confirmed) {
-        (void)method;
-        (void)confirmed;
+    // confirmed is a sink: a module that confirms keeps it.
+    //
+    // NOLINTBEGIN(performance-unnecessary-value-param)
+    virtual bool confirmGeneration(std::string_view /*method*/,
+                                   std::function<void(std::optional<qint64>)> /*confirmed*/) {
         return false;
     }
+    // NOLINTEND(performance-unnecessary-value-param)
 
     // Appends the result of a read method held for exactly that confirmed generation and returns
     // true; returns false (appending nothing) when it holds none. Never blocks and never throws.
