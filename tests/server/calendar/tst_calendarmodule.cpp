@@ -2,6 +2,7 @@
 // of SetCalendOrcOp, conflicts, error precedence and malformed requests. Each test starts from the
 // calendar fixture (see testdatabase.h) on a database of its own; today is 10 May 2026.
 
+#include "forwardingconnection.h"
 #include "server/calendar/calendarmodule.h"
 #include "server/storage/database.h"
 #include "server/storage/storeerror.h"
@@ -678,35 +679,24 @@ TEST_P(CalendarModuleTest, lostConnections_areUnavailableOnceThenRecover) {
 }
 
 // A connection whose next commit is lost on the way: stored and unconfirmed, or not stored at all.
-class LossyCommitConnection final : public sql::Connection {
+class LossyCommitConnection final : public test::ForwardingConnection {
 public:
     enum class Loss { None, AfterCommit, BeforeCommit };
     LossyCommitConnection(std::unique_ptr<sql::Connection> inner, std::atomic<Loss>& loss)
-        : m_inner(std::move(inner)), m_loss(loss) {}
+        : ForwardingConnection(std::move(inner)), m_loss(loss) {}
 
-    sql::Dialect dialect() const override { return m_inner->dialect(); }
-    void executeScript(std::string_view sql) override { m_inner->executeScript(sql); }
-    qint64 execute(const char* sql, sql::Params params) override { return m_inner->execute(sql, params); }
-    void select(const char* sql, sql::Params params, const sql::RowHandler& onRow) override {
-        m_inner->select(sql, params, onRow);
-    }
-    void beginWrite() override { m_inner->beginWrite(); }
-    void beginSnapshot() override { m_inner->beginSnapshot(); }
     void commit() override {
         const Loss loss = m_loss.exchange(Loss::None);
         if (loss == Loss::AfterCommit)
-            m_inner->commit();
+            inner().commit();
         else if (loss == Loss::BeforeCommit)
-            m_inner->rollback();
+            inner().rollback();
         else
-            return m_inner->commit();
+            return inner().commit();
         throw CommitOutcomeUnknown(u"A conexão caiu durante a gravação."_s);
     }
-    void rollback() noexcept override { m_inner->rollback(); }
-    bool isBroken() const override { return m_inner->isBroken(); }
 
 private:
-    std::unique_ptr<sql::Connection> m_inner;
     std::atomic<Loss>& m_loss;
 };
 

@@ -1,6 +1,7 @@
 // Saves committed in groups: each keeps its own outcome, a group makes one commit, and a lost
 // connection fails the whole group with nothing stored. On SQLite and PostgreSQL.
 
+#include "forwardingconnection.h"
 #include "server/storage/database.h"
 #include "server/storage/savebatch.h"
 #include "server/storage/storeerror.h"
@@ -53,29 +54,16 @@ private:
     bool m_held = false;
 };
 
-class GatedConnection final : public sql::Connection {
+class GatedConnection final : public test::ForwardingConnection {
 public:
     GatedConnection(std::unique_ptr<sql::Connection> inner, CommitGate& gate)
-        : m_inner(std::move(inner)), m_gate(gate) {}
-    sql::Dialect dialect() const override { return m_inner->dialect(); }
-    void executeScript(std::string_view sql) override { m_inner->executeScript(sql); }
-    qint64 execute(const char* sql, sql::Params params) override { return m_inner->execute(sql, params); }
-    void select(const char* sql, sql::Params params, const sql::RowHandler& onRow) override {
-        m_inner->select(sql, params, onRow);
-    }
-    void beginWrite() override { m_inner->beginWrite(); }
-    void beginSnapshot() override { m_inner->beginSnapshot(); }
+        : ForwardingConnection(std::move(inner)), m_gate(gate) {}
     void commit() override {
         m_gate.pass();
-        m_inner->commit();
+        inner().commit();
     }
-    void deferWritesToCommit() override { m_inner->deferWritesToCommit(); }
-    void executeLater(std::string_view sql) override { m_inner->executeLater(sql); }
-    void rollback() noexcept override { m_inner->rollback(); }
-    bool isBroken() const override { return m_inner->isBroken(); }
 
 private:
-    std::unique_ptr<sql::Connection> m_inner;
     CommitGate& m_gate;
 };
 
