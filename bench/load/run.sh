@@ -5,9 +5,12 @@
 # in the same run, nginx serving the very bytes of the GetCalendOrcOp answer as a static file (GET:
 # nginx refuses POST to a file). wrk measures requests/s, p50 and p99 at 1 and 8 kept-alive
 # connections for GetCalendOrcOp and for a mixed workload (loads, checks, lookups, saves), and the
-# ratio of each to nginx at the same number of connections. The machine's load average is taken
-# before every run: figures taken above 0.5 are marked, as they say more about the neighbours than
-# about the server. At the end a Markdown table of the whole run is printed (and written to
+# ratio of each to nginx at the same number of connections. Beside wrk's p99 stands the server's
+# own (from its /metrics histogram, as the bound of the bucket that holds it): wrk's latency
+# figures weight slow requests beyond their share (at one connection its average latency times its
+# request count can exceed the length of the run), so the two are read together. The machine's load
+# average is taken before every run: figures taken above 0.5 are marked, as they say more about the
+# neighbours than about the server. At the end a Markdown table of the whole run is printed (and written to
 # BENCH_REPORT when set), ready for docs/performance.md.
 #
 #   bench/load/run.sh [BUILD_DIR]      default build/release; BENCH_SECONDS (default 5) per run,
@@ -127,31 +130,36 @@ load_average() { cut -d' ' -f1 /proc/loadavg; }
 declare -A rate
 table=""
 report_line() {
-  local label=$1 connections=$2 figures=$3 baseline=${4:-} load=$5
+  local label=$1 connections=$2 figures=$3 baseline=${4:-} load=$5 server=${6:--}
   read -r rps p50 p99 <<<"$figures"
   rate["$label/$connections"]=$rps
   local ratio=""
   [ -n "$baseline" ] && [ "$baseline" != 0 ] && ratio=$(awk -v a="$rps" -v b="$baseline" 'BEGIN { printf "%.2f", a / b }')
   local mark=""
   awk -v l="$load" 'BEGIN { exit !(l > 0.5) }' && mark=" (busy)"
-  printf "%-34s %5s %10s %9s %9s %8s %8s\n" "$label" "$connections" "$rps" "$p50" "$p99" "$ratio" "$load$mark"
-  table+="| $label | $connections | $rps | $p50 | $p99 | ${ratio:-1.00} | $load$mark |"$'\n'
+  printf "%-34s %5s %10s %9s %9s %9s %8s %8s\n" "$label" "$connections" "$rps" "$p50" "$p99" "$server" "$ratio" "$load$mark"
+  table+="| $label | $connections | $rps | $p50 | $p99 | $server | ${ratio:-1.00} | $load$mark |"$'\n'
 }
 
 # Runs one measurement after noting the load average the machine had just before it.
 run_line() {
   local label=$1 connections=$2 baseline=$3; shift 3
-  local load figures
+  local load figures server=""
   load=$(load_average)
+  [ -z "$metrics_url" ] || curl -sf "$metrics_url" >"$work/metrics.before"
   figures=$(measure "$connections" "$@")
-  report_line "$label" "$connections" "$figures" "$baseline" "$load"
+  if [ -n "$metrics_url" ] && curl -sf "$metrics_url" >"$work/metrics.after"; then
+    server=$(python3 bench/load/serverp99.py "$work/metrics.before" "$work/metrics.after")
+  fi
+  report_line "$label" "$connections" "$figures" "$baseline" "$load" "$server"
 }
 
 echo "zrm-appserver load benchmark: $(nproc) cores, ${seconds}s per run, wrk shares the cores"
 echo "started $(date -u +%Y-%m-%dT%H:%M:%SZ), load average $(cut -d' ' -f1-3 /proc/loadavg)"
-printf "%-34s %5s %10s %9s %9s %8s %8s\n" "workload" "conns" "req/s" "p50 ms" "p99 ms" "÷nginx" "load"
+printf "%-34s %5s %10s %9s %9s %9s %8s %8s\n" "workload" "conns" "req/s" "p50 ms" "p99 ms" "server" "÷nginx" "load"
 
 nginx_port=""
+metrics_url=""  # the server's /metrics while it runs: its own percentile beside wrk's
 for backend in $backends; do
   case $backend in
     sqlite) db="sqlite:$work/demo.sqlite" ;;
@@ -188,6 +196,7 @@ for backend in $backends; do
       awk '/^zrm_requests_total/ && !/outcome="ok"/ { n += $2 } END { print n + 0 }'
   }
   errors_before=$(not_ok)
+  metrics_url="http://127.0.0.1:$port/metrics"
   export BENCH_YEAR=$year BENCH_VERSION=$version BENCH_CODE=$code BENCH_SAVE_DELTA=$delta
   for c in $connection_counts; do
     run_line "$backend GetCalendOrcOp" "$c" "${rate["nginx static GET (baseline)/$c"]}" \
@@ -202,13 +211,14 @@ for backend in $backends; do
   kill "${pids[-1]}"
   wait "${pids[-1]}" 2>/dev/null || true
   unset 'pids[-1]'
+  metrics_url=""
 done
 
 report="# zrm-appserver load benchmark
 $(nproc) cores, ${seconds} s per run, wrk on the same cores; $(date -u +%Y-%m-%dT%H:%M:%SZ), load average at the end $(cut -d' ' -f1-3 /proc/loadavg).
 
-| workload | conns | req/s | p50 ms | p99 ms | ÷ nginx, same run | load average before |
-|---|---|---|---|---|---|---|
+| workload | conns | req/s | p50 ms | p99 ms | server's p99 ms | ÷ nginx, same run | load average before |
+|---|---|---|---|---|---|---|---|
 $table"
 echo
 echo "$report"
