@@ -47,7 +47,7 @@ QString errorText(const PGresult* result, const PGconn* conn) {
 
 void ignoreNotice(void*, const char*) {}
 
-QString LostCommit() {
+QString lostCommitMessage() {
     return QStringLiteral(
         "A conexão com o banco de dados caiu durante a gravação e não se sabe se ela "
         "foi concluída. Recarregue os dados para conferir.");
@@ -218,12 +218,7 @@ PGresult* PostgresqlConnection::sendWithDeferred(const Statement& last) {
         sent = sync && PQresultStatus(sync.get()) == PGRES_PIPELINE_SYNC;
     }
     sent = PQexitPipelineMode(m_conn) == 1 && sent;
-    if (!sent || isBroken()) {
-        if (!last.sql && last.command == "COMMIT")
-            throw CommitOutcomeUnknown(LostCommit());
-        fail(failure.release());
-    }
-    if (failure)
+    if (!sent || failure)
         fail(failure.release());
     return answer.release();
 }
@@ -262,14 +257,21 @@ void PostgresqlConnection::beginSnapshot() {
 void PostgresqlConnection::commit() {
     m_deferring = false;
     if (!m_deferred.empty()) {
-        PQclear(sendWithDeferred(Statement{"COMMIT", nullptr, {}}));
+        try {
+            PQclear(sendWithDeferred(Statement{"COMMIT", nullptr, {}}));
+        } catch (const StorageUnavailable&) {
+            // The commit may have reached the server before the connection failed.
+            if (isBroken())
+                throw CommitOutcomeUnknown(lostCommitMessage());
+            throw;
+        }
         return;
     }
     PGresult* result = PQexec(m_conn, "COMMIT");
     const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
     if (!ok && isBroken()) {
         PQclear(result);
-        throw CommitOutcomeUnknown(LostCommit());
+        throw CommitOutcomeUnknown(lostCommitMessage());
     }
     if (!ok)
         fail(result);
