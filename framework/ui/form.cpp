@@ -2,6 +2,7 @@
 
 #include "framework/ui/boundary.h"
 #include "framework/ui/focustracker.h"
+#include "framework/ui/formcontrols.h"
 #include "framework/ui/formloader.h"
 #include "framework/ui/mainmenu.h"
 
@@ -52,9 +53,14 @@ void TForm::initialize() {
     const QString className = QString::fromLatin1(metaObject()->className());
     setObjectName(className);
     zrm::ui::FormLoader(this).load(zrm::ui::FormDescription::load(className));
+    zrm::ui::ControlResolver controls(this);
+    resolveControls(controls);
+    controls.check();
     if (OnCreate)
         OnCreate(this);
 }
+
+void TForm::resolveControls(zrm::ui::ControlResolver&) {}
 
 void TForm::SetCaption(const QString& caption) {
     setWindowTitle(caption);

@@ -8,8 +8,12 @@
 // description binds them:
 //
 //     auto* screen = TForm::Create<TfrmCalendOrc>();   // constructors register handlers; then the
-//                                                      // description is loaded and OnCreate runs
+//                                                      // description is loaded, the screen's typed
+//                                                      // controls resolved and OnCreate runs
 //     screen->Show();                                  // MDI child of the main window, or top-level
+//
+// Destroying a screen silences its handlers first (HandlerTable::disarm): nothing a screen registered
+// runs while its components go away, so a screen clears none of their events by hand.
 
 #include "framework/ui/control.h"
 #include "framework/ui/events.h"
@@ -26,6 +30,7 @@ class QVBoxLayout;
 class TMainMenu;
 
 namespace zrm::ui {
+class ControlResolver;
 class FocusTracker;
 class FormDescription;
 }  // namespace zrm::ui
@@ -41,8 +46,9 @@ public:
     ~TForm() override;
 
     // Makes a T (constructor T(args…)), loads the form description of its class (and of the classes
-    // it inherits) and runs OnCreate. Throws FormLoadError when the description cannot be loaded and
-    // passes on what OnCreate throws; in both cases the half-made screen is deleted.
+    // it inherits), resolves its typed controls (resolveControls) and runs OnCreate. Throws
+    // FormLoadError when the description cannot be loaded or lacks a control the screen resolves,
+    // and passes on what OnCreate throws; in every case the half-made screen is deleted.
     template <class T, class... Args>
     static T* Create(Args&&... args) {
         std::unique_ptr<T> form(new T(std::forward<Args>(args)...));
@@ -96,8 +102,13 @@ public:
     TNotifyEvent OnDestroy;
 
 protected:
-    // Loads the description named after the class and runs OnCreate (what Create calls).
+    // Loads the description named after the class, resolves the controls and runs OnCreate (what
+    // Create calls).
     void initialize();
+    // Points the screen's typed controls (formcontrols.h) at the components the description made,
+    // once, before OnCreate. An override resolves its base's controls first, then its own; a
+    // control not found is reported by Create, with every other one missing. TForm has none.
+    virtual void resolveControls(zrm::ui::ControlResolver& controls);
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

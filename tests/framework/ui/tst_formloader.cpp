@@ -5,6 +5,7 @@
 #include "framework/data/datasource.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/form.h"
+#include "framework/ui/formcontrols.h"
 #include "framework/ui/formdescription.h"
 #include "framework/ui/formloader.h"
 #include "framework/ui/formresources.h"
@@ -66,7 +67,19 @@ const char* const childDescription = R"({
   ]
 })";
 
-class TfrmBase : public TForm {
+// The controls the base screen's code uses, resolved once the description is loaded.
+struct TfrmBaseControls {
+    TLabel* lblTitulo = nullptr;
+    TSpinEdit* depAno = nullptr;
+    TClientDataSet* cdsPadrao = nullptr;
+    void resolve(zrm::ui::ControlResolver& controls) {
+        ZRM_RESOLVE(controls, lblTitulo);
+        ZRM_RESOLVE(controls, depAno);
+        ZRM_RESOLVE(controls, cdsPadrao);
+    }
+};
+
+class TfrmBase : public TForm, public TfrmBaseControls {
     Q_OBJECT
 public:
     TfrmBase() {
@@ -75,7 +88,8 @@ public:
         registerHandler(QStringLiteral("dtsPadraoStateChange"), this, &TfrmBase::dtsPadraoStateChange);
         registerHandler(QStringLiteral("cdsPadraoDTINISetText"), this, &TfrmBase::cdsPadraoDTINISetText);
     }
-    void FormCreate(QObject*) { log.append(QStringLiteral("FormCreate")); }
+    // The controls are there by the time OnCreate runs.
+    void FormCreate(QObject*) { log.append(QStringLiteral("FormCreate ") + lblTitulo->Caption()); }
     void sbtVerificarClick(QObject*) { log.append(QStringLiteral("base sbtVerificarClick")); }
     void dtsPadraoStateChange(QObject*) { log.append(QStringLiteral("dtsPadraoStateChange")); }
     void cdsPadraoDTINISetText(TField*, const QString& text) {
@@ -83,9 +97,20 @@ public:
     }
 
     QStringList log;
+
+protected:
+    void resolveControls(zrm::ui::ControlResolver& controls) override {
+        TForm::resolveControls(controls);
+        TfrmBaseControls::resolve(controls);
+    }
 };
 
-class TfrmFilho : public TfrmBase {
+struct TfrmFilhoControls {
+    TPanel* panAno = nullptr;
+    void resolve(zrm::ui::ControlResolver& controls) { ZRM_RESOLVE(controls, panAno); }
+};
+
+class TfrmFilho : public TfrmBase, public TfrmFilhoControls {
     Q_OBJECT
 public:
     TfrmFilho() {
@@ -94,6 +119,38 @@ public:
                         TNotifyEvent([this](QObject*) { log.append(QStringLiteral("panAnoEnter")); }));
     }
     void sbtVerificarClick(QObject*) { log.append(QStringLiteral("filho sbtVerificarClick")); }
+
+protected:
+    void resolveControls(zrm::ui::ControlResolver& controls) override {
+        TfrmBase::resolveControls(controls);
+        TfrmFilhoControls::resolve(controls);
+    }
+};
+
+// A screen whose code wants controls its description lacks (edtFalta) or has of another class
+// (edtNome is an edit, not a label).
+struct TfrmIncompletoControls {
+    TEdit* edtObs = nullptr;
+    TEdit* edtFalta = nullptr;
+    TLabel* edtNome = nullptr;
+    void resolve(zrm::ui::ControlResolver& controls) {
+        ZRM_RESOLVE(controls, edtObs);
+        ZRM_RESOLVE(controls, edtFalta);
+        ZRM_RESOLVE(controls, edtNome);
+    }
+};
+
+class TfrmIncompleto : public TForm, public TfrmIncompletoControls {
+    Q_OBJECT
+public:
+    TfrmIncompleto() {
+        registerHandler(QStringLiteral("FormCreate"), TNotifyEvent([](QObject*) { ADD_FAILURE(); }));
+    }
+
+protected:
+    void resolveControls(zrm::ui::ControlResolver& controls) override {
+        TfrmIncompletoControls::resolve(controls);
+    }
 };
 
 // A screen whose description names handlers it does not have, or has with another type.
@@ -136,7 +193,9 @@ TEST_F(FormDescriptions, baseScreen_isBuiltWithPropertiesAndEventsByName) {
     std::unique_ptr<TfrmBase> form(TForm::Create<TfrmBase>());
     EXPECT_EQ(form->objectName(), QStringLiteral("TfrmBase"));
     EXPECT_EQ(form->Caption(), QStringLiteral("Tela base"));
-    EXPECT_EQ(form->log, QStringList{QStringLiteral("FormCreate")});
+    EXPECT_EQ(form->log, QStringList{QStringLiteral("FormCreate Base")});
+    EXPECT_EQ(form->lblTitulo, form->findChild<TLabel*>(QStringLiteral("lblTitulo")));
+    EXPECT_EQ(form->cdsPadrao, form->findChild<TClientDataSet*>(QStringLiteral("cdsPadrao")));
 
     auto* label = form->findChild<TLabel*>(QStringLiteral("lblTitulo"));
     ASSERT_NE(label, nullptr);
@@ -187,9 +246,12 @@ TEST_F(FormDescriptions, descendant_addsOverridesMoves_andReplacesHandlerByName)
     std::unique_ptr<TfrmFilho> form(TForm::Create<TfrmFilho>());
     EXPECT_EQ(form->objectName(), QStringLiteral("TfrmFilho"));
     EXPECT_EQ(form->Caption(), QStringLiteral("Tela filha"));
-    EXPECT_EQ(form->findChild<TLabel*>(QStringLiteral("lblTitulo"))->Caption(), QStringLiteral("Filha"));
+    EXPECT_EQ(form->lblTitulo->Caption(), QStringLiteral("Filha"));
+    // The base's controls and the descendant's own, moved or added, all resolved.
     auto* depAno = form->findChild<TSpinEdit*>(QStringLiteral("depAno"));
-    EXPECT_EQ(depAno->parentWidget(), form->findChild<TPanel*>(QStringLiteral("panAno")));
+    EXPECT_EQ(form->depAno, depAno);
+    EXPECT_EQ(form->panAno, form->findChild<TPanel*>(QStringLiteral("panAno")));
+    EXPECT_EQ(depAno->parentWidget(), form->panAno);
     EXPECT_EQ(depAno->pos(), QPoint(10, 5));
     EXPECT_EQ(depAno->MaxValue(), 2900);  // the base's properties stay
 
@@ -232,6 +294,24 @@ TEST_F(FormDescriptions, errors_nameWhatIsWrong_andNoScreenIsLeft) {
 
     for (QWidget* top : QApplication::topLevelWidgets())
         EXPECT_NE(top->objectName(), QStringLiteral("TfrmErrado"));
+}
+
+TEST_F(FormDescriptions, controlsTheDescriptionLacks_failTheStartNamingEachOne) {
+    write(QStringLiteral("TfrmIncompleto"), R"({"class": "TfrmIncompleto",
+        "events": {"OnCreate": "FormCreate"},
+        "components": [{"class": "TEdit", "name": "edtObs"}, {"class": "TEdit", "name": "edtNome"}]})");
+    try {
+        delete TForm::Create<TfrmIncompleto>();
+        FAIL() << "a screen without its controls was made";
+    } catch (const zrm::ui::FormLoadError& error) {
+        const QString message = error.Message();
+        EXPECT_TRUE(message.contains(QStringLiteral("TfrmIncompleto"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("edtFalta (TEdit)"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("edtNome (TLabel)"))) << message.toStdString();
+        EXPECT_FALSE(message.contains(QStringLiteral("edtObs"))) << message.toStdString();
+    }
+    for (QWidget* top : QApplication::topLevelWidgets())
+        EXPECT_NE(top->objectName(), QStringLiteral("TfrmIncompleto"));
 }
 
 TEST_F(FormDescriptions, handlerOfAnotherType_isRefusedByName) {
