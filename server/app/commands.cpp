@@ -26,12 +26,12 @@ const OptionDefinition DbOption{
 int serve(const ParsedCommand& command) {
     ServeOptions options = readServeOptions(command);
     ModuleRegistry registry;
-    registry.add(makeCalendarModule(options.dbUrl,
-                                    options.today.isValid() ? ServerClock(options.today) : ServerClock()));
+    const ServerClock clock = options.today.isValid() ? ServerClock(options.today) : ServerClock();
+    registry.add(makeCalendarModule(options.dbUrl, clock));
     Metrics metrics;
     RequestLog log;
     FrontRouter router(registry, options.token, metrics, log);
-    CalendarPages calendarPages(registry);
+    CalendarPages calendarPages(registry, clock);
     router.addPages(calendarPages);
     HttpServer server(options.http, router);
     // Signals are taken over before the address is announced: whoever reads the line may stop the

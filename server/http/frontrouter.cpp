@@ -162,7 +162,8 @@ std::string_view FrontRouter::rpcServerName(const HttpRequest& request) {
 PageProvider* FrontRouter::pagesOf(const HttpRequest& request) const {
     const std::string_view path = request.target.substr(0, request.target.find('?'));
     for (PageProvider* pages : m_pages) {
-        if (path.substr(0, pages->prefix().size()) == pages->prefix())
+        const std::string_view prefix = pages->prefix();
+        if (path.substr(0, prefix.size()) == prefix || path == prefix.substr(0, prefix.size() - 1))
             return pages;
     }
     return nullptr;
@@ -170,7 +171,7 @@ PageProvider* FrontRouter::pagesOf(const HttpRequest& request) const {
 
 std::string_view FrontRouter::pagePath(const PageProvider& pages, const HttpRequest& request) {
     const std::string_view path = request.target.substr(0, request.target.find('?'));
-    return path.substr(pages.prefix().size());
+    return path.substr(std::min(path.size(), pages.prefix().size()));
 }
 
 std::optional<FrontRouter::Labels> FrontRouter::routeAtOnce(const HttpRequest& request,
@@ -246,12 +247,12 @@ FrontRouter::Labels FrontRouter::servePage(PageProvider& pages, const HttpReques
     if (!m_token.admitsPassword(request.authorization)) {
         // The browser asks for the token through its own login prompt: any user name, the token as
         // the password.
-        plainText(response, 401,
-                  "Acesso negado: informe o token do servidor como senha (qualquer nome de usuário).\n");
+        pages.refuse(request, response);
+        response.status = 401;
         response.wwwAuthenticate = R"(Basic realm="Sistema ZRM", charset="UTF-8")";
         return {label, "http_401"};
     }
-    pages.serve(path, response);
+    pages.serve(request, path, response);
     return {label, response.status == 200 ? std::string("ok") : "http_" + std::to_string(response.status)};
 }
 

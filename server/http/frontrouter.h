@@ -52,7 +52,8 @@ private:
     // Everything but a call that needs its module's work, which gives nullopt.
     std::optional<Labels> routeAtOnce(const HttpRequest& request, HttpResponse& response);
     static std::string_view rpcServerName(const HttpRequest& request);
-    // The page provider whose prefix the request's path starts with, or null.
+    // The page provider whose prefix the request's path starts with or is without its last slash, or
+    // null.
     PageProvider* pagesOf(const HttpRequest& request) const;
     static std::string_view pagePath(const PageProvider& pages, const HttpRequest& request);
     static Labels rpcAnswer(RpcReply reply, HttpResponse& response);

@@ -84,8 +84,11 @@ std::string_view reasonOf(http::status status) {
 }
 
 HttpRequest viewOf(const Request& request) {
-    return HttpRequest{viewOf(request.method_string()), viewOf(request.target()),
-                       viewOf(request[http::field::authorization]), viewOf(request["X-Operator"]),
+    return HttpRequest{viewOf(request.method_string()),
+                       viewOf(request.target()),
+                       viewOf(request[http::field::authorization]),
+                       viewOf(request["X-Operator"]),
+                       viewOf(request[http::field::accept_language]),
                        request.body()};
 }
 
@@ -97,6 +100,11 @@ Response responseOf(HttpResponse&& answer, unsigned version, bool keepAlive) {
     if (!answer.wwwAuthenticate.empty())
         response.set(http::field::www_authenticate,
                      beast::string_view(answer.wwwAuthenticate.data(), answer.wwwAuthenticate.size()));
+    if (!answer.contentLanguage.empty())
+        response.set(http::field::content_language,
+                     beast::string_view(answer.contentLanguage.data(), answer.contentLanguage.size()));
+    if (!answer.vary.empty())
+        response.set(http::field::vary, beast::string_view(answer.vary.data(), answer.vary.size()));
     response.body() = std::move(answer.body);
     response.keep_alive(keepAlive);
     response.prepare_payload();

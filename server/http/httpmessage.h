@@ -13,10 +13,11 @@
 namespace zrm::server {
 
 struct HttpRequest {
-    std::string_view method;         // "GET", "POST", …
-    std::string_view target;         // path and query, as sent
-    std::string_view authorization;  // Authorization header, empty when absent
-    std::string_view operatorCode;   // X-Operator header, empty when absent
+    std::string_view method;          // "GET", "POST", …
+    std::string_view target;          // path and query, as sent
+    std::string_view authorization;   // Authorization header, empty when absent
+    std::string_view operatorCode;    // X-Operator header, empty when absent
+    std::string_view acceptLanguage;  // Accept-Language header, empty when absent
     std::string_view body;
     // When the transport had read the whole request; the time a request takes is counted from here.
     std::chrono::steady_clock::time_point received = std::chrono::steady_clock::now();
@@ -28,6 +29,8 @@ struct HttpResponse {
     std::string body;
     std::string_view allow;            // Allow header of a 405 answer
     std::string_view wwwAuthenticate;  // WWW-Authenticate header of a 401 answer
+    std::string_view contentLanguage;  // Content-Language header of a page
+    std::string_view vary;             // Vary header: the request headers the answer depends on
 };
 
 class HttpHandler {

@@ -20,6 +20,15 @@ std::optional<qint64> digits(std::string_view text, size_t maxDigits) {
     return value;
 }
 
+// The texts of the language request asks for; the response says which one it got and that the
+// answer depends on the header.
+const PageTexts& textsFor(const HttpRequest& request, HttpResponse& response) {
+    const PageTexts& texts = pageTexts(preferredLanguage(request.acceptLanguage));
+    response.contentLanguage = texts.htmlLang;
+    response.vary = "Accept-Language";
+    return texts;
+}
+
 void page(HttpResponse& response, int status, std::string body) {
     response.status = status;
     response.contentType = "text/html; charset=utf-8";
@@ -28,42 +37,54 @@ void page(HttpResponse& response, int status, std::string body) {
 
 }  // namespace
 
-void CalendarPages::serve(std::string_view path, HttpResponse& response) {
+void CalendarPages::serve(const HttpRequest& request, std::string_view path, HttpResponse& response) {
+    const PageTexts& texts = textsFor(request, response);
     try {
         if (path.ends_with('/'))
             path.remove_suffix(1);
+        const std::string todaysYear = std::to_string(m_clock.today().year());
         const size_t slash = path.find('/');
-        const std::string_view yearText = path.substr(0, slash);
+        const std::string yearText(path.empty() ? std::string_view(todaysYear) : path.substr(0, slash));
         const std::optional<qint64> year = digits(yearText, 4);
         std::optional<qint64> version;
         if (slash != std::string_view::npos) {
             version = digits(path.substr(slash + 1), 9);
             if (!version || *version < 1)
-                return page(response, 404,
-                            notFoundPage("O endereço pedido não indica um ano e uma versão de calendário."));
+                return page(response, 404, notFoundPage(texts, texts.notYearAndVersion));
         }
-        if (!year || yearText.size() != 4)
-            return page(response, 404,
-                        notFoundPage("O endereço pedido não indica um ano de quatro algarismos."));
+        if (!year || *year < 1 || yearText.size() != 4)
+            return page(response, 404, notFoundPage(texts, texts.notYear));
         RemoteDataModule* module = m_registry.find(CalendarServer);
         if (!module)
-            return page(response, 404, notFoundPage("Este servidor não serve o calendário do orçamento."));
+            return page(response, 404, notFoundPage(texts, texts.noCalendarServer));
 
-        const std::optional<TimelineCalendar> calendar =
-            readTimelineCalendar(*module, std::string(yearText), version);
-        if (!calendar) {
-            const std::string year4(yearText);
-            return page(response, 404,
-                        notFoundPage(version ? "O ano " + year4 + " não tem a versão " +
-                                                   std::to_string(*version) + " do calendário."
-                                             : "O ano " + year4 + " não tem calendário cadastrado."));
-        }
-        page(response, 200, timelinePage(*calendar, prefix()));
+        if (const std::optional<TimelineCalendar> calendar = readTimelineCalendar(*module, yearText, version))
+            return page(response, 200, timelinePage(*calendar, prefix(), texts));
+        // A version the year lacks: the page links the versions it has.
+        const std::optional<TimelineCalendar> latest =
+            version ? readTimelineCalendar(*module, yearText, std::nullopt) : std::nullopt;
+        if (!latest)
+            return page(response, 404, notFoundPage(texts, filled(texts.yearWithoutVersions, {yearText})));
+        page(response, 404,
+             notFoundPage(texts, filled(texts.versionMissing, {yearText, std::to_string(*version)}),
+                          {prefix(), yearText, latest->versions, 0}));
     } catch (const RpcError& error) {
-        const bool unavailable = error.code() == rpcerror::StorageUnavailable;
-        page(response, unavailable ? 503 : 500, notFoundPage(error.what()));
+        if (error.code() == rpcerror::StorageUnavailable)
+            page(response, 503, messagePage(texts, texts.unavailable, texts.unavailableMessage));
+        else
+            page(response, 500, messagePage(texts, texts.internalError, texts.internalErrorMessage));
     } catch (...) {
-        page(response, 500, notFoundPage("Erro interno do servidor de aplicação."));
+        page(response, 500, messagePage(texts, texts.internalError, texts.internalErrorMessage));
+    }
+}
+
+void CalendarPages::refuse(const HttpRequest& request, HttpResponse& response) {
+    const PageTexts& texts = textsFor(request, response);
+    try {
+        page(response, 401, messagePage(texts, texts.accessDenied, texts.accessDeniedMessage));
+    } catch (...) {
+        // Out of memory: the refusal goes out without its page.
+        response.body.clear();
     }
 }
 

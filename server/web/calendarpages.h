@@ -1,8 +1,10 @@
 #pragma once
 
-// GET /calendario/{year} (the year's latest version) and GET /calendario/{year}/{version}: the
-// read-only calendar pages of the budget calendar, read through the calendar module.
+// GET /calendario/{year} (the year's latest version), GET /calendario/{year}/{version}, and
+// GET /calendario (today's year): the read-only calendar pages of the budget calendar, read through
+// the calendar module, in Portuguese or English as the browser asks (Accept-Language).
 
+#include "server/calendar/serverclock.h"
 #include "server/http/pageprovider.h"
 #include "server/rpc/moduleregistry.h"
 
@@ -10,18 +12,25 @@ namespace zrm::server {
 
 class CalendarPages final : public PageProvider {
 public:
-    // Keeps a reference to registry, which must outlive the pages.
-    explicit CalendarPages(const ModuleRegistry& registry) : m_registry(registry) {}
+    // Keeps a reference to registry, which must outlive the pages; clock says which year the bare
+    // prefix shows.
+    CalendarPages(const ModuleRegistry& registry, const ServerClock& clock)
+        : m_registry(registry), m_clock(clock) {}
 
     std::string_view prefix() const override { return "/calendario/"; }
 
     // 200 with the page; 404 with a page that says what was not found (a path that is not a year
-    // and an optional version, a year without versions, a version the year does not have); 503 when
-    // the database does not answer; 500 for anything else. Never throws.
-    void serve(std::string_view path, HttpResponse& response) override;
+    // and an optional version, a year without versions, a version the year does not have, listing
+    // the versions it has); 503 when the database does not answer; 500 for anything else. An empty
+    // path is today's year. Never throws.
+    void serve(const HttpRequest& request, std::string_view path, HttpResponse& response) override;
+
+    // The page that asks for the token. Never throws.
+    void refuse(const HttpRequest& request, HttpResponse& response) override;
 
 private:
     const ModuleRegistry& m_registry;
+    ServerClock m_clock;
 };
 
 }  // namespace zrm::server

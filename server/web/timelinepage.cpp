@@ -1,7 +1,6 @@
 #include "server/web/timelinepage.h"
 
-#include "server/calendar/calendarrules.h"
-
+#include <algorithm>
 #include <cstdio>
 
 namespace zrm::server {
@@ -16,19 +15,16 @@ constexpr int LaneHeight = 30;
 constexpr int BarTop = 6;
 constexpr int BarHeight = 16;
 
-const char* const MonthNames[] = {"jan", "fev", "mar", "abr", "mai", "jun",
-                                  "jul", "ago", "set", "out", "nov", "dez"};
-
 // How a phase is drawn, the most telling first: concluded, blocked, calculation, ordinary.
 struct Kind {
     const char* cssClass;
     const char* fill;
-    const char* label;
+    std::string_view PageTexts::*label;
 };
-const Kind Concluded{"concluida", "url(#padrao-concluida)", "Fase concluída"};
-const Kind Blocked{"bloqueada", "url(#padrao-bloqueada)", "Fase bloqueada"};
-const Kind Calculation{"calculo", "url(#padrao-calculo)", "Fase de cálculo"};
-const Kind Ordinary{"comum", "#4a78b5", "Fase comum"};
+const Kind Concluded{"concluida", "url(#padrao-concluida)", &PageTexts::concluded};
+const Kind Blocked{"bloqueada", "url(#padrao-bloqueada)", &PageTexts::blocked};
+const Kind Calculation{"calculo", "url(#padrao-calculo)", &PageTexts::calculation};
+const Kind Ordinary{"comum", "#4a78b5", &PageTexts::ordinary};
 
 const Kind& kindOf(const TimelinePhase& phase) {
     if (phase.concluded)
@@ -75,70 +71,84 @@ std::string isoDate(const QDate& date) {
     return date.toString(Qt::ISODate).toStdString();
 }
 
-std::string permittedMonths(const TimelinePhase& phase) {
+std::string permittedMonths(const TimelinePhase& phase, const PageTexts& texts) {
     std::string months;
-    for (int month = 0; month < 12; ++month) {
-        if (phase.permittedMonths[size_t(month)])
-            months += std::string(months.empty() ? "" : ", ") + MonthNames[month];
+    for (size_t month = 0; month < 12; ++month) {
+        if (phase.permittedMonths[month])
+            months.append(months.empty() ? "" : ", ").append(texts.months[month]);
     }
-    return months.empty() ? "nenhum" : months;
+    return months.empty() ? std::string(texts.noMonth) : months;
 }
 
-std::string tooltip(const TimelinePhase& phase) {
-    std::string text = phase.name + " (código " + phase.code + "): " + shortDate(phase.start) + " a " +
-                       shortDate(phase.end) + ". " + kindOf(phase).label + ".";
+std::string tooltip(const TimelinePhase& phase, const PageTexts& texts) {
+    std::string text =
+        filled(texts.phaseHint, {phase.name, phase.code, shortDate(phase.start), shortDate(phase.end)}) +
+        ". " + std::string(texts.*kindOf(phase).label) + ".";
     if (phase.calculation)
-        text += " Cálculo permitido em: " + permittedMonths(phase) + ".";
+        text += " " + filled(texts.calculationIn, {permittedMonths(phase, texts)}) + ".";
     if (phase.conflict)
-        text += std::string(" Em conflito: ") + BlockedPeriodRefusal;
+        text += " " + filled(texts.inConflict, {texts.blockedPeriodRefusal});
     return text;
 }
 
+// A phase's name sits in an HTML box at the lane's left: short names end beside the chart, long ones
+// keep their start and lose their end to an ellipsis, with the whole name as the box's tooltip.
 const char* const Style = R"css(
 body{font-family:"DejaVu Sans",Arial,sans-serif;margin:24px;color:#1d2733;background:#fff}
 h1{font-size:22px;margin:0 0 4px}
 nav{margin:8px 0 16px}nav a{margin-right:10px}nav a[aria-current]{font-weight:bold;text-decoration:none;color:#1d2733}
-.legenda{display:flex;flex-wrap:wrap;gap:18px;margin:10px 0;padding:0;list-style:none;font-size:13px}
+.legenda{display:flex;align-items:baseline;gap:18px;margin:10px 0;font-size:13px}
+.legenda h2{font-size:13px;margin:0}
+.legenda ul{display:flex;flex:1;flex-wrap:wrap;gap:8px 18px;margin:0;padding:0;list-style:none}
 .legenda svg{vertical-align:middle;margin-right:6px}
+.rotulo{display:flex;justify-content:flex-end;align-items:center;height:100%;font-size:13px}
+.rotulo span{overflow:hidden;white-space:nowrap;text-overflow:ellipsis}
 table{border-collapse:collapse;margin-top:18px;font-size:13px}
 th,td{border:1px solid #b8c2cc;padding:4px 8px;text-align:left}th{background:#e8edf2}
 svg text{font-family:"DejaVu Sans",Arial,sans-serif}
 @media print{nav{display:none}body{margin:0}}
 )css";
 
+// Written once, in the timeline; the legend's swatches use them from there.
 const char* const Patterns = R"svg(<defs>
 <pattern id="padrao-calculo" width="8" height="8" patternUnits="userSpaceOnUse" patternTransform="rotate(45)"><rect width="8" height="8" fill="#2f9e5b"/><rect width="3" height="8" fill="#8fd6a9"/></pattern>
 <pattern id="padrao-bloqueada" width="8" height="8" patternUnits="userSpaceOnUse"><rect width="8" height="8" fill="#c0392b"/><path d="M0 0L8 8M8 0L0 8" stroke="#f2b8b0" stroke-width="1.5"/></pattern>
 <pattern id="padrao-concluida" width="6" height="6" patternUnits="userSpaceOnUse"><rect width="6" height="6" fill="#7f8c8d"/><circle cx="3" cy="3" r="1.3" fill="#e3e6e8"/></pattern>
 </defs>)svg";
 
-std::string swatch(const Kind& kind) {
-    return R"(<li><svg width="28" height="14" aria-hidden="true">)" + std::string(Patterns) +
-           R"(<rect width="28" height="14" fill=")" + kind.fill + R"("/></svg>)" + kind.label + "</li>";
+std::string swatch(std::string_view drawing, std::string_view label) {
+    std::string out = R"(<li><svg width="28" height="14" aria-hidden="true">)";
+    return out.append(drawing).append("</svg>").append(label).append("</li>");
 }
 
-std::string legend() {
-    std::string out = R"(<ul class="legenda" aria-label="Legenda">)";
+std::string legend(const PageTexts& texts) {
+    std::string out = "<div class=\"legenda\"><h2>" + std::string(texts.legend) + "</h2><ul>";
     for (const Kind* kind : {&Ordinary, &Calculation, &Blocked, &Concluded})
-        out += swatch(*kind);
-    out +=
-        R"(<li><svg width="28" height="14" aria-hidden="true"><rect x="1" y="1" width="26" height="12" fill="none" stroke="#e67e22" stroke-width="2" stroke-dasharray="4 2"/></svg>Fase bloqueada em conflito</li>)";
-    out +=
-        R"(<li><svg width="28" height="14" aria-hidden="true"><rect y="9" width="28" height="4" fill="#f1c40f"/></svg>Mês com cálculo permitido</li>)";
-    out +=
-        R"(<li><svg width="28" height="14" aria-hidden="true"><line x1="14" y1="0" x2="14" y2="14" stroke="#d35400" stroke-width="2"/></svg>Hoje</li>)";
-    return out + "</ul>";
+        out += swatch(R"(<rect width="28" height="14" fill=")" + std::string(kind->fill) + R"("/>)",
+                      texts.*kind->label);
+    out += swatch(
+        R"(<rect x="1" y="1" width="26" height="12" fill="none" stroke="#e67e22" stroke-width="2" stroke-dasharray="4 2"/>)",
+        texts.conflict);
+    out += swatch(R"(<rect y="9" width="28" height="4" fill="#f1c40f"/>)", texts.permittedMonth);
+    out += swatch(R"(<line x1="14" y1="0" x2="14" y2="14" stroke="#d35400" stroke-width="2"/>)", texts.today);
+    return out + "</ul></div>";
 }
 
-std::string timeline(const TimelineCalendar& calendar) {
+std::string phaseLabel(const TimelinePhase& phase, int top) {
+    const std::string name = htmlEscaped(phase.name);
+    return R"(<foreignObject x="0" y=")" + std::to_string(top) + R"(" width=")" +
+           std::to_string(ChartLeft - 8) + R"(" height=")" + std::to_string(LaneHeight) +
+           R"("><div class="rotulo"><span title=")" + name + R"(">)" + name + "</span></div></foreignObject>";
+}
+
+std::string timeline(const TimelineCalendar& calendar, const PageTexts& texts) {
     const YearScale scale(std::stoi(calendar.year));
     const int height = HeaderHeight + LaneHeight * int(std::max<size_t>(calendar.phases.size(), 1)) + 8;
     std::string out =
         R"(<svg xmlns="http://www.w3.org/2000/svg" role="img" aria-labelledby="titulo-linha" width=")" +
         std::to_string(Width) + R"(" height=")" + std::to_string(height) + R"(" viewBox="0 0 )" +
         std::to_string(Width) + " " + std::to_string(height) + R"(">)";
-    out +=
-        R"(<title id="titulo-linha">Linha do tempo das fases de )" + htmlEscaped(calendar.year) + "</title>";
+    out += R"(<title id="titulo-linha">)" + htmlEscaped(filled(texts.timeline, {calendar.year})) + "</title>";
     out += Patterns;
     for (int month = 1; month <= 12; ++month) {
         const double left = scale.x(scale.month(month));
@@ -150,7 +160,8 @@ std::string timeline(const TimelineCalendar& calendar) {
         out += R"(<line x1=")" + number(left) + R"(" y1="22" x2=")" + number(left) + R"(" y2=")" +
                std::to_string(height) + R"(" stroke="#c9d1d9"/>)";
         out += R"(<text x=")" + number((left + right) / 2) +
-               R"(" y="18" text-anchor="middle" font-size="13">)" + MonthNames[month - 1] + "</text>";
+               R"(" y="18" text-anchor="middle" font-size="13">)" +
+               std::string(texts.months[size_t(month - 1)]) + "</text>";
     }
     int lane = 0;
     for (const TimelinePhase& phase : calendar.phases) {
@@ -158,9 +169,7 @@ std::string timeline(const TimelineCalendar& calendar) {
         const auto [left, right] = scale.span(phase.start, phase.end);
         const Kind& kind = kindOf(phase);
         out += R"(<g class="fase" data-codigo=")" + htmlEscaped(phase.code) + R"(">)";
-        out += R"(<text x=")" + std::to_string(ChartLeft - 8) + R"(" y=")" +
-               std::to_string(top + BarTop + 12) + R"(" text-anchor="end" font-size="13">)" +
-               htmlEscaped(phase.name) + "</text>";
+        out += phaseLabel(phase, top);
         if (phase.calculation) {
             for (int month = 1; month <= 12; ++month) {
                 if (!phase.permittedMonths[size_t(month - 1)])
@@ -176,7 +185,7 @@ std::string timeline(const TimelineCalendar& calendar) {
                R"(" data-inicio=")" + isoDate(phase.start) + R"(" data-fim=")" + isoDate(phase.end) +
                R"(" x=")" + number(left) + R"(" y=")" + std::to_string(top + BarTop) + R"(" width=")" +
                number(std::max(right - left, 2.0)) + R"(" height=")" + std::to_string(BarHeight) +
-               R"(" fill=")" + kind.fill + R"(" rx="2"><title>)" + htmlEscaped(tooltip(phase)) +
+               R"(" fill=")" + kind.fill + R"(" rx="2"><title>)" + htmlEscaped(tooltip(phase, texts)) +
                "</title></rect>";
         if (phase.conflict)
             out += R"(<rect class="marca-conflito" x=")" + number(left - 3) + R"(" y=")" +
@@ -190,30 +199,52 @@ std::string timeline(const TimelineCalendar& calendar) {
         out += R"(<g class="hoje" data-data=")" + isoDate(calendar.today) + R"("><line x1=")" + number(x) +
                R"(" y1="22" x2=")" + number(x) + R"(" y2=")" + std::to_string(height) +
                R"(" stroke="#d35400" stroke-width="2"/><text x=")" + number(x + 3) +
-               R"(" y="31" font-size="11" fill="#d35400">hoje</text></g>)";
+               R"(" y="31" font-size="11" fill="#d35400">)" + std::string(texts.todayMark) + "</text></g>";
     }
     return out + "</svg>";
 }
 
-std::string phaseTable(const TimelineCalendar& calendar) {
-    std::string out =
-        R"(<table><caption>Fases do calendário</caption><thead><tr><th scope="col">Código</th>)"
-        R"(<th scope="col">Fase</th><th scope="col">Início</th><th scope="col">Fim</th>)"
-        R"(<th scope="col">Tipo</th><th scope="col">Meses com cálculo permitido</th></tr></thead><tbody>)";
+std::string phaseTable(const TimelineCalendar& calendar, const PageTexts& texts) {
+    std::string out = "<table><caption>" + std::string(texts.phasesCaption) + "</caption><thead><tr>";
+    for (const std::string_view heading :
+         {texts.code, texts.phase, texts.start, texts.end, texts.kind, texts.permittedMonths})
+        out.append(R"(<th scope="col">)").append(heading).append("</th>");
+    out += "</tr></thead><tbody>";
     for (const TimelinePhase& phase : calendar.phases) {
-        out +=
-            "<tr><td>" + htmlEscaped(phase.code) + "</td><td>" + htmlEscaped(phase.name) + "</td><td>" +
-            shortDate(phase.start) + "</td><td>" + shortDate(phase.end) + "</td><td>" + kindOf(phase).label +
-            (phase.conflict ? std::string(" (em conflito: ") + BlockedPeriodRefusal + ")" : std::string()) +
-            "</td><td>" + (phase.calculation ? permittedMonths(phase) : std::string("—")) + "</td></tr>";
+        std::string kind(texts.*kindOf(phase).label);
+        if (phase.conflict)
+            kind += " (" + filled(texts.inConflict, {texts.blockedPeriodRefusal}) + ")";
+        out += "<tr><td>" + htmlEscaped(phase.code) + "</td><td>" + htmlEscaped(phase.name) + "</td><td>" +
+               shortDate(phase.start) + "</td><td>" + shortDate(phase.end) + "</td><td>" + kind +
+               "</td><td>" + (phase.calculation ? permittedMonths(phase, texts) : std::string("—")) +
+               "</td></tr>";
     }
     if (calendar.phases.empty())
-        out += R"(<tr><td colspan="6">Esta versão não tem fases.</td></tr>)";
+        out += R"(<tr><td colspan="6">)" + std::string(texts.noPhases) + "</td></tr>";
     return out + "</tbody></table>";
 }
 
-std::string document(const std::string& title, const std::string& body) {
-    return "<!DOCTYPE html>\n<html lang=\"pt-BR\"><head><meta charset=\"utf-8\"><meta name=\"viewport\" "
+// The versions as links, the current one marked and the latest named.
+std::string versionLinks(const VersionLinks& links, const PageTexts& texts) {
+    std::string out = R"(<nav aria-label=")" + std::string(texts.versionsLabel) + R"(">)" +
+                      htmlEscaped(filled(texts.versionsOf, {links.year}));
+    const std::string yearLink = htmlEscaped(links.linkBase) + htmlEscaped(links.year) + "/";
+    for (const qint64 version : links.versions) {
+        const std::string text = std::to_string(version);
+        out.append(R"( <a href=")").append(yearLink).append(text).append(R"(")");
+        if (version == links.current)
+            out.append(R"( aria-current="page")");
+        out.append(">").append(filled(texts.versionLink, {text}));
+        if (version == links.versions.front())
+            out.append(texts.latest);
+        out.append("</a>");
+    }
+    return out + "</nav>";
+}
+
+std::string document(const PageTexts& texts, const std::string& title, const std::string& body) {
+    return "<!DOCTYPE html>\n<html lang=\"" + std::string(texts.htmlLang) +
+           "\"><head><meta charset=\"utf-8\"><meta name=\"viewport\" "
            "content=\"width=device-width, initial-scale=1\"><title>" +
            htmlEscaped(title) + "</title><style>" + Style + "</style></head><body>" + body +
            "</body></html>\n";
@@ -248,33 +279,27 @@ std::string htmlEscaped(std::string_view text) {
     return out;
 }
 
-std::string timelinePage(const TimelineCalendar& calendar, std::string_view linkBase) {
-    const std::string title =
-        "Calendário do orçamento " + calendar.year + " — versão " + std::to_string(calendar.version);
+std::string timelinePage(const TimelineCalendar& calendar, std::string_view linkBase,
+                         const PageTexts& texts) {
+    const std::string title = filled(texts.title, {calendar.year, std::to_string(calendar.version)});
     std::string body = "<header><h1>" + htmlEscaped(title) + "</h1>";
     if (calendar.today.isValid())
-        body += "<p>Hoje no servidor: " + shortDate(calendar.today) + ".</p>";
-    body += R"(</header><nav aria-label="Versões do ano">Versões de )" + htmlEscaped(calendar.year) + ":";
-    const std::string yearLink = htmlEscaped(linkBase) + htmlEscaped(calendar.year) + "/";
-    for (const qint64 version : calendar.versions) {
-        const std::string text = std::to_string(version);
-        body.append(R"( <a href=")").append(yearLink).append(text).append(R"(")");
-        if (version == calendar.version)
-            body.append(R"( aria-current="page")");
-        body.append(">versão ").append(text);
-        if (version == calendar.versions.front())
-            body.append(" (última)");
-        body.append("</a>");
-    }
-    body += "</nav><main>" + legend() + timeline(calendar) + phaseTable(calendar) + "</main>";
-    return document(title, body);
+        body += "<p>" + filled(texts.todayOnServer, {shortDate(calendar.today)}) + "</p>";
+    body += "</header>" + versionLinks({linkBase, calendar.year, calendar.versions, calendar.version}, texts);
+    body += "<main>" + legend(texts) + timeline(calendar, texts) + phaseTable(calendar, texts) + "</main>";
+    return document(texts, title, body);
 }
 
-std::string notFoundPage(std::string_view message) {
-    return document("Calendário não encontrado",
-                    "<h1>Calendário não encontrado</h1><p>" + htmlEscaped(message) +
-                        "</p><p>Endereços: <code>/calendario/{ano}</code> (última versão) ou "
-                        "<code>/calendario/{ano}/{versão}</code>.</p>");
+std::string notFoundPage(const PageTexts& texts, std::string_view message, const VersionLinks& others) {
+    std::string body = "<h1>" + std::string(texts.notFound) + "</h1><p>" + htmlEscaped(message) + "</p>";
+    body +=
+        others.versions.empty() ? "<p>" + std::string(texts.addresses) + "</p>" : versionLinks(others, texts);
+    return document(texts, std::string(texts.notFound), body);
+}
+
+std::string messagePage(const PageTexts& texts, std::string_view heading, std::string_view message) {
+    return document(texts, std::string(heading),
+                    "<h1>" + htmlEscaped(heading) + "</h1><p>" + htmlEscaped(message) + "</p>");
 }
 
 }  // namespace zrm::server

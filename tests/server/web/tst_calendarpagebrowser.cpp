@@ -1,7 +1,8 @@
 // The calendar page served by the real zrm-appserver to a real browser (Debian's chromium, headless):
-// its DOM holds one bar per phase with the dates, its picture is not blank, and the browser's login
-// (HTTP Basic, the token as password) is refused without the token while the JSON-RPC side still
-// wants its Bearer token.
+// its DOM holds one bar per phase with the dates, its picture is not blank, a long phase name keeps its
+// start in the label column, and the browser's login (HTTP Basic, the token as password) is refused
+// without the token, on every address of the pages, while the JSON-RPC side still wants its Bearer
+// token.
 
 #include "tests/server/front/rawhttpclient.h"
 #include "tests/support/appserverprocess.h"
@@ -15,6 +16,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -85,17 +87,30 @@ public:
 };
 
 TEST_F(CalendarPageBrowserTest, basicLogin_isRefusedWithoutTheToken) {
-    const RawResponse none = get("/calendario/2026", {});
-    EXPECT_EQ(none.status, 401);
-    EXPECT_EQ(none.header("www-authenticate").rfind("Basic realm=", 0), 0u)
-        << none.header("www-authenticate");
-    EXPECT_EQ(none.body.find("barra"), std::string::npos);
-    EXPECT_EQ(get("/calendario/2026", basic("leitor", "errada")).status, 401);
-    EXPECT_EQ(get("/calendario/2026", basic("leitor", std::string(Token) + "x")).status, 401);
-    EXPECT_EQ(get("/calendario/2026", "Basic ???").status, 401);
-    EXPECT_EQ(get("/calendario/2026", basic("leitor", Token)).status, 200);
-    EXPECT_EQ(get("/calendario/2026", basic("", Token)).status, 200);
-    EXPECT_EQ(get("/calendario/2026", std::string("Bearer ") + Token).status, 200);
+    // The bare prefix, with or without its slash, is a page address too: today's year.
+    for (const std::string target : {"/calendario/2026", "/calendario", "/calendario/", "/calendario?x=1"}) {
+        const RawResponse none = get(target, {});
+        EXPECT_EQ(none.status, 401) << target;
+        EXPECT_EQ(none.header("www-authenticate").rfind("Basic realm=", 0), 0u)
+            << target << ": " << none.header("www-authenticate");
+        EXPECT_EQ(none.header("content-type"), "text/html; charset=utf-8") << target;
+        EXPECT_NE(none.body.find("<h1>Acesso negado</h1>"), std::string::npos) << target;
+        EXPECT_EQ(none.body.find("barra"), std::string::npos) << target;
+        EXPECT_EQ(get(target, basic("leitor", "errada")).status, 401) << target;
+        EXPECT_EQ(get(target, basic("leitor", std::string(Token) + "x")).status, 401) << target;
+        EXPECT_EQ(get(target, "Basic ???").status, 401) << target;
+        const RawResponse page = get(target, basic("leitor", Token));
+        EXPECT_EQ(page.status, 200) << target;
+        EXPECT_NE(page.body.find("Calendário do orçamento 2026 — versão 2"), std::string::npos) << target;
+        EXPECT_EQ(get(target, basic("", Token)).status, 200) << target;
+        EXPECT_EQ(get(target, std::string("Bearer ") + Token).status, 200) << target;
+    }
+    // The refusal speaks the reader's language too.
+    RawHttpClient english(s_server->port());
+    const RawResponse inEnglish = english.request("GET", "/calendario", {}, "Accept-Language: en-GB,en\r\n");
+    EXPECT_EQ(inEnglish.status, 401);
+    EXPECT_EQ(inEnglish.header("content-language"), "en");
+    EXPECT_NE(inEnglish.body.find("<h1>Access denied</h1>"), std::string::npos) << inEnglish.body;
 
     // The JSON-RPC side is unchanged: the Bearer token only, and no login prompt.
     RawHttpClient client(s_server->port());
@@ -131,10 +146,70 @@ TEST_F(CalendarPageBrowserTest, browserDom_holdsOneBarPerPhaseWithTheDates) {
     EXPECT_TRUE(dom.contains(u"Premissas &amp; &lt;metas&gt;"_s));
     EXPECT_EQ(dom.count(u"<tr><td>"_s), 6);
 
-    const QString missing =
-        chromium(pageUrl(u"leitor:"_s + QString::fromLatin1(Token) + u"@"_s, u"/calendario/2026/9"_s),
-                 {u"--dump-dom"_s});
-    EXPECT_TRUE(missing.contains(u"O ano 2026 não tem a versão 9 do calendário."_s)) << missing.toStdString();
+    // The browser's languages choose the page's: the missing version in Portuguese and in English,
+    // linking the versions the year has.
+    const struct {
+        const char* acceptLang;
+        QString message;
+        QString latestLink;
+    } languages[] = {
+        {"pt-BR,pt", u"O ano 2026 não tem a versão 9."_s,
+         u"<a href=\"/calendario/2026/2\">versão 2 (última)</a>"_s},
+        {"en-US,en", u"The year 2026 has no version 9."_s,
+         u"<a href=\"/calendario/2026/2\">version 2 (latest)</a>"_s},
+    };
+    for (const auto& [acceptLang, message, latestLink] : languages) {
+        const QString missing =
+            chromium(pageUrl(u"leitor:"_s + QString::fromLatin1(Token) + u"@"_s, u"/calendario/2026/9"_s),
+                     {u"--dump-dom"_s, u"--accept-lang="_s + QString::fromLatin1(acceptLang)});
+        EXPECT_TRUE(missing.contains(message)) << acceptLang << missing.toStdString();
+        EXPECT_TRUE(missing.contains(latestLink)) << acceptLang;
+    }
+}
+
+TEST_F(CalendarPageBrowserTest, browserLayout_keepsTheStartOfEveryPhaseName) {
+    // The page as served, with a measuring script added, laid out by the browser from a file: the
+    // first letter of every phase's label lies inside the label column, and so does the label; a name
+    // wider than the column ends in an ellipsis.
+    const RawResponse served = get("/calendario/2026", basic("leitor", Token));
+    ASSERT_EQ(served.status, 200);
+    std::string page = served.body;
+    const size_t bodyEnd = page.rfind("</body>");
+    ASSERT_NE(bodyEnd, std::string::npos);
+    page.insert(bodyEnd, R"js(<script>
+const out = [];
+for (const group of document.querySelectorAll('g.fase')) {
+  const label = group.querySelector('text, .rotulo span');
+  const chart = group.ownerSVGElement.getBoundingClientRect();
+  const column = {left: chart.left, right: chart.left + 290};
+  const first = document.createRange();
+  first.setStart(label.firstChild, 0);
+  first.setEnd(label.firstChild, 1);
+  const letter = first.getBoundingClientRect();
+  const box = label.getBoundingClientRect();
+  const inside = (r) => r.left >= column.left - 0.5 && r.right <= column.right + 0.5;
+  out.push([group.dataset.codigo, inside(letter) ? 'inicio' : 'sem-inicio', inside(box) ? 'dentro' : 'fora',
+            label.scrollWidth > label.clientWidth + 1 ? 'cortado' : 'inteiro',
+            getComputedStyle(label).textOverflow].join(' '));
+}
+document.body.dataset.medidas = out.join(';');
+</script>)js");
+    QTemporaryDir dir;
+    QFile file(dir.filePath(u"medidas.html"_s));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(page.data(), qint64(page.size()));
+    file.close();
+    const QString dom = chromium(QUrl::fromLocalFile(file.fileName()).toString(),
+                                 {u"--dump-dom"_s, u"--window-size=1200,900"_s});
+    static const QRegularExpression measures(uR"re(data-medidas="([^"]*)")re"_s);
+    const QStringList labels = measures.match(dom).captured(1).split(u';');
+    EXPECT_EQ(
+        labels,
+        (QStringList{
+            u"0000000001 inicio dentro inteiro ellipsis"_s, u"0000000002 inicio dentro inteiro ellipsis"_s,
+            u"0000000003 inicio dentro cortado ellipsis"_s, u"0000000004 inicio dentro inteiro ellipsis"_s,
+            u"0000000007 inicio dentro inteiro ellipsis"_s, u"0000000005 inicio dentro inteiro ellipsis"_s}))
+        << dom.left(3000).toStdString();
 }
 
 TEST_F(CalendarPageBrowserTest, browserPicture_showsTheTimeline) {
