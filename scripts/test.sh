@@ -28,6 +28,8 @@ done
 # only what changed since is checked again.
 failed=()
 export ZRM_REQUIRE_POSTGRES=1
+# The page tests fail rather than skip without the HTML validators, which the packages stage installs.
+export ZRM_REQUIRE_WEB_VALIDATORS=1
 for preset in release asan tsan; do
   stage "tests $preset" scripts/with-postgres.sh ctest --preset "$preset" || failed+=("tests $preset")
 done
