@@ -2,8 +2,9 @@
 
 #include "framework/data/datasource.h"
 #include "framework/ui/dbgrid.h"
+#include "framework/ui/dbnavigator.h"
 #include "framework/ui/dialogs.h"
-#include "framework/ui/formresources.h"
+#include "framework/ui/formcontrols.h"
 #include "framework/ui/label.h"
 #include "framework/ui/mainmenu.h"
 #include "framework/ui/panel.h"
@@ -58,67 +59,63 @@ TfrmPadraoGrid::~TfrmPadraoGrid() {
 
 // ---- Components ----
 
-void TfrmPadraoGrid::throwMissing(const QString& name) const {
-    throw EDatabaseError(
-        zrm::ui::FormResources::translate(QStringLiteral("A tela %1 não tem o componente %2."))
-            .arg(objectName(), name));
+void TfrmPadraoGridControls::resolve(zrm::ui::ControlResolver& controls) {
+    ZRM_RESOLVE(controls, lblCodTela);
+    ZRM_RESOLVE(controls, panMenu);
+    ZRM_RESOLVE(controls, sbtIncluir);
+    ZRM_RESOLVE(controls, sbtAlterar);
+    ZRM_RESOLVE(controls, sbtExcluir);
+    ZRM_RESOLVE(controls, sbtExportar);
+    ZRM_RESOLVE(controls, sbtVerificar);
+    ZRM_RESOLVE(controls, sbtConfirmar);
+    ZRM_RESOLVE(controls, sbtCancelar);
+    ZRM_RESOLVE(controls, sbtLocalizar);
+    ZRM_RESOLVE(controls, sbtImprimir);
+    ZRM_RESOLVE(controls, sbtSair);
+    ZRM_RESOLVE(controls, pgcPadrao);
+    ZRM_RESOLVE(controls, tshPadrao);
+    ZRM_RESOLVE(controls, dbgPadrao);
+    ZRM_RESOLVE(controls, dtsPadrao);
+    ZRM_RESOLVE(controls, panNavigator);
+    ZRM_RESOLVE(controls, dbnPadrao);
+    ZRM_RESOLVE(controls, mnuMenu);
+    ZRM_RESOLVE(controls, mnuOperacao);
+    ZRM_RESOLVE(controls, mnuIncluir);
+    ZRM_RESOLVE(controls, mnuAlterar);
+    ZRM_RESOLVE(controls, mnuExcluir);
+    ZRM_RESOLVE(controls, mnuExportar);
+    ZRM_RESOLVE(controls, mnuVerificar);
+    ZRM_RESOLVE(controls, mnuConfirmar);
+    ZRM_RESOLVE(controls, mnuCancelar);
+    ZRM_RESOLVE(controls, mnuLocalizar);
+    ZRM_RESOLVE(controls, mnuImprimir);
+    ZRM_RESOLVE(controls, mnuConfImpressora);
+    ZRM_RESOLVE(controls, mnuSair);
+    ZRM_RESOLVE(controls, msgPadrao);
+    ZRM_RESOLVE(controls, msgMensagensPadroes);
 }
 
-#define ZRM_COMPONENT(Type, name)                      \
-    Type* TfrmPadraoGrid::name() const {               \
-        return component<Type>(QStringLiteral(#name)); \
-    }
-ZRM_COMPONENT(TLabel, lblCodTela)
-ZRM_COMPONENT(TPanel, panMenu)
-ZRM_COMPONENT(TSpeedButton, sbtIncluir)
-ZRM_COMPONENT(TSpeedButton, sbtAlterar)
-ZRM_COMPONENT(TSpeedButton, sbtExcluir)
-ZRM_COMPONENT(TSpeedButton, sbtExportar)
-ZRM_COMPONENT(TSpeedButton, sbtVerificar)
-ZRM_COMPONENT(TSpeedButton, sbtConfirmar)
-ZRM_COMPONENT(TSpeedButton, sbtCancelar)
-ZRM_COMPONENT(TSpeedButton, sbtLocalizar)
-ZRM_COMPONENT(TSpeedButton, sbtImprimir)
-ZRM_COMPONENT(TSpeedButton, sbtSair)
-ZRM_COMPONENT(TCustomPageControl98, pgcPadrao)
-ZRM_COMPONENT(TTabSheet, tshPadrao)
-ZRM_COMPONENT(TDBGrid, dbgPadrao)
-ZRM_COMPONENT(TDataSource, dtsPadrao)
-ZRM_COMPONENT(TPanel, panNavigator)
-ZRM_COMPONENT(QWidget, dbnPadrao)
-ZRM_COMPONENT(TMainMenu, mnuMenu)
-ZRM_COMPONENT(TMenuItem, mnuOperacao)
-ZRM_COMPONENT(TMenuItem, mnuIncluir)
-ZRM_COMPONENT(TMenuItem, mnuAlterar)
-ZRM_COMPONENT(TMenuItem, mnuExcluir)
-ZRM_COMPONENT(TMenuItem, mnuExportar)
-ZRM_COMPONENT(TMenuItem, mnuVerificar)
-ZRM_COMPONENT(TMenuItem, mnuConfirmar)
-ZRM_COMPONENT(TMenuItem, mnuCancelar)
-ZRM_COMPONENT(TMenuItem, mnuLocalizar)
-ZRM_COMPONENT(TMenuItem, mnuImprimir)
-ZRM_COMPONENT(TMenuItem, mnuConfImpressora)
-ZRM_COMPONENT(TMenuItem, mnuSair)
-ZRM_COMPONENT(TMessages, msgPadrao)
-ZRM_COMPONENT(TMessages, msgMensagensPadroes)
-#undef ZRM_COMPONENT
+void TfrmPadraoGrid::resolveControls(zrm::ui::ControlResolver& controls) {
+    TForm::resolveControls(controls);
+    TfrmPadraoGridControls::resolve(controls);
+}
 
 // ---- Frame ----
 
 void TfrmPadraoGrid::FormCreate(QObject*) {
-    pgcPadrao()->SetActivePage(tshPadrao());
+    pgcPadrao->SetActivePage(tshPadrao);
     applyGlyphs();
-    dtsPadraoStateChange(dtsPadrao());
+    dtsPadraoStateChange(dtsPadrao);
 }
 
 void TfrmPadraoGrid::applyGlyphs() {
     // The style's standard pictures, for the buttons whose description gives none.
     const std::pair<TSpeedButton*, QStyle::StandardPixmap> glyphs[] = {
-        {sbtIncluir(), QStyle::SP_FileDialogNewFolder}, {sbtAlterar(), QStyle::SP_FileDialogDetailedView},
-        {sbtExcluir(), QStyle::SP_TrashIcon},           {sbtExportar(), QStyle::SP_DialogSaveButton},
-        {sbtVerificar(), QStyle::SP_BrowserReload},     {sbtConfirmar(), QStyle::SP_DialogApplyButton},
-        {sbtCancelar(), QStyle::SP_DialogCancelButton}, {sbtLocalizar(), QStyle::SP_FileDialogContentsView},
-        {sbtImprimir(), QStyle::SP_FileIcon},           {sbtSair(), QStyle::SP_DialogCloseButton},
+        {sbtIncluir, QStyle::SP_FileDialogNewFolder}, {sbtAlterar, QStyle::SP_FileDialogDetailedView},
+        {sbtExcluir, QStyle::SP_TrashIcon},           {sbtExportar, QStyle::SP_DialogSaveButton},
+        {sbtVerificar, QStyle::SP_BrowserReload},     {sbtConfirmar, QStyle::SP_DialogApplyButton},
+        {sbtCancelar, QStyle::SP_DialogCancelButton}, {sbtLocalizar, QStyle::SP_FileDialogContentsView},
+        {sbtImprimir, QStyle::SP_FileIcon},           {sbtSair, QStyle::SP_DialogCloseButton},
     };
     for (const auto& [button, pixmap] : glyphs) {
         if (button->icon().isNull())
@@ -133,16 +130,16 @@ void TfrmPadraoGrid::FormClose(QObject*, TCloseAction& Action) {
         Action = caNone;
         return;
     }
-    dtsPadrao()->DataSet()->Cancel();
+    dtsPadrao->DataSet()->Cancel();
 }
 
 bool TfrmPadraoGrid::isEditing() const {
-    const TDataSetState state = dtsPadrao()->State();
+    const TDataSetState state = dtsPadrao->State();
     return state == TDataSetState::dsEdit || state == TDataSetState::dsInsert;
 }
 
 bool TfrmPadraoGrid::confirmed(const QString& key) const {
-    return MessageDlg(msgMensagensPadroes()->Msg(key), mtConfirmation, {mbYes, mbNo}, 0) == mrYes;
+    return MessageDlg(msgMensagensPadroes->Msg(key), mtConfirmation, {mbYes, mbNo}, 0) == mrYes;
 }
 
 void TfrmPadraoGrid::runCommand(const QString& handlerName, QObject* sender) {
@@ -157,25 +154,25 @@ void TfrmPadraoGrid::setCommandEnabled(TSpeedButton* button, TMenuItem* item, bo
 // ---- Default rules ----
 
 void TfrmPadraoGrid::dtsPadraoStateChange(QObject*) {
-    const TDataSetState state = dtsPadrao()->State();
+    const TDataSetState state = dtsPadrao->State();
     const bool editing = state == TDataSetState::dsEdit || state == TDataSetState::dsInsert;
     const bool browsing = state == TDataSetState::dsBrowse;
-    const bool rows = browsing && !dtsPadrao()->DataSet()->IsEmpty();
-    setCommandEnabled(sbtConfirmar(), mnuConfirmar(), editing);
-    setCommandEnabled(sbtCancelar(), mnuCancelar(), editing);
-    setCommandEnabled(sbtIncluir(), mnuIncluir(), browsing);
-    setCommandEnabled(sbtVerificar(), mnuVerificar(), !editing);
-    setCommandEnabled(sbtAlterar(), mnuAlterar(), rows);
-    setCommandEnabled(sbtExcluir(), mnuExcluir(), rows);
-    setCommandEnabled(sbtExportar(), mnuExportar(), rows);
-    setCommandEnabled(sbtLocalizar(), mnuLocalizar(), rows);
-    setCommandEnabled(sbtImprimir(), mnuImprimir(), rows);
-    mnuConfImpressora()->SetEnabled(true);
-    setCommandEnabled(sbtSair(), mnuSair(), true);
+    const bool rows = browsing && !dtsPadrao->DataSet()->IsEmpty();
+    setCommandEnabled(sbtConfirmar, mnuConfirmar, editing);
+    setCommandEnabled(sbtCancelar, mnuCancelar, editing);
+    setCommandEnabled(sbtIncluir, mnuIncluir, browsing);
+    setCommandEnabled(sbtVerificar, mnuVerificar, !editing);
+    setCommandEnabled(sbtAlterar, mnuAlterar, rows);
+    setCommandEnabled(sbtExcluir, mnuExcluir, rows);
+    setCommandEnabled(sbtExportar, mnuExportar, rows);
+    setCommandEnabled(sbtLocalizar, mnuLocalizar, rows);
+    setCommandEnabled(sbtImprimir, mnuImprimir, rows);
+    mnuConfImpressora->SetEnabled(true);
+    setCommandEnabled(sbtSair, mnuSair, true);
 }
 
 void TfrmPadraoGrid::dtsPadraoDataChange(QObject* Sender, TField* Field) {
-    if (!Field && dtsPadrao()->State() == TDataSetState::dsBrowse)
+    if (!Field && dtsPadrao->State() == TDataSetState::dsBrowse)
         runCommand(QStringLiteral("dtsPadraoStateChange"), Sender);
 }
 
@@ -183,19 +180,19 @@ void TfrmPadraoGrid::dbgPadraoKeyDown(QObject*, int& Key, TShiftState Shift) {
     const TShiftState modifiers = Shift & (ssShift | ssAlt | ssCtrl);
     if (Key == VK::Insert && modifiers == 0) {
         Key = 0;
-        if (sbtIncluir()->isEnabled())
-            runCommand(QStringLiteral("sbtIncluirClick"), sbtIncluir());
+        if (sbtIncluir->isEnabled())
+            runCommand(QStringLiteral("sbtIncluirClick"), sbtIncluir);
     } else if (Key == VK::Delete && modifiers == ssCtrl) {
         Key = 0;
-        if (sbtExcluir()->isEnabled())
-            runCommand(QStringLiteral("sbtExcluirClick"), sbtExcluir());
+        if (sbtExcluir->isEnabled())
+            runCommand(QStringLiteral("sbtExcluirClick"), sbtExcluir);
     } else if (Key == VK::Escape && isEditing()) {
         Key = 0;
-        if (sbtCancelar()->isEnabled())
-            runCommand(QStringLiteral("sbtCancelarClick"), sbtCancelar());
-    } else if (Key == VK::Down && modifiers == 0 && !sbtIncluir()->isEnabled()) {
+        if (sbtCancelar->isEnabled())
+            runCommand(QStringLiteral("sbtCancelarClick"), sbtCancelar);
+    } else if (Key == VK::Down && modifiers == 0 && !sbtIncluir->isEnabled()) {
         // Down on the last row would add a row behind the insert command's back.
-        const TClientDataSet* dataSet = dtsPadrao()->DataSet();
+        const TClientDataSet* dataSet = dtsPadrao->DataSet();
         if (dataSet && dataSet->State() == TDataSetState::dsBrowse &&
             dataSet->RecNo() == dataSet->RecordCount())
             Key = 0;
@@ -205,26 +202,26 @@ void TfrmPadraoGrid::dbgPadraoKeyDown(QObject*, int& Key, TShiftState Shift) {
 void TfrmPadraoGrid::dbgPadraoKeyPress(QObject*, QChar& Key) {
     if (Key.isNull() || !Key.isPrint())
         return;
-    if (dtsPadrao()->State() == TDataSetState::dsBrowse && !sbtAlterar()->isEnabled())
+    if (dtsPadrao->State() == TDataSetState::dsBrowse && !sbtAlterar->isEnabled())
         Key = QChar();
 }
 
 // ---- Commands ----
 
 void TfrmPadraoGrid::sbtIncluirClick(QObject*) {
-    dbgPadrao()->SetFocus();
-    dtsPadrao()->DataSet()->Insert();
+    dbgPadrao->SetFocus();
+    dtsPadrao->DataSet()->Insert();
 }
 
 void TfrmPadraoGrid::sbtAlterarClick(QObject*) {
-    dbgPadrao()->SetFocus();
-    if (TClientDataSet* dataSet = dtsPadrao()->DataSet();
+    dbgPadrao->SetFocus();
+    if (TClientDataSet* dataSet = dtsPadrao->DataSet();
         dataSet && dataSet->State() == TDataSetState::dsBrowse)
         dataSet->Edit();
 }
 
 void TfrmPadraoGrid::sbtExcluirClick(QObject*) {
-    TClientDataSet* dataSet = dtsPadrao()->DataSet();
+    TClientDataSet* dataSet = dtsPadrao->DataSet();
     if (!dataSet || !dataSet->Active() || dataSet->IsEmpty())
         return;
     if (!confirmed(QStringLiteral("Excl")))
@@ -233,12 +230,12 @@ void TfrmPadraoGrid::sbtExcluirClick(QObject*) {
 }
 
 void TfrmPadraoGrid::sbtExportarClick(QObject*) {
-    QFileDialog dialog(this, msgMensagensPadroes()->Msg(QStringLiteral("TituloExportar")));
+    QFileDialog dialog(this, msgMensagensPadroes->Msg(QStringLiteral("TituloExportar")));
     dialog.setObjectName(QStringLiteral("dlgExportar"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(msgMensagensPadroes()->Msg(QStringLiteral("FiltroCsv")));
+    dialog.setNameFilter(msgMensagensPadroes->Msg(QStringLiteral("FiltroCsv")));
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
@@ -249,20 +246,20 @@ void TfrmPadraoGrid::ExportarCsv(const QString& path) const {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw Exception(
-            msgMensagensPadroes()->Msg(QStringLiteral("ErroExportar")).arg(path, file.errorString()));
-    zrm::frm::writeCsv(zrm::frm::GridRows::of(dbgPadrao()), &file);
+            msgMensagensPadroes->Msg(QStringLiteral("ErroExportar")).arg(path, file.errorString()));
+    zrm::frm::writeCsv(zrm::frm::GridRows::of(dbgPadrao), &file);
     if (!file.commit())
         throw Exception(
-            msgMensagensPadroes()->Msg(QStringLiteral("ErroExportar")).arg(path, file.errorString()));
+            msgMensagensPadroes->Msg(QStringLiteral("ErroExportar")).arg(path, file.errorString()));
 }
 
 void TfrmPadraoGrid::sbtVerificarClick(QObject*) {
-    if (TClientDataSet* dataSet = dtsPadrao()->DataSet())
+    if (TClientDataSet* dataSet = dtsPadrao->DataSet())
         dataSet->CheckBrowseMode();
 }
 
 void TfrmPadraoGrid::sbtConfirmarClick(QObject*) {
-    if (TClientDataSet* dataSet = dtsPadrao()->DataSet(); dataSet && isEditing())
+    if (TClientDataSet* dataSet = dtsPadrao->DataSet(); dataSet && isEditing())
         dataSet->Post();
 }
 
@@ -271,11 +268,11 @@ void TfrmPadraoGrid::sbtCancelarClick(QObject*) {
         return;
     if (!confirmed(QStringLiteral("Cancelar")))
         Abort();
-    dtsPadrao()->DataSet()->Cancel();
+    dtsPadrao->DataSet()->Cancel();
 }
 
 void TfrmPadraoGrid::sbtLocalizarClick(QObject*) {
-    Pesquisa::Pesquisar(dtsPadrao(), msgMensagensPadroes()->Msg(QStringLiteral("Localizar")), true, true);
+    Pesquisa::Pesquisar(dtsPadrao, msgMensagensPadroes->Msg(QStringLiteral("Localizar")), true, true);
 }
 
 QPrinter* TfrmPadraoGrid::printer() {
@@ -293,7 +290,7 @@ void TfrmPadraoGrid::sbtImprimirClick(QObject*) {
 
 void TfrmPadraoGrid::ImprimirGrade(QPrinter* target) const {
     QTextDocument document;
-    document.setHtml(zrm::frm::toHtml(zrm::frm::GridRows::of(dbgPadrao()), Caption()));
+    document.setHtml(zrm::frm::toHtml(zrm::frm::GridRows::of(dbgPadrao), Caption()));
     document.print(target);
 }
 

@@ -27,6 +27,10 @@
 // (dtsPadraoStateChange, the key handlers) run commands through the handler table, so they reach a
 // descendant's handlers too.
 //
+// The frame's components are members of TfrmPadraoGridControls, resolved once when the description
+// is loaded (a description lacking one stops the screen from being made); a descendant declares its
+// own controls the same way (framework/ui/formcontrols.h).
+//
 // Closing the screen destroys it (unless a row being edited is kept, see FormClose); the package that
 // made it learns of the destruction through SetOnClosed.
 
@@ -41,6 +45,7 @@ class QPrinter;
 class TCustomPageControl98;
 class TDataSource;
 class TDBGrid;
+class TDBNavigator;
 class TField;
 class TLabel;
 class TMainMenu;
@@ -50,7 +55,46 @@ class TPanel;
 class TSpeedButton;
 class TTabSheet;
 
-class TfrmPadraoGrid : public TForm {
+// The frame's components, named as in the description.
+struct TfrmPadraoGridControls {
+    TLabel* lblCodTela = nullptr;
+    TPanel* panMenu = nullptr;
+    TSpeedButton* sbtIncluir = nullptr;
+    TSpeedButton* sbtAlterar = nullptr;
+    TSpeedButton* sbtExcluir = nullptr;
+    TSpeedButton* sbtExportar = nullptr;
+    TSpeedButton* sbtVerificar = nullptr;
+    TSpeedButton* sbtConfirmar = nullptr;
+    TSpeedButton* sbtCancelar = nullptr;
+    TSpeedButton* sbtLocalizar = nullptr;
+    TSpeedButton* sbtImprimir = nullptr;
+    TSpeedButton* sbtSair = nullptr;
+    TCustomPageControl98* pgcPadrao = nullptr;
+    TTabSheet* tshPadrao = nullptr;
+    TDBGrid* dbgPadrao = nullptr;
+    TDataSource* dtsPadrao = nullptr;
+    TPanel* panNavigator = nullptr;
+    TDBNavigator* dbnPadrao = nullptr;
+    TMainMenu* mnuMenu = nullptr;
+    TMenuItem* mnuOperacao = nullptr;
+    TMenuItem* mnuIncluir = nullptr;
+    TMenuItem* mnuAlterar = nullptr;
+    TMenuItem* mnuExcluir = nullptr;
+    TMenuItem* mnuExportar = nullptr;
+    TMenuItem* mnuVerificar = nullptr;
+    TMenuItem* mnuConfirmar = nullptr;
+    TMenuItem* mnuCancelar = nullptr;
+    TMenuItem* mnuLocalizar = nullptr;
+    TMenuItem* mnuImprimir = nullptr;
+    TMenuItem* mnuConfImpressora = nullptr;
+    TMenuItem* mnuSair = nullptr;
+    TMessages* msgPadrao = nullptr;
+    TMessages* msgMensagensPadroes = nullptr;
+
+    void resolve(zrm::ui::ControlResolver& controls);
+};
+
+class TfrmPadraoGrid : public TForm, public TfrmPadraoGridControls {
     Q_OBJECT
 public:
     explicit TfrmPadraoGrid(QWidget* parent = nullptr);
@@ -59,50 +103,6 @@ public:
     // Runs once when the screen is destroyed — closed by the user or deleted by the host — so the
     // package that made it can forget it and make a new one next time. Never called twice.
     void SetOnClosed(std::function<void()> hook) { m_onClosed = std::move(hook); }
-
-    // ---- The frame's components (exist once the description is loaded; Create does that) ----
-    TLabel* lblCodTela() const;
-    TPanel* panMenu() const;
-    TSpeedButton* sbtIncluir() const;
-    TSpeedButton* sbtAlterar() const;
-    TSpeedButton* sbtExcluir() const;
-    TSpeedButton* sbtExportar() const;
-    TSpeedButton* sbtVerificar() const;
-    TSpeedButton* sbtConfirmar() const;
-    TSpeedButton* sbtCancelar() const;
-    TSpeedButton* sbtLocalizar() const;
-    TSpeedButton* sbtImprimir() const;
-    TSpeedButton* sbtSair() const;
-    TCustomPageControl98* pgcPadrao() const;
-    TTabSheet* tshPadrao() const;
-    TDBGrid* dbgPadrao() const;
-    TDataSource* dtsPadrao() const;
-    TPanel* panNavigator() const;
-    QWidget* dbnPadrao() const;
-    TMainMenu* mnuMenu() const;
-    TMenuItem* mnuOperacao() const;
-    TMenuItem* mnuIncluir() const;
-    TMenuItem* mnuAlterar() const;
-    TMenuItem* mnuExcluir() const;
-    TMenuItem* mnuExportar() const;
-    TMenuItem* mnuVerificar() const;
-    TMenuItem* mnuConfirmar() const;
-    TMenuItem* mnuCancelar() const;
-    TMenuItem* mnuLocalizar() const;
-    TMenuItem* mnuImprimir() const;
-    TMenuItem* mnuConfImpressora() const;
-    TMenuItem* mnuSair() const;
-    TMessages* msgPadrao() const;
-    TMessages* msgMensagensPadroes() const;
-
-    // The component named name as a T. Throws EDatabaseError naming it when there is none of that
-    // type: a description and its screen out of step.
-    template <class T>
-    T* component(const QString& name) const {
-        if (T* found = findChild<T*>(name))
-            return found;
-        throwMissing(name);
-    }
 
     // ---- The frame's handlers, bound by name from the description ----
 
@@ -148,12 +148,12 @@ public:
     void ImprimirGrade(QPrinter* target) const;
 
 protected:
+    void resolveControls(zrm::ui::ControlResolver& controls) override;
     // Runs the handler registered under name (the descendant's when it has one) with sender, as the
     // command's button or menu item would.
     void runCommand(const QString& handlerName, QObject* sender);
 
 private:
-    [[noreturn]] void throwMissing(const QString& name) const;
     bool isEditing() const;
     static void setCommandEnabled(TSpeedButton* button, TMenuItem* item, bool enabled);
     void applyGlyphs();

@@ -10,17 +10,17 @@
 #include "modules/zrm71300/screen/frmcalendorc.h"
 
 void TfrmCalendOrc::GetCalendOrcOp(const QString& year, const QString& version) {
-    const BusyScope busy(Showavi::KindFetching, msgPadrao()->Msg(QStringLiteral("GetCalendOrcOp")));
+    const BusyScope busy(Showavi::KindFetching, msgPadrao->Msg(QStringLiteral("GetCalendOrcOp")));
     // [calendar, version]: an answer holding fewer packets is reported like a failed call.
     const TRemoteData packets =
-        Consiste::CheckResultServ(RdmCalendOrcOp::GetCalendOrcOp(netCalendOrcOp(), year, version), true, 2);
-    cdsCalendOrcOp()->SetData(packets[0]);
-    cdsVdAnoCalendOrcOp()->SetData(packets[0]);
-    cdsVer()->SetData(packets[1]);
-    edtVersao()->SetText(cdsVer()->FieldByName(QStringLiteral("CDVERSAO"))->AsString());
+        Consiste::CheckResultServ(RdmCalendOrcOp::GetCalendOrcOp(netCalendOrcOp, year, version), true, 2);
+    cdsCalendOrcOp->SetData(packets[0]);
+    cdsVdAnoCalendOrcOp->SetData(packets[0]);
+    cdsVer->SetData(packets[1]);
+    edtVersao->SetText(cdsVer->FieldByName(QStringLiteral("CDVERSAO"))->AsString());
 }
 
 void TfrmCalendOrc::ValCiclo() {
-    cdsValCiclo()->SetData(
-        Consiste::CheckResultServ(RdmCalendOrcOp::ValCiclo(netCalendOrcOp(), depAno()->Value()), true, 0));
+    cdsValCiclo->SetData(
+        Consiste::CheckResultServ(RdmCalendOrcOp::ValCiclo(netCalendOrcOp, depAno->Value()), true, 0));
 }

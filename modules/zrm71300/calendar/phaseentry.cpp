@@ -29,7 +29,7 @@ bool editingOrInserting(TDataSetState state) {
 }  // namespace
 
 void TfrmCalendOrc::cdsCalendOrcOpBeforeInsert(TClientDataSet*) {
-    cdsVdAnoCalendOrcOp()->SetData(cdsCalendOrcOp()->GetData());
+    cdsVdAnoCalendOrcOp->SetData(cdsCalendOrcOp->GetData());
     phaseField(CodeField)->FocusControl();
 }
 
@@ -39,21 +39,20 @@ void TfrmCalendOrc::cdsCalendOrcOpAfterInsert(TClientDataSet*) {
 }
 
 void TfrmCalendOrc::dbgPadraoEditButtonClick(QObject*) {
-    netCalendOrcOp()->SetConnected(true);
-    if (dtsPadrao()->State() != TDataSetState::dsInsert ||
-        dbgPadrao()->SelectedField() != phaseField(CodeField))
+    netCalendOrcOp->SetConnected(true);
+    if (dtsPadrao->State() != TDataSetState::dsInsert || dbgPadrao->SelectedField() != phaseField(CodeField))
         return;
     {
-        const BusyScope busy(Showavi::KindFetching, msgPadrao()->Msg(QStringLiteral("GetCalendOrcOp")));
-        cdsFaseOrc()->SetData(Consiste::CheckResultServ(
-            RdmCalendOrcOp::GetFaseOrc(netCalendOrcOp(), QStringLiteral("T")), true, 0));
+        const BusyScope busy(Showavi::KindFetching, msgPadrao->Msg(QStringLiteral("GetCalendOrcOp")));
+        cdsFaseOrc->SetData(Consiste::CheckResultServ(
+            RdmCalendOrcOp::GetFaseOrc(netCalendOrcOp, QStringLiteral("T")), true, 0));
     }
-    const QString title = msgPadrao()->Msg(QStringLiteral("FaseOrc")) + QLatin1Char('|') +
-                          msgPadrao()->Msg(QStringLiteral("Fase_naoCad"));
-    if (!Pesquisa::Pesquisar(component<TDataSource>(QStringLiteral("dtsFaseOrc")), title, false, true))
+    const QString title = msgPadrao->Msg(QStringLiteral("FaseOrc")) + QLatin1Char('|') +
+                          msgPadrao->Msg(QStringLiteral("Fase_naoCad"));
+    if (!Pesquisa::Pesquisar(dtsFaseOrc, title, false, true))
         return;
-    phaseField(CodeField)->SetAsString(cdsFaseOrc()->FieldByName(CodeField)->AsString());
-    phaseField(NameField)->SetAsString(cdsFaseOrc()->FieldByName(NameField)->AsString());
+    phaseField(CodeField)->SetAsString(cdsFaseOrc->FieldByName(CodeField)->AsString());
+    phaseField(NameField)->SetAsString(cdsFaseOrc->FieldByName(NameField)->AsString());
 }
 
 void TfrmCalendOrc::VdFaseOrc(bool required) {
@@ -63,7 +62,7 @@ void TfrmCalendOrc::VdFaseOrc(bool required) {
         if (Consiste::EmptyString(typed)) {
             if (!required)
                 return;
-            Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("CodFaseOrc_Inf")), true);
+            Consiste::MensErro(msgPadrao->Msg(QStringLiteral("CodFaseOrc_Inf")), true);
         }
         const QString normalised = Consiste::Ajusta(typed, 10);
         code->SetAsString(normalised);
@@ -71,21 +70,21 @@ void TfrmCalendOrc::VdFaseOrc(bool required) {
         // The snapshot was taken before the edit, so it also holds the row being edited under the
         // code it has stored: that row is the phase itself, not a duplicate of it. Codes are unique
         // in a calendar, so any other row holding the code is another phase.
-        const bool ownCode = dtsPadrao()->State() == TDataSetState::dsEdit &&
+        const bool ownCode = dtsPadrao->State() == TDataSetState::dsEdit &&
                              normalised.compare(storedPhaseCode(), Qt::CaseInsensitive) == 0;
-        TClientDataSet* snapshot = cdsVdAnoCalendOrcOp();
+        TClientDataSet* snapshot = cdsVdAnoCalendOrcOp;
         if (!ownCode && snapshot->Active() &&
             snapshot->Locate(CodeField, normalised, int(TLocateOption::loCaseInsensitive)))
-            Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("Fase_Cad")), true);
+            Consiste::MensErro(msgPadrao->Msg(QStringLiteral("Fase_Cad")), true);
 
-        cdsFaseOrc()->SetData(
-            Consiste::CheckResultServ(RdmCalendOrcOp::GetFaseOrc(netCalendOrcOp(), normalised), true, 0));
-        if (cdsFaseOrc()->IsEmpty())
-            Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("Fase_naoCad")), true);
-        cdsFaseOrc()->First();
-        phaseField(NameField)->SetAsString(cdsFaseOrc()->FieldByName(NameField)->AsString());
+        cdsFaseOrc->SetData(
+            Consiste::CheckResultServ(RdmCalendOrcOp::GetFaseOrc(netCalendOrcOp, normalised), true, 0));
+        if (cdsFaseOrc->IsEmpty())
+            Consiste::MensErro(msgPadrao->Msg(QStringLiteral("Fase_naoCad")), true);
+        cdsFaseOrc->First();
+        phaseField(NameField)->SetAsString(cdsFaseOrc->FieldByName(NameField)->AsString());
         phaseField(QStringLiteral("IDFASECALCORCA"))
-            ->SetAsString(cdsFaseOrc()->FieldByName(QStringLiteral("IDFASECALCORCA"))->AsString());
+            ->SetAsString(cdsFaseOrc->FieldByName(QStringLiteral("IDFASECALCORCA"))->AsString());
     } catch (...) {
         code->FocusControl();
         throw;
@@ -93,30 +92,30 @@ void TfrmCalendOrc::VdFaseOrc(bool required) {
 }
 
 void TfrmCalendOrc::dbgPadraoColExit(QObject*) {
-    if (editingOrInserting(dtsPadrao()->State()) && dbgPadrao()->SelectedField() == phaseField(CodeField))
+    if (editingOrInserting(dtsPadrao->State()) && dbgPadrao->SelectedField() == phaseField(CodeField))
         VdFaseOrc(true);
 }
 
 void TfrmCalendOrc::dbgPadraoExit(QObject*) {
-    if (dtsPadrao()->State() == TDataSetState::dsInsert)
+    if (dtsPadrao->State() == TDataSetState::dsInsert)
         VdFaseOrc(true);
 }
 
 void TfrmCalendOrc::dbgPadraoKeyPress(QObject* Sender, QChar& Key) {
     TfrmPadraoGrid::dbgPadraoKeyPress(Sender, Key);
     // The name comes from the catalogue: nothing is typed into it.
-    if (dbgPadrao()->SelectedField() == phaseField(NameField) && Key != QChar(VK::Tab) &&
+    if (dbgPadrao->SelectedField() == phaseField(NameField) && Key != QChar(VK::Tab) &&
         Key != QChar(VK::Return))
         Key = QChar();
 }
 
 void TfrmCalendOrc::dbgPadraoKeyDown(QObject* Sender, int& Key, TShiftState Shift) {
     TfrmPadraoGrid::dbgPadraoKeyDown(Sender, Key, Shift);
-    if (dbgPadrao()->SelectedField() == phaseField(NameField) && Key != VK::Tab && Key != VK::Return &&
+    if (dbgPadrao->SelectedField() == phaseField(NameField) && Key != VK::Tab && Key != VK::Return &&
         (Key < VK::Left || Key > VK::Down))
         Key = 0;
     // The cursor may not leave a row being edited or inserted by the arrow keys.
-    if (dtsPadrao()->State() != TDataSetState::dsBrowse && (Key == VK::Up || Key == VK::Down))
+    if (dtsPadrao->State() != TDataSetState::dsBrowse && (Key == VK::Up || Key == VK::Down))
         Key = 0;
 }
 
@@ -129,11 +128,11 @@ void TfrmCalendOrc::cdsCalendOrcOpDTFINFASEORCASetText(TField* Sender, const QSt
 }
 
 TField* TfrmCalendOrc::phaseField(const QString& name) const {
-    return cdsCalendOrcOp()->FieldByName(name);
+    return cdsCalendOrcOp->FieldByName(name);
 }
 
 QString TfrmCalendOrc::gridText(const QString& fieldName) const {
-    return Consiste::GridText(dbgPadrao(), fieldName, false);
+    return Consiste::GridText(dbgPadrao, fieldName, false);
 }
 
 QDateTime TfrmCalendOrc::gridDate(const QString& fieldName) {
@@ -150,7 +149,7 @@ QDateTime TfrmCalendOrc::gridDate(const QString& fieldName) {
 QString TfrmCalendOrc::storedPhaseCode() const {
     // The row's values being edited live apart from its stored ones; the dataset's data gives the
     // stored ones, in the order of its rows.
-    const TClientDataSet* calendar = cdsCalendOrcOp();
+    const TClientDataSet* calendar = cdsCalendOrcOp;
     const zrm::DataPacket stored = calendar->GetData();
     const int row = calendar->RecNo() - 1;
     if (row < 0 || row >= stored.rows.size())

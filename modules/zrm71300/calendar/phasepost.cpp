@@ -22,11 +22,11 @@ const QString EndField = QStringLiteral("DTFINFASEORCA");
 
 void TfrmCalendOrc::cdsCalendOrcOpBeforePost(TClientDataSet*) {
     // The permission page posts the row it changed the flags of; those posts are not checked here.
-    if (pgcPadrao()->ActivePage() != tshPadrao())
+    if (pgcPadrao->ActivePage() != tshPadrao)
         return;
 
     TField* code = phaseField(CodeField);
-    if (dtsPadrao()->State() == TDataSetState::dsInsert || dbgPadrao()->SelectedField() == code) {
+    if (dtsPadrao->State() == TDataSetState::dsInsert || dbgPadrao->SelectedField() == code) {
         VdFaseOrc(true);
         code->SetAsString(gridText(CodeField));
     }
@@ -41,11 +41,11 @@ void TfrmCalendOrc::cdsCalendOrcOpBeforePost(TClientDataSet*) {
     // A row keeps the version it has; a new one takes the version shown.
     TField* version = phaseField(QStringLiteral("CDVERSCALENORCA"));
     if (version->AsFloat() == 0) {
-        if (Consiste::EmptyString(edtVersao()->Text()))
-            Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("ver_Inf")), true);
-        version->SetAsString(edtVersao()->Text());
+        if (Consiste::EmptyString(edtVersao->Text()))
+            Consiste::MensErro(msgPadrao->Msg(QStringLiteral("ver_Inf")), true);
+        version->SetAsString(edtVersao->Text());
     }
-    phaseField(QStringLiteral("NRANOORCOPERAC"))->SetAsString(QString::number(depAno()->Value()));
+    phaseField(QStringLiteral("NRANOORCOPERAC"))->SetAsString(QString::number(depAno->Value()));
 
     VdDataMaior();
     VdFaseBloqConc(gridText(CodeField), start->AsDateTime(), end->AsDateTime());
@@ -55,14 +55,14 @@ void TfrmCalendOrc::VdDataIni() {
     TField* start = phaseField(StartField);
     if (gridText(StartField).isEmpty()) {
         start->FocusControl();
-        Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("Inf_DtInicio")), true);
+        Consiste::MensErro(msgPadrao->Msg(QStringLiteral("Inf_DtInicio")), true);
     }
     // Only a start date typed just now is questioned: the user is still on it.
-    if (dbgPadrao()->SelectedField() != start)
+    if (dbgPadrao->SelectedField() != start)
         return;
-    const int budgetYear = depAno()->Text().toInt();
+    const int budgetYear = depAno->Text().toInt();
     if (budgetYear < gridDate(StartField).date().year() &&
-        MessageDlg(msgPadrao()->Msg(QStringLiteral("dt_maior_ano")), mtConfirmation, {mbYes, mbNo}, 0) ==
+        MessageDlg(msgPadrao->Msg(QStringLiteral("dt_maior_ano")), mtConfirmation, {mbYes, mbNo}, 0) ==
             mrNo) {
         start->FocusControl();
         Abort();
@@ -72,7 +72,7 @@ void TfrmCalendOrc::VdDataIni() {
 void TfrmCalendOrc::VdDataFim() {
     if (Consiste::EmptyString(gridText(EndField))) {
         phaseField(EndField)->FocusControl();
-        Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("Inf_DtFim")), true);
+        Consiste::MensErro(msgPadrao->Msg(QStringLiteral("Inf_DtFim")), true);
     }
 }
 
@@ -80,6 +80,6 @@ void TfrmCalendOrc::VdDataMaior() {
     TField* start = phaseField(StartField);
     if (phaseField(EndField)->AsDateTime() < start->AsDateTime()) {
         start->FocusControl();
-        Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("dtini_maior")), true);
+        Consiste::MensErro(msgPadrao->Msg(QStringLiteral("dtini_maior")), true);
     }
 }

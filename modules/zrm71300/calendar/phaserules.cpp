@@ -11,34 +11,32 @@
 #include "modules/zrm71300/screen/frmcalendorc.h"
 
 void TfrmCalendOrc::VdFaseBloqConc(const QString& code, const QDateTime& start, const QDateTime& end) {
-    const qint32 year = depAno()->Value();
-    const QString version = edtVersao()->Text();
+    const qint32 year = depAno->Value();
+    const QString version = edtVersao->Text();
 
-    auto* valBloq = component<TClientDataSet>(QStringLiteral("cdsValBloq"));
-    valBloq->SetData(
-        Consiste::CheckResultServ(RdmCalendOrcOp::GetValDateBloq(netCalendOrcOp(), code), true, 0));
+    cdsValBloq->SetData(
+        Consiste::CheckResultServ(RdmCalendOrcOp::GetValDateBloq(netCalendOrcOp, code), true, 0));
 
-    auto* valBloqDate = component<TClientDataSet>(QStringLiteral("cdsValBloqDate"));
-    valBloqDate->SetData(Consiste::CheckResultServ(
-        RdmCalendOrcOp::GetDateBloq(netCalendOrcOp(), year, version, code), true, 0));
-    valBloqDate->First();
+    cdsValBloqDate->SetData(
+        Consiste::CheckResultServ(RdmCalendOrcOp::GetDateBloq(netCalendOrcOp, year, version, code), true, 0));
+    cdsValBloqDate->First();
 
     // Only the first row of the blocked-flag answer counts, and only an exact "S" blocks; both calls
     // are made whether the phase is blocked or not.
-    valBloq->First();
+    cdsValBloq->First();
     const bool blocked =
-        !valBloq->IsEmpty() &&
-        valBloq->FieldByName(QStringLiteral("IDBLOQFASEORCA"))->AsString() == QLatin1String("S");
-    for (; !valBloqDate->Eof(); valBloqDate->Next()) {
-        const QDateTime otherStart = valBloqDate->FieldByName(QStringLiteral("DTINIFASEORCA"))->AsDateTime();
-        const QDateTime otherEnd = valBloqDate->FieldByName(QStringLiteral("DTFINFASEORCA"))->AsDateTime();
+        !cdsValBloq->IsEmpty() &&
+        cdsValBloq->FieldByName(QStringLiteral("IDBLOQFASEORCA"))->AsString() == QLatin1String("S");
+    for (; !cdsValBloqDate->Eof(); cdsValBloqDate->Next()) {
+        const QDateTime otherStart =
+            cdsValBloqDate->FieldByName(QStringLiteral("DTINIFASEORCA"))->AsDateTime();
+        const QDateTime otherEnd = cdsValBloqDate->FieldByName(QStringLiteral("DTFINFASEORCA"))->AsDateTime();
         if (blocked && PeriodConflict(otherStart, otherEnd, start, end))
-            Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("DataBloq")), true);
+            Consiste::MensErro(msgPadrao->Msg(QStringLiteral("DataBloq")), true);
     }
 
-    auto* bloqAltFase = component<TClientDataSet>(QStringLiteral("cdsBloqAltFase"));
-    bloqAltFase->SetData(Consiste::CheckResultServ(
-        RdmCalendOrcOp::BloqDelFase(netCalendOrcOp(), code, year, version), true, 0));
-    if (!bloqAltFase->IsEmpty())
-        Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("BloqFase_Conc")), true);
+    cdsBloqAltFase->SetData(
+        Consiste::CheckResultServ(RdmCalendOrcOp::BloqDelFase(netCalendOrcOp, code, year, version), true, 0));
+    if (!cdsBloqAltFase->IsEmpty())
+        Consiste::MensErro(msgPadrao->Msg(QStringLiteral("BloqFase_Conc")), true);
 }

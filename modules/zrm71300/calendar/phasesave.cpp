@@ -25,13 +25,13 @@ void TfrmCalendOrc::cdsCalendOrcOpAfterDelete(TClientDataSet*) {
 }
 
 void TfrmCalendOrc::SaveCalendOrcOp(const QString& phase) {
-    TClientDataSet* calendar = cdsCalendOrcOp();
+    TClientDataSet* calendar = cdsCalendOrcOp;
     if (calendar->GetChangeCount() <= 0)
         return;
     TRemoteResult result;
     {
-        const BusyScope busy(Showavi::KindSaving, msgPadrao()->Msg(QStringLiteral("SetCalendOrcOp")));
-        result = RdmCalendOrcOp::SetCalendOrcOp(netCalendOrcOp(), calendar->GetDelta());
+        const BusyScope busy(Showavi::KindSaving, msgPadrao->Msg(QStringLiteral("SetCalendOrcOp")));
+        result = RdmCalendOrcOp::SetCalendOrcOp(netCalendOrcOp, calendar->GetDelta());
     }
     // A refused rule or a conflict would be refused again at every later save, together with
     // whatever that save carries: such changes cannot stay pending. An unreachable server may answer
@@ -45,10 +45,10 @@ void TfrmCalendOrc::SaveCalendOrcOp(const QString& phase) {
 void TfrmCalendOrc::reloadAfterRefusal(const TRemoteResult& refusal, const QString& code) {
     Consiste::MensErro(Consiste::FailureMessage(refusal), false);
     // Dropped before the reload, so that they never travel again even when the reload fails.
-    cdsCalendOrcOp()->CancelUpdates();
-    GetCalendOrcOp(depAno()->Text(), edtVersao()->Text());
+    cdsCalendOrcOp->CancelUpdates();
+    GetCalendOrcOp(depAno->Text(), edtVersao->Text());
     if (!code.isEmpty())
-        cdsCalendOrcOp()->Locate(CodeField, code);
+        cdsCalendOrcOp->Locate(CodeField, code);
     Abort();
 }
 
@@ -59,18 +59,16 @@ void TfrmCalendOrc::cdsCalendOrcOpBeforeDelete(TClientDataSet*) {
     const QDateTime start = gridDate(QStringLiteral("DTINIFASEORCA"));
     const QDateTime end = gridDate(QStringLiteral("DTFINFASEORCA"));
 
-    auto* bloqDelFase = component<TClientDataSet>(QStringLiteral("cdsBloqDelFase"));
-    bloqDelFase->SetData(Consiste::CheckResultServ(
-        RdmCalendOrcOp::BloqDelFase(netCalendOrcOp(), code, depAno()->Value(), edtVersao()->Text()), true,
-        0));
-    if (!bloqDelFase->IsEmpty())
+    cdsBloqDelFase->SetData(Consiste::CheckResultServ(
+        RdmCalendOrcOp::BloqDelFase(netCalendOrcOp, code, depAno->Value(), edtVersao->Text()), true, 0));
+    if (!cdsBloqDelFase->IsEmpty())
         refuseDeletion(QStringLiteral("BloqDel_Conc"));
 
     // Without a cycle the server's today would read as the zero date, before every phase, and a
     // running or ended phase could be deleted.
-    if (cdsValCiclo()->IsEmpty())
+    if (cdsValCiclo->IsEmpty())
         ValCiclo();
-    const QDateTime today = cdsValCiclo()->FieldByName(QStringLiteral("DATAATU"))->AsDateTime();
+    const QDateTime today = cdsValCiclo->FieldByName(QStringLiteral("DATAATU"))->AsDateTime();
     if (today >= end)
         refuseDeletion(QStringLiteral("BloqDel_Date"));
     if (today >= start && today <= end)
@@ -79,7 +77,7 @@ void TfrmCalendOrc::cdsCalendOrcOpBeforeDelete(TClientDataSet*) {
 }
 
 void TfrmCalendOrc::refuseDeletion(const QString& key) {
-    cdsCalendOrcOp()->Cancel();
-    Consiste::MensErro(msgPadrao()->Msg(key), false);
+    cdsCalendOrcOp->Cancel();
+    Consiste::MensErro(msgPadrao->Msg(key), false);
     Abort();
 }

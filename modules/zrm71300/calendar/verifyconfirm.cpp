@@ -13,28 +13,28 @@
 #include "modules/zrm71300/screen/frmcalendorc.h"
 
 void TfrmCalendOrc::sbtVerificarClick(QObject*) {
-    GetCalendOrcOp(depAno()->Text(), edtVersao()->Text());
+    GetCalendOrcOp(depAno->Text(), edtVersao->Text());
     {
-        const BusyScope busy(Showavi::KindFetching, msgPadrao()->Msg(QStringLiteral("GetCalendOrcOp")));
-        TClientDataSet* catalogue = cdsFaseOrc();
+        const BusyScope busy(Showavi::KindFetching, msgPadrao->Msg(QStringLiteral("GetCalendOrcOp")));
+        TClientDataSet* catalogue = cdsFaseOrc;
         const QString code = catalogue->Active() && !catalogue->IsEmpty()
                                  ? catalogue->FieldByName(QStringLiteral("CDFASEORCOPERAC"))->AsString()
                                  : QString();
         catalogue->SetData(
-            Consiste::CheckResultServ(RdmCalendOrcOp::GetFaseOrc(netCalendOrcOp(), code), true, 0));
+            Consiste::CheckResultServ(RdmCalendOrcOp::GetFaseOrc(netCalendOrcOp, code), true, 0));
         ValCiclo();
     }
-    cdsCalendOrcOp()->FieldByName(QStringLiteral("CDFASEORCOPERAC"))->SetTag(1);
-    cdsCalendOrcOp()->FieldByName(QStringLiteral("NMFASEORCOPERAC"))->SetTag(1);
-    cdsCalendOrcOpAfterScroll(cdsCalendOrcOp());
+    cdsCalendOrcOp->FieldByName(QStringLiteral("CDFASEORCOPERAC"))->SetTag(1);
+    cdsCalendOrcOp->FieldByName(QStringLiteral("NMFASEORCOPERAC"))->SetTag(1);
+    cdsCalendOrcOpAfterScroll(cdsCalendOrcOp);
 }
 
 void TfrmCalendOrc::sbtConfirmarClick(QObject*) {
-    if (editingOrInserting(dtsPadrao()->State())) {
+    if (editingOrInserting(dtsPadrao->State())) {
         // The phase row carries the version shown; a text that is no number is refused here.
-        cdsCalendOrcOp()->FieldByName(QStringLiteral("CDVERSCALENORCA"))->SetAsString(edtVersao()->Text());
-        cdsCalendOrcOp()->Post();
+        cdsCalendOrcOp->FieldByName(QStringLiteral("CDVERSCALENORCA"))->SetAsString(edtVersao->Text());
+        cdsCalendOrcOp->Post();
     }
-    if (dtsPermCalc()->State() == TDataSetState::dsEdit)
-        cdsPermCalc()->Post();
+    if (dtsPermCalc->State() == TDataSetState::dsEdit)
+        cdsPermCalc->Post();
 }

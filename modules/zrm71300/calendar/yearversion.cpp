@@ -9,6 +9,7 @@
 #include "framework/ui/focustracker.h"
 #include "framework/ui/mainmenu.h"
 #include "framework/ui/pagecontrol.h"
+#include "framework/ui/panel.h"
 #include "framework/ui/speedbutton.h"
 #include "framework/ui/spinedit.h"
 #include "library/zul/consiste.h"
@@ -44,14 +45,14 @@ void TfrmCalendOrc::panAnoEnter(QObject*) {
     // window coming back to the front may hand it over from the scroll box around the panel: neither
     // is the user entering the panel, and the calendar shown stays.
     const QWidget* from = focusTracker()->previousControl();
-    if (!from || from->isAncestorOf(component<QWidget>(QStringLiteral("panAno"))))
+    if (!from || from->isAncestorOf(panAno))
         return;
     saveUnsavedWork();
-    cdsCalendOrcOp()->Close();
+    cdsCalendOrcOp->Close();
 }
 
 void TfrmCalendOrc::saveUnsavedWork() {
-    TClientDataSet* calendar = cdsCalendOrcOp();
+    TClientDataSet* calendar = cdsCalendOrcOp;
     if (!calendar->Active())
         return;
     if (editingOrInserting(calendar->State()))
@@ -65,14 +66,14 @@ void TfrmCalendOrc::saveUnsavedWork() {
 void TfrmCalendOrc::panAnoExit(QObject*) {
     // A row still being edited means entering the panel refused to close the calendar: its checks
     // put the focus back on the row, and reloading now would throw away what was typed.
-    if (cdsCalendOrcOp()->Active() && editingOrInserting(cdsCalendOrcOp()->State()))
+    if (cdsCalendOrcOp->Active() && editingOrInserting(cdsCalendOrcOp->State()))
         return;
     saveUnsavedWork();
-    GetCalendOrcOp(depAno()->Text(), edtVersao()->Text());
+    GetCalendOrcOp(depAno->Text(), edtVersao->Text());
     VdAno();
     VdVersao();
     VdUltVers();
-    cdsAux()->SetData(cdsCalendOrcOp()->GetData());
+    cdsAux->SetData(cdsCalendOrcOp->GetData());
     ValCiclo();
 }
 
@@ -83,58 +84,57 @@ void TfrmCalendOrc::edtVersaoExit(QObject*) {}
 // ---- The checks ----
 
 void TfrmCalendOrc::VdAno() {
-    focusOnFailure(depAno(), [this] {
-        if (Consiste::EmptyString(depAno()->Text()))
-            Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("Ano_inf")), true);
+    focusOnFailure(depAno, [this] {
+        if (Consiste::EmptyString(depAno->Text()))
+            Consiste::MensErro(msgPadrao->Msg(QStringLiteral("Ano_inf")), true);
     });
 }
 
 void TfrmCalendOrc::VdVersao() {
-    focusOnFailure(edtVersao(), [this] {
-        if (edtVersao()->Text().isEmpty()) {
-            edtVersao()->SetFocus();
-            Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("ver_Inf")), true);
+    focusOnFailure(edtVersao, [this] {
+        if (edtVersao->Text().isEmpty()) {
+            edtVersao->SetFocus();
+            Consiste::MensErro(msgPadrao->Msg(QStringLiteral("ver_Inf")), true);
         }
-        GetVersao(edtVersao()->Text(), QString(), depAno()->Text());
-        if (cdsVersao()->IsEmpty())
-            Consiste::MensErro(msgPadrao()->Msg(QStringLiteral("Ver_Cad")), true);
+        GetVersao(edtVersao->Text(), QString(), depAno->Text());
+        if (cdsVersao->IsEmpty())
+            Consiste::MensErro(msgPadrao->Msg(QStringLiteral("Ver_Cad")), true);
     });
 }
 
 void TfrmCalendOrc::VdUltVers() {
     // The latest version belongs to one year: a new year needs it fetched again even when the
     // version box did not change.
-    if (stVerifVers == QLatin1String("S") || m_latestVersionYear != depAno()->Text()) {
-        GetVersao(QString(), QStringLiteral("T"), depAno()->Text());
-        cdsVersao()->First();
+    if (stVerifVers == QLatin1String("S") || m_latestVersionYear != depAno->Text()) {
+        GetVersao(QString(), QStringLiteral("T"), depAno->Text());
+        cdsVersao->First();
         // The server lists the latest version first; without versions any version shown is older.
-        stversAtu = cdsVersao()->IsEmpty()
-                        ? QString()
-                        : cdsVersao()->FieldByName(QStringLiteral("CDVERSAOORCA"))->AsString();
-        m_latestVersionYear = depAno()->Text();
+        stversAtu = cdsVersao->IsEmpty() ? QString()
+                                         : cdsVersao->FieldByName(QStringLiteral("CDVERSAOORCA"))->AsString();
+        m_latestVersionYear = depAno->Text();
         stVerifVers = QStringLiteral("N");
     }
-    if (pgcPadrao()->ActivePage() != tshPadrao())
+    if (pgcPadrao->ActivePage() != tshPadrao)
         return;
 
-    const bool latest = edtVersao()->Text() == stversAtu;
-    dbgPadrao()->SetReadOnly(!latest);
-    dbgPermCalc()->SetReadOnly(!latest);
+    const bool latest = edtVersao->Text() == stversAtu;
+    dbgPadrao->SetReadOnly(!latest);
+    dbgPermCalc->SetReadOnly(!latest);
     // Insert, modify and delete come back only as far as the command rules allow them, on the
     // toolbar and in the menu alike.
     const CommandRules rules = commandRules();
     const bool insert = latest && rules.insertAllowed();
     const bool modify = latest && rules.recordCommandsAllowed();
-    sbtIncluir()->SetEnabled(insert);
-    mnuIncluir()->SetEnabled(insert);
-    sbtAlterar()->SetEnabled(modify);
-    mnuAlterar()->SetEnabled(modify);
-    sbtExcluir()->SetEnabled(modify);
-    mnuExcluir()->SetEnabled(modify);
+    sbtIncluir->SetEnabled(insert);
+    mnuIncluir->SetEnabled(insert);
+    sbtAlterar->SetEnabled(modify);
+    mnuAlterar->SetEnabled(modify);
+    sbtExcluir->SetEnabled(modify);
+    mnuExcluir->SetEnabled(modify);
     // Locating a row changes nothing: an older version keeps it. Set here too because a load reopens
     // the phase rows before the version it loaded is known, and this check runs once it is.
-    sbtLocalizar()->SetEnabled(rules.recordCommandsAllowed());
-    mnuLocalizar()->SetEnabled(rules.recordCommandsAllowed());
+    sbtLocalizar->SetEnabled(rules.recordCommandsAllowed());
+    mnuLocalizar->SetEnabled(rules.recordCommandsAllowed());
     stUltVers = latest ? QStringLiteral("S") : QStringLiteral("N");
 }
 
@@ -142,17 +142,17 @@ void TfrmCalendOrc::VdUltVers() {
 
 void TfrmCalendOrc::GetVersao(const QString& version, const QString& mode, const QString& year) {
     const BusyScope busy(Showavi::KindSaving);
-    cdsVersao()->SetData(
-        Consiste::CheckResultServ(RdmCalendOrcOp::GetVersao(netCalendOrcOp(), year, version, mode), true, 0));
+    cdsVersao->SetData(
+        Consiste::CheckResultServ(RdmCalendOrcOp::GetVersao(netCalendOrcOp, year, version, mode), true, 0));
 }
 
 void TfrmCalendOrc::btnVersaoBeforePesq(QObject*, bool&) {
-    GetVersao(QString(), QStringLiteral("T"), depAno()->Text());
+    GetVersao(QString(), QStringLiteral("T"), depAno->Text());
 }
 
 void TfrmCalendOrc::btnVersaoAfterPesq(QObject*) {
-    edtVersao()->SetText(cdsVersao()->FieldByName(QStringLiteral("CDVERSAOORCA"))->AsString());
-    GetCalendOrcOp(depAno()->Text(), edtVersao()->Text());
+    edtVersao->SetText(cdsVersao->FieldByName(QStringLiteral("CDVERSAOORCA"))->AsString());
+    GetCalendOrcOp(depAno->Text(), edtVersao->Text());
 }
 
 // ---- The version box ----
@@ -173,6 +173,6 @@ void TfrmCalendOrc::edtVersaoKeyPress(QObject*, QChar& Key) {
 
 void TfrmCalendOrc::acceptDigitsOnlyInVersionBox() {
     // Pasted text passes no key filter: the box itself refuses anything but digits.
-    edtVersao()->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edtVersao()));
+    edtVersao->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edtVersao));
 }

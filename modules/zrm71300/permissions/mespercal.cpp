@@ -9,32 +9,31 @@
 #include "modules/zrm71300/screen/frmcalendorc.h"
 
 void TfrmCalendOrc::cdsCalendOrcOpAfterScroll(TClientDataSet*) {
-    if (cdsCalendOrcOp()->IsEmpty()) {
-        tshPermCalc()->SetEnabled(false);
-    } else if (!editingOrInserting(cdsCalendOrcOp()->State())) {
+    if (cdsCalendOrcOp->IsEmpty()) {
+        tshPermCalc->SetEnabled(false);
+    } else if (!editingOrInserting(cdsCalendOrcOp->State())) {
         MesPerCal();
-        if (cdsCalendOrcOp()->FieldByName(QStringLiteral("IDFASECALCORCA"))->AsString() ==
-            QLatin1String("S")) {
-            tshPermCalc()->SetEnabled(true);
+        if (cdsCalendOrcOp->FieldByName(QStringLiteral("IDFASECALCORCA"))->AsString() == QLatin1String("S")) {
+            tshPermCalc->SetEnabled(true);
         } else {
-            pgcPadrao()->SetActivePage(tshPadrao());
-            tshPermCalc()->SetEnabled(false);
+            pgcPadrao->SetActivePage(tshPadrao);
+            tshPermCalc->SetEnabled(false);
         }
     }
     VdUltVers();
 }
 
 void TfrmCalendOrc::MesPerCal() {
-    cdsPermCalc()->EmptyDataSet();
+    cdsPermCalc->EmptyDataSet();
     for (int month = 1; month <= 12; ++month)
-        insertMonth(month, cdsCalendOrcOp()->Field(CalendarFields::PermCalcIndex(month))->AsString());
-    cdsPermCalc()->First();
+        insertMonth(month, cdsCalendOrcOp->Field(CalendarFields::PermCalcIndex(month))->AsString());
+    cdsPermCalc->First();
 }
 
 void TfrmCalendOrc::buildDefaultMonths() {
     // The first load has already built the list of the first phase row when rows came; the list
     // always holds exactly twelve rows.
-    if (!cdsPermCalc()->IsEmpty())
+    if (!cdsPermCalc->IsEmpty())
         return;
     for (int month = 1; month <= 12; ++month)
         insertMonth(month, QStringLiteral("N"));
@@ -43,10 +42,8 @@ void TfrmCalendOrc::buildDefaultMonths() {
 void TfrmCalendOrc::insertMonth(int month, const QString& flag) {
     // Insert places the new row before the current one, which it then becomes: inserting January
     // first leaves December at the top.
-    cdsPermCalc()->Insert();
-    cdsPermCalc()
-        ->FieldByName(QStringLiteral("NMMES"))
-        ->SetAsString(msgPadrao()->Msg(QString::number(month)));
-    cdsPermCalc()->FieldByName(QStringLiteral("IDPERMES"))->SetAsString(flag);
-    cdsPermCalc()->Post();
+    cdsPermCalc->Insert();
+    cdsPermCalc->FieldByName(QStringLiteral("NMMES"))->SetAsString(msgPadrao->Msg(QString::number(month)));
+    cdsPermCalc->FieldByName(QStringLiteral("IDPERMES"))->SetAsString(flag);
+    cdsPermCalc->Post();
 }

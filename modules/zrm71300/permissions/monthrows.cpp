@@ -22,46 +22,42 @@ void TfrmCalendOrc::AlteraCheck() {
 }
 
 void TfrmCalendOrc::changeMonthRow(QString (*change)(const QString& flag)) {
-    if (cdsPermCalc()->State() != TDataSetState::dsBrowse)
+    if (cdsPermCalc->State() != TDataSetState::dsBrowse)
         return;
-    cdsPermCalc()->Edit();
+    cdsPermCalc->Edit();
     permFlag()->SetAsString(change(permFlag()->AsString()));
     if (permFlag()->AsString().isEmpty()) {
         // An empty month stays in edit, open for typing on its flag; the next move posts it.
-        dbgPermCalc()->SetOptions(dbgPermCalc()->Options() | dgEditing);
-        dbgPermCalc()->SetSelectedIndex(Consiste::IndiceCol(dbgPermCalc(), QStringLiteral("IDPERMES")));
+        dbgPermCalc->SetOptions(dbgPermCalc->Options() | dgEditing);
+        dbgPermCalc->SetSelectedIndex(Consiste::IndiceCol(dbgPermCalc, QStringLiteral("IDPERMES")));
         return;
     }
     boInsert = true;
     const auto posted = qScopeGuard([] { boInsert = false; });
-    cdsPermCalc()->Post();
+    cdsPermCalc->Post();
 }
 
 void TfrmCalendOrc::writeMonthBack() {
-    const QString field = MonthFlags::PhaseFieldOfRow(cdsPermCalc()->RecNo());
+    const QString field = MonthFlags::PhaseFieldOfRow(cdsPermCalc->RecNo());
     if (field.isEmpty())
         return;
-    writePhaseRow([&] { cdsCalendOrcOp()->FieldByName(field)->SetAsString(permFlag()->AsString()); });
+    writePhaseRow([&] { cdsCalendOrcOp->FieldByName(field)->SetAsString(permFlag()->AsString()); });
 }
 
 void TfrmCalendOrc::writePhaseRow(const std::function<void()>& write) {
-    if (cdsCalendOrcOp()->IsEmpty())
+    if (cdsCalendOrcOp->IsEmpty())
         return;
-    cdsCalendOrcOp()->Edit();
+    cdsCalendOrcOp->Edit();
     write();
-    cdsCalendOrcOp()->Post();
-}
-
-TDBGrid* TfrmCalendOrc::dbgPermCalc() const {
-    return component<TDBGrid>(QStringLiteral("dbgPermCalc"));
+    cdsCalendOrcOp->Post();
 }
 
 TField* TfrmCalendOrc::permFlag() const {
-    return cdsPermCalc()->FieldByName(QStringLiteral("IDPERMES"));
+    return cdsPermCalc->FieldByName(QStringLiteral("IDPERMES"));
 }
 
 QString TfrmCalendOrc::selectedPermField() const {
-    const TField* field = dbgPermCalc()->SelectedField();
+    const TField* field = dbgPermCalc->SelectedField();
     return field ? field->FieldName() : QString();
 }
 

@@ -12,7 +12,7 @@ void TfrmCalendOrc::cdsPermCalcBeforeEdit(TClientDataSet*) {
         Abort();
     // The same rules that guard the post of a phase row, on the phase as stored: the permission
     // page posts phase rows without the post checks, so this is the only gate a month passes.
-    const QString code = Consiste::GridText(dbgPadrao(), QStringLiteral("CDFASEORCOPERAC"), false);
-    VdFaseBloqConc(code, cdsCalendOrcOp()->FieldByName(QStringLiteral("DTINIFASEORCA"))->AsDateTime(),
-                   cdsCalendOrcOp()->FieldByName(QStringLiteral("DTFINFASEORCA"))->AsDateTime());
+    const QString code = Consiste::GridText(dbgPadrao, QStringLiteral("CDFASEORCOPERAC"), false);
+    VdFaseBloqConc(code, cdsCalendOrcOp->FieldByName(QStringLiteral("DTINIFASEORCA"))->AsDateTime(),
+                   cdsCalendOrcOp->FieldByName(QStringLiteral("DTFINFASEORCA"))->AsDateTime());
 }

@@ -18,12 +18,11 @@ const QColor Olive(128, 128, 0);
 
 void TfrmCalendOrc::dbgPermCalcDrawColumnCell(QObject*, const QRect& Rect, int, TColumn* Column,
                                               TGridDrawState) {
-    if (cdsPermCalc()->IsEmpty() || !Column || Column->FieldName() != QLatin1String("IDPERMES"))
+    if (cdsPermCalc->IsEmpty() || !Column || Column->FieldName() != QLatin1String("IDPERMES"))
         return;
-    const bool permitted = dbgPermCalc()->CellText(Column) == MonthFlags::Yes;
-    const QPixmap bitmap =
-        component<TImage>(permitted ? QStringLiteral("imgCheck") : QStringLiteral("imgUncheck"))->Picture();
-    TCanvas* canvas = dbgPermCalc()->Canvas();
+    const bool permitted = dbgPermCalc->CellText(Column) == MonthFlags::Yes;
+    const QPixmap bitmap = (permitted ? imgCheck : imgUncheck)->Picture();
+    TCanvas* canvas = dbgPermCalc->Canvas();
     // The brush holds the colour the grid chose for this cell (the highlight when it is selected);
     // filling with it erases the flag's text. The image keeps its place whatever the column width.
     canvas->FillRect(Rect);

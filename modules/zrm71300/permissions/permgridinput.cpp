@@ -36,25 +36,25 @@ bool isKeptKey(int key) {
 void TfrmCalendOrc::dbgPermCalcCellClick(TColumn* Column) {
     if (!isFlagColumn(Column) || !mayChangeMonths() || StBloqCalc == MonthFlags::Yes)
         return;
-    cdsPermCalc()->DisableControls();
-    const auto enable = qScopeGuard([this] { cdsPermCalc()->EnableControls(); });
+    cdsPermCalc->DisableControls();
+    const auto enable = qScopeGuard([this] { cdsPermCalc->EnableControls(); });
     AlteraCheck();
     writeMonthBack();
 }
 
 void TfrmCalendOrc::dbgPermCalcDblClick(QObject*) {
-    if (selectedPermField() != QLatin1String("IDPERMES") || !mayChangeMonths() || !cdsPermCalc()->Active() ||
-        cdsPermCalc()->IsEmpty() || cdsPermCalc()->State() == TDataSetState::dsInsert)
+    if (selectedPermField() != QLatin1String("IDPERMES") || !mayChangeMonths() || !cdsPermCalc->Active() ||
+        cdsPermCalc->IsEmpty() || cdsPermCalc->State() == TDataSetState::dsInsert)
         return;
     {
-        cdsPermCalc()->DisableControls();
-        const auto enable = qScopeGuard([this] { cdsPermCalc()->EnableControls(); });
-        cdsPermCalc()->Edit();
+        cdsPermCalc->DisableControls();
+        const auto enable = qScopeGuard([this] { cdsPermCalc->EnableControls(); });
+        cdsPermCalc->Edit();
         permFlag()->SetAsString(MonthFlags::Toggled(permFlag()->AsString()));
-        cdsPermCalc()->Post();
+        cdsPermCalc->Post();
     }
     // The verify command reloads the calendar, so the list shows what the server holds.
-    runCommand(QStringLiteral("sbtVerificarClick"), sbtVerificar());
+    runCommand(QStringLiteral("sbtVerificarClick"), sbtVerificar);
 }
 
 void TfrmCalendOrc::dbgPermCalcKeyDown(QObject*, int& Key, TShiftState Shift) {
@@ -62,11 +62,11 @@ void TfrmCalendOrc::dbgPermCalcKeyDown(QObject*, int& Key, TShiftState Shift) {
     if ((selected == QLatin1String("NMMES") || selected == QLatin1String("IDPERMES")) && !isKeptKey(Key))
         Key = 0;
     if (mayChangeMonths() && selected == QLatin1String("IDPERMES") && !(Shift & ssCtrl) && Key == VK::Space &&
-        !cdsPermCalc()->IsEmpty()) {
+        !cdsPermCalc->IsEmpty()) {
         // Only the month row here: the character of the same stroke writes it into the phase row.
-        cdsPermCalc()->Edit();
+        cdsPermCalc->Edit();
         permFlag()->SetAsString(MonthFlags::SpaceToggled(permFlag()->AsString()));
-        cdsPermCalc()->Post();
+        cdsPermCalc->Post();
     }
 }
 
@@ -87,12 +87,12 @@ void TfrmCalendOrc::dbgPermCalcTitleClick(TColumn* Column) {
         return;
     // The flag column selected, or the edit rules would refuse every month.
     permFlag()->FocusControl();
-    cdsPermCalc()->DisableControls();
-    const auto enable = qScopeGuard([this] { cdsPermCalc()->EnableControls(); });
-    cdsPermCalc()->First();
+    cdsPermCalc->DisableControls();
+    const auto enable = qScopeGuard([this] { cdsPermCalc->EnableControls(); });
+    cdsPermCalc->First();
     const QString mode =
         permFlag()->AsString() == MonthFlags::Yes ? QStringLiteral("D") : QStringLiteral("M");
-    if (MessageDlg(msgPadrao()->Msg(QStringLiteral("ConfChec") + mode), mtConfirmation, {mbYes, mbNo}, 0) !=
+    if (MessageDlg(msgPadrao->Msg(QStringLiteral("ConfChec") + mode), mtConfirmation, {mbYes, mbNo}, 0) !=
         mrYes)
         return;
     try {
@@ -107,21 +107,21 @@ void TfrmCalendOrc::dbgPermCalcTitleClick(TColumn* Column) {
 
 void TfrmCalendOrc::markAllMonths(const QString& mode) {
     {
-        BusyScope busy(this, Showavi::KindFetching, msgPadrao()->Msg(QStringLiteral("Marca_Apur") + mode));
-        for (; !cdsPermCalc()->Eof(); cdsPermCalc()->Next()) {
+        BusyScope busy(this, Showavi::KindFetching, msgPadrao->Msg(QStringLiteral("Marca_Apur") + mode));
+        for (; !cdsPermCalc->Eof(); cdsPermCalc->Next()) {
             if (mode == QLatin1String("M"))
                 MarcaCheck();
             else
                 DesMarcaCheck();
         }
-        cdsPermCalc()->First();
+        cdsPermCalc->First();
     }
     // All twelve months take December's flag, January first, in one post of the phase row.
     const QString flag = permFlag()->AsString();
     writePhaseRow([&] {
         for (auto field = MonthFlags::PhaseFieldsByRow.rbegin(); field != MonthFlags::PhaseFieldsByRow.rend();
              ++field)
-            cdsCalendOrcOp()->FieldByName(QLatin1String(*field))->SetAsString(flag);
+            cdsCalendOrcOp->FieldByName(QLatin1String(*field))->SetAsString(flag);
     });
 }
 

@@ -31,17 +31,17 @@ void setCommand(TSpeedButton* button, TMenuItem* item, bool enabled) {
 
 CommandRules TfrmCalendOrc::commandRules() const {
     CommandRules rules;
-    rules.loadedVersion = edtVersao()->Text() == loadedVersionText();
-    rules.editState = editingOrInserting(dtsPadrao()->State()) || editingOrInserting(dtsPermCalc()->State());
+    rules.loadedVersion = edtVersao->Text() == loadedVersionText();
+    rules.editState = editingOrInserting(dtsPadrao->State()) || editingOrInserting(dtsPermCalc->State());
     rules.browseState =
-        dtsPadrao()->State() == TDataSetState::dsBrowse && dtsPermCalc()->State() == TDataSetState::dsBrowse;
-    rules.hasRows = cdsCalendOrcOp()->Active() && !cdsCalendOrcOp()->IsEmpty();
-    rules.permissionPage = pgcPadrao()->ActivePage() == tshPermCalc();
+        dtsPadrao->State() == TDataSetState::dsBrowse && dtsPermCalc->State() == TDataSetState::dsBrowse;
+    rules.hasRows = cdsCalendOrcOp->Active() && !cdsCalendOrcOp->IsEmpty();
+    rules.permissionPage = pgcPadrao->ActivePage() == tshPermCalc;
     return rules;
 }
 
 QString TfrmCalendOrc::loadedVersionText() const {
-    TClientDataSet* version = cdsVer();
+    TClientDataSet* version = cdsVer;
     if (!version->Active() || version->IsEmpty())
         return {};
     return version->FieldByName(QStringLiteral("CDVERSAO"))->AsString();
@@ -50,57 +50,56 @@ QString TfrmCalendOrc::loadedVersionText() const {
 void TfrmCalendOrc::habilitabotoes() {
     const CommandRules rules = commandRules();
 
-    mnuConfirmar()->SetEnabled(rules.editState);
-    mnuCancelar()->SetEnabled(rules.editState);
-    mnuIncluir()->SetEnabled(rules.insertAllowed());
-    mnuVerificar()->SetEnabled(rules.browseState);
-    mnuAlterar()->SetEnabled(rules.recordCommandsAllowed());
-    mnuExcluir()->SetEnabled(rules.recordCommandsAllowed());
-    mnuLocalizar()->SetEnabled(mnuAlterar()->Enabled() && !rules.permissionPage);
+    mnuConfirmar->SetEnabled(rules.editState);
+    mnuCancelar->SetEnabled(rules.editState);
+    mnuIncluir->SetEnabled(rules.insertAllowed());
+    mnuVerificar->SetEnabled(rules.browseState);
+    mnuAlterar->SetEnabled(rules.recordCommandsAllowed());
+    mnuExcluir->SetEnabled(rules.recordCommandsAllowed());
+    mnuLocalizar->SetEnabled(mnuAlterar->Enabled() && !rules.permissionPage);
 
-    for (auto [button, item] :
-         {std::pair{sbtConfirmar(), mnuConfirmar()}, std::pair{sbtCancelar(), mnuCancelar()},
-          std::pair{sbtIncluir(), mnuIncluir()}, std::pair{sbtAlterar(), mnuAlterar()},
-          std::pair{sbtExcluir(), mnuExcluir()}, std::pair{sbtLocalizar(), mnuLocalizar()},
-          std::pair{sbtVerificar(), mnuVerificar()}})
+    for (auto [button, item] : {std::pair{sbtConfirmar, mnuConfirmar}, std::pair{sbtCancelar, mnuCancelar},
+                                std::pair{sbtIncluir, mnuIncluir}, std::pair{sbtAlterar, mnuAlterar},
+                                std::pair{sbtExcluir, mnuExcluir}, std::pair{sbtLocalizar, mnuLocalizar},
+                                std::pair{sbtVerificar, mnuVerificar}})
         button->SetEnabled(item->Enabled());
 
     // Printing has no use on this screen; closing it always has.
-    sbtImprimir()->SetEnabled(false);
-    sbtSair()->SetEnabled(true);
+    sbtImprimir->SetEnabled(false);
+    sbtSair->SetEnabled(true);
 
     // The check marks name the page shown, wherever the focus is.
-    mnuFases()->SetChecked(!rules.permissionPage);
-    mnuPermCalc()->SetChecked(rules.permissionPage);
-    if (ActiveControl() == dbgPadrao()) {
-        if (editingOrInserting(cdsCalendOrcOp()->State()))
-            tshPermCalc()->SetEnabled(false);
-        const TDBGridOptions options = dbgPadrao()->Options();
-        dbgPadrao()->SetOptions(rules.loadedVersion ? options | dgEditing : options & ~dgEditing);
+    mnuFases->SetChecked(!rules.permissionPage);
+    mnuPermCalc->SetChecked(rules.permissionPage);
+    if (ActiveControl() == dbgPadrao) {
+        if (editingOrInserting(cdsCalendOrcOp->State()))
+            tshPermCalc->SetEnabled(false);
+        const TDBGridOptions options = dbgPadrao->Options();
+        dbgPadrao->SetOptions(rules.loadedVersion ? options | dgEditing : options & ~dgEditing);
     }
 
     if (rules.permissionPage) {
-        sbtIncluir()->SetEnabled(false);
-        sbtExcluir()->SetEnabled(false);
-        mnuIncluir()->SetEnabled(false);
-        mnuExcluir()->SetEnabled(false);
-        if (dtsPadrao()->State() == TDataSetState::dsEdit) {
-            if (ActiveControl() == dbgPermCalc() && dbgPermCalc()->SelectedField() &&
-                dbgPermCalc()->SelectedField()->FieldName() == QLatin1String("IDPERMES"))
-                tshPadrao()->SetEnabled(false);
+        sbtIncluir->SetEnabled(false);
+        sbtExcluir->SetEnabled(false);
+        mnuIncluir->SetEnabled(false);
+        mnuExcluir->SetEnabled(false);
+        if (dtsPadrao->State() == TDataSetState::dsEdit) {
+            if (ActiveControl() == dbgPermCalc && dbgPermCalc->SelectedField() &&
+                dbgPermCalc->SelectedField()->FieldName() == QLatin1String("IDPERMES"))
+                tshPadrao->SetEnabled(false);
         } else {
-            tshPadrao()->SetEnabled(true);
+            tshPadrao->SetEnabled(true);
         }
     }
 
-    mnuImprimir()->SetEnabled(false);
-    mnuConfImpressora()->SetEnabled(false);
-    mnuSair()->SetEnabled(true);
+    mnuImprimir->SetEnabled(false);
+    mnuConfImpressora->SetEnabled(false);
+    mnuSair->SetEnabled(true);
     // Exporting is off on this screen; its menu item stays in step with its button.
-    setCommand(sbtExportar(), mnuExportar(), false);
+    setCommand(sbtExportar, mnuExportar, false);
 
-    mnuFases()->SetEnabled(tshPadrao()->isEnabled());
-    mnuPermCalc()->SetEnabled(tshPermCalc()->isEnabled());
+    mnuFases->SetEnabled(tshPadrao->isEnabled());
+    mnuPermCalc->SetEnabled(tshPermCalc->isEnabled());
 }
 
 namespace {
@@ -129,94 +128,68 @@ private:
 }  // namespace
 
 void TfrmCalendOrc::linkPageMenuItems() {
-    new PageMenuItemLink(tshPadrao(), mnuFases());
-    new PageMenuItemLink(tshPermCalc(), mnuPermCalc());
+    new PageMenuItemLink(tshPadrao, mnuFases);
+    new PageMenuItemLink(tshPermCalc, mnuPermCalc);
 }
 
 void TfrmCalendOrc::dtsPadraoStateChange(QObject*) {
-    const bool editing = editingOrInserting(dtsPadrao()->State());
-    lblAno()->SetEnabled(!editing);
-    depAno()->SetEnabled(!editing);
-    dbgPadrao()->Columns()->Items(0)->SetButtonStyle(editing ? TColumnButtonStyle::cbsEllipsis
-                                                             : TColumnButtonStyle::cbsAuto);
+    const bool editing = editingOrInserting(dtsPadrao->State());
+    lblAno->SetEnabled(!editing);
+    depAno->SetEnabled(!editing);
+    dbgPadrao->Columns()->Items(0)->SetButtonStyle(editing ? TColumnButtonStyle::cbsEllipsis
+                                                           : TColumnButtonStyle::cbsAuto);
     habilitabotoes();
-    if (dtsPadrao()->State() == TDataSetState::dsInsert) {
-        depAno()->SetEnabled(false);
+    if (dtsPadrao->State() == TDataSetState::dsInsert) {
+        depAno->SetEnabled(false);
     } else {
         const bool calculationPhase =
             commandRules().hasRows &&
-            cdsCalendOrcOp()->FieldByName(QStringLiteral("IDFASECALCORCA"))->AsString() == QLatin1String("S");
-        tshPermCalc()->SetEnabled(calculationPhase);
+            cdsCalendOrcOp->FieldByName(QStringLiteral("IDFASECALCORCA"))->AsString() == QLatin1String("S");
+        tshPermCalc->SetEnabled(calculationPhase);
     }
 }
 
 void TfrmCalendOrc::pgcPadraoChange(QObject*) {
-    if (commandRules().hasRows && pgcPadrao()->ActivePage() == tshPermCalc() &&
-        !editingOrInserting(cdsCalendOrcOp()->State()))
+    if (commandRules().hasRows && pgcPadrao->ActivePage() == tshPermCalc &&
+        !editingOrInserting(cdsCalendOrcOp->State()))
         MesPerCal();
     habilitabotoes();
     VdUltVers();
 }
 
 void TfrmCalendOrc::mnuFasesClick(QObject*) {
-    pgcPadrao()->SetActivePage(tshPadrao());
+    pgcPadrao->SetActivePage(tshPadrao);
     habilitabotoes();
 }
 
 void TfrmCalendOrc::mnuPermCalcClick(QObject*) {
-    pgcPadrao()->SetActivePage(tshPermCalc());
+    pgcPadrao->SetActivePage(tshPermCalc);
     habilitabotoes();
 }
 
 void TfrmCalendOrc::sbtAlterarClick(QObject*) {
-    if (pgcPadrao()->ActivePage() == tshPadrao()) {
-        dbgPadrao()->SetFocus();
-        dbgPadrao()->SetSelectedField(cdsCalendOrcOp()->FieldByName(QStringLiteral("DTINIFASEORCA")));
-        dtsPadrao()->Edit();
+    if (pgcPadrao->ActivePage() == tshPadrao) {
+        dbgPadrao->SetFocus();
+        dbgPadrao->SetSelectedField(cdsCalendOrcOp->FieldByName(QStringLiteral("DTINIFASEORCA")));
+        dtsPadrao->Edit();
     } else {
-        dbgPermCalc()->SetFocus();
-        dbgPermCalc()->SetSelectedField(permFlag());
+        dbgPermCalc->SetFocus();
+        dbgPermCalc->SetSelectedField(permFlag());
     }
-    dtsPermCalc()->Edit();
+    dtsPermCalc->Edit();
 }
 
 void TfrmCalendOrc::sbtCancelarClick(QObject*) {
     const auto confirmed = [this] {
-        return MessageDlg(msgPadrao()->Msg(QStringLiteral("Cancelar")), mtConfirmation, {mbYes, mbNo}, 0) ==
+        return MessageDlg(msgPadrao->Msg(QStringLiteral("Cancelar")), mtConfirmation, {mbYes, mbNo}, 0) ==
                mrYes;
     };
-    if (pgcPadrao()->ActivePage() == tshPermCalc() && confirmed())
-        cdsPermCalc()->Cancel();
-    if (editingOrInserting(dtsPadrao()->State())) {
+    if (pgcPadrao->ActivePage() == tshPermCalc && confirmed())
+        cdsPermCalc->Cancel();
+    if (editingOrInserting(dtsPadrao->State())) {
         if (!confirmed())
             Abort();
-        cdsCalendOrcOp()->Cancel();
-        sbtVerificarClick(sbtVerificar());
+        cdsCalendOrcOp->Cancel();
+        sbtVerificarClick(sbtVerificar);
     }
-}
-
-// ---- Components of the year-and-version and command rules ----
-
-TLabel* TfrmCalendOrc::lblAno() const {
-    return component<TLabel>(QStringLiteral("lblAno"));
-}
-
-TMenuItem* TfrmCalendOrc::mnuFases() const {
-    return component<TMenuItem>(QStringLiteral("mnuFases"));
-}
-
-TMenuItem* TfrmCalendOrc::mnuPermCalc() const {
-    return component<TMenuItem>(QStringLiteral("mnuPermCalc"));
-}
-
-TDataSource* TfrmCalendOrc::dtsPermCalc() const {
-    return component<TDataSource>(QStringLiteral("dtsPermCalc"));
-}
-
-TClientDataSet* TfrmCalendOrc::cdsVersao() const {
-    return component<TClientDataSet>(QStringLiteral("cdsVersao"));
-}
-
-TClientDataSet* TfrmCalendOrc::cdsAux() const {
-    return component<TClientDataSet>(QStringLiteral("cdsAux"));
 }

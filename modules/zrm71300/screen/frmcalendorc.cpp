@@ -3,8 +3,14 @@
 #include "framework/data/clientdataset.h"
 #include "framework/data/datasource.h"
 #include "framework/ui/boundary.h"
+#include "framework/ui/dbgrid.h"
 #include "framework/ui/edit.h"
+#include "framework/ui/formcontrols.h"
+#include "framework/ui/image.h"
+#include "framework/ui/label.h"
+#include "framework/ui/mainmenu.h"
 #include "framework/ui/pagecontrol.h"
+#include "framework/ui/panel.h"
 #include "framework/ui/spinedit.h"
 #include "library/zul/consiste.h"
 #include "library/zul/morvane.h"
@@ -80,13 +86,37 @@ TfrmCalendOrc::TfrmCalendOrc(QWidget* parent) : TfrmPadraoGrid(parent) {
     registerHandler(QStringLiteral("sbtConfirmarClick"), this, &TfrmCalendOrc::sbtConfirmarClick);
 }
 
-TfrmCalendOrc::~TfrmCalendOrc() {
-    // The datasets go after this, and a dataset going away tells its data sources: no rule of the
-    // screen may run on a screen half gone.
-    for (TDataSource* source : findChildren<TDataSource*>()) {
-        source->OnStateChange = nullptr;
-        source->OnDataChange = nullptr;
-    }
+void TfrmCalendOrcControls::resolve(zrm::ui::ControlResolver& controls) {
+    ZRM_RESOLVE(controls, imgCheck);
+    ZRM_RESOLVE(controls, imgUncheck);
+    ZRM_RESOLVE(controls, panAno);
+    ZRM_RESOLVE(controls, lblAno);
+    ZRM_RESOLVE(controls, depAno);
+    ZRM_RESOLVE(controls, edtVersao);
+    ZRM_RESOLVE(controls, tshPermCalc);
+    ZRM_RESOLVE(controls, dbgPermCalc);
+    ZRM_RESOLVE(controls, mnuFases);
+    ZRM_RESOLVE(controls, mnuPermCalc);
+    ZRM_RESOLVE(controls, netCalendOrcOp);
+    ZRM_RESOLVE(controls, cdsCalendOrcOp);
+    ZRM_RESOLVE(controls, cdsAux);
+    ZRM_RESOLVE(controls, cdsVdAnoCalendOrcOp);
+    ZRM_RESOLVE(controls, cdsFaseOrc);
+    ZRM_RESOLVE(controls, cdsVer);
+    ZRM_RESOLVE(controls, cdsVersao);
+    ZRM_RESOLVE(controls, cdsValCiclo);
+    ZRM_RESOLVE(controls, cdsValBloq);
+    ZRM_RESOLVE(controls, cdsValBloqDate);
+    ZRM_RESOLVE(controls, cdsBloqAltFase);
+    ZRM_RESOLVE(controls, cdsBloqDelFase);
+    ZRM_RESOLVE(controls, cdsPermCalc);
+    ZRM_RESOLVE(controls, dtsFaseOrc);
+    ZRM_RESOLVE(controls, dtsPermCalc);
+}
+
+void TfrmCalendOrc::resolveControls(zrm::ui::ControlResolver& controls) {
+    TfrmPadraoGrid::resolveControls(controls);
+    TfrmCalendOrcControls::resolve(controls);
 }
 
 void TfrmCalendOrc::FormCreate(QObject* Sender) {
@@ -97,72 +127,32 @@ void TfrmCalendOrc::FormCreate(QObject* Sender) {
 }
 
 void TfrmCalendOrc::startUp() {
-    pgcPadrao()->SetActivePage(tshPadrao());
-    cdsPermCalc()->CreateDataSet();
-    depAno()->SetValue(Morvane::Today().year());
-    netCalendOrcOp()->SetConnected(true);
-    depAno()->SetTag(1);
-    cdsCalendOrcOp()->FieldByName(QStringLiteral("NMFASEORCOPERAC"))->SetTag(1);
-    cdsCalendOrcOp()->FieldByName(QStringLiteral("DTINIFASEORCA"))->SetEditMask(Consiste::DateMask());
-    cdsCalendOrcOp()->FieldByName(QStringLiteral("DTFINFASEORCA"))->SetEditMask(Consiste::DateMask());
+    pgcPadrao->SetActivePage(tshPadrao);
+    cdsPermCalc->CreateDataSet();
+    depAno->SetValue(Morvane::Today().year());
+    netCalendOrcOp->SetConnected(true);
+    depAno->SetTag(1);
+    cdsCalendOrcOp->FieldByName(QStringLiteral("NMFASEORCOPERAC"))->SetTag(1);
+    cdsCalendOrcOp->FieldByName(QStringLiteral("DTINIFASEORCA"))->SetEditMask(Consiste::DateMask());
+    cdsCalendOrcOp->FieldByName(QStringLiteral("DTFINFASEORCA"))->SetEditMask(Consiste::DateMask());
     acceptDigitsOnlyInVersionBox();
     linkPageMenuItems();
-    GetCalendOrcOp(depAno()->Text(), QString());
+    GetCalendOrcOp(depAno->Text(), QString());
     // The calendar loaded here stays on screen until the user enters the year panel: whether it may
     // be changed is decided now, for the version the load has written into the version box.
     VdUltVers();
-    cdsCalendOrcOp()->FieldByName(QStringLiteral("NMFASEORCOPERAC"))->SetTag(1);
+    cdsCalendOrcOp->FieldByName(QStringLiteral("NMFASEORCOPERAC"))->SetTag(1);
     stVerifVers = QStringLiteral("S");
     StBloqCalc.clear();
     buildDefaultMonths();
 }
 
 void TfrmCalendOrc::FormShow(QObject*) {
-    depAno()->SetFocus();
-    tshPermCalc()->SetEnabled(false);
+    depAno->SetFocus();
+    tshPermCalc->SetEnabled(false);
 }
 
 void TfrmCalendOrc::netCalendOrcOpBeforeConnect(QObject*) {
-    netCalendOrcOp()->SetPort(Morvane::WebPort());
-    netCalendOrcOp()->SetHost(Morvane::WebURL());
-}
-
-TSpinEdit* TfrmCalendOrc::depAno() const {
-    return component<TSpinEdit>(QStringLiteral("depAno"));
-}
-
-TEdit* TfrmCalendOrc::edtVersao() const {
-    return component<TEdit>(QStringLiteral("edtVersao"));
-}
-
-TTabSheet* TfrmCalendOrc::tshPermCalc() const {
-    return component<TTabSheet>(QStringLiteral("tshPermCalc"));
-}
-
-TNetConnection* TfrmCalendOrc::netCalendOrcOp() const {
-    return component<TNetConnection>(QStringLiteral("netCalendOrcOp"));
-}
-
-TClientDataSet* TfrmCalendOrc::cdsCalendOrcOp() const {
-    return component<TClientDataSet>(QStringLiteral("cdsCalendOrcOp"));
-}
-
-TClientDataSet* TfrmCalendOrc::cdsVdAnoCalendOrcOp() const {
-    return component<TClientDataSet>(QStringLiteral("cdsVdAnoCalendOrcOp"));
-}
-
-TClientDataSet* TfrmCalendOrc::cdsVer() const {
-    return component<TClientDataSet>(QStringLiteral("cdsVer"));
-}
-
-TClientDataSet* TfrmCalendOrc::cdsPermCalc() const {
-    return component<TClientDataSet>(QStringLiteral("cdsPermCalc"));
-}
-
-TClientDataSet* TfrmCalendOrc::cdsValCiclo() const {
-    return component<TClientDataSet>(QStringLiteral("cdsValCiclo"));
-}
-
-TClientDataSet* TfrmCalendOrc::cdsFaseOrc() const {
-    return component<TClientDataSet>(QStringLiteral("cdsFaseOrc"));
+    netCalendOrcOp->SetPort(Morvane::WebPort());
+    netCalendOrcOp->SetHost(Morvane::WebURL());
 }

@@ -30,13 +30,44 @@ class TField;
 class TImage;
 class TLabel;
 class TNetConnection;
+class TPanel;
 class TSpinEdit;
 
-class TfrmCalendOrc : public TfrmPadraoGrid {
+// The components of the screen's own description that its code uses, named as there.
+struct TfrmCalendOrcControls {
+    TImage* imgCheck = nullptr;
+    TImage* imgUncheck = nullptr;
+    TPanel* panAno = nullptr;
+    TLabel* lblAno = nullptr;
+    TSpinEdit* depAno = nullptr;
+    TEdit* edtVersao = nullptr;
+    TTabSheet* tshPermCalc = nullptr;
+    TDBGrid* dbgPermCalc = nullptr;
+    TMenuItem* mnuFases = nullptr;
+    TMenuItem* mnuPermCalc = nullptr;
+    TNetConnection* netCalendOrcOp = nullptr;
+    TClientDataSet* cdsCalendOrcOp = nullptr;
+    TClientDataSet* cdsAux = nullptr;
+    TClientDataSet* cdsVdAnoCalendOrcOp = nullptr;
+    TClientDataSet* cdsFaseOrc = nullptr;
+    TClientDataSet* cdsVer = nullptr;
+    TClientDataSet* cdsVersao = nullptr;
+    TClientDataSet* cdsValCiclo = nullptr;
+    TClientDataSet* cdsValBloq = nullptr;
+    TClientDataSet* cdsValBloqDate = nullptr;
+    TClientDataSet* cdsBloqAltFase = nullptr;
+    TClientDataSet* cdsBloqDelFase = nullptr;
+    TClientDataSet* cdsPermCalc = nullptr;
+    TDataSource* dtsFaseOrc = nullptr;
+    TDataSource* dtsPermCalc = nullptr;
+
+    void resolve(zrm::ui::ControlResolver& controls);
+};
+
+class TfrmCalendOrc : public TfrmPadraoGrid, public TfrmCalendOrcControls {
     Q_OBJECT
 public:
     explicit TfrmCalendOrc(QWidget* parent = nullptr);
-    ~TfrmCalendOrc() override;
 
     // ---- Handlers bound by the form description ----
 
@@ -309,14 +340,11 @@ public:
     // is no number (EConvertError) or a refused post stops it with the rows still being edited.
     void sbtConfirmarClick(QObject* Sender);
 
+protected:
+    void resolveControls(zrm::ui::ControlResolver& controls) override;
+
 private:
     // Year and version, commands (see above).
-    TLabel* lblAno() const;
-    TMenuItem* mnuFases() const;
-    TMenuItem* mnuPermCalc() const;
-    TDataSource* dtsPermCalc() const;
-    TClientDataSet* cdsVersao() const;
-    TClientDataSet* cdsAux() const;
     CommandRules commandRules() const;
     QString loadedVersionText() const;  // CDVERSAO of cdsVer, "" without a row
     // Posts a phase row being edited, or saves again changes a failed save left. A refused post or
@@ -327,18 +355,6 @@ private:
     void linkPageMenuItems();
     // The year whose latest version stversAtu holds.
     QString m_latestVersionYear;
-
-    // Components of this screen's own description.
-    TSpinEdit* depAno() const;
-    TEdit* edtVersao() const;
-    TTabSheet* tshPermCalc() const;
-    TNetConnection* netCalendOrcOp() const;
-    TClientDataSet* cdsCalendOrcOp() const;
-    TClientDataSet* cdsVdAnoCalendOrcOp() const;
-    TClientDataSet* cdsVer() const;
-    TClientDataSet* cdsPermCalc() const;
-    TClientDataSet* cdsValCiclo() const;
-    TClientDataSet* cdsFaseOrc() const;
 
     // The phase row's field name.
     TField* phaseField(const QString& name) const;
@@ -365,7 +381,6 @@ private:
     void insertMonth(int month, const QString& flag);
 
     // Permission grid (permissions/).
-    TDBGrid* dbgPermCalc() const;
     TField* permFlag() const;           // IDPERMES of the permission list
     QString selectedPermField() const;  // field name of the grid's selected column, or ""
     static bool mayChangeMonths();      // the latest version of the year is shown

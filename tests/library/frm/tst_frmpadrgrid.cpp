@@ -6,6 +6,8 @@
 #include "framework/data/datasource.h"
 #include "framework/ui/dbgrid.h"
 #include "framework/ui/dbgridmodel.h"
+#include "framework/ui/dbnavigator.h"
+#include "framework/ui/formcontrols.h"
 #include "framework/ui/label.h"
 #include "framework/ui/mainmenu.h"
 #include "framework/ui/panel.h"
@@ -32,8 +34,12 @@
 
 using zrm::test::DialogAnswerer;
 
+struct TfrmTesteGridControls {
+    TClientDataSet* cdsTeste = nullptr;
+};
+
 // A record screen on local rows that replaces the modify and verify commands and extends FormCreate.
-class TfrmTesteGrid : public TfrmPadraoGrid {
+class TfrmTesteGrid : public TfrmPadraoGrid, public TfrmTesteGridControls {
     Q_OBJECT
 public:
     TfrmTesteGrid() {
@@ -44,21 +50,19 @@ public:
         registerHandler(QStringLiteral("netTesteBeforeConnect"), this, &TfrmTesteGrid::netTesteBeforeConnect);
     }
 
-    TClientDataSet* cdsTeste() const { return component<TClientDataSet>(QStringLiteral("cdsTeste")); }
-
     void FormCreate(QObject* Sender) {
         TfrmPadraoGrid::FormCreate(Sender);
-        baseFrameReady = pgcPadrao()->ActivePage() == tshPadrao();
-        cdsTeste()->CreateDataSet();
+        baseFrameReady = pgcPadrao->ActivePage() == tshPadrao;
+        cdsTeste->CreateDataSet();
         for (const auto& [code, name] :
              {std::pair{"0001", "Ana"}, {"0002", "Bruno; filho"}, {"0003", "Carla \"Cá\""}}) {
-            cdsTeste()->Append();
-            cdsTeste()->FieldByName(QStringLiteral("CODIGO"))->SetAsString(QString::fromUtf8(code));
-            cdsTeste()->FieldByName(QStringLiteral("NOME"))->SetAsString(QString::fromUtf8(name));
-            cdsTeste()->Post();
+            cdsTeste->Append();
+            cdsTeste->FieldByName(QStringLiteral("CODIGO"))->SetAsString(QString::fromUtf8(code));
+            cdsTeste->FieldByName(QStringLiteral("NOME"))->SetAsString(QString::fromUtf8(name));
+            cdsTeste->Post();
         }
-        cdsTeste()->MergeChangeLog();
-        cdsTeste()->First();
+        cdsTeste->MergeChangeLog();
+        cdsTeste->First();
     }
     void sbtAlterarClick(QObject* Sender) {
         modifySenders.append(Sender);
@@ -66,7 +70,7 @@ public:
     }
     void sbtVerificarClick(QObject* Sender) { verifySenders.append(Sender); }
     void btnLocalAfterPesq(QObject*) {
-        picked.append(cdsTeste()->FieldByName(QStringLiteral("CODIGO"))->AsString());
+        picked.append(cdsTeste->FieldByName(QStringLiteral("CODIGO"))->AsString());
     }
     void netTesteBeforeConnect(QObject* Sender) {
         auto* connection = qobject_cast<TNetConnection*>(Sender);
@@ -81,6 +85,12 @@ public:
     bool baseFrameReady = false;
     QList<QObject*> modifySenders;
     QList<QObject*> verifySenders;
+
+protected:
+    void resolveControls(zrm::ui::ControlResolver& controls) override {
+        TfrmPadraoGrid::resolveControls(controls);
+        ZRM_RESOLVE(controls, cdsTeste);
+    }
 };
 
 namespace {
@@ -94,7 +104,7 @@ protected:
     }
     void TearDown() override { delete screen.data(); }
 
-    QString name() const { return screen->cdsTeste()->FieldByName(QStringLiteral("NOME"))->AsString(); }
+    QString name() const { return screen->cdsTeste->FieldByName(QStringLiteral("NOME"))->AsString(); }
 
     QPointer<TfrmTesteGrid> screen;
 };
@@ -102,19 +112,19 @@ protected:
 TEST_F(GridScreenTest, descriptionBuildsTheFrameUnderTheDescendantsChanges) {
     EXPECT_EQ(screen->objectName(), QStringLiteral("TfrmTesteGrid"));
     EXPECT_EQ(screen->Caption(), QStringLiteral("Cadastro de Teste"));
-    EXPECT_EQ(screen->lblCodTela()->Caption(), QStringLiteral("ZRM00002"));
+    EXPECT_EQ(screen->lblCodTela->Caption(), QStringLiteral("ZRM00002"));
     EXPECT_TRUE(screen->baseFrameReady);
-    EXPECT_EQ(screen->dtsPadrao()->DataSet(), screen->cdsTeste());
-    EXPECT_EQ(screen->dbgPadrao()->DataSource(), screen->dtsPadrao());
-    EXPECT_TRUE(screen->tshPadrao()->isAncestorOf(screen->dbgPadrao()));
-    EXPECT_TRUE(screen->panNavigator()->isAncestorOf(screen->dbnPadrao()));
-    EXPECT_TRUE(screen->panMenu()->isAncestorOf(screen->sbtConfirmar()));
-    EXPECT_EQ(screen->Menu(), screen->mnuMenu());
-    EXPECT_EQ(screen->dbgPadrao()->gridModel()->rowCount(), 3);
+    EXPECT_EQ(screen->dtsPadrao->DataSet(), screen->cdsTeste);
+    EXPECT_EQ(screen->dbgPadrao->DataSource(), screen->dtsPadrao);
+    EXPECT_TRUE(screen->tshPadrao->isAncestorOf(screen->dbgPadrao));
+    EXPECT_TRUE(screen->panNavigator->isAncestorOf(screen->dbnPadrao));
+    EXPECT_TRUE(screen->panMenu->isAncestorOf(screen->sbtConfirmar));
+    EXPECT_EQ(screen->Menu(), screen->mnuMenu);
+    EXPECT_EQ(screen->dbgPadrao->gridModel()->rowCount(), 3);
 
     QStringList items;
-    for (int i = 0; i < screen->mnuOperacao()->Count(); ++i)
-        items.append(screen->mnuOperacao()->Items(i)->objectName());
+    for (int i = 0; i < screen->mnuOperacao->Count(); ++i)
+        items.append(screen->mnuOperacao->Items(i)->objectName());
     EXPECT_EQ(items, (QStringList{QStringLiteral("mnuIncluir"), QStringLiteral("mnuAlterar"),
                                   QStringLiteral("mnuExtra"), QStringLiteral("mnuExcluir"),
                                   QStringLiteral("mnuExportar"), QStringLiteral("mnuVerificar"),
@@ -122,17 +132,15 @@ TEST_F(GridScreenTest, descriptionBuildsTheFrameUnderTheDescendantsChanges) {
                                   QStringLiteral("mnuLocalizar"), QStringLiteral("mnuImprimir"),
                                   QStringLiteral("mnuConfImpressora"), QStringLiteral("mnuSair")}));
 
-    EXPECT_EQ(screen->msgPadrao()->Msg(QStringLiteral("Titulo")), QStringLiteral("Cadastro de teste"));
-    EXPECT_EQ(screen->msgMensagensPadroes()->Msg(QStringLiteral("Excl")),
-              QStringLiteral("Confirma exclusão?"));
-    EXPECT_EQ(screen->msgMensagensPadroes()->Msg(QStringLiteral("Cancelar")),
+    EXPECT_EQ(screen->msgPadrao->Msg(QStringLiteral("Titulo")), QStringLiteral("Cadastro de teste"));
+    EXPECT_EQ(screen->msgMensagensPadroes->Msg(QStringLiteral("Excl")), QStringLiteral("Confirma exclusão?"));
+    EXPECT_EQ(screen->msgMensagensPadroes->Msg(QStringLiteral("Cancelar")),
               QStringLiteral("Cancela operação?"));
-    EXPECT_THROW(screen->component<TSpeedButton>(QStringLiteral("sbtNada")), EDatabaseError);
 }
 
 TEST_F(GridScreenTest, libraryComponentsComeFromTheDescription) {
-    auto* button = screen->component<TBtnPesquisa>(QStringLiteral("btnLocal"));
-    EXPECT_EQ(button->DataSource(), screen->dtsPadrao());
+    auto* button = screen->findChild<TBtnPesquisa*>(QStringLiteral("btnLocal"));
+    EXPECT_EQ(button->DataSource(), screen->dtsPadrao);
     EXPECT_EQ(button->Title(), QStringLiteral("Registros"));
     EXPECT_EQ(button->EmptyError(), QStringLiteral("Não há registros cadastrados."));
     DialogAnswerer answers;
@@ -146,7 +154,7 @@ TEST_F(GridScreenTest, libraryComponentsComeFromTheDescription) {
     EXPECT_EQ(answers.titles(), QStringList{QStringLiteral("Registros")});
     EXPECT_EQ(screen->picked, QStringList{QStringLiteral("0003")});
 
-    auto* connection = screen->component<TNetConnection>(QStringLiteral("netTeste"));
+    auto* connection = screen->findChild<TNetConnection*>(QStringLiteral("netTeste"));
     EXPECT_EQ(connection->ServerName(), QStringLiteral("ZRM00002.rdmTeste"));
     EXPECT_FALSE(connection->ThrowException());
     QTcpServer closed;  // a port nobody listens on once the server is gone
@@ -160,18 +168,18 @@ TEST_F(GridScreenTest, libraryComponentsComeFromTheDescription) {
 }
 
 TEST_F(GridScreenTest, commandsReachTheDescendantsHandlersByName) {
-    QTest::mouseClick(screen->sbtAlterar(), Qt::LeftButton);
-    ASSERT_EQ(screen->modifySenders, QList<QObject*>{screen->sbtAlterar()});
-    EXPECT_EQ(screen->cdsTeste()->State(), TDataSetState::dsEdit);
-    screen->cdsTeste()->Cancel();
+    QTest::mouseClick(screen->sbtAlterar, Qt::LeftButton);
+    ASSERT_EQ(screen->modifySenders, QList<QObject*>{screen->sbtAlterar});
+    EXPECT_EQ(screen->cdsTeste->State(), TDataSetState::dsEdit);
+    screen->cdsTeste->Cancel();
 
-    screen->mnuAlterar()->Click();
+    screen->mnuAlterar->Click();
     EXPECT_EQ(screen->modifySenders.size(), 2);
-    EXPECT_EQ(screen->modifySenders.last(), screen->mnuAlterar());
-    screen->cdsTeste()->Cancel();
+    EXPECT_EQ(screen->modifySenders.last(), screen->mnuAlterar);
+    screen->cdsTeste->Cancel();
 
-    screen->sbtVerificar()->Click();
-    screen->component<TMenuItem>(QStringLiteral("mnuExtra"))->Click();
+    screen->sbtVerificar->Click();
+    screen->findChild<TMenuItem*>(QStringLiteral("mnuExtra"))->Click();
     EXPECT_EQ(screen->verifySenders.size(), 2);
 }
 
@@ -180,88 +188,88 @@ TEST_F(GridScreenTest, defaultRuleSwitchesCommandsWithTheState) {
         EXPECT_EQ(button->isEnabled(), item->Enabled()) << button->objectName().toStdString();
         return button->isEnabled();
     };
-    EXPECT_TRUE(enabled(screen->sbtIncluir(), screen->mnuIncluir()));
-    EXPECT_TRUE(enabled(screen->sbtAlterar(), screen->mnuAlterar()));
-    EXPECT_TRUE(enabled(screen->sbtExcluir(), screen->mnuExcluir()));
-    EXPECT_TRUE(enabled(screen->sbtExportar(), screen->mnuExportar()));
-    EXPECT_TRUE(enabled(screen->sbtVerificar(), screen->mnuVerificar()));
-    EXPECT_FALSE(enabled(screen->sbtConfirmar(), screen->mnuConfirmar()));
-    EXPECT_FALSE(enabled(screen->sbtCancelar(), screen->mnuCancelar()));
-    EXPECT_TRUE(enabled(screen->sbtSair(), screen->mnuSair()));
+    EXPECT_TRUE(enabled(screen->sbtIncluir, screen->mnuIncluir));
+    EXPECT_TRUE(enabled(screen->sbtAlterar, screen->mnuAlterar));
+    EXPECT_TRUE(enabled(screen->sbtExcluir, screen->mnuExcluir));
+    EXPECT_TRUE(enabled(screen->sbtExportar, screen->mnuExportar));
+    EXPECT_TRUE(enabled(screen->sbtVerificar, screen->mnuVerificar));
+    EXPECT_FALSE(enabled(screen->sbtConfirmar, screen->mnuConfirmar));
+    EXPECT_FALSE(enabled(screen->sbtCancelar, screen->mnuCancelar));
+    EXPECT_TRUE(enabled(screen->sbtSair, screen->mnuSair));
 
-    screen->sbtIncluir()->Click();
-    EXPECT_EQ(screen->cdsTeste()->State(), TDataSetState::dsInsert);
-    EXPECT_TRUE(enabled(screen->sbtConfirmar(), screen->mnuConfirmar()));
-    EXPECT_TRUE(enabled(screen->sbtCancelar(), screen->mnuCancelar()));
-    EXPECT_FALSE(enabled(screen->sbtIncluir(), screen->mnuIncluir()));
-    EXPECT_FALSE(enabled(screen->sbtAlterar(), screen->mnuAlterar()));
-    EXPECT_FALSE(enabled(screen->sbtExcluir(), screen->mnuExcluir()));
-    EXPECT_FALSE(enabled(screen->sbtVerificar(), screen->mnuVerificar()));
+    screen->sbtIncluir->Click();
+    EXPECT_EQ(screen->cdsTeste->State(), TDataSetState::dsInsert);
+    EXPECT_TRUE(enabled(screen->sbtConfirmar, screen->mnuConfirmar));
+    EXPECT_TRUE(enabled(screen->sbtCancelar, screen->mnuCancelar));
+    EXPECT_FALSE(enabled(screen->sbtIncluir, screen->mnuIncluir));
+    EXPECT_FALSE(enabled(screen->sbtAlterar, screen->mnuAlterar));
+    EXPECT_FALSE(enabled(screen->sbtExcluir, screen->mnuExcluir));
+    EXPECT_FALSE(enabled(screen->sbtVerificar, screen->mnuVerificar));
 
-    screen->cdsTeste()->FieldByName(QStringLiteral("CODIGO"))->SetAsString(QStringLiteral("0009"));
-    screen->sbtConfirmar()->Click();
-    EXPECT_EQ(screen->cdsTeste()->State(), TDataSetState::dsBrowse);
-    EXPECT_EQ(screen->cdsTeste()->RecordCount(), 4);
+    screen->cdsTeste->FieldByName(QStringLiteral("CODIGO"))->SetAsString(QStringLiteral("0009"));
+    screen->sbtConfirmar->Click();
+    EXPECT_EQ(screen->cdsTeste->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(screen->cdsTeste->RecordCount(), 4);
 
-    screen->cdsTeste()->EmptyDataSet();
-    EXPECT_TRUE(enabled(screen->sbtIncluir(), screen->mnuIncluir()));
-    EXPECT_FALSE(enabled(screen->sbtAlterar(), screen->mnuAlterar()));
-    EXPECT_FALSE(enabled(screen->sbtExportar(), screen->mnuExportar()));
+    screen->cdsTeste->EmptyDataSet();
+    EXPECT_TRUE(enabled(screen->sbtIncluir, screen->mnuIncluir));
+    EXPECT_FALSE(enabled(screen->sbtAlterar, screen->mnuAlterar));
+    EXPECT_FALSE(enabled(screen->sbtExportar, screen->mnuExportar));
 }
 
 TEST_F(GridScreenTest, deleteAsksWithTheStandardText) {
     DialogAnswerer answers;
     answers.answerNext(QMessageBox::No);
-    screen->sbtExcluir()->Click();
+    screen->sbtExcluir->Click();
     EXPECT_EQ(answers.texts(), QStringList{QStringLiteral("Confirma exclusão?")});
-    EXPECT_EQ(screen->cdsTeste()->RecordCount(), 3);
+    EXPECT_EQ(screen->cdsTeste->RecordCount(), 3);
 
     answers.answerNext(QMessageBox::Yes);
-    screen->mnuExcluir()->Click();
+    screen->mnuExcluir->Click();
     EXPECT_EQ(answers.texts().size(), 2);
-    EXPECT_EQ(screen->cdsTeste()->RecordCount(), 2);
+    EXPECT_EQ(screen->cdsTeste->RecordCount(), 2);
     EXPECT_EQ(name(), QStringLiteral("Bruno; filho"));
 }
 
 TEST_F(GridScreenTest, cancelAsksAndNoKeepsWhatWasTyped) {
-    screen->sbtAlterar()->Click();
-    screen->cdsTeste()->FieldByName(QStringLiteral("NOME"))->SetAsString(QStringLiteral("Outro"));
+    screen->sbtAlterar->Click();
+    screen->cdsTeste->FieldByName(QStringLiteral("NOME"))->SetAsString(QStringLiteral("Outro"));
     DialogAnswerer answers;
     answers.answerNext(QMessageBox::No);
-    screen->sbtCancelar()->Click();
+    screen->sbtCancelar->Click();
     EXPECT_EQ(answers.texts(), QStringList{QStringLiteral("Cancela operação?")});
-    EXPECT_EQ(screen->cdsTeste()->State(), TDataSetState::dsEdit);
+    EXPECT_EQ(screen->cdsTeste->State(), TDataSetState::dsEdit);
     EXPECT_EQ(name(), QStringLiteral("Outro"));
 
     answers.answerNext(QMessageBox::Yes);
-    screen->mnuCancelar()->Click();
-    EXPECT_EQ(screen->cdsTeste()->State(), TDataSetState::dsBrowse);
+    screen->mnuCancelar->Click();
+    EXPECT_EQ(screen->cdsTeste->State(), TDataSetState::dsBrowse);
     EXPECT_EQ(name(), QStringLiteral("Ana"));
 }
 
 TEST_F(GridScreenTest, gridKeysRunTheCommandsOnlyWhileTheyAreEnabled) {
-    TDBGrid* grid = screen->dbgPadrao();
+    TDBGrid* grid = screen->dbgPadrao;
     grid->setFocus();
     QTest::keyClick(grid, Qt::Key_Insert);
-    EXPECT_EQ(screen->cdsTeste()->State(), TDataSetState::dsInsert);
-    screen->cdsTeste()->Cancel();
-    screen->cdsTeste()->Last();
+    EXPECT_EQ(screen->cdsTeste->State(), TDataSetState::dsInsert);
+    screen->cdsTeste->Cancel();
+    screen->cdsTeste->Last();
 
     // A descendant's rule may switch commands off; the keys follow.
-    screen->sbtIncluir()->SetEnabled(false);
-    screen->sbtAlterar()->SetEnabled(false);
-    screen->sbtExcluir()->SetEnabled(false);
+    screen->sbtIncluir->SetEnabled(false);
+    screen->sbtAlterar->SetEnabled(false);
+    screen->sbtExcluir->SetEnabled(false);
     QTest::keyClick(grid, Qt::Key_Insert);
     QTest::keyClicks(grid, QStringLiteral("x"));
-    EXPECT_EQ(screen->cdsTeste()->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(screen->cdsTeste->State(), TDataSetState::dsBrowse);
     QTest::keyClick(grid, Qt::Key_Down);
-    EXPECT_EQ(screen->cdsTeste()->State(), TDataSetState::dsBrowse);
-    EXPECT_EQ(screen->cdsTeste()->RecordCount(), 3);
+    EXPECT_EQ(screen->cdsTeste->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(screen->cdsTeste->RecordCount(), 3);
     DialogAnswerer answers;  // closes a confirmation that should not have opened
     answers.answerNext(QMessageBox::Yes);
     QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
     EXPECT_EQ(answers.pending(), 1);
-    EXPECT_EQ(screen->cdsTeste()->RecordCount(), 3);
+    EXPECT_EQ(screen->cdsTeste->RecordCount(), 3);
     EXPECT_TRUE(screen->modifySenders.isEmpty());
 }
 
@@ -284,7 +292,7 @@ TEST_F(GridScreenTest, exportWritesTheRowsTheGridShows) {
             files->reject();
         }
     });
-    screen->sbtExportar()->Click();
+    screen->sbtExportar->Click();
     EXPECT_EQ(answers.titles(), QStringList{QStringLiteral("Exportar registros")});
 
     QFile file(path);
@@ -323,18 +331,18 @@ TEST_F(GridScreenTest, closingDestroysTheScreenAndTellsThePackageOnce) {
     int closed = 0;
     screen->SetOnClosed([&] { ++closed; });
 
-    screen->sbtAlterar()->Click();
+    screen->sbtAlterar->Click();
     DialogAnswerer answers;
     answers.answerNext(QMessageBox::No);
-    screen->sbtSair()->Click();
+    screen->sbtSair->Click();
     EXPECT_EQ(answers.texts(), QStringList{QStringLiteral("Cancela operação?")});
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_FALSE(screen.isNull());
     EXPECT_EQ(closed, 0);
-    EXPECT_EQ(screen->cdsTeste()->State(), TDataSetState::dsEdit);
+    EXPECT_EQ(screen->cdsTeste->State(), TDataSetState::dsEdit);
 
     answers.answerNext(QMessageBox::Yes);
-    screen->mnuSair()->Click();
+    screen->mnuSair->Click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(screen.isNull());
     EXPECT_EQ(closed, 1);

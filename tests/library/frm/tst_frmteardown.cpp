@@ -4,6 +4,7 @@
 #include "framework/data/clientdataset.h"
 #include "framework/data/datasource.h"
 #include "framework/ui/dbgrid.h"
+#include "framework/ui/formcontrols.h"
 #include "framework/ui/label.h"
 #include "framework/ui/speedbutton.h"
 #include "library/frm/frmpadrgrid.h"
@@ -22,10 +23,14 @@ int lateCalls = 0;
 
 }  // namespace
 
+struct TfrmTesteFimControls {
+    TClientDataSet* cdsFim = nullptr;
+};
+
 // A record screen whose second data source is declared after its dataset, so Qt deletes the
-// dataset first and the source hears of it while the screen is half gone. Its handlers look
-// components up, as real handlers do; a lookup on a half-deleted screen throws.
-class TfrmTesteFim : public TfrmPadraoGrid {
+// dataset first and the source hears of it while the screen is half gone. Its handlers reach its
+// components, as real handlers do; on a half-deleted screen they would touch freed objects.
+class TfrmTesteFim : public TfrmPadraoGrid, public TfrmTesteFimControls {
     Q_OBJECT
 public:
     TfrmTesteFim() {
@@ -35,26 +40,30 @@ public:
     }
     ~TfrmTesteFim() override { m_destroying = true; }
 
-    TClientDataSet* cdsFim() const { return component<TClientDataSet>(QStringLiteral("cdsFim")); }
-
     void FormCreate(QObject* Sender) {
         TfrmPadraoGrid::FormCreate(Sender);
-        cdsFim()->CreateDataSet();
+        cdsFim->CreateDataSet();
         for (const char* name : {"Ana", "Bruno"}) {
-            cdsFim()->Append();
-            cdsFim()->FieldByName(QStringLiteral("NOME"))->SetAsString(QString::fromLatin1(name));
-            cdsFim()->Post();
+            cdsFim->Append();
+            cdsFim->FieldByName(QStringLiteral("NOME"))->SetAsString(QString::fromLatin1(name));
+            cdsFim->Post();
         }
-        cdsFim()->First();
+        cdsFim->First();
     }
     void dtsFimStateChange(QObject*) { lookAround(); }
     void dtsFimDataChange(QObject*, TField*) { lookAround(); }
+
+protected:
+    void resolveControls(zrm::ui::ControlResolver& controls) override {
+        TfrmPadraoGrid::resolveControls(controls);
+        ZRM_RESOLVE(controls, cdsFim);
+    }
 
 private:
     void lookAround() {
         if (m_destroying)
             ++lateCalls;
-        lblCodTela()->SetCaption(cdsFim()->objectName());
+        lblCodTela->SetCaption(cdsFim->objectName());
     }
 
     bool m_destroying = false;
@@ -76,33 +85,33 @@ protected:
     }
 
     void startEditing() {
-        screen->cdsFim()->Edit();
-        screen->cdsFim()->FieldByName(QStringLiteral("NOME"))->SetAsString(QStringLiteral("Carla"));
+        screen->cdsFim->Edit();
+        screen->cdsFim->FieldByName(QStringLiteral("NOME"))->SetAsString(QStringLiteral("Carla"));
     }
 
     QPointer<TfrmTesteFim> screen;
 };
 
 TEST_F(FrmTeardownTest, destroyedWhileBrowsing) {
-    ASSERT_EQ(screen->cdsFim()->State(), TDataSetState::dsBrowse);
+    ASSERT_EQ(screen->cdsFim->State(), TDataSetState::dsBrowse);
     delete screen.data();
     EXPECT_TRUE(screen.isNull());
 }
 
 TEST_F(FrmTeardownTest, destroyedWhileEditingWithTheEditorOpen) {
     startEditing();
-    screen->dbgPadrao()->setFocus();
-    screen->dbgPadrao()->SetEditorMode(true);
-    ASSERT_TRUE(screen->dbgPadrao()->EditorMode());
+    screen->dbgPadrao->setFocus();
+    screen->dbgPadrao->SetEditorMode(true);
+    ASSERT_TRUE(screen->dbgPadrao->EditorMode());
     delete screen.data();
     EXPECT_TRUE(screen.isNull());
 }
 
 TEST_F(FrmTeardownTest, destroyedWhileInsertingAfterAFailedCheck) {
-    screen->cdsFim()->Append();
-    screen->cdsFim()->BeforePost = [](TClientDataSet*) { throw EDatabaseError(QStringLiteral("recusado")); };
-    EXPECT_THROW(screen->cdsFim()->Post(), EDatabaseError);
-    ASSERT_EQ(screen->cdsFim()->State(), TDataSetState::dsInsert);
+    screen->cdsFim->Append();
+    screen->cdsFim->BeforePost = [](TClientDataSet*) { throw EDatabaseError(QStringLiteral("recusado")); };
+    EXPECT_THROW(screen->cdsFim->Post(), EDatabaseError);
+    ASSERT_EQ(screen->cdsFim->State(), TDataSetState::dsInsert);
     delete screen.data();
     EXPECT_TRUE(screen.isNull());
 }
@@ -111,7 +120,7 @@ TEST_F(FrmTeardownTest, destroyedWhileItsConfirmationIsOpen) {
     startEditing();
     // Cancel asks "Cancela operação?"; the screen is closed meanwhile and the answer is Yes.
     EXPECT_TRUE(zrm::test::closeWhileDialogOpen(
-        screen, [this] { screen->sbtCancelar()->Click(); }, QMessageBox::Yes));
+        screen, [this] { screen->sbtCancelar->Click(); }, QMessageBox::Yes));
     EXPECT_TRUE(screen.isNull());
 }
 

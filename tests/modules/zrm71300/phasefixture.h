@@ -61,7 +61,7 @@ protected:
         ASSERT_TRUE(gridHasFocus());
     }
 
-    TDBGrid* grid() const { return frmCalendOrc->dbgPadrao(); }
+    TDBGrid* grid() const { return frmCalendOrc->dbgPadrao; }
     TClientDataSet* calendar() const { return child<TClientDataSet>("cdsCalendOrcOp"); }
     TField* field(const char* name) const { return calendar()->FieldByName(QLatin1String(name)); }
     TDataSetState state() const { return calendar()->State(); }
@@ -94,7 +94,7 @@ protected:
     int currentRow() const { return grid()->currentIndex().row(); }
     TField* selectedField() const { return grid()->SelectedField(); }
     // The toolbar's confirm command, clicked.
-    void confirm() { QTest::mouseClick(frmCalendOrc->sbtConfirmar(), Qt::LeftButton); }
+    void confirm() { QTest::mouseClick(frmCalendOrc->sbtConfirmar, Qt::LeftButton); }
 
     // A new row by the Insert key, then code, start and end typed cell by cell with Tab between;
     // the focus is left on the end date, nothing posted.

@@ -87,7 +87,7 @@ protected:
         // Arriving at the phase row builds its list and opens the page, as the user's move does.
         phases->Last();
         ASSERT_TRUE(phases->Locate(QStringLiteral("CDFASEORCOPERAC"), code));
-        frmCalendOrc->pgcPadrao()->SetActivePage(child<TTabSheet>("tshPermCalc"));
+        frmCalendOrc->pgcPadrao->SetActivePage(child<TTabSheet>("tshPermCalc"));
         ASSERT_TRUE(grid->isVisible());
         ASSERT_TRUE(grid->viewport()->rect().contains(cellRect(12, 1)));
         // The latest version of the year is shown, as the version check finds it for this calendar.
@@ -557,7 +557,7 @@ TEST_F(PermissionTest, olderVersion_noGestureChangesAnything) {
     phases = child<TClientDataSet>("cdsCalendOrcOp");
     months = child<TClientDataSet>("cdsPermCalc");
     grid = child<TDBGrid>("dbgPermCalc");
-    frmCalendOrc->pgcPadrao()->SetActivePage(child<TTabSheet>("tshPermCalc"));
+    frmCalendOrc->pgcPadrao->SetActivePage(child<TTabSheet>("tshPermCalc"));
     selectFlagColumn();
     months->SetRecNo(5);
     grid->setFocus();

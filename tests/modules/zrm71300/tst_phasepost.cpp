@@ -238,7 +238,7 @@ TEST_F(PhaseTest, post_concludedPhase_refusedEvenForADateChange) {
 
 TEST_F(PhaseTest, post_fromThePermissionPage_runsNoCheck) {
     open(calendarOf(ThreePhases));
-    frmCalendOrc->pgcPadrao()->SetActivePage(child<TTabSheet>("tshPermCalc"));
+    frmCalendOrc->pgcPadrao->SetActivePage(child<TTabSheet>("tshPermCalc"));
     // Another year typed but not taken yet: a checked post would write it into the row.
     child<TSpinEdit>("depAno")->SetValue(currentYear() + 1);
     const int before = requests();

@@ -108,7 +108,7 @@ TEST_F(SaveTest, delete_byTheServersToday_refusesEndedAndRunningPhases) {
     // Starting tomorrow: deleted through the toolbar's delete command, and saved.
     clickCell(rowOf(QStringLiteral("0000000004")), CodeColumn);
     answers.answerNext(QMessageBox::Yes);
-    QTest::mouseClick(frmCalendOrc->sbtExcluir(), Qt::LeftButton);
+    QTest::mouseClick(frmCalendOrc->sbtExcluir, Qt::LeftButton);
     EXPECT_EQ(answers.pending(), 0);
     EXPECT_EQ(answers.texts().size(), 7);
     EXPECT_EQ(rowOf(QStringLiteral("0000000004")), -1);
@@ -161,7 +161,7 @@ TEST_F(SaveTest, save_failingForAnUnreachableServer_keepsTheChangeForTheNextSave
     open(calendarOf(ThreePhases));
     m_server.process().stop();
     // A month flag changed on the permission page: posted without checks, the save fails.
-    frmCalendOrc->pgcPadrao()->SetActivePage(child<TTabSheet>("tshPermCalc"));
+    frmCalendOrc->pgcPadrao->SetActivePage(child<TTabSheet>("tshPermCalc"));
     calendar()->First();
     calendar()->Edit();
     field("IDPERMCALCMAR")->SetAsString(QStringLiteral("S"));
@@ -179,7 +179,7 @@ TEST_F(SaveTest, save_failingForAnUnreachableServer_keepsTheChangeForTheNextSave
     // It came back on another port: the screen's connection connects anew to learn it.
     qputenv("ZRM_APPSERVER_PORT", QByteArray::number(m_server.process().port()));
     child<TNetConnection>("netCalendOrcOp")->SetConnected(false);
-    frmCalendOrc->pgcPadrao()->SetActivePage(frmCalendOrc->tshPadrao());
+    frmCalendOrc->pgcPadrao->SetActivePage(frmCalendOrc->tshPadrao);
     clickCell(1, EndColumn);
     key(Qt::Key_F2);
     typeDate(date(21, 2));

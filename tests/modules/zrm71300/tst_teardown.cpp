@@ -60,7 +60,7 @@ TEST_F(TeardownTest, destroyedWhileItsConfirmationIsOpen) {
     startEditing();
     QWidget* window = frmCalendOrc->mdiSubWindow();
     EXPECT_TRUE(zrm::test::closeWhileDialogOpen(
-        window ? window : frmCalendOrc, [this] { screen->sbtCancelar()->Click(); }, QMessageBox::No));
+        window ? window : frmCalendOrc, [this] { screen->sbtCancelar->Click(); }, QMessageBox::No));
     EXPECT_TRUE(screen.isNull());
     EXPECT_EQ(frmCalendOrc, nullptr);
 }

@@ -2,6 +2,7 @@
 // host opens it like any package's screen, so a picture of the host shows the frame as users see it.
 
 #include "framework/data/clientdataset.h"
+#include "framework/ui/formcontrols.h"
 #include "library/frm/frmpadrgrid.h"
 #include "library/package/packageinfo.h"
 #include "library/zul/consiste.h"
@@ -9,14 +10,18 @@
 #include <QDate>
 #include <QPointer>
 
-class TfrmGradeTeste : public TfrmPadraoGrid {
+struct TfrmGradeTesteControls {
+    TClientDataSet* cdsAcao = nullptr;
+};
+
+class TfrmGradeTeste : public TfrmPadraoGrid, public TfrmGradeTesteControls {
     Q_OBJECT
 public:
     TfrmGradeTeste() { registerHandler(QStringLiteral("FormCreate"), this, &TfrmGradeTeste::FormCreate); }
 
     void FormCreate(QObject* Sender) {
         TfrmPadraoGrid::FormCreate(Sender);
-        auto* actions = component<TClientDataSet>(QStringLiteral("cdsAcao"));
+        TClientDataSet* actions = cdsAcao;
         actions->FieldByName(QStringLiteral("DTINIACAO"))->SetEditMask(Consiste::DateMask());
         actions->CreateDataSet();
         const struct {
@@ -37,6 +42,12 @@ public:
         }
         actions->MergeChangeLog();
         actions->First();
+    }
+
+protected:
+    void resolveControls(zrm::ui::ControlResolver& controls) override {
+        TfrmPadraoGrid::resolveControls(controls);
+        ZRM_RESOLVE(controls, cdsAcao);
     }
 };
 
