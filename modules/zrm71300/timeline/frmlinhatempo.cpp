@@ -2,9 +2,11 @@
 
 #include "framework/data/clientdataset.h"
 #include "framework/data/exceptions.h"
+#include "framework/data/field.h"
 #include "framework/ui/boundary.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/formresources.h"
+#include "framework/ui/pagecontrol.h"
 #include "framework/ui/spinedit.h"
 #include "library/zul/btnpesquisa.h"
 #include "library/zul/consiste.h"
@@ -15,9 +17,11 @@
 #include "modules/zrm71300/platform/busyscope.h"
 #include "modules/zrm71300/timeline/historytext.h"
 #include "modules/zrm71300/timeline/tlinhatempo.h"
+#include "modules/zrm71300/timeline/toolbarflow.h"
 
 #include <QDate>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -52,6 +56,7 @@ TfrmLinhaTempo::TfrmLinhaTempo(QWidget* parent) : TForm(parent) {
     TLinhaTempo::RegisterClass();
     registerHandler(QStringLiteral("FormCreate"), this, &TfrmLinhaTempo::FormCreate);
     registerHandler(QStringLiteral("FormShow"), this, &TfrmLinhaTempo::FormShow);
+    registerHandler(QStringLiteral("depAnoChange"), this, &TfrmLinhaTempo::depAnoChange);
     registerHandler(QStringLiteral("netCalendOrcOpBeforeConnect"), this,
                     &TfrmLinhaTempo::netCalendOrcOpBeforeConnect);
     registerHandler(QStringLiteral("btnVersaoBeforePesq"), this, &TfrmLinhaTempo::btnVersaoBeforePesq);
@@ -113,13 +118,42 @@ void TfrmLinhaTempo::FormCreate(QObject*) {
                                msg("CalculoEm"), msg("NaComparacao"), msg("SoNaComparacao")});
     cdsDiferencas()->CreateDataSet();
     cdsHistorico()->CreateDataSet();
-    depAno()->SetValue(QDate::currentDate().year());
+    // In a narrow window the year, version and comparison boxes and the commands wrap onto further
+    // rows instead of passing the window's edge.
+    const auto group = [this](std::initializer_list<const char*> names) {
+        QList<QWidget*> controls;
+        for (const char* name : names)
+            controls << component<QWidget>(name);
+        return controls;
+    };
+    new ToolbarFlow(
+        component<QWidget>("panAno"),
+        {group({"lblCodTela"}), group({"lblAno", "depAno"}), group({"lblVer", "edtVersao", "btnVersao"}),
+         group({"lblComparar", "edtComparar", "btnComparar"}), group({"sbtMostrar"}),
+         group({"sbtExportarPng", "sbtExportarPdf", "sbtImprimir"})});
+    depAno()->SetValue(Morvane::Today().year());
     // The screen opens even when the server does not answer; Mostrar tries again.
     zrm::ui::guardUserAction(this, [this] { GetLinhaTempo(); });
 }
 
 void TfrmLinhaTempo::FormShow(QObject*) {
     depAno()->setFocus();
+}
+
+void TfrmLinhaTempo::depAnoChange(QObject*) {
+    edtVersao()->SetText(QString());
+    edtComparar()->SetText(QString());
+}
+
+void TfrmLinhaTempo::keyPressEvent(QKeyEvent* event) {
+    const bool reload =
+        event->key() == Qt::Key_F5 || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!reload || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        TForm::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    zrm::ui::guardUserAction(this, [this] { GetLinhaTempo(); });
 }
 
 void TfrmLinhaTempo::netCalendOrcOpBeforeConnect(QObject*) {
@@ -212,10 +246,8 @@ TimelineCalendar TfrmLinhaTempo::readCalendar(int year, const QString& version, 
         if (found.rows.isEmpty())
             refuse(msgLinhaTempo()->Msg(QStringLiteral("VersaoInexistente")).arg(yearText, calendar.version));
     }
-    const zrm::DataPacket cycle =
-        Consiste::CheckResultServ(RdmCalendOrcOp::ValCiclo(netCalendOrcOp(), year), true, 0);
-    if (!cycle.rows.isEmpty())
-        calendar.today = valueOf(cycle, cycle.rows.first(), "DATAATU").toDateTime().date();
+    // The session's date, as the budget-calendar screen takes it, so both agree on what today is.
+    calendar.today = Morvane::Today();
     for (const zrm::Row& row : rows.rows) {
         TimelinePhase phase;
         phase.code = textOf(rows, row, "CDFASEORCOPERAC");
@@ -305,8 +337,11 @@ void TfrmLinhaTempo::showDifferences(const QList<TimelineDifference>& difference
 void TfrmLinhaTempo::showHistory(const zrm::DataPacket& history) {
     const TMessages* texts = msgLinhaTempo();
     const HistoryLabels labels{texts->Msg(QStringLiteral("DataInicio")),
-                               texts->Msg(QStringLiteral("DataFim")), texts->Msg(QStringLiteral("Codigo")),
-                               texts->Msg(QStringLiteral("Meses")).split(QLatin1Char(','))};
+                               texts->Msg(QStringLiteral("DataFim")),
+                               texts->Msg(QStringLiteral("Codigo")),
+                               texts->Msg(QStringLiteral("MesesExtenso")).split(QLatin1Char(',')),
+                               texts->Msg(QStringLiteral("Permitido")),
+                               texts->Msg(QStringLiteral("NaoPermitido"))};
     TClientDataSet* rows = cdsHistorico();
     rows->CreateDataSet();
     for (const zrm::Row& row : history.rows) {
@@ -317,7 +352,7 @@ void TfrmLinhaTempo::showHistory(const zrm::DataPacket& history) {
         rows->FieldByName(QStringLiteral("QUANDO"))
             ->SetAsString(valueOf(history, row, "DTALTERACAO")
                               .toDateTime()
-                              .toString(QStringLiteral("dd/MM/yyyy hh:mm")));
+                              .toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")));
         rows->FieldByName(QStringLiteral("OPERADOR"))
             ->SetAsString(operatorName.isEmpty() ? operatorCode
                                                  : operatorCode + QStringLiteral(" - ") + operatorName);
@@ -337,8 +372,42 @@ void TfrmLinhaTempo::showHistory(const zrm::DataPacket& history) {
     rows->First();
 }
 
+ReportTable TfrmLinhaTempo::reportTable(TClientDataSet* rows, const char* page, const char* emptyKey) const {
+    ReportTable table{
+        component<TTabSheet>(page)->Caption(), {}, {}, {}, msgLinhaTempo()->Msg(QLatin1String(emptyKey))};
+    QList<TField*> fields;
+    for (int index = 0; index < rows->FieldCount(); ++index) {
+        if (TField* field = rows->Field(index); field->Visible()) {
+            fields << field;
+            table.titles << field->DisplayLabel();
+            table.widths << field->DisplayWidth();
+        }
+    }
+    // The grid keeps its row: the rows are read with the controls detached and the cursor put back.
+    const int current = rows->RecNo();
+    rows->DisableControls();
+    for (rows->First(); !rows->Eof(); rows->Next()) {
+        QStringList texts;
+        for (const TField* field : std::as_const(fields))
+            texts << field->AsString();
+        table.rows << texts;
+    }
+    if (current > 0)
+        rows->SetRecNo(current);
+    rows->EnableControls();
+    return table;
+}
+
+QList<ReportTable> TfrmLinhaTempo::reportTables() const {
+    QList<ReportTable> tables;
+    if (lntCalendario()->Comparison())
+        tables << reportTable(cdsDiferencas(), "tshDiferencas", "SemDiferencas");
+    tables << reportTable(cdsHistorico(), "tshHistorico", "SemHistorico");
+    return tables;
+}
+
 void TfrmLinhaTempo::ExportarPng(const QString& path) {
-    if (!lntCalendario()->RenderImage(TLinhaTempo::PreferredWidth * 2).save(path, "PNG"))
+    if (!lntCalendario()->RenderImage(TLinhaTempo::PreferredWidth * 2, Titulo()).save(path, "PNG"))
         Consiste::MensErro(msgLinhaTempo()->Msg(QStringLiteral("ErroGravar")).arg(path));
 }
 
@@ -352,12 +421,12 @@ void TfrmLinhaTempo::ExportarPdf(const QString& path) {
     writer.setResolution(150);
     writer.setTitle(Titulo());
     writer.setCreator(QStringLiteral("ZRM71301"));
-    lntCalendario()->RenderPage(writer, Titulo());
+    lntCalendario()->RenderPage(writer, Titulo(), reportTables());
 }
 
 void TfrmLinhaTempo::Imprimir(QPrinter& printer) {
     printer.setDocName(Titulo());
-    lntCalendario()->RenderPage(printer, Titulo());
+    lntCalendario()->RenderPage(printer, Titulo(), reportTables());
 }
 
 QString TfrmLinhaTempo::Titulo() const {

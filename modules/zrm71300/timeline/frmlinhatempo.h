@@ -10,6 +10,7 @@
 
 #include "framework/packet/packet.h"
 #include "framework/ui/form.h"
+#include "modules/zrm71300/timeline/reporttable.h"
 #include "modules/zrm71300/timeline/timelinemodel.h"
 
 #include <QString>
@@ -32,11 +33,15 @@ public:
 
     // ---- Handlers bound by the form description ----
 
-    // Creation: the timeline's texts from the message table, the current year in depAno, and the
-    // timeline of its latest version. A failed first load is shown to the user and the screen opens.
+    // Creation: the timeline's texts from the message table, the session's year (Morvane::Today) in
+    // depAno, and the timeline of its latest version. A failed first load is shown to the user and the screen
+    // opens.
     void FormCreate(QObject* Sender);
     // Showing: focus on depAno.
     void FormShow(QObject* Sender);
+    // Another year: the versions in edtVersao and edtComparar were that of the year before, so both
+    // are emptied and the next load shows the new year's latest version.
+    void depAnoChange(QObject* Sender);
     // Before the connection connects: port and host from the host's settings.
     void netCalendOrcOpBeforeConnect(QObject* Sender);
     // Both version searches: the year's versions fetched into cdsVersao under the busy indicator
@@ -62,16 +67,23 @@ public:
     // shown through MensErro with the focus on the box at fault, a failed call through
     // CheckResultServ; both stop with EAbort and leave the screen as it was.
     void GetLinhaTempo();
-    // Writes the timeline as a PNG picture, or the title and the timeline as a PDF page, to path.
-    // A file that cannot be written is reported through MensErro (EAbort).
+    // Writes the title and the timeline as a PNG picture, or as PDF pages followed by the differences
+    // (in compare mode) and the change history, to path. A file that cannot be written is reported
+    // through MensErro (EAbort).
     void ExportarPng(const QString& path);
     void ExportarPdf(const QString& path);
-    // Prints the title and the timeline, every lane, on printer (set up by the print dialog); the
-    // document takes the title's name. Never fails; what the printer does with it is its own affair.
+    // Prints the title and the timeline, every lane, then the differences (in compare mode) and the
+    // change history, on printer (set up by the print dialog); the document takes the title's name. Never
+    // fails; what the printer does with it is its own affair.
     void Imprimir(QPrinter& printer);
 
     // The title of the timeline shown: year, version and the compared version.
     QString Titulo() const;
+
+protected:
+    // F5 anywhere in the screen, and Enter that no control took (in the year and version boxes, on
+    // the timeline), load the calendar again as Mostrar does; a refusal is shown and stops there.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     TSpinEdit* depAno() const;
@@ -90,9 +102,12 @@ private:
     QString askPath(const QString& titleKey, const QString& filterKey);
     // The version text of edit, checked: empty or a positive number.
     QString versionOf(TEdit* edit) const;
-    // The calendar of a year and version (empty: the latest) with the server's today, the concluded
+    // The calendar of a year and version (empty: the latest) with the session's today, the concluded
     // phases and the conflicts marked. Stops as GetLinhaTempo says.
     TimelineCalendar readCalendar(int year, const QString& version, TEdit* box) const;
     void showDifferences(const QList<TimelineDifference>& differences);
     void showHistory(const zrm::DataPacket& history);
+    // The rows of a detail grid's dataset as a printed table, headed by its page's caption.
+    ReportTable reportTable(TClientDataSet* rows, const char* page, const char* emptyKey) const;
+    QList<ReportTable> reportTables() const;
 };

@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <array>
+#include <functional>
+
 #include <cmath>
 
 namespace {
@@ -40,46 +43,39 @@ void fillBar(QPainter& painter, const QRectF& bar, PhaseKind kind) {
         painter.fillRect(bar, QBrush(QColor(255, 255, 255, 150), pattern));
 }
 
-void paintLegend(QPainter& painter, const TimelineLayout& layout, const TimelineTexts& texts) {
-    const QRectF area = layout.legend();
-    double x = area.left() + 4;
-    double y = area.top() + 4;
-    const QFontMetricsF metrics(painter.font());
-    // Entries run left to right and wrap onto a second row when the first is full.
-    const auto entry = [&](const QString& text, const std::function<void(const QRectF&)>& swatch) {
-        if (x > area.left() + 4 && x + 26 + metrics.horizontalAdvance(text) > area.right()) {
-            x = area.left() + 4;
-            y += 18;
-        }
-        swatch(QRectF(x, y, 22, 12));
-        x += 26;
+// Paints the legend's entries (legendLabels' order) across area, wrapping as TimelineLegend lays them.
+void paintLegend(QPainter& painter, const QRectF& area, const TimelineTexts& texts) {
+    const QStringList labels = legendLabels(texts);
+    const TimelineLegend legend(labels, QFontMetricsF(painter.font()), area.width());
+    const auto at = [&](const QRectF& box) { return box.translated(area.topLeft()); };
+    const auto swatches = std::array<std::function<void(const QRectF&)>, 8>{
+        [&](const QRectF& box) { fillBar(painter, box, PhaseKind::Ordinary); },
+        [&](const QRectF& box) { fillBar(painter, box, PhaseKind::Calculation); },
+        [&](const QRectF& box) { fillBar(painter, box, PhaseKind::Blocked); },
+        [&](const QRectF& box) { fillBar(painter, box, PhaseKind::Concluded); },
+        [&](const QRectF& box) {
+            painter.setPen(QPen(TimelineColors::ConflictMark, 2, Qt::DashLine));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(box.adjusted(1, 1, -1, -1));
+        },
+        [&](const QRectF& box) {
+            painter.fillRect(QRectF(box.left(), box.bottom() - 4, box.width(), 4),
+                             TimelineColors::PermittedMonth);
+        },
+        [&](const QRectF& box) {
+            painter.setPen(QPen(TimelineColors::Comparison, 1.5));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(box);
+        },
+        [&](const QRectF& box) {
+            painter.setPen(QPen(TimelineColors::Today, 2));
+            painter.drawLine(QPointF(box.center().x(), box.top()), QPointF(box.center().x(), box.bottom()));
+        }};
+    for (int index = 0; index < legend.count(); ++index) {
+        swatches[size_t(index)](at(legend.swatch(index)));
         painter.setPen(Qt::black);
-        painter.drawText(QPointF(x, y + 11), text);
-        x += metrics.horizontalAdvance(text) + 16;
-    };
-    for (const auto& [kind, text] :
-         {std::pair{PhaseKind::Ordinary, texts.ordinary},
-          std::pair{PhaseKind::Calculation, texts.calculation}, std::pair{PhaseKind::Blocked, texts.blocked},
-          std::pair{PhaseKind::Concluded, texts.concluded}})
-        entry(text, [&, k = kind](const QRectF& box) { fillBar(painter, box, k); });
-    entry(texts.conflict, [&](const QRectF& box) {
-        painter.setPen(QPen(TimelineColors::ConflictMark, 2, Qt::DashLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(box.adjusted(1, 1, -1, -1));
-    });
-    entry(texts.permittedMonth, [&](const QRectF& box) {
-        painter.fillRect(QRectF(box.left(), box.bottom() - 4, box.width(), 4),
-                         TimelineColors::PermittedMonth);
-    });
-    entry(texts.comparison, [&](const QRectF& box) {
-        painter.setPen(QPen(TimelineColors::Comparison, 1.5));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(box);
-    });
-    entry(texts.today, [&](const QRectF& box) {
-        painter.setPen(QPen(TimelineColors::Today, 2));
-        painter.drawLine(QPointF(box.center().x(), box.top()), QPointF(box.center().x(), box.bottom()));
-    });
+        painter.drawText(at(legend.label(index)), Qt::AlignLeft | Qt::AlignVCenter, labels[index]);
+    }
 }
 
 // The month columns with their lines, and their names in the header when withNames.
@@ -96,8 +92,7 @@ void paintMonths(QPainter& painter, const TimelineLayout& layout, const Timeline
         if (!withNames)
             continue;
         painter.setPen(Qt::black);
-        const QRectF title(column.left(), layout.header().top(), column.width(), layout.header().height());
-        painter.drawText(title, Qt::AlignCenter, texts.months.value(month - 1));
+        painter.drawText(layout.monthName(month), Qt::AlignCenter, texts.months.value(month - 1));
     }
 }
 
@@ -184,7 +179,7 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     if (parts.legend)
-        paintLegend(painter, layout, texts);
+        paintLegend(painter, layout.legend(), texts);
     paintMonths(painter, layout, texts, parts.header);
     const QList<TimelineLane> lanes = timelineLanes(shown, other);
     const int end = int(std::min<qsizetype>(parts.endLane, lanes.size()));
@@ -194,9 +189,12 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
         const double x = layout.x(shown.today);
         const QRectF chart = layout.chart();
         painter.setPen(QPen(TimelineColors::Today, 2));
-        painter.drawLine(QPointF(x, layout.header().top() + 4), QPointF(x, chart.bottom()));
+        painter.drawLine(QPointF(x, layout.header().top() + TimelineLayout::MonthRowHeight),
+                         QPointF(x, chart.bottom()));
         if (parts.header)
-            painter.drawText(QPointF(x + 3, layout.header().bottom() - 2), texts.today);
+            painter.drawText(
+                layout.todayLabel(shown.today, QFontMetricsF(painter.font()).horizontalAdvance(texts.today)),
+                Qt::AlignLeft | Qt::AlignVCenter, texts.today);
     }
     painter.restore();
 }
@@ -205,11 +203,13 @@ void paintTimelineWindow(QPainter& painter, const QSizeF& size, const QPointF& o
                          const TimelineCalendar& shown, const TimelineCalendar* other,
                          const TimelineTexts& texts, int selected) {
     const int lanes = int(timelineLanes(shown, other).size());
-    const double top = TimelineLayout::LegendHeight + TimelineLayout::HeaderHeight;
-    const double height = TimelineLayout::heightFor(lanes);
-    const auto layoutAt = [&](double left, double up) {
-        return TimelineLayout(shown.year, QRectF(-left, -up, contentWidth, height), lanes);
+    // The legend is laid across what shows, so all of it is in sight at any scroll.
+    const double legend = legendHeight(texts, painter.font(), size.width());
+    const double height = TimelineLayout::heightFor(lanes, legend);
+    const auto layoutAt = [&](double left, double up, double width) {
+        return TimelineLayout(shown.year, QRectF(-left, -up, width, height), lanes, legend);
     };
+    const double top = layoutAt(0, 0, contentWidth).frozenHeight();
     // Each part is painted with the offsets it follows and clipped to where it shows.
     const auto paintPart = [&](const QRectF& clip, const TimelineLayout& layout, const TimelineParts& parts) {
         painter.save();
@@ -223,16 +223,22 @@ void paintTimelineWindow(QPainter& painter, const QSizeF& size, const QPointF& o
     const TimelineParts shownLanes{
         false, false, int(std::floor(offset.y() / TimelineLayout::LaneHeight)),
         int(std::ceil((offset.y() + lanesArea.height()) / TimelineLayout::LaneHeight))};
-    paintPart(lanesArea, layoutAt(offset.x(), offset.y()), shownLanes);
+    paintPart(lanesArea, layoutAt(offset.x(), offset.y(), contentWidth), shownLanes);
     if (offset.x() > 0)
-        paintPart(QRectF(0, top, TimelineLayout::LabelWidth, lanesArea.height()), layoutAt(0, offset.y()),
-                  shownLanes);
-    paintPart(QRectF(0, 0, size.width(), TimelineLayout::LegendHeight), layoutAt(offset.x(), 0),
-              {true, false, 0, 0});
-    paintPart(QRectF(TimelineLayout::LabelWidth, TimelineLayout::LegendHeight,
+        paintPart(QRectF(0, top, TimelineLayout::LabelWidth, lanesArea.height()),
+                  layoutAt(0, offset.y(), contentWidth), shownLanes);
+    paintPart(QRectF(0, 0, size.width(), legend), layoutAt(0, 0, size.width()), {true, false, 0, 0});
+    paintPart(QRectF(TimelineLayout::LabelWidth, legend,
                      std::max(0.0, size.width() - TimelineLayout::LabelWidth), TimelineLayout::HeaderHeight),
-              layoutAt(offset.x(), 0), {false, true, 0, 0});
-    painter.fillRect(
-        QRectF(0, TimelineLayout::LegendHeight, TimelineLayout::LabelWidth, TimelineLayout::HeaderHeight),
-        Qt::white);
+              layoutAt(offset.x(), 0, contentWidth), {false, true, 0, 0});
+    painter.fillRect(QRectF(0, legend, TimelineLayout::LabelWidth, TimelineLayout::HeaderHeight), Qt::white);
+}
+
+QStringList legendLabels(const TimelineTexts& texts) {
+    return {texts.ordinary, texts.calculation,    texts.blocked,    texts.concluded,
+            texts.conflict, texts.permittedMonth, texts.comparison, texts.today};
+}
+
+double legendHeight(const TimelineTexts& texts, const QFont& font, double width) {
+    return TimelineLegend(legendLabels(texts), QFontMetricsF(font), width).height();
 }

@@ -14,6 +14,7 @@
 
 #include <limits>
 
+class QFont;
 class QPainter;
 
 // The texts the timeline shows, from the screen's message table (so the language resource module
@@ -55,6 +56,12 @@ QList<TimelineLane> timelineLanes(const TimelineCalendar& shown, const TimelineC
 // conflict with the rule's text, and in compare mode the other version's dates.
 QString laneDescription(const TimelineLane& lane, const TimelineCalendar* other, const TimelineTexts& texts);
 
+// The legend's texts in the order of its entries: the four kinds of phase, the conflict, the
+// permitted month, the compared version and today.
+QStringList legendLabels(const TimelineTexts& texts);
+// The height of the legend across width in font (TimelineLegend::height).
+double legendHeight(const TimelineTexts& texts, const QFont& font, double width);
+
 // Which parts of the timeline to paint: the legend, the month header, and the lanes from firstLane
 // up to (not including) endLane. Parts left out are not drawn at all, so that a clipped view or a
 // page holds no hidden text.
@@ -72,8 +79,9 @@ void paintTimeline(QPainter& painter, const TimelineLayout& layout, const Timeli
                    const TimelineParts& parts = {});
 
 // Paints into the window (0, 0, size) of painter the part of the timeline of shown, laid out
-// contentWidth wide, that lies there when the content is moved by offset (left, up): the legend and
-// the month header stay on top and follow the horizontal offset only, the lanes' names stay at the
+// contentWidth wide, that lies there when the content is moved by offset (left, up): the legend,
+// laid across the window in painter's font, stays where it is; the month header stays on top and
+// follows the horizontal offset only, the lanes' names stay at the
 // left and follow the vertical offset only, and the bars move under both. The screen shows its
 // scrolled view this way and each printed page its share of the lanes. Never fails.
 void paintTimelineWindow(QPainter& painter, const QSizeF& size, const QPointF& offset, double contentWidth,

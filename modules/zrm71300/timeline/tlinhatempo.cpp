@@ -13,15 +13,6 @@
 #include <cmath>
 #include <mutex>
 
-namespace {
-
-// The legend and the month header: they stay on top of the visible area while the lanes scroll.
-constexpr double FrozenTop = TimelineLayout::LegendHeight + TimelineLayout::HeaderHeight;
-// The printed title's band above the timeline, in the logical page's pixels.
-constexpr double TitleHeight = 36;
-
-}  // namespace
-
 TLinhaTempo::TLinhaTempo(QWidget* parent) : QAbstractScrollArea(parent) {
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
@@ -53,6 +44,9 @@ void TLinhaTempo::SetCalendar(const TimelineCalendar& shown, std::optional<Timel
 
 void TLinhaTempo::SetTexts(const TimelineTexts& texts) {
     m_texts = texts;
+    // The legend's height follows its texts.
+    updateScrollBars();
+    updateGeometry();
     viewport()->update();
 }
 
@@ -64,42 +58,55 @@ double TLinhaTempo::contentWidth() const {
     return std::max(viewport()->width(), MinimumWidth);
 }
 
+double TLinhaTempo::legendHeight() const {
+    return ::legendHeight(m_texts, font(), viewport()->width());
+}
+
 TimelineLayout TLinhaTempo::Layout() const {
     const int lanes = int(Lanes().size());
+    const double legend = legendHeight();
     return {m_shown.year,
             QRectF(-horizontalScrollBar()->value(), -verticalScrollBar()->value(), contentWidth(),
-                   TimelineLayout::heightFor(lanes)),
-            lanes};
+                   TimelineLayout::heightFor(lanes, legend)),
+            lanes, legend};
 }
 
 QString TLinhaTempo::ToolTipAt(const QPoint& point) const {
-    if (point.y() < FrozenTop)
+    if (point.y() < frozenTop())
         return {};
     const QList<TimelineLane> lanes = Lanes();
     const int lane = Layout().laneAt(point.y());
     return lane < 0 ? QString() : laneDescription(lanes[lane], other(), m_texts);
 }
 
-QImage TLinhaTempo::RenderImage(int width) const {
+QImage TLinhaTempo::RenderImage(int width, const QString& title) const {
     const int lanes = int(Lanes().size());
-    QImage image(width, int(TimelineLayout::heightFor(lanes)), QImage::Format_RGB32);
+    const double legend = ::legendHeight(m_texts, font(), width);
+    QImage image(width, int(TitleHeight + TimelineLayout::heightFor(lanes, legend)), QImage::Format_RGB32);
     image.fill(Qt::white);
+    image.setText(QStringLiteral("Title"), title);
     QPainter painter(&image);
+    QFont heading = font();
+    heading.setPixelSize(18);
+    heading.setBold(true);
+    painter.setFont(heading);
+    painter.drawText(QRectF(8, 0, width - 16, TitleHeight), Qt::AlignLeft | Qt::AlignVCenter, title);
     painter.setFont(font());
-    paintTimeline(painter, TimelineLayout(m_shown.year, QRectF(image.rect()), lanes), m_shown, other(),
-                  m_texts);
+    paintTimeline(painter,
+                  TimelineLayout(m_shown.year, QRectF(0, TitleHeight, width, image.height() - TitleHeight),
+                                 lanes, legend),
+                  m_shown, other(), m_texts);
     return image;
 }
 
-void TLinhaTempo::RenderPage(QPagedPaintDevice& device, const QString& title) const {
+void TLinhaTempo::RenderPage(QPagedPaintDevice& device, const QString& title,
+                             const QList<ReportTable>& tables) const {
     const int lanes = int(Lanes().size());
     QPainter painter(&device);
     const QRect page = painter.viewport();
     // A logical page as wide as the screen's timeline, scaled onto the device.
     const double scale = double(page.width()) / PreferredWidth;
     const double pageHeight = page.height() / scale;
-    const int lanesPerPage =
-        std::max(1, int(std::floor((pageHeight - TitleHeight - FrozenTop - 6) / TimelineLayout::LaneHeight)));
     painter.scale(scale, scale);
     // Sizes in the logical page's pixels, whatever the device's resolution.
     QFont text = font();
@@ -107,6 +114,10 @@ void TLinhaTempo::RenderPage(QPagedPaintDevice& device, const QString& title) co
     QFont heading = text;
     heading.setPixelSize(18);
     heading.setBold(true);
+    const double frozen = ::legendHeight(m_texts, text, PreferredWidth) + TimelineLayout::HeaderHeight;
+    const int lanesPerPage =
+        std::max(1, int(std::floor((pageHeight - TitleHeight - frozen - 6) / TimelineLayout::LaneHeight)));
+    double end = 0;
     for (int first = 0; first == 0 || first < lanes; first += lanesPerPage) {
         if (first > 0)
             device.newPage();
@@ -116,15 +127,18 @@ void TLinhaTempo::RenderPage(QPagedPaintDevice& device, const QString& title) co
         const int onPage = std::min(lanesPerPage, lanes - first);
         painter.save();
         painter.translate(0, TitleHeight);
-        paintTimelineWindow(painter, QSizeF(PreferredWidth, FrozenTop + TimelineLayout::LaneHeight * onPage),
+        paintTimelineWindow(painter, QSizeF(PreferredWidth, frozen + TimelineLayout::LaneHeight * onPage),
                             QPointF(0, TimelineLayout::LaneHeight * first), PreferredWidth, m_shown, other(),
                             m_texts);
         painter.restore();
+        end = TitleHeight + frozen + TimelineLayout::LaneHeight * std::max(onPage, 0);
     }
+    paintReportTables(painter, device, QRectF(0, 0, PreferredWidth, pageHeight), end, tables);
 }
 
 QSize TLinhaTempo::sizeHint() const {
-    return {PreferredWidth, int(TimelineLayout::heightFor(int(std::max<qsizetype>(Lanes().size(), 1))))};
+    return {PreferredWidth, int(TimelineLayout::heightFor(int(std::max<qsizetype>(Lanes().size(), 1)),
+                                                          ::legendHeight(m_texts, font(), PreferredWidth)))};
 }
 
 void TLinhaTempo::paintEvent(QPaintEvent*) {
@@ -135,7 +149,7 @@ void TLinhaTempo::paintEvent(QPaintEvent*) {
 }
 
 int TLinhaTempo::visibleLanes() const {
-    return std::max(1, int((viewport()->height() - FrozenTop) / TimelineLayout::LaneHeight));
+    return std::max(1, int((viewport()->height() - frozenTop()) / TimelineLayout::LaneHeight));
 }
 
 void TLinhaTempo::keyPressEvent(QKeyEvent* event) {
@@ -199,9 +213,9 @@ bool TLinhaTempo::event(QEvent* event) {
 
 void TLinhaTempo::updateScrollBars() {
     const QSize visible = viewport()->size();
-    const int height = int(std::ceil(TimelineLayout::heightFor(int(Lanes().size()))));
+    const int height = int(std::ceil(TimelineLayout::heightFor(int(Lanes().size()), legendHeight())));
     verticalScrollBar()->setRange(0, std::max(0, height - visible.height()));
-    verticalScrollBar()->setPageStep(std::max(1, visible.height() - int(FrozenTop)));
+    verticalScrollBar()->setPageStep(std::max(1, visible.height() - int(frozenTop())));
     horizontalScrollBar()->setRange(0, std::max(0, MinimumWidth - visible.width()));
     horizontalScrollBar()->setPageStep(std::max(1, visible.width() - int(TimelineLayout::LabelWidth)));
 }
@@ -210,11 +224,12 @@ void TLinhaTempo::ensureLaneVisible(int lane) {
     if (lane < 0)
         return;
     // Where the lane lies in the whole timeline, and the part of it the lanes' area shows.
-    const int top = int(FrozenTop + TimelineLayout::LaneHeight * lane);
+    const int frozen = int(frozenTop());
+    const int top = int(frozen + TimelineLayout::LaneHeight * lane);
     const int bottom = top + int(TimelineLayout::LaneHeight);
     const int scrolled = verticalScrollBar()->value();
-    if (top < scrolled + FrozenTop)
-        verticalScrollBar()->setValue(top - int(FrozenTop));
+    if (top < scrolled + frozen)
+        verticalScrollBar()->setValue(top - frozen);
     else if (bottom > scrolled + viewport()->height())
         verticalScrollBar()->setValue(bottom - viewport()->height());
 }

@@ -5,9 +5,11 @@
 // each lane a tooltip, and is reachable by keyboard: Up, Down, Page Up, Page Down, Home and End
 // choose a lane, whose description becomes the control's accessible description and tooltip. Lanes
 // that do not fit scroll vertically, and a control narrower than MinimumWidth scrolls horizontally
-// (Left and Right); the legend and the month header stay on top and the lanes' names at the left.
+// (Left and Right); the legend (wrapped to the visible width) and the month header stay on top and
+// the lanes' names at the left.
 // Exports and printing always show every lane.
 
+#include "modules/zrm71300/timeline/reporttable.h"
 #include "modules/zrm71300/timeline/timelinepainter.h"
 
 #include <QAbstractScrollArea>
@@ -35,6 +37,7 @@ public:
     void SetCalendar(const TimelineCalendar& shown, std::optional<TimelineCalendar> other = std::nullopt);
     void SetTexts(const TimelineTexts& texts);
 
+    const TimelineTexts& Texts() const { return m_texts; }
     const TimelineCalendar& Calendar() const { return m_shown; }
     const std::optional<TimelineCalendar>& Comparison() const { return m_other; }
     // The lanes shown, top to bottom.
@@ -46,12 +49,18 @@ public:
     // The tooltip at a point of the visible area; empty outside every lane and on the month header.
     QString ToolTipAt(const QPoint& point) const;
 
-    // The timeline as a picture of width pixels (the height follows from the lanes), white behind.
-    QImage RenderImage(int width) const;
+    // The band above the timeline that exports and pages write their title in, in the picture's or
+    // the logical page's pixels.
+    static constexpr double TitleHeight = 36;
+
+    // The title and under it the timeline as a picture of width pixels (the height follows from the
+    // lanes), white behind; the title is also the picture's "Title" text, kept in a PNG file.
+    QImage RenderImage(int width, const QString& title) const;
     // Paints title and timeline on the pages of device (a PDF writer or a printer), scaled to fit its
     // width; lanes that do not fit a page go on to further pages, each with the title, legend and
-    // month header. Never fails.
-    void RenderPage(QPagedPaintDevice& device, const QString& title) const;
+    // month header. The tables follow the timeline, on further pages as they need. Never fails.
+    void RenderPage(QPagedPaintDevice& device, const QString& title,
+                    const QList<ReportTable>& tables = {}) const;
 
     QSize sizeHint() const override;
 
@@ -69,6 +78,9 @@ private:
     void ensureLaneVisible(int lane);
     void updateScrollBars();
     double contentWidth() const;
+    // The legend's height across the visible width, and with the month header what stays on top.
+    double legendHeight() const;
+    double frozenTop() const { return legendHeight() + TimelineLayout::HeaderHeight; }
     // How many whole lanes the visible area shows below the header (at least one).
     int visibleLanes() const;
     const TimelineCalendar* other() const { return m_other ? &*m_other : nullptr; }

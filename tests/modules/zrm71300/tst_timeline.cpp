@@ -8,6 +8,8 @@
 #include "framework/remote/netconnection.h"
 #include "framework/ui/dbgrid.h"
 #include "framework/ui/edit.h"
+#include "framework/ui/pagecontrol.h"
+#include "framework/ui/spinedit.h"
 #include "library/zul/consiste.h"
 #include "library/zul/netconnection.h"
 #include "library/zul/zulclasses.h"
@@ -20,12 +22,15 @@
 #include "tests/support/guitest.h"
 
 #include <QAbstractButton>
+#include <QFileDialog>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QMdiSubWindow>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -54,6 +59,13 @@ TimelineTexts texts() {
     TimelineTexts t;
     t.months = u"jan,fev,mar,abr,mai,jun,jul,ago,set,out,nov,dez"_s.split(u',');
     t.today = u"hoje"_s;
+    t.ordinary = u"Fase comum"_s;
+    t.calculation = u"Fase de cálculo"_s;
+    t.blocked = u"Fase bloqueada"_s;
+    t.concluded = u"Fase concluída"_s;
+    t.conflict = u"Fase bloqueada em conflito"_s;
+    t.permittedMonth = u"Mês com cálculo permitido"_s;
+    t.comparison = u"Versão comparada"_s;
     t.conflictRule = u"Periodo de uma fase Bloqueada não pode ser igual ao de outras fases."_s;
     t.tooltip = u"%1 (código %2): %3 a %4"_s;
     t.permittedIn = u"Cálculo permitido em: %1"_s;
@@ -91,9 +103,9 @@ TimelineCalendar calendar2026() {
 class TimelineWidgetTest : public ::testing::Test {
 protected:
     // The chart runs from the name column (250 pixels) to 12 pixels before the right edge; lanes of
-    // 26 pixels start below the legend (42) and the month header (24).
+    // 26 pixels start below the legend and the month header.
     static constexpr int Width = 1000;
-    static constexpr double ChartLeft = 250, ChartWidth = Width - 250 - 12, FirstLane = 42 + 24, Lane = 26;
+    static constexpr double ChartLeft = 250, ChartWidth = Width - 250 - 12, Lane = 26;
 
     void SetUp() override {
         m_view.SetTexts(texts());
@@ -105,12 +117,13 @@ protected:
         ASSERT_EQ(m_view.verticalScrollBar()->maximum(), 0);
         ASSERT_EQ(m_view.horizontalScrollBar()->maximum(), 0);
         m_picture = m_view.grab().toImage();
+        m_firstLane = m_view.Layout().chart().top();
     }
 
     static double dayX(const QDate& day) {
         return ChartLeft + ChartWidth * QDate(2026, 1, 1).daysTo(day) / 365.0;
     }
-    static int laneMiddle(int lane) { return int(FirstLane + Lane * lane + Lane / 2) - 2; }
+    int laneMiddle(int lane) const { return int(m_firstLane + Lane * lane + Lane / 2) - 2; }
     QColor at(double x, int y) const { return m_picture.pixelColor(int(x), y); }
 
     // Whether any pixel of colour lies on the rectangle's outline.
@@ -124,6 +137,7 @@ protected:
 
     TLinhaTempo m_view;
     QImage m_picture;
+    double m_firstLane = 0;
 };
 
 TEST_F(TimelineWidgetTest, bar_coversItsDatesAndNothingElse) {
@@ -196,7 +210,6 @@ TimelineCalendar manyPhases(int count) {
 class TimelineScrollTest : public ::testing::Test {
 protected:
     static constexpr int Lanes = 40;
-    static constexpr int FrozenTop = 42 + 24;
 
     void SetUp() override {
         m_view.SetTexts(texts());
@@ -208,6 +221,7 @@ protected:
     }
 
     QRect visible() const { return m_view.viewport()->rect(); }
+    double frozenTop() const { return m_view.Layout().frozenHeight(); }
     QRectF lastBar() const {
         const TimelinePhase& last = m_view.Calendar().phases.last();
         return m_view.Layout().bar(last.start, last.end, Lanes - 1);
@@ -223,7 +237,7 @@ TEST_F(TimelineScrollTest, lastLane_reachedByKeyboardDrawnAndDescribed) {
     QTest::keyClick(&m_view, Qt::Key_End);
     EXPECT_EQ(m_view.SelectedLane(), Lanes - 1);
     const QRectF lane = m_view.Layout().lane(Lanes - 1);
-    EXPECT_GE(lane.top(), FrozenTop);  // below the month header, not under it
+    EXPECT_GE(lane.top(), frozenTop());  // below the month header, not under it
     EXPECT_LE(lane.bottom(), visible().bottom() + 1);
     const QImage shown = m_view.viewport()->grab().toImage();
     EXPECT_EQ(shown.pixelColor(lastBar().center().toPoint()), TimelineColors::Ordinary);
@@ -231,11 +245,11 @@ TEST_F(TimelineScrollTest, lastLane_reachedByKeyboardDrawnAndDescribed) {
     EXPECT_EQ(shown.pixelColor(10, 10), TimelineColors::Ordinary);
     EXPECT_TRUE(m_view.ToolTipAt(lastBar().center().toPoint()).startsWith(u"Fase 0000000040"_s));
     // Under the frozen header nothing answers for the lanes scrolled beneath it.
-    EXPECT_TRUE(m_view.ToolTipAt(QPoint(400, FrozenTop - 2)).isEmpty());
+    EXPECT_TRUE(m_view.ToolTipAt(QPoint(400, frozenTop() - 2)).isEmpty());
 
     QTest::keyClick(&m_view, Qt::Key_PageUp);
     EXPECT_LT(m_view.SelectedLane(), Lanes - 1);
-    EXPECT_GE(m_view.Layout().lane(m_view.SelectedLane()).top(), FrozenTop);
+    EXPECT_GE(m_view.Layout().lane(m_view.SelectedLane()).top(), frozenTop());
     QTest::keyClick(&m_view, Qt::Key_Home);
     EXPECT_EQ(m_view.SelectedLane(), 0);
     EXPECT_EQ(m_view.verticalScrollBar()->value(), 0);
@@ -256,11 +270,16 @@ TEST_F(TimelineScrollTest, narrowerThanReadable_scrollsAcrossTheMonthsWithTheKey
 }
 
 TEST_F(TimelineScrollTest, exportsAndPages_holdEveryLane) {
-    const QImage picture = m_view.RenderImage(960);
-    EXPECT_EQ(picture.height(), int(TimelineLayout::heightFor(Lanes)));
+    const QImage picture = m_view.RenderImage(960, u"Título da imagem"_s);
+    const double legend = legendHeight(texts(), m_view.font(), 960);
+    EXPECT_EQ(picture.height(), int(TLinhaTempo::TitleHeight + TimelineLayout::heightFor(Lanes, legend)));
+    EXPECT_EQ(picture.text(u"Title"_s), u"Título da imagem"_s);
     const TimelinePhase& last = m_view.Calendar().phases.last();
     const QRectF bar =
-        TimelineLayout(2026, QRectF(picture.rect()), Lanes).bar(last.start, last.end, Lanes - 1);
+        TimelineLayout(2026,
+                       QRectF(0, TLinhaTempo::TitleHeight, 960, picture.height() - TLinhaTempo::TitleHeight),
+                       Lanes, legend)
+            .bar(last.start, last.end, Lanes - 1);
     EXPECT_EQ(picture.pixelColor(bar.center().toPoint()), TimelineColors::Ordinary);
 
     QTemporaryDir dir;
@@ -281,6 +300,59 @@ TEST_F(TimelineScrollTest, exportsAndPages_holdEveryLane) {
     const QString all = pages.join(u' ');
     for (int i = 1; i <= Lanes; ++i)
         EXPECT_EQ(all.count(u"Fase %1"_s.arg(i, 10, 10, QLatin1Char('0'))), 1) << i;
+}
+
+// Today's label is written beside today's line in a row of its own, so it covers no month's name
+// wherever today falls, and never passes the chart's ends.
+TEST(TimelineLayoutTest, todayLabel_coversNoMonthNameAndStaysBesideTheLine) {
+    const double labelWidth = QFontMetricsF(QFont()).horizontalAdvance(u"hoje"_s);
+    for (const double width : {1000.0, 720.0}) {
+        const TimelineLayout layout(2026, QRectF(0, 0, width, 400), 4, 28);
+        for (const QDate& day : {QDate(2026, 1, 1), QDate(2026, 5, 10), QDate(2026, 11, 30),
+                                 QDate(2026, 12, 1), QDate(2026, 12, 31)}) {
+            SCOPED_TRACE(day.toString(Qt::ISODate).toStdString() + " " + std::to_string(width));
+            const QRectF label = layout.todayLabel(day, labelWidth);
+            for (int month = 1; month <= 12; ++month) {
+                EXPECT_FALSE(label.intersects(layout.monthName(month))) << month;
+                EXPECT_TRUE(layout.header().contains(layout.monthName(month))) << month;
+            }
+            EXPECT_TRUE(layout.header().contains(label));
+            const double line = layout.x(day);
+            EXPECT_LE(std::min(std::abs(label.left() - line), std::abs(label.right() - line)), 4.0);
+        }
+    }
+}
+
+// However narrow the timeline, every entry of the legend lies whole within the visible width and the
+// legend's band, and the lanes begin below it.
+TEST(TimelineLegendTest, narrowTimeline_wrapsTheLegendIntoSight) {
+    for (const int width : {300, 480, 720, 1000}) {
+        SCOPED_TRACE(width);
+        TLinhaTempo view;
+        view.SetTexts(texts());
+        view.SetCalendar(calendar2026());
+        view.resize(width, 400);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        const QRect visible = view.viewport()->rect();
+        const TimelineLegend legend(legendLabels(texts()), QFontMetricsF(view.font()), visible.width());
+        ASSERT_EQ(legend.count(), 8);
+        const TimelineLayout layout = view.Layout();
+        EXPECT_EQ(layout.legend().height(), legend.height());
+        for (int entry = 0; entry < legend.count(); ++entry) {
+            const QRectF whole = legend.swatch(entry).united(legend.label(entry));
+            EXPECT_GE(whole.left(), 0) << entry;
+            EXPECT_LE(whole.right(), visible.width()) << entry;
+            EXPECT_LE(whole.bottom(), layout.legend().bottom()) << entry;
+        }
+        EXPECT_GE(layout.chart().top(), layout.legend().bottom() + TimelineLayout::HeaderHeight);
+        // The last entry, today's swatch, is painted where the legend says, after scrolling across too.
+        view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
+        const QImage shown = view.viewport()->grab().toImage();
+        const QPointF middle = legend.swatch(7).center();
+        EXPECT_TRUE(shown.pixelColor(middle.toPoint()) == TimelineColors::Today ||
+                    shown.pixelColor(middle.toPoint() - QPoint(1, 0)) == TimelineColors::Today);
+    }
 }
 
 TEST(TimelineModel, comparison_listsAddedRemovedAndMovedPhases) {
@@ -307,15 +379,31 @@ TEST(TimelineModel, comparison_listsAddedRemovedAndMovedPhases) {
 }
 
 TEST(HistoryText, describesTouchedColumnsForPeople) {
-    const HistoryLabels labels{u"Início"_s, u"Fim"_s, u"Código"_s,
-                               u"jan,fev,mar,abr,mai,jun,jul,ago,set,out,nov,dez"_s.split(u',')};
-    EXPECT_EQ(describeColumns(
-                  uR"({"DTFINFASEORCA":"2026-05-29T00:00:00","IDPERMCALCAGO":"S","NRANOORCOPERAC":"2026"})"_s,
-                  labels),
-              u"Fim: 29/05/2026; ago: S"_s);
-    EXPECT_EQ(describeColumns(uR"({"IDPERMCALCJAN":null})"_s, labels), u"jan: —"_s);
-    EXPECT_EQ(describeColumns(QString(), labels), QString());
-    EXPECT_EQ(describeColumns(u"{broken"_s, labels), QString());
+    const HistoryLabels labels{
+        u"Início"_s,
+        u"Fim"_s,
+        u"Código"_s,
+        u"janeiro,fevereiro,março,abril,maio,junho,julho,agosto,setembro,outubro,novembro,dezembro"_s.split(
+            u','),
+        u"permitido"_s,
+        u"não permitido"_s};
+    const struct {
+        QString columns;
+        QString described;
+    } cases[] = {
+        {uR"({"DTFINFASEORCA":"2026-05-29T00:00:00","IDPERMCALCAGO":"S","NRANOORCOPERAC":"2026"})"_s,
+         u"Fim: 29/05/2026; agosto: permitido"_s},
+        {uR"({"IDPERMCALCFEV":"N","IDPERMCALCDEZ":"S"})"_s,
+         u"fevereiro: não permitido; dezembro: permitido"_s},
+        {uR"({"CDFASEORCOPERAC":"0000000002","DTINIFASEORCA":"2026-01-05T00:00:00"})"_s,
+         u"Código: 0000000002; Início: 05/01/2026"_s},
+        {uR"({"IDPERMCALCJAN":null})"_s, u"janeiro: —"_s},
+        {uR"({"IDPERMCALCMAR":""})"_s, u"março: —"_s},
+        {QString(), QString()},
+        {u"{broken"_s, QString()},
+    };
+    for (const auto& [columns, described] : cases)
+        EXPECT_EQ(describeColumns(columns, labels), described) << columns.toStdString();
 }
 
 // ---- The screen against the real server ----
@@ -416,7 +504,7 @@ TEST_F(TimelineScreenTest, entryCall_opensOneScreenWithTheLatestVersionAndRestor
     EXPECT_EQ(child<TEdit>("edtVersao")->Text(), u"2"_s);
     EXPECT_EQ(laneCodes(), (QStringList{u"0000000002"_s, u"0000000003"_s, u"0000000004"_s}));
     const TLinhaTempo* view = child<TLinhaTempo>("lntCalendario");
-    EXPECT_EQ(view->Calendar().today, QDate::currentDate());
+    EXPECT_EQ(view->Calendar().today, today());
     EXPECT_TRUE(view->Calendar().phases[0].permittedMonths[0]);   // January
     EXPECT_FALSE(view->Calendar().phases[0].permittedMonths[1]);  // February
 
@@ -445,6 +533,9 @@ TEST_F(TimelineScreenTest, comparisonAndHistory_afterRealSaves) {
     const QStringList history = rowsOf(child<TClientDataSet>("cdsHistorico"),
                                        {u"OPERADOR"_s, u"OPERACAO"_s, u"FASE"_s, u"ANTES"_s, u"DEPOIS"_s});
     ASSERT_EQ(history.size(), 2) << history.join(u'\n').toStdString();
+    static const QRegularExpression dateAndTime(uR"(^\d\d/\d\d/\d{4} \d\d:\d\d:\d\d$)"_s);
+    for (const QString& when : rowsOf(child<TClientDataSet>("cdsHistorico"), {u"QUANDO"_s}))
+        EXPECT_TRUE(dateAndTime.match(when).hasMatch()) << when.toStdString();
     EXPECT_TRUE(history[0].startsWith(
         u"MARIA | Inclusão | 0000000001 - Premissas orçamentárias |  | Código: 0000000001; Início: 02/11/"_s))
         << history[0].toStdString();
@@ -453,6 +544,31 @@ TEST_F(TimelineScreenTest, comparisonAndHistory_afterRealSaves) {
                               QString::number(currentYear()) + u" | Fim: "_s + movedEnd);
     EXPECT_EQ(frmLinhaTempo->Titulo(),
               u"Linha do tempo do orçamento %1, versão 2 comparada com a versão 1"_s.arg(currentYear()));
+
+    // The exported and the printed document hold, after the timeline, the differences and the history.
+    QTemporaryDir dir;
+    const std::pair<const char*, std::function<void(const QString&)>> outputs[] = {
+        {"pdf", [](const QString& path) { frmLinhaTempo->ExportarPdf(path); }},
+        {"print",
+         [](const QString& path) {
+             QPrinter printer(QPrinter::HighResolution);
+             printer.setOutputFormat(QPrinter::PdfFormat);
+             printer.setOutputFileName(path);
+             frmLinhaTempo->Imprimir(printer);
+         }},
+    };
+    for (const auto& [name, write] : outputs) {
+        SCOPED_TRACE(name);
+        const QString path = dir.filePath(QLatin1String(name) + u".pdf"_s);
+        write(path);
+        const QString text = pdfText(path).simplified();
+        for (const QString& expected :
+             {u"Diferenças"_s, u"Datas alteradas"_s, u"Premissas orçamentárias"_s, u"Histórico"_s, u"MARIA"_s,
+              u"Alteração"_s, u"Inclusão"_s, u"Fim: "_s + movedEnd})
+            EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n" << text.toStdString();
+        EXPECT_LT(text.indexOf(u"Revisão pela diretoria"_s), text.indexOf(u"Diferenças"_s));
+        EXPECT_LT(text.indexOf(u"Diferenças"_s), text.indexOf(u"Histórico"_s));
+    }
 }
 
 TEST_F(TimelineScreenTest, refusedVersions_leaveTheScreenAsItWas) {
@@ -475,6 +591,159 @@ TEST_F(TimelineScreenTest, refusedVersions_leaveTheScreenAsItWas) {
     refused("edtVersao", u"7"_s, u"O ano %1 não tem a versão 7."_s.arg(currentYear()));
 }
 
+// Enter and F5 load again what the boxes say: a version typed without loading shows once the key
+// is pressed, wherever the focus is in the screen.
+TEST_F(TimelineScreenTest, enterAndF5_loadTheVersionTyped) {
+    open();
+    const struct {
+        const char* focus;
+        Qt::Key key;
+        QString version;
+        QString firstLane;
+    } cases[] = {
+        {"depAno", Qt::Key_Return, u"1"_s, u"0000000001"_s},
+        {"edtVersao", Qt::Key_Enter, u"2"_s, u"0000000002"_s},
+        {"edtComparar", Qt::Key_Return, u"1"_s, u"0000000001"_s},
+        {"lntCalendario", Qt::Key_F5, u"2"_s, u"0000000002"_s},
+        {"edtVersao", Qt::Key_F5, u"1"_s, u"0000000001"_s},
+    };
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Ok);
+    for (const auto& [focus, key, version, firstLane] : cases) {
+        SCOPED_TRACE(focus);
+        child<TEdit>("edtVersao")->SetText(version);
+        QTest::keyClick(child<QWidget>(focus), key);
+        EXPECT_EQ(child<TLinhaTempo>("lntCalendario")->Calendar().version, version);
+        EXPECT_EQ(laneCodes().value(0), firstLane);
+    }
+    EXPECT_EQ(answers.texts(), QStringList());
+}
+
+// Another year, typed or stepped, starts from its own latest version: the versions of the year
+// before are not carried over, in either box.
+TEST_F(TimelineScreenTest, yearChange_loadsThatYearsLatestVersion) {
+    open();
+    auto* year = child<TSpinEdit>("depAno");
+    const struct {
+        std::function<void()> change;
+        Qt::Key key;
+        int year;
+        QString version;
+        QStringList lanes;
+    } cases[] = {
+        {[&] {
+             year->selectAll();
+             QTest::keyClicks(year, QString::number(currentYear() - 1));
+         },
+         Qt::Key_Return,
+         currentYear() - 1,
+         u"1"_s,
+         {u"0000000002"_s}},
+        {[&] {
+             child<TEdit>("edtComparar")->SetText(u"1"_s);
+             QTest::keyClick(year, Qt::Key_Up);
+         },
+         Qt::Key_F5,
+         currentYear(),
+         u"2"_s,
+         {u"0000000002"_s, u"0000000003"_s, u"0000000004"_s}},
+    };
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Ok);
+    for (const auto& [change, key, expectedYear, version, lanes] : cases) {
+        SCOPED_TRACE(expectedYear);
+        change();
+        QTest::keyClick(year, key);
+        EXPECT_EQ(child<TLinhaTempo>("lntCalendario")->Calendar().year, expectedYear);
+        EXPECT_EQ(child<TEdit>("edtVersao")->Text(), version);
+        EXPECT_EQ(child<TEdit>("edtComparar")->Text(), QString());
+        EXPECT_EQ(laneCodes(), lanes);
+    }
+    EXPECT_EQ(answers.texts(), QStringList());
+}
+
+// The screen's year and today's line follow the session's date, not the machine's clock nor the
+// server's today.
+TEST_F(TimelineScreenTest, sessionDate_givesTheYearAndTodaysLine) {
+    const int year = QDate::currentDate().year() + 3;
+    const QDate sessionDay(year, 6, 15);
+    CalendarData data;
+    data.versions = {{year, 1}};
+    data.rows = {{year, 1, u"0000000002"_s, u"01-10"_s, u"01-31"_s, QStringList(12, u"S"_s)}};
+    data.today = QDate(year, 2, 1);
+    m_server.start(data);
+    qputenv("ZRM_TODAY", sessionDay.toString(Qt::ISODate).toUtf8());
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Ok);
+    criaLinhaTempo();
+    ASSERT_NE(frmLinhaTempo, nullptr);
+    EXPECT_EQ(answers.texts(), QStringList());
+    EXPECT_EQ(child<TSpinEdit>("depAno")->Value(), year);
+    EXPECT_EQ(child<TEdit>("edtVersao")->Text(), u"1"_s);
+    EXPECT_EQ(child<TLinhaTempo>("lntCalendario")->Calendar().today, sessionDay);
+}
+
+// In a narrow window (tiled beside others) every box and command lies whole within the window, where
+// a click reaches it, and the whole legend is in sight.
+TEST_F(TimelineScreenTest, narrowWindow_keepsCommandsAndLegendInSight) {
+    open();
+    for (const QSize& size : {QSize(420, 640), QSize(640, 520)}) {
+        SCOPED_TRACE(size.width());
+        frmLinhaTempo->resize(size);
+        zrm::test::processPendingEvents();
+        for (const char* name : {"depAno", "edtVersao", "btnVersao", "edtComparar", "btnComparar",
+                                 "sbtMostrar", "sbtExportarPng", "sbtExportarPdf", "sbtImprimir"}) {
+            auto* control = child<QWidget>(name);
+            const QRect place(control->mapTo(frmLinhaTempo, QPoint(0, 0)), control->size());
+            EXPECT_TRUE(frmLinhaTempo->rect().contains(place)) << name;
+            QWidget* hit = frmLinhaTempo->childAt(place.center());
+            EXPECT_TRUE(hit == control || control->isAncestorOf(hit)) << name;
+        }
+        auto* view = child<TLinhaTempo>("lntCalendario");
+        const TimelineLegend legend(legendLabels(view->Texts()), QFontMetricsF(view->font()),
+                                    view->viewport()->width());
+        for (int entry = 0; entry < legend.count(); ++entry)
+            EXPECT_LE(legend.label(entry).right(), view->viewport()->width()) << entry;
+        EXPECT_LE(legend.height(), view->viewport()->height());
+    }
+    // The export command is reached with the mouse: its save dialog opens.
+    zrm::test::DialogAnswerer answers;
+    bool saveDialog = false;
+    answers.answerNext([&](QWidget* dialog) {
+        saveDialog = qobject_cast<QFileDialog*>(dialog) != nullptr;
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    auto* png = child<QWidget>("sbtExportarPng");
+    QTest::mouseClick(png, Qt::LeftButton, {}, png->rect().center());
+    EXPECT_EQ(answers.pending(), 0);
+    EXPECT_TRUE(saveDialog);
+}
+
+// At the screen's designed size every column of the differences and the history shows whole.
+TEST_F(TimelineScreenTest, detailGrids_showEveryColumnAtTheDesignedSize) {
+    open();
+    child<TEdit>("edtComparar")->SetText(u"1"_s);
+    frmLinhaTempo->GetLinhaTempo();
+    auto* pages = child<TPageControl>("pgcDetalhe");
+    for (const auto& [name, page] :
+         {std::pair{"dbgDiferencas", "tshDiferencas"}, {"dbgHistorico", "tshHistorico"}}) {
+        SCOPED_TRACE(name);
+        auto* grid = child<TDBGrid>(name);
+        pages->SetActivePage(child<TTabSheet>(page));
+        zrm::test::processPendingEvents();
+        ASSERT_TRUE(grid->isVisible());
+        const int columns = grid->model()->columnCount();
+        ASSERT_GT(columns, 2);
+        for (int column = 0; column < columns; ++column) {
+            EXPECT_FALSE(grid->isColumnHidden(column)) << column;
+            EXPECT_GE(grid->columnViewportPosition(column), 0) << column;
+            EXPECT_LE(grid->columnViewportPosition(column) + grid->columnWidth(column),
+                      grid->viewport()->width())
+                << column;
+        }
+    }
+}
+
 TEST_F(TimelineScreenTest, pdfExport_holdsTitleAndPhaseNames) {
     open();
     QTemporaryDir dir;
@@ -487,6 +756,21 @@ TEST_F(TimelineScreenTest, pdfExport_holdsTitleAndPhaseNames) {
     const QImage picture(png);
     ASSERT_FALSE(picture.isNull());
     EXPECT_GT(picture.width(), 1000);
+    // The title is written above the timeline, and kept as the picture's title.
+    EXPECT_EQ(picture.text(u"Title"_s), u"Linha do tempo do orçamento %1, versão 2"_s.arg(currentYear()));
+    int darkInTitle = 0;
+    for (int y = 0; y < int(TLinhaTempo::TitleHeight); ++y) {
+        for (int x = 0; x < picture.width() / 2; ++x)
+            darkInTitle += qGray(picture.pixel(x, y)) < 96 ? 1 : 0;
+    }
+    EXPECT_GT(darkInTitle, 100);
+    EXPECT_EQ(
+        picture.pixelColor(QPointF(TLinhaTempo::TitleHeight / 2, TLinhaTempo::TitleHeight + 10).toPoint()),
+        TimelineColors::Ordinary);  // the legend's first swatch, below the title
+    // Without a comparison the document has the history and no differences.
+    const QString text = pdfText(pdf);
+    EXPECT_TRUE(text.contains(u"Histórico"_s)) << text.toStdString();
+    EXPECT_FALSE(text.contains(u"Diferenças"_s)) << text.toStdString();
     zrm::test::DialogAnswerer answers;
     answers.answerNext(QMessageBox::Ok);
     const QString nowhere = dir.filePath(u"no/such/folder/linha.pdf"_s);
