@@ -5,8 +5,11 @@
 #include "framework/data/field.h"
 #include "framework/ui/boundary.h"
 #include "framework/ui/edit.h"
-#include "framework/ui/formresources.h"
+#include "framework/ui/formcontrols.h"
+#include "framework/ui/label.h"
 #include "framework/ui/pagecontrol.h"
+#include "framework/ui/panel.h"
+#include "framework/ui/speedbutton.h"
 #include "framework/ui/spinedit.h"
 #include "library/zul/btnpesquisa.h"
 #include "library/zul/consiste.h"
@@ -30,10 +33,6 @@
 namespace {
 
 constexpr int HistoryLimit = 200;
-
-const char* const MonthFlags[] = {"IDPERMCALCJAN", "IDPERMCALCFEV", "IDPERMCALCMAR", "IDPERMCALCABR",
-                                  "IDPERMCALCMAI", "IDPERMCALCJUN", "IDPERMCALCJUL", "IDPERMCALCAGO",
-                                  "IDPERMCALCSET", "IDPERMCALCOUT", "IDPERMCALCNOV", "IDPERMCALCDEZ"};
 
 // A packet's value by column name; empty when the packet has no such column.
 QVariant valueOf(const zrm::DataPacket& packet, const zrm::Row& row, const char* column) {
@@ -70,79 +69,67 @@ TfrmLinhaTempo::TfrmLinhaTempo(QWidget* parent) : TForm(parent) {
 
 // ---- Components ----
 
-template <class T>
-T* TfrmLinhaTempo::component(const char* name) const {
-    if (T* found = findChild<T*>(QLatin1String(name)))
-        return found;
-    throw EDatabaseError(
-        zrm::ui::FormResources::translate(QStringLiteral("A tela %1 não tem o componente %2."))
-            .arg(objectName(), QLatin1String(name)));
+void TfrmLinhaTempoControls::resolve(zrm::ui::ControlResolver& controls) {
+    ZRM_RESOLVE(controls, panAno);
+    ZRM_RESOLVE(controls, lblCodTela);
+    ZRM_RESOLVE(controls, lblAno);
+    ZRM_RESOLVE(controls, depAno);
+    ZRM_RESOLVE(controls, lblVer);
+    ZRM_RESOLVE(controls, edtVersao);
+    ZRM_RESOLVE(controls, btnVersao);
+    ZRM_RESOLVE(controls, lblComparar);
+    ZRM_RESOLVE(controls, edtComparar);
+    ZRM_RESOLVE(controls, btnComparar);
+    ZRM_RESOLVE(controls, sbtMostrar);
+    ZRM_RESOLVE(controls, sbtExportarPng);
+    ZRM_RESOLVE(controls, sbtExportarPdf);
+    ZRM_RESOLVE(controls, sbtImprimir);
+    ZRM_RESOLVE(controls, tshDiferencas);
+    ZRM_RESOLVE(controls, tshHistorico);
+    ZRM_RESOLVE(controls, lntCalendario);
+    ZRM_RESOLVE(controls, netCalendOrcOp);
+    ZRM_RESOLVE(controls, cdsVersao);
+    ZRM_RESOLVE(controls, cdsDiferencas);
+    ZRM_RESOLVE(controls, cdsHistorico);
+    ZRM_RESOLVE(controls, msgLinhaTempo);
 }
 
-TSpinEdit* TfrmLinhaTempo::depAno() const {
-    return component<TSpinEdit>("depAno");
-}
-TEdit* TfrmLinhaTempo::edtVersao() const {
-    return component<TEdit>("edtVersao");
-}
-TEdit* TfrmLinhaTempo::edtComparar() const {
-    return component<TEdit>("edtComparar");
-}
-TLinhaTempo* TfrmLinhaTempo::lntCalendario() const {
-    return component<TLinhaTempo>("lntCalendario");
-}
-TNetConnection* TfrmLinhaTempo::netCalendOrcOp() const {
-    return component<TNetConnection>("netCalendOrcOp");
-}
-TClientDataSet* TfrmLinhaTempo::cdsVersao() const {
-    return component<TClientDataSet>("cdsVersao");
-}
-TClientDataSet* TfrmLinhaTempo::cdsDiferencas() const {
-    return component<TClientDataSet>("cdsDiferencas");
-}
-TClientDataSet* TfrmLinhaTempo::cdsHistorico() const {
-    return component<TClientDataSet>("cdsHistorico");
-}
-TMessages* TfrmLinhaTempo::msgLinhaTempo() const {
-    return component<TMessages>("msgLinhaTempo");
+void TfrmLinhaTempo::resolveControls(zrm::ui::ControlResolver& controls) {
+    TForm::resolveControls(controls);
+    TfrmLinhaTempoControls::resolve(controls);
 }
 
 // ---- Handlers ----
 
 void TfrmLinhaTempo::FormCreate(QObject*) {
-    const TMessages* texts = msgLinhaTempo();
+    const TMessages* texts = msgLinhaTempo;
     const auto msg = [texts](const char* key) { return texts->Msg(QLatin1String(key)); };
-    lntCalendario()->SetTexts({msg("Meses").split(QLatin1Char(',')), msg("Hoje"), msg("Comum"),
-                               msg("Calculo"), msg("Bloqueada"), msg("Concluida"), msg("Conflito"),
-                               msg("MesPermitido"), msg("Comparacao"), msg("DataBloq"), msg("Dica"),
-                               msg("CalculoEm"), msg("NaComparacao"), msg("SoNaComparacao")});
-    cdsDiferencas()->CreateDataSet();
-    cdsHistorico()->CreateDataSet();
+    lntCalendario->SetTexts({msg("Meses").split(QLatin1Char(',')), msg("Hoje"), msg("Comum"), msg("Calculo"),
+                             msg("Bloqueada"), msg("Concluida"), msg("Conflito"), msg("MesPermitido"),
+                             msg("Comparacao"), msg("DataBloq"), msg("ConflitoCom"), msg("Dica"),
+                             msg("CalculoEm"), msg("NaComparacao"), msg("SoNaComparacao")});
+    cdsDiferencas->CreateDataSet();
+    cdsHistorico->CreateDataSet();
     // In a narrow window the year, version and comparison boxes and the commands wrap onto further
     // rows instead of passing the window's edge.
-    const auto group = [this](std::initializer_list<const char*> names) {
-        QList<QWidget*> controls;
-        for (const char* name : names)
-            controls << component<QWidget>(name);
-        return controls;
-    };
-    new ToolbarFlow(
-        component<QWidget>("panAno"),
-        {group({"lblCodTela"}), group({"lblAno", "depAno"}), group({"lblVer", "edtVersao", "btnVersao"}),
-         group({"lblComparar", "edtComparar", "btnComparar"}), group({"sbtMostrar"}),
-         group({"sbtExportarPng", "sbtExportarPdf", "sbtImprimir"})});
-    depAno()->SetValue(Morvane::Today().year());
+    new ToolbarFlow(panAno, {{lblCodTela},
+                             {lblAno, depAno},
+                             {lblVer, edtVersao, btnVersao},
+                             {lblComparar, edtComparar, btnComparar},
+                             {sbtMostrar},
+                             {sbtExportarPng, sbtExportarPdf, sbtImprimir}});
+    depAno->SetValue(Morvane::Today().year());
     // The screen opens even when the server does not answer; Mostrar tries again.
     zrm::ui::guardUserAction(this, [this] { GetLinhaTempo(); });
 }
 
 void TfrmLinhaTempo::FormShow(QObject*) {
-    depAno()->setFocus();
+    depAno->setFocus();
 }
 
 void TfrmLinhaTempo::depAnoChange(QObject*) {
-    edtVersao()->SetText(QString());
-    edtComparar()->SetText(QString());
+    edtVersao->SetText(QString());
+    edtComparar->SetText(QString());
 }
 
 void TfrmLinhaTempo::keyPressEvent(QKeyEvent* event) {
@@ -157,22 +144,21 @@ void TfrmLinhaTempo::keyPressEvent(QKeyEvent* event) {
 }
 
 void TfrmLinhaTempo::netCalendOrcOpBeforeConnect(QObject*) {
-    netCalendOrcOp()->SetPort(Morvane::WebPort());
-    netCalendOrcOp()->SetHost(Morvane::WebURL());
+    netCalendOrcOp->SetPort(Morvane::WebPort());
+    netCalendOrcOp->SetHost(Morvane::WebURL());
 }
 
 void TfrmLinhaTempo::btnVersaoBeforePesq(QObject*, bool& Continue) {
     const BusyScope busy(Showavi::KindSaving);
-    cdsVersao()->SetData(Consiste::CheckResultServ(
-        RdmCalendOrcOp::GetVersao(netCalendOrcOp(), depAno()->Text(), QString(), QStringLiteral("T")), true,
-        0));
+    cdsVersao->SetData(Consiste::CheckResultServ(
+        RdmCalendOrcOp::GetVersao(netCalendOrcOp, depAno->Text(), QString(), QStringLiteral("T")), true, 0));
     Continue = true;
 }
 
 void TfrmLinhaTempo::btnVersaoAfterPesq(QObject* Sender) {
     auto* button = qobject_cast<TBtnPesquisa*>(Sender);
     if (button && button->Associate())
-        button->Associate()->SetText(cdsVersao()->FieldByName(QStringLiteral("CDVERSAOORCA"))->AsString());
+        button->Associate()->SetText(cdsVersao->FieldByName(QStringLiteral("CDVERSAOORCA"))->AsString());
 }
 
 void TfrmLinhaTempo::sbtMostrarClick(QObject*) {
@@ -180,8 +166,8 @@ void TfrmLinhaTempo::sbtMostrarClick(QObject*) {
 }
 
 QString TfrmLinhaTempo::askPath(const QString& titleKey, const QString& filterKey) {
-    return QFileDialog::getSaveFileName(this, msgLinhaTempo()->Msg(titleKey), QString(),
-                                        msgLinhaTempo()->Msg(filterKey));
+    return QFileDialog::getSaveFileName(this, msgLinhaTempo->Msg(titleKey), QString(),
+                                        msgLinhaTempo->Msg(filterKey));
 }
 
 void TfrmLinhaTempo::sbtExportarPngClick(QObject*) {
@@ -216,15 +202,15 @@ QString TfrmLinhaTempo::versionOf(TEdit* edit) const {
     QString text = edit->Text().trimmed();
     if (!text.isEmpty() && (!digits.match(text).hasMatch() || text.toInt() < 1)) {
         edit->setFocus();
-        Consiste::MensErro(msgLinhaTempo()->Msg(QStringLiteral("VersaoInvalida")));
+        Consiste::MensErro(msgLinhaTempo->Msg(QStringLiteral("VersaoInvalida")));
     }
     return text;
 }
 
 TimelineCalendar TfrmLinhaTempo::readCalendar(int year, const QString& version, TEdit* box) const {
     const QString yearText = QString::number(year);
-    const TRemoteData packets = Consiste::CheckResultServ(
-        RdmCalendOrcOp::GetCalendOrcOp(netCalendOrcOp(), yearText, version), true, 2);
+    const TRemoteData packets =
+        Consiste::CheckResultServ(RdmCalendOrcOp::GetCalendOrcOp(netCalendOrcOp, yearText, version), true, 2);
     const zrm::DataPacket& rows = packets[0];
     const zrm::DataPacket& used = packets[1];
     const auto refuse = [&](const QString& text) {
@@ -232,7 +218,7 @@ TimelineCalendar TfrmLinhaTempo::readCalendar(int year, const QString& version, 
         Consiste::MensErro(text);
     };
     if (used.rows.isEmpty())
-        refuse(msgLinhaTempo()->Msg(QStringLiteral("AnoSemVersao")).arg(yearText));
+        refuse(msgLinhaTempo->Msg(QStringLiteral("AnoSemVersao")).arg(yearText));
 
     TimelineCalendar calendar;
     calendar.year = year;
@@ -242,9 +228,9 @@ TimelineCalendar TfrmLinhaTempo::readCalendar(int year, const QString& version, 
     if (rows.rows.isEmpty()) {
         // An empty calendar, or a version the year does not have: the version list tells which.
         const zrm::DataPacket found = Consiste::CheckResultServ(
-            RdmCalendOrcOp::GetVersao(netCalendOrcOp(), yearText, calendar.version, QString()), true, 0);
+            RdmCalendOrcOp::GetVersao(netCalendOrcOp, yearText, calendar.version, QString()), true, 0);
         if (found.rows.isEmpty())
-            refuse(msgLinhaTempo()->Msg(QStringLiteral("VersaoInexistente")).arg(yearText, calendar.version));
+            refuse(msgLinhaTempo->Msg(QStringLiteral("VersaoInexistente")).arg(yearText, calendar.version));
     }
     // The session's date, as the budget-calendar screen takes it, so both agree on what today is.
     calendar.today = Morvane::Today();
@@ -256,10 +242,10 @@ TimelineCalendar TfrmLinhaTempo::readCalendar(int year, const QString& version, 
         phase.end = valueOf(rows, row, "DTFINFASEORCA").toDateTime().date();
         phase.calculation = textOf(rows, row, "IDFASECALCORCA") == QLatin1String("S");
         phase.blocked = textOf(rows, row, "IDBLOQFASEORCA") == QLatin1String("S");
-        for (int month = 0; month < 12; ++month)
-            phase.permittedMonths[size_t(month)] = textOf(rows, row, MonthFlags[month]) == QLatin1String("S");
+        phase.permittedMonths =
+            zrm::calendar::readPermittedMonths([&](const char* field) { return textOf(rows, row, field); });
         const zrm::DataPacket uses = Consiste::CheckResultServ(
-            RdmCalendOrcOp::BloqDelFase(netCalendOrcOp(), phase.code, year, calendar.version), true, 0);
+            RdmCalendOrcOp::BloqDelFase(netCalendOrcOp, phase.code, year, calendar.version), true, 0);
         phase.concluded = !uses.rows.isEmpty();
         calendar.phases.append(phase);
     }
@@ -270,38 +256,46 @@ TimelineCalendar TfrmLinhaTempo::readCalendar(int year, const QString& version, 
 }
 
 void TfrmLinhaTempo::GetLinhaTempo() {
-    const QString version = versionOf(edtVersao());
-    const QString compared = versionOf(edtComparar());
-    const int year = depAno()->Value();
+    const QString version = versionOf(edtVersao);
+    const QString compared = versionOf(edtComparar);
+    const int year = depAno->Value();
 
-    const BusyScope busy(Showavi::KindFetching, msgLinhaTempo()->Msg(QStringLiteral("Buscando")));
-    const TimelineCalendar shown = readCalendar(year, version, edtVersao());
+    const BusyScope busy(Showavi::KindFetching, msgLinhaTempo->Msg(QStringLiteral("Buscando")));
+    const TimelineCalendar shown = readCalendar(year, version, edtVersao);
     std::optional<TimelineCalendar> other;
     if (!compared.isEmpty()) {
         if (compared.toInt() == shown.version.toInt()) {
-            edtComparar()->setFocus();
-            Consiste::MensErro(msgLinhaTempo()->Msg(QStringLiteral("CompararIgual")));
+            edtComparar->setFocus();
+            Consiste::MensErro(msgLinhaTempo->Msg(QStringLiteral("CompararIgual")));
         }
-        other = readCalendar(year, compared, edtComparar());
+        other = readCalendar(year, compared, edtComparar);
     }
-    const zrm::DataPacket history =
-        Consiste::CheckResultServ(RdmCalendOrcOp::GetHistCalendOrc(netCalendOrcOp(), QString::number(year),
-                                                                   shown.version, HistoryLimit),
-                                  true, 0);
+    const zrm::DataPacket history = Consiste::CheckResultServ(
+        RdmCalendOrcOp::GetHistCalendOrc(netCalendOrcOp, QString::number(year), shown.version, HistoryLimit),
+        true, 0);
 
-    edtVersao()->SetText(shown.version);
-    lntCalendario()->SetCalendar(shown, other);
+    edtVersao->SetText(shown.version);
+    lntCalendario->SetCalendar(shown, other);
     showDifferences(other ? compareCalendars(shown, *other) : QList<TimelineDifference>());
     showHistory(history);
 }
 
 void TfrmLinhaTempo::showDifferences(const QList<TimelineDifference>& differences) {
-    const TMessages* texts = msgLinhaTempo();
+    const TMessages* texts = msgLinhaTempo;
     const auto period = [texts](const QDate& start, const QDate& end) {
         return texts->Msg(QStringLiteral("Periodo"))
             .arg(start.toString(QStringLiteral("dd/MM/yyyy")), end.toString(QStringLiteral("dd/MM/yyyy")));
     };
-    TClientDataSet* rows = cdsDiferencas();
+    const QStringList names = texts->Msg(QStringLiteral("Meses")).split(QLatin1Char(','));
+    const auto months = [&names](const zrm::calendar::PermittedMonths& permitted) {
+        QStringList shown;
+        for (int month = 0; month < zrm::calendar::MonthCount; ++month) {
+            if (permitted[size_t(month)])
+                shown << names.value(month);
+        }
+        return shown.isEmpty() ? QStringLiteral("—") : shown.join(QStringLiteral(", "));
+    };
+    TClientDataSet* rows = cdsDiferencas;
     rows->CreateDataSet();
     for (const TimelineDifference& difference : differences) {
         rows->Append();
@@ -327,6 +321,13 @@ void TfrmLinhaTempo::showDifferences(const QList<TimelineDifference>& difference
                     ->SetAsString(period(difference.oldStart, difference.oldEnd) + QStringLiteral(" → ") +
                                   period(difference.newStart, difference.newEnd));
                 break;
+            case TimelineDifference::Change::MonthsChanged:
+                rows->FieldByName(QStringLiteral("SITUACAO"))
+                    ->SetAsString(texts->Msg(QStringLiteral("MesesAlterados")));
+                rows->FieldByName(QStringLiteral("DATAS"))
+                    ->SetAsString(months(difference.oldMonths) + QStringLiteral(" → ") +
+                                  months(difference.newMonths));
+                break;
         }
         rows->Post();
     }
@@ -335,14 +336,14 @@ void TfrmLinhaTempo::showDifferences(const QList<TimelineDifference>& difference
 }
 
 void TfrmLinhaTempo::showHistory(const zrm::DataPacket& history) {
-    const TMessages* texts = msgLinhaTempo();
+    const TMessages* texts = msgLinhaTempo;
     const HistoryLabels labels{texts->Msg(QStringLiteral("DataInicio")),
                                texts->Msg(QStringLiteral("DataFim")),
                                texts->Msg(QStringLiteral("Codigo")),
                                texts->Msg(QStringLiteral("MesesExtenso")).split(QLatin1Char(',')),
                                texts->Msg(QStringLiteral("Permitido")),
                                texts->Msg(QStringLiteral("NaoPermitido"))};
-    TClientDataSet* rows = cdsHistorico();
+    TClientDataSet* rows = cdsHistorico;
     rows->CreateDataSet();
     for (const zrm::Row& row : history.rows) {
         rows->Append();
@@ -372,9 +373,9 @@ void TfrmLinhaTempo::showHistory(const zrm::DataPacket& history) {
     rows->First();
 }
 
-ReportTable TfrmLinhaTempo::reportTable(TClientDataSet* rows, const char* page, const char* emptyKey) const {
-    ReportTable table{
-        component<TTabSheet>(page)->Caption(), {}, {}, {}, msgLinhaTempo()->Msg(QLatin1String(emptyKey))};
+ReportTable TfrmLinhaTempo::reportTable(TClientDataSet* rows, const TTabSheet* page,
+                                        const char* emptyKey) const {
+    ReportTable table{page->Caption(), {}, {}, {}, msgLinhaTempo->Msg(QLatin1String(emptyKey))};
     QList<TField*> fields;
     for (int index = 0; index < rows->FieldCount(); ++index) {
         if (TField* field = rows->Field(index); field->Visible()) {
@@ -400,43 +401,40 @@ ReportTable TfrmLinhaTempo::reportTable(TClientDataSet* rows, const char* page, 
 
 QList<ReportTable> TfrmLinhaTempo::reportTables() const {
     QList<ReportTable> tables;
-    if (lntCalendario()->Comparison())
-        tables << reportTable(cdsDiferencas(), "tshDiferencas", "SemDiferencas");
-    tables << reportTable(cdsHistorico(), "tshHistorico", "SemHistorico");
+    if (lntCalendario->Comparison())
+        tables << reportTable(cdsDiferencas, tshDiferencas, "SemDiferencas");
+    tables << reportTable(cdsHistorico, tshHistorico, "SemHistorico");
     return tables;
 }
 
 void TfrmLinhaTempo::ExportarPng(const QString& path) {
-    if (!lntCalendario()->RenderImage(TLinhaTempo::PreferredWidth * 2, Titulo()).save(path, "PNG"))
-        Consiste::MensErro(msgLinhaTempo()->Msg(QStringLiteral("ErroGravar")).arg(path));
+    if (!lntCalendario->RenderImage(TLinhaTempo::PreferredWidth * 2, Titulo()).save(path, "PNG"))
+        Consiste::MensErro(msgLinhaTempo->Msg(QStringLiteral("ErroGravar")).arg(path));
 }
 
 void TfrmLinhaTempo::ExportarPdf(const QString& path) {
     QFile probe(path);
     if (!probe.open(QIODevice::WriteOnly))
-        Consiste::MensErro(msgLinhaTempo()->Msg(QStringLiteral("ErroGravar")).arg(path));
+        Consiste::MensErro(msgLinhaTempo->Msg(QStringLiteral("ErroGravar")).arg(path));
     probe.close();
     QPdfWriter writer(path);
     writer.setPageOrientation(QPageLayout::Landscape);
     writer.setResolution(150);
     writer.setTitle(Titulo());
     writer.setCreator(QStringLiteral("ZRM71301"));
-    lntCalendario()->RenderPage(writer, Titulo(), reportTables());
+    lntCalendario->RenderPage(writer, Titulo(), reportTables());
 }
 
 void TfrmLinhaTempo::Imprimir(QPrinter& printer) {
     printer.setDocName(Titulo());
-    lntCalendario()->RenderPage(printer, Titulo(), reportTables());
+    lntCalendario->RenderPage(printer, Titulo(), reportTables());
 }
 
 QString TfrmLinhaTempo::Titulo() const {
-    const TimelineCalendar& shown = lntCalendario()->Calendar();
-    const std::optional<TimelineCalendar>& other = lntCalendario()->Comparison();
+    const TimelineCalendar& shown = lntCalendario->Calendar();
+    const std::optional<TimelineCalendar>& other = lntCalendario->Comparison();
     if (other)
-        return msgLinhaTempo()
-            ->Msg(QStringLiteral("TituloComparacao"))
+        return msgLinhaTempo->Msg(QStringLiteral("TituloComparacao"))
             .arg(QString::number(shown.year), shown.version, other->version);
-    return msgLinhaTempo()
-        ->Msg(QStringLiteral("TituloPagina"))
-        .arg(QString::number(shown.year), shown.version);
+    return msgLinhaTempo->Msg(QStringLiteral("TituloPagina")).arg(QString::number(shown.year), shown.version);
 }

@@ -11,7 +11,7 @@
 #include "framework/packet/packet.h"
 #include "framework/ui/form.h"
 #include "modules/zrm71300/timeline/reporttable.h"
-#include "modules/zrm71300/timeline/timelinemodel.h"
+#include "modules/zrm71300/timeline/timelinepainter.h"
 
 #include <QString>
 
@@ -21,12 +21,49 @@ class TBtnPesquisa;
 class TClientDataSet;
 class TEdit;
 class QPrinter;
+class TLabel;
 class TLinhaTempo;
 class TMessages;
 class TNetConnection;
+class TPanel;
+class TSpeedButton;
 class TSpinEdit;
+class TTabSheet;
 
-class TfrmLinhaTempo : public TForm {
+namespace zrm::ui {
+class ControlResolver;
+}
+
+// The controls of the timeline screen's description that its code uses, resolved once when the
+// screen is made.
+struct TfrmLinhaTempoControls {
+    TPanel* panAno = nullptr;
+    TLabel* lblCodTela = nullptr;
+    TLabel* lblAno = nullptr;
+    TSpinEdit* depAno = nullptr;
+    TLabel* lblVer = nullptr;
+    TEdit* edtVersao = nullptr;
+    TBtnPesquisa* btnVersao = nullptr;
+    TLabel* lblComparar = nullptr;
+    TEdit* edtComparar = nullptr;
+    TBtnPesquisa* btnComparar = nullptr;
+    TSpeedButton* sbtMostrar = nullptr;
+    TSpeedButton* sbtExportarPng = nullptr;
+    TSpeedButton* sbtExportarPdf = nullptr;
+    TSpeedButton* sbtImprimir = nullptr;
+    TTabSheet* tshDiferencas = nullptr;
+    TTabSheet* tshHistorico = nullptr;
+    TLinhaTempo* lntCalendario = nullptr;
+    TNetConnection* netCalendOrcOp = nullptr;
+    TClientDataSet* cdsVersao = nullptr;
+    TClientDataSet* cdsDiferencas = nullptr;
+    TClientDataSet* cdsHistorico = nullptr;
+    TMessages* msgLinhaTempo = nullptr;
+
+    void resolve(zrm::ui::ControlResolver& controls);
+};
+
+class TfrmLinhaTempo : public TForm, public TfrmLinhaTempoControls {
     Q_OBJECT
 public:
     explicit TfrmLinhaTempo(QWidget* parent = nullptr);
@@ -81,23 +118,12 @@ public:
     QString Titulo() const;
 
 protected:
+    void resolveControls(zrm::ui::ControlResolver& controls) override;
     // F5 anywhere in the screen, and Enter that no control took (in the year and version boxes, on
     // the timeline), load the calendar again as Mostrar does; a refusal is shown and stops there.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    TSpinEdit* depAno() const;
-    TEdit* edtVersao() const;
-    TEdit* edtComparar() const;
-    TLinhaTempo* lntCalendario() const;
-    TNetConnection* netCalendOrcOp() const;
-    TClientDataSet* cdsVersao() const;
-    TClientDataSet* cdsDiferencas() const;
-    TClientDataSet* cdsHistorico() const;
-    TMessages* msgLinhaTempo() const;
-    template <class T>
-    T* component(const char* name) const;
-
     // The file the user chooses in the platform's save dialog; empty when cancelled.
     QString askPath(const QString& titleKey, const QString& filterKey);
     // The version text of edit, checked: empty or a positive number.
@@ -108,6 +134,6 @@ private:
     void showDifferences(const QList<TimelineDifference>& differences);
     void showHistory(const zrm::DataPacket& history);
     // The rows of a detail grid's dataset as a printed table, headed by its page's caption.
-    ReportTable reportTable(TClientDataSet* rows, const char* page, const char* emptyKey) const;
+    ReportTable reportTable(TClientDataSet* rows, const TTabSheet* page, const char* emptyKey) const;
     QList<ReportTable> reportTables() const;
 };

@@ -1,13 +1,12 @@
 #include "modules/zrm71300/timeline/historytext.h"
 
+#include "domain/calendar/monthflags.h"
+
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
-
-const char* const MonthSuffixes[] = {"JAN", "FEV", "MAR", "ABR", "MAI", "JUN",
-                                     "JUL", "AGO", "SET", "OUT", "NOV", "DEZ"};
 
 const QString Empty = QStringLiteral("—");
 
@@ -25,9 +24,9 @@ QString valueText(const QJsonValue& value) {
 QString flagText(const QJsonValue& value, const HistoryLabels& labels) {
     if (isEmpty(value))
         return Empty;
-    if (value.toString() == QLatin1String("S"))
+    if (value.toString() == QLatin1String(zrm::calendar::PermittedFlag))
         return labels.permitted;
-    if (value.toString() == QLatin1String("N"))
+    if (value.toString() == QLatin1String(zrm::calendar::NotPermittedFlag))
         return labels.notPermitted;
     return value.toString();
 }
@@ -45,8 +44,7 @@ QString describeColumns(const QString& columnsJson, const HistoryLabels& labels)
     add(QStringLiteral("DTINIFASEORCA"), labels.start, valueText);
     add(QStringLiteral("DTFINFASEORCA"), labels.end, valueText);
     const auto flag = [&labels](const QJsonValue& value) { return flagText(value, labels); };
-    for (int month = 0; month < 12; ++month)
-        add(QStringLiteral("IDPERMCALC") + QLatin1String(MonthSuffixes[month]), labels.months.value(month),
-            flag);
+    for (int month = 0; month < zrm::calendar::MonthCount; ++month)
+        add(QLatin1String(zrm::calendar::Months[size_t(month)].flagField), labels.months.value(month), flag);
     return parts.join(QStringLiteral("; "));
 }

@@ -135,19 +135,6 @@ void paintLane(QPainter& painter, const TimelineLayout& layout, int index, const
 
 }  // namespace
 
-QList<TimelineLane> timelineLanes(const TimelineCalendar& shown, const TimelineCalendar* other) {
-    QList<TimelineLane> lanes;
-    for (const TimelinePhase& phase : shown.phases)
-        lanes.append(TimelineLane{&phase, other ? other->phase(phase.code) : nullptr});
-    if (other) {
-        for (const TimelinePhase& phase : other->phases) {
-            if (!shown.phase(phase.code))
-                lanes.append(TimelineLane{nullptr, &phase});
-        }
-    }
-    return lanes;
-}
-
 QString laneDescription(const TimelineLane& lane, const TimelineCalendar* other, const TimelineTexts& texts) {
     const TimelinePhase& phase = lane.phase();
     QStringList lines;
@@ -165,7 +152,7 @@ QString laneDescription(const TimelineLane& lane, const TimelineCalendar* other,
             lines << texts.permittedIn.arg(months.join(QStringLiteral(", ")));
         }
         if (phase.conflict)
-            lines << texts.conflictRule;
+            lines << texts.conflictWith.arg(phase.conflict->name, phase.conflict->code) << texts.conflictRule;
     }
     if (lane.other && other)
         lines << texts.inComparison.arg(other->version, shortDate(lane.other->start),

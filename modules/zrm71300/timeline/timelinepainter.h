@@ -4,8 +4,8 @@
 // of calculation phases, the conflict mark of blocked phases, the other version's bars as outlines
 // in compare mode, and today's line. One painter for the screen, the exports and printing.
 
+#include "domain/calendar/timeline.h"
 #include "modules/zrm71300/timeline/timelinelayout.h"
-#include "modules/zrm71300/timeline/timelinemodel.h"
 
 #include <QColor>
 #include <QPointF>
@@ -17,6 +17,15 @@
 class QFont;
 class QPainter;
 
+// The calendar's timeline as the domain keeps it, in the words the timeline screen paints it with.
+using zrm::calendar::compareCalendars;
+using zrm::calendar::PhaseKind;
+using zrm::calendar::TimelineCalendar;
+using zrm::calendar::TimelineDifference;
+using zrm::calendar::TimelineLane;
+using zrm::calendar::timelineLanes;
+using zrm::calendar::TimelinePhase;
+
 // The texts the timeline shows, from the screen's message table (so the language resource module
 // translates them).
 struct TimelineTexts {
@@ -24,18 +33,11 @@ struct TimelineTexts {
     QString today;
     QString ordinary, calculation, blocked, concluded, conflict, permittedMonth, comparison;
     QString conflictRule;     // why a blocked phase may not touch another phase
+    QString conflictWith;     // %1 name, %2 code: the phase a blocked one conflicts with
     QString tooltip;          // %1 name, %2 code, %3 start, %4 end
     QString permittedIn;      // %1 the months
     QString inComparison;     // %1 version, %2 start, %3 end
     QString absentFromShown;  // %1 version: a phase only the other version has
-};
-
-// One lane: the phase of the shown version, of the other version, or both (compare mode).
-struct TimelineLane {
-    const TimelinePhase* shown = nullptr;
-    const TimelinePhase* other = nullptr;
-
-    const TimelinePhase& phase() const { return shown ? *shown : *other; }
 };
 
 namespace TimelineColors {
@@ -49,11 +51,9 @@ inline const QColor Today{0xd3, 0x54, 0x00};
 inline const QColor Comparison{0x1d, 0x27, 0x33};
 }  // namespace TimelineColors
 
-// The lanes of shown, and in compare mode those of the phases only other has, after them.
-QList<TimelineLane> timelineLanes(const TimelineCalendar& shown, const TimelineCalendar* other);
-
 // The tooltip of a lane: name, code and dates, the permitted months of a calculation phase, the
-// conflict with the rule's text, and in compare mode the other version's dates.
+// conflict with the phase it conflicts with and the rule's text, and in compare mode the other
+// version's dates.
 QString laneDescription(const TimelineLane& lane, const TimelineCalendar* other, const TimelineTexts& texts);
 
 // The legend's texts in the order of its entries: the four kinds of phase, the conflict, the

@@ -67,6 +67,7 @@ TimelineTexts texts() {
     t.permittedMonth = u"Mês com cálculo permitido"_s;
     t.comparison = u"Versão comparada"_s;
     t.conflictRule = u"Periodo de uma fase Bloqueada não pode ser igual ao de outras fases."_s;
+    t.conflictWith = u"Em conflito com a fase %1 (código %2)."_s;
     t.tooltip = u"%1 (código %2): %3 a %4"_s;
     t.permittedIn = u"Cálculo permitido em: %1"_s;
     t.inComparison = u"Na versão %1: %2 a %3"_s;
@@ -170,6 +171,9 @@ TEST_F(TimelineWidgetTest, conflictMark_onlyOnTheBlockedPhaseThatTouchesAnother)
     // Both are drawn as blocked phases.
     EXPECT_EQ(at(touched.center().x(), int(touched.center().y())).rgb() & 0xff000000u, 0xff000000u);
     EXPECT_TRUE(m_view.ToolTipAt(touched.center().toPoint()).contains(texts().conflictRule));
+    // The mark's description names the phase the blocked one conflicts with.
+    EXPECT_TRUE(m_view.ToolTipAt(touched.center().toPoint())
+                    .contains(u"Em conflito com a fase Fase 0000000002 (código 0000000002)."_s));
     EXPECT_FALSE(m_view.ToolTipAt(alone.center().toPoint()).contains(texts().conflictRule));
     EXPECT_TRUE(m_view.ToolTipAt(alone.center().toPoint())
                     .startsWith(u"Fase 0000000004 (código 0000000004): 01/08/2026 a 10/08/2026"_s));
@@ -353,29 +357,6 @@ TEST(TimelineLegendTest, narrowTimeline_wrapsTheLegendIntoSight) {
         EXPECT_TRUE(shown.pixelColor(middle.toPoint()) == TimelineColors::Today ||
                     shown.pixelColor(middle.toPoint() - QPoint(1, 0)) == TimelineColors::Today);
     }
-}
-
-TEST(TimelineModel, comparison_listsAddedRemovedAndMovedPhases) {
-    TimelineCalendar older = calendar2026();
-    TimelineCalendar newer = calendar2026();
-    older.phases.removeAt(3);                 // 0000000004 added in the newer one
-    newer.phases[0].end = QDate(2026, 4, 7);  // 0000000001 moved
-    newer.phases.removeAt(1);                 // 0000000002 removed
-    const QList<TimelineDifference> differences = compareCalendars(newer, older);
-    ASSERT_EQ(differences.size(), 3);
-    EXPECT_EQ(differences[0].change, TimelineDifference::Change::Moved);
-    EXPECT_EQ(differences[0].oldEnd, QDate(2026, 3, 31));
-    EXPECT_EQ(differences[0].newEnd, QDate(2026, 4, 7));
-    EXPECT_EQ(differences[1].change, TimelineDifference::Change::Added);
-    EXPECT_EQ(differences[1].code, u"0000000004"_s);
-    EXPECT_EQ(differences[2].change, TimelineDifference::Change::Removed);
-    EXPECT_EQ(differences[2].code, u"0000000002"_s);
-    EXPECT_TRUE(compareCalendars(older, older).isEmpty());
-
-    // Without the phase it touched, the blocked phase is no longer in conflict.
-    ASSERT_TRUE(newer.phases[1].blocked && newer.phases[1].conflict);
-    newer.markConflicts();
-    EXPECT_FALSE(newer.phases[1].conflict);
 }
 
 TEST(HistoryText, describesTouchedColumnsForPeople) {
