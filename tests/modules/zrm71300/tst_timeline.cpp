@@ -286,24 +286,44 @@ TEST_F(TimelineScrollTest, exportsAndPages_holdEveryLane) {
             .bar(last.start, last.end, Lanes - 1);
     EXPECT_EQ(picture.pixelColor(bar.center().toPoint()), TimelineColors::Ordinary);
 
+    // A table of more rows than a page holds, one cell of each row long enough to wrap.
+    constexpr int Rows = 80;
+    ReportTable table{u"Registros alterados"_s, {u"Registro"_s, u"Descrição"_s}, {1, 2}, {}, QString()};
+    for (int i = 1; i <= Rows; ++i)
+        table.rows << QStringList{u"Registro %1 "_s.arg(i, 3, 10, QLatin1Char('0')),
+                                  i % 10 == 0 ? u"texto longo "_s.repeated(20) : u"curto"_s};
     QTemporaryDir dir;
     const QString pdf = dir.filePath(u"pages.pdf"_s);
     {
         QPdfWriter writer(pdf);
         writer.setPageOrientation(QPageLayout::Landscape);
         writer.setResolution(150);
-        m_view.RenderPage(writer, u"Título da página"_s);
+        m_view.RenderPage(
+            writer, u"Título da página"_s,
+            {table, ReportTable{u"Tabela vazia"_s, {u"Coluna"_s}, {1}, {}, u"Nada a mostrar."_s}});
     }
     const QStringList pages = pdfText(pdf).split(u'\f', Qt::SkipEmptyParts);
-    // Forty lanes do not fit one landscape page: each page repeats title and month header.
-    ASSERT_GE(pages.size(), 2);
+    // Forty lanes do not fit one landscape page: each page repeats title and month header. The
+    // table's rows follow over further pages, each repeating the table's heading.
+    ASSERT_GE(pages.size(), 4);
+    int lanePages = 0;
+    int tablePages = 0;
     for (const QString& page : pages) {
-        EXPECT_TRUE(page.contains(u"Título da página"_s)) << page.toStdString();
-        EXPECT_TRUE(page.contains(u"dez"_s)) << page.toStdString();
+        const bool lanes = page.contains(u"Título da página"_s);
+        lanePages += lanes ? 1 : 0;
+        tablePages += page.contains(u"Registros alterados"_s) ? 1 : 0;
+        EXPECT_TRUE(!lanes || page.contains(u"dez"_s)) << page.toStdString();
+        EXPECT_TRUE(lanes || page.contains(u"Registros alterados"_s)) << page.toStdString();
     }
+    EXPECT_GE(lanePages, 2);
+    EXPECT_GE(tablePages, 2);
     const QString all = pages.join(u' ');
     for (int i = 1; i <= Lanes; ++i)
         EXPECT_EQ(all.count(u"Fase %1"_s.arg(i, 10, 10, QLatin1Char('0'))), 1) << i;
+    for (int i = 1; i <= Rows; ++i)
+        EXPECT_EQ(all.count(u"Registro %1 "_s.arg(i, 3, 10, QLatin1Char('0'))), 1) << i;
+    EXPECT_TRUE(pages.last().contains(u"Nada a mostrar."_s));
+    EXPECT_LT(all.indexOf(u"Registros alterados"_s), all.indexOf(u"Tabela vazia"_s));
 }
 
 // Today's label is written beside today's line in a row of its own, so it covers no month's name
