@@ -30,7 +30,7 @@ constexpr int MaxRequests = 8;
 struct Front {
     zrm::server::Metrics metrics;
     zrm::server::RequestLog log{false};
-    zrm::server::CalendarPages pages{zrm::fuzz::calendarRegistry()};
+    zrm::server::CalendarPages pages{zrm::fuzz::calendarDatabase(), zrm::fuzz::calendarClock()};
     zrm::server::FrontRouter router{zrm::fuzz::calendarRegistry(), zrm::server::BearerToken(), metrics, log};
 
     Front() { router.addPages(pages); }

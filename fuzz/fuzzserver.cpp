@@ -3,6 +3,7 @@
 #include "fuzz/fuzzsupport.h"
 #include "server/calendar/calendarmodule.h"
 #include "server/datafile/datafile.h"
+#include "server/storage/database.h"
 
 #include <QDate>
 #include <QTemporaryDir>
@@ -17,6 +18,8 @@ constexpr int DemoYear = 2026;
 
 struct CalendarServer {
     QTemporaryDir folder;
+    const server::ServerClock clock{QDate(DemoYear, 5, 10)};
+    std::shared_ptr<server::Database> database;
     server::ModuleRegistry registry;
     server::RemoteDataModule* module = nullptr;
 
@@ -25,7 +28,8 @@ struct CalendarServer {
         const QString url = QStringLiteral("sqlite:") + folder.filePath(QStringLiteral("fuzz.sqlite"));
         try {
             server::loadDemo(url, DemoYear);
-            auto calendar = server::makeCalendarModule(url, server::ServerClock(QDate(DemoYear, 5, 10)));
+            database = server::Database::open(url);
+            auto calendar = server::makeCalendarModule(database, clock);
             module = calendar.get();
             registry.add(std::move(calendar));
         } catch (const std::exception& error) {
@@ -47,6 +51,14 @@ const server::ModuleRegistry& calendarRegistry() {
 
 server::RemoteDataModule& calendarModule() {
     return *calendarServer().module;
+}
+
+std::shared_ptr<server::Database> calendarDatabase() {
+    return calendarServer().database;
+}
+
+server::ServerClock calendarClock() {
+    return calendarServer().clock;
 }
 
 }  // namespace zrm::fuzz

@@ -8,6 +8,7 @@
 #include "server/http/metrics.h"
 #include "server/http/requestlog.h"
 #include "server/rpc/moduleregistry.h"
+#include "server/storage/database.h"
 #include "server/web/calendarpages.h"
 
 #include <QDate>
@@ -25,13 +26,15 @@ const OptionDefinition DbOption{
 
 int serve(const ParsedCommand& command) {
     ServeOptions options = readServeOptions(command);
-    ModuleRegistry registry;
     const ServerClock clock = options.today.isValid() ? ServerClock(options.today) : ServerClock();
-    registry.add(makeCalendarModule(options.dbUrl, clock));
+    // The module and the pages share one database and its pool of connections.
+    const std::shared_ptr<Database> database = Database::open(options.dbUrl);
+    ModuleRegistry registry;
+    registry.add(makeCalendarModule(database, clock));
     Metrics metrics;
     RequestLog log;
     FrontRouter router(registry, options.token, metrics, log);
-    CalendarPages calendarPages(registry, clock);
+    CalendarPages calendarPages(database, clock);
     router.addPages(calendarPages);
     HttpServer server(options.http, router);
     // Signals are taken over before the address is announced: whoever reads the line may stop the

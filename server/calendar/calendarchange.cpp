@@ -1,5 +1,6 @@
 #include "server/calendar/calendarchange.h"
 
+#include "domain/calendar/monthflags.h"
 #include "framework/packet/packet.h"
 #include "server/calendar/params.h"
 #include "server/storage/storeerror.h"
@@ -44,9 +45,9 @@ ColumnMap mapColumns(const Delta& delta) {
     map.code = requireColumn(delta, QStringLiteral("CDFASEORCOPERAC"), {FieldType::String});
     map.start = requireColumn(delta, QStringLiteral("DTINIFASEORCA"), {FieldType::DateTime});
     map.end = requireColumn(delta, QStringLiteral("DTFINFASEORCA"), {FieldType::DateTime});
-    for (int month = 0; month < 12; ++month)
-        map.months[month] = requireColumn(
-            delta, QStringLiteral("IDPERMCALC") + QLatin1String(MonthSuffixes[month]), {FieldType::String});
+    for (size_t month = 0; month < map.months.size(); ++month)
+        map.months[month] =
+            requireColumn(delta, QLatin1String(calendar::Months[month].flagField), {FieldType::String});
     return map;
 }
 
@@ -112,9 +113,9 @@ DeltaRow readRow(const ColumnMap& map, const Row& row, const QString& where) {
     record.key.code = reader.text(map.code, QStringLiteral("CDFASEORCOPERAC"), 10);
     record.start = reader.dateTime(map.start);
     record.end = reader.dateTime(map.end);
-    for (int month = 0; month < 12; ++month)
-        record.months[month] = reader.flag(
-            map.months[month], QStringLiteral("IDPERMCALC") + QLatin1String(MonthSuffixes[month]));
+    for (size_t month = 0; month < record.months.size(); ++month)
+        record.months[month] =
+            reader.flag(map.months[month], QLatin1String(calendar::Months[month].flagField));
     return result;
 }
 

@@ -64,8 +64,8 @@ void appendRecordJson(std::string& out, const CalendarRecord& record) {
     field("CDFASEORCOPERAC", record.key.code);
     field("DTINIFASEORCA", record.start);
     field("DTFINFASEORCA", record.end);
-    for (int month = 0; month < 12; ++month)
-        field((std::string("IDPERMCALC") + MonthSuffixes[month]).c_str(), record.months[month]);
+    for (size_t month = 0; month < record.months.size(); ++month)
+        field(calendar::Months[month].flagField, record.months[month]);
     out += '}';
 }
 

@@ -1,5 +1,6 @@
 #include "server/calendar/calendarrules.h"
 
+#include "domain/calendar/phaseperiod.h"
 #include "server/storage/storeerror.h"
 
 #include <set>
@@ -12,15 +13,21 @@ namespace {
     throw RuleRefused(QString::fromUtf8(message));
 }
 
-}  // namespace
-
-// Date-times are wire text of one fixed shape ("YYYY-MM-DDTHH:MM:SS", ".mmm" only when not zero),
-// so comparing the texts compares the instants.
-bool periodTouches(std::string_view otherStart, std::string_view otherEnd, std::string_view start,
-                   std::string_view end) {
-    const auto holds = [&](std::string_view instant) { return otherStart <= instant && otherEnd >= instant; };
-    return holds(start) || holds(end);
+// A date-time of the wire ("YYYY-MM-DDTHH:MM:SS", ".mmm" only when not zero) as the instant it
+// names, on a clock without summer time so that every stored instant exists; null for an empty text.
+QDateTime instant(const std::string& wire) {
+    if (wire.empty())
+        return {};
+    const QString text = QString::fromStdString(wire);
+    return QDateTime(QDate::fromString(text.left(10), Qt::ISODate),
+                     QTime::fromString(text.mid(11), Qt::ISODateWithMs), Qt::UTC);
 }
+
+calendar::PhasePeriod periodOf(const CalendarRecord& row) {
+    return {instant(row.start), instant(row.end)};
+}
+
+}  // namespace
 
 void CalendarRules::check(const std::vector<CalendarChange>& changes) {
     loadCalendars(changes);
@@ -130,12 +137,9 @@ void CalendarRules::checkNewRow(const DeltaRow& row, const Calendar& calendar, c
     const bool sameRow = replaced && *replaced == record.key;
     if (!sameRow && calendar.contains(record.key.code))
         refuse("Fase já cadastrada para o ano informado.");
-    if (record.start.empty())
-        refuse("Data inicio deve ser informada.");
-    if (record.end.empty())
-        refuse("Data fim deve ser informada.");
-    if (record.end < record.start)
-        refuse("Data inicial deve ser menor ou igual a data final.");
+    if (const calendar::PeriodFault fault = calendar::checkPeriod(periodOf(record));
+        fault != calendar::PeriodFault::None)
+        throw RuleRefused(calendar::periodRefusal(fault));
     checkBlockedPeriod(record, calendar, replaced);
     checkNotConcluded(record.key, "Não se pode alterar uma fase já concluída.");
 }
@@ -144,11 +148,12 @@ void CalendarRules::checkBlockedPeriod(const CalendarRecord& row, const Calendar
                                        const CalendarKey* replaced) {
     if (!phase(row.key.code)->isBlocked())
         return;
+    const calendar::PhasePeriod period = periodOf(row);
     for (const auto& [code, other] : calendar) {
         if (code == row.key.code || (replaced && other.key == *replaced))
             continue;
-        if (periodTouches(other.start, other.end, row.start, row.end))
-            refuse(BlockedPeriodRefusal);
+        if (calendar::periodConflict(period, periodOf(other)))
+            refuse(calendar::BlockedPeriodRefusal);
     }
 }
 

@@ -11,22 +11,11 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 namespace zrm::server {
-
-// The period rule of blocked phases: another phase's period [otherStart, otherEnd] touches the
-// period [start, end] of a blocked phase when it holds its start or its end, bounds included; a period
-// lying wholly inside the phase's does not. Date-times in wire text.
-bool periodTouches(std::string_view otherStart, std::string_view otherEnd, std::string_view start,
-                   std::string_view end);
-
-// Why a blocked phase whose period another phase touches is refused.
-inline constexpr const char* BlockedPeriodRefusal =
-    "Periodo de uma fase Bloqueada não pode ser igual ao de outras fases.";
 
 class CalendarRules {
 public:

@@ -3,6 +3,7 @@
 // The columns of the packets the calendar methods return, in the order the screen's datasets
 // declare them.
 
+#include "domain/calendar/monthflags.h"
 #include "framework/packet/packetwriter.h"
 
 #include <array>
@@ -12,16 +13,22 @@ namespace zrm::server::datasets {
 using packet::Column;
 using enum FieldType;
 
-// cdsCalendOrcOp: the phase rows of a calendar.
-inline constexpr std::array<Column, 20> Calendar = {{
-    {"NRANOORCOPERAC", String, 4}, {"CDVERSCALENORCA", Float},       {"CDFASEORCOPERAC", String, 10},
-    {"IDBLOQFASEORCA", String, 1}, {"NMFASEORCOPERAC", String, 100}, {"DTINIFASEORCA", DateTime},
-    {"DTFINFASEORCA", DateTime},   {"IDFASECALCORCA", String, 1},    {"IDPERMCALCJAN", String, 1},
-    {"IDPERMCALCFEV", String, 1},  {"IDPERMCALCMAR", String, 1},     {"IDPERMCALCABR", String, 1},
-    {"IDPERMCALCMAI", String, 1},  {"IDPERMCALCJUN", String, 1},     {"IDPERMCALCJUL", String, 1},
-    {"IDPERMCALCAGO", String, 1},  {"IDPERMCALCSET", String, 1},     {"IDPERMCALCOUT", String, 1},
-    {"IDPERMCALCNOV", String, 1},  {"IDPERMCALCDEZ", String, 1},
-}};
+// cdsCalendOrcOp: the phase rows of a calendar, the month flags last, January first.
+inline constexpr std::array<Column, 20> Calendar = [] {
+    std::array<Column, 20> columns = {{
+        {"NRANOORCOPERAC", String, 4},
+        {"CDVERSCALENORCA", Float},
+        {"CDFASEORCOPERAC", String, 10},
+        {"IDBLOQFASEORCA", String, 1},
+        {"NMFASEORCOPERAC", String, 100},
+        {"DTINIFASEORCA", DateTime},
+        {"DTFINFASEORCA", DateTime},
+        {"IDFASECALCORCA", String, 1},
+    }};
+    for (size_t month = 0; month < calendar::Months.size(); ++month)
+        columns[8 + month] = {calendar::Months[month].flagField, String, 1};
+    return columns;
+}();
 
 // cdsVer: the version a calendar load used.
 inline constexpr std::array<Column, 1> Version = {{{"CDVERSAO", Float}}};

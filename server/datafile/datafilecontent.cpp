@@ -1,5 +1,6 @@
 #include "server/datafile/datafilecontent.h"
 
+#include "domain/calendar/monthflags.h"
 #include "framework/packet/packet.h"
 #include "framework/packet/packetwriter.h"
 #include "server/datafile/datafile.h"
@@ -20,10 +21,6 @@ namespace {
 using packet::appendJsonString;
 
 const char* const Sections[] = {"operators", "phases", "versions", "cycles", "calendar", "concluded"};
-
-std::string monthKey(int month) {
-    return std::string("IDPERMCALC") + MonthSuffixes[month];
-}
 
 // One record of a section being read; every failure names the section and the position.
 class RecordReader {
@@ -255,8 +252,8 @@ DataFileContent parseDataFile(const QByteArray& json) {
         record.end = r.dateTime("DTFINFASEORCA", true);
         if (record.end < record.start)
             r.fail(QStringLiteral("DTFINFASEORCA é anterior a DTINIFASEORCA"));
-        for (int month = 0; month < 12; ++month)
-            record.months[month] = r.flag(monthKey(month).c_str());
+        for (size_t month = 0; month < record.months.size(); ++month)
+            record.months[month] = r.flag(calendar::Months[month].flagField);
         return record;
     });
     readSection<ConcludedRecord>(file, "concluded", content.concluded, [](RecordReader& r) {
@@ -296,8 +293,8 @@ QByteArray writeDataFile(const DataFileContent& content) {
                                          .text("CDFASEORCOPERAC", r.key.code)
                                          .text("DTINIFASEORCA", r.start)
                                          .text("DTFINFASEORCA", r.end);
-                                     for (int month = 0; month < 12; ++month)
-                                         w.text(monthKey(month), r.months[month]);
+                                     for (size_t month = 0; month < r.months.size(); ++month)
+                                         w.text(calendar::Months[month].flagField, r.months[month]);
                                  });
     writeSection<ConcludedRecord>(out, "concluded", content.concluded, true,
                                   [](RecordWriter& w, const auto& r) {

@@ -1,6 +1,7 @@
 #include "server/storage/calendarstore.h"
 
 #include "server/storage/datetext.h"
+#include "server/storage/monthcolumns.h"
 
 namespace zrm::server {
 
@@ -9,24 +10,33 @@ namespace {
 using sql::RowView;
 using sql::textOrNull;
 
-#define ZRM_CALENDAR_COLUMNS                                                                     \
-    "c.NRANOORCOPERAC, c.CDVERSCALENORCA, c.CDFASEORCOPERAC, c.DTINIFASEORCA, c.DTFINFASEORCA, " \
-    "c.IDPERMCALCJAN, c.IDPERMCALCFEV, c.IDPERMCALCMAR, c.IDPERMCALCABR, c.IDPERMCALCMAI, "      \
-    "c.IDPERMCALCJUN, c.IDPERMCALCJUL, c.IDPERMCALCAGO, c.IDPERMCALCSET, c.IDPERMCALCOUT, "      \
-    "c.IDPERMCALCNOV, c.IDPERMCALCDEZ"
+// The calendar row's own columns, then the catalogue's name and flags of its phase.
+const std::string CalendarColumns =
+    "c.NRANOORCOPERAC, c.CDVERSCALENORCA, c.CDFASEORCOPERAC, c.DTINIFASEORCA, c.DTFINFASEORCA, " +
+    monthColumns("c.") + ", f.NMFASEORCOPERAC, f.IDBLOQFASEORCA, f.IDFASECALCORCA ";
 
-constexpr const char* SelectCalendar =
-    "SELECT " ZRM_CALENDAR_COLUMNS
-    ", f.NMFASEORCOPERAC, f.IDBLOQFASEORCA, f.IDFASECALCORCA "
+const std::string SelectCalendar =
+    "SELECT " + CalendarColumns +
     "FROM CALENDORCOP c JOIN FASEORC f ON f.CDFASEORCOPERAC = c.CDFASEORCOPERAC "
     "WHERE c.NRANOORCOPERAC = $1 AND c.CDVERSCALENORCA = $2 "
     "ORDER BY c.DTINIFASEORCA, c.CDFASEORCOPERAC";
 
-constexpr const char* SelectOtherPhases =
-    "SELECT " ZRM_CALENDAR_COLUMNS
-    ", f.NMFASEORCOPERAC, f.IDBLOQFASEORCA, f.IDFASECALCORCA "
+const std::string SelectOtherPhases =
+    "SELECT " + CalendarColumns +
     "FROM CALENDORCOP c JOIN FASEORC f ON f.CDFASEORCOPERAC = c.CDFASEORCOPERAC "
     "WHERE c.NRANOORCOPERAC = $1 AND c.CDVERSCALENORCA = $2 AND c.CDFASEORCOPERAC <> $3 "
+    "ORDER BY c.DTINIFASEORCA, c.CDFASEORCOPERAC";
+
+// Whether some branch has concluded the phase comes along as "S" or "N", the same text on both
+// databases.
+const std::string SelectTimeline =
+    "SELECT c.CDFASEORCOPERAC, f.NMFASEORCOPERAC, c.DTINIFASEORCA, c.DTFINFASEORCA, f.IDFASECALCORCA, "
+    "f.IDBLOQFASEORCA, CASE WHEN EXISTS (SELECT 1 FROM FASECONCL u WHERE u.NRANOORCOPERAC = c.NRANOORCOPERAC "
+    "AND u.CDVERSCALENORCA = c.CDVERSCALENORCA AND u.CDFASEORCOPERAC = c.CDFASEORCOPERAC) THEN 'S' ELSE 'N' "
+    "END, " +
+    monthColumns("c.") +
+    " FROM CALENDORCOP c JOIN FASEORC f ON f.CDFASEORCOPERAC = c.CDFASEORCOPERAC "
+    "WHERE c.NRANOORCOPERAC = $1 AND c.CDVERSCALENORCA = $2 "
     "ORDER BY c.DTINIFASEORCA, c.CDFASEORCOPERAC";
 
 constexpr const char* SelectVersions =
@@ -53,19 +63,15 @@ constexpr const char* SelectConcluded =
     "WHERE u.CDFASEORCOPERAC = $1 AND u.NRANOORCOPERAC = $2 AND u.CDVERSCALENORCA = $3 "
     "ORDER BY u.CDFILIAL";
 
-constexpr const char* InsertRow =
+const std::string InsertRow =
     "INSERT INTO CALENDORCOP (NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, DTINIFASEORCA, "
-    "DTFINFASEORCA, IDPERMCALCJAN, IDPERMCALCFEV, IDPERMCALCMAR, IDPERMCALCABR, IDPERMCALCMAI, "
-    "IDPERMCALCJUN, IDPERMCALCJUL, IDPERMCALCAGO, IDPERMCALCSET, IDPERMCALCOUT, IDPERMCALCNOV, "
-    "IDPERMCALCDEZ) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17)";
+    "DTFINFASEORCA, " +
+    monthColumns() + ") VALUES ($1, $2, $3, $4, $5, " + monthParams(6) + ")";
 
-constexpr const char* UpdateRow =
+const std::string UpdateRow =
     "UPDATE CALENDORCOP SET NRANOORCOPERAC = $1, CDVERSCALENORCA = $2, CDFASEORCOPERAC = $3, "
-    "DTINIFASEORCA = $4, DTFINFASEORCA = $5, IDPERMCALCJAN = $6, IDPERMCALCFEV = $7, IDPERMCALCMAR = $8, "
-    "IDPERMCALCABR = $9, IDPERMCALCMAI = $10, IDPERMCALCJUN = $11, IDPERMCALCJUL = $12, "
-    "IDPERMCALCAGO = $13, IDPERMCALCSET = $14, IDPERMCALCOUT = $15, IDPERMCALCNOV = $16, "
-    "IDPERMCALCDEZ = $17 "
-    "WHERE NRANOORCOPERAC = $18 AND CDVERSCALENORCA = $19 AND CDFASEORCOPERAC = $20";
+    "DTINIFASEORCA = $4, DTFINFASEORCA = $5, " +
+    monthParams(6, true) + " WHERE NRANOORCOPERAC = $18 AND CDVERSCALENORCA = $19 AND CDFASEORCOPERAC = $20";
 
 constexpr const char* DeleteRow =
     "DELETE FROM CALENDORCOP WHERE NRANOORCOPERAC = $1 AND CDVERSCALENORCA = $2 AND CDFASEORCOPERAC = $3";
@@ -92,8 +98,8 @@ CalendarRecord readCalendarRecord(const RowView& row) {
     record.key.code = row.text(2);
     record.start = wireDateTime(row.text(3));
     record.end = wireDateTime(row.text(4));
-    for (int month = 0; month < 12; ++month)
-        record.months[month] = row.text(5 + month);
+    for (size_t month = 0; month < record.months.size(); ++month)
+        record.months[month] = row.text(5 + int(month));
     return record;
 }
 
@@ -105,6 +111,29 @@ CalendarView readCalendarView(const RowView& row) {
 VersionRecord readVersion(const RowView& row) {
     return VersionRecord{std::string(row.text(0)), row.integer(1), wireDateTime(row.text(2)),
                          std::string(row.text(3)), std::string(row.text(4))};
+}
+
+QString utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// The date of a stored date-time, whatever its time of day.
+QDate storedDate(std::string_view stored) {
+    return QDate::fromString(utf8(stored.substr(0, 10)), Qt::ISODate);
+}
+
+calendar::TimelinePhase readTimelinePhase(const RowView& row) {
+    calendar::TimelinePhase phase;
+    phase.code = utf8(row.text(0));
+    phase.name = utf8(row.text(1));
+    phase.start = storedDate(row.text(2));
+    phase.end = storedDate(row.text(3));
+    phase.calculation = row.text(4) == "S";
+    phase.blocked = row.text(5) == "S";
+    phase.concluded = row.text(6) == "S";
+    for (size_t month = 0; month < phase.permittedMonths.size(); ++month)
+        phase.permittedMonths[month] = calendar::isPermitted(utf8(row.text(7 + int(month))));
+    return phase;
 }
 
 PhaseRecord readPhase(const RowView& row) {
@@ -126,7 +155,7 @@ std::optional<qint64> CalendarStore::latestVersion(std::string_view year) {
 
 std::vector<CalendarView> CalendarStore::calendar(std::string_view year, qint64 version) {
     std::vector<CalendarView> rows;
-    m_connection.select(SelectCalendar, {year, version},
+    m_connection.select(SelectCalendar.c_str(), {year, version},
                         [&](const RowView& row) { rows.push_back(readCalendarView(row)); });
     return rows;
 }
@@ -134,9 +163,16 @@ std::vector<CalendarView> CalendarStore::calendar(std::string_view year, qint64 
 std::vector<CalendarView> CalendarStore::otherPhases(std::string_view year, qint64 version,
                                                      std::string_view code) {
     std::vector<CalendarView> rows;
-    m_connection.select(SelectOtherPhases, {year, version, code},
+    m_connection.select(SelectOtherPhases.c_str(), {year, version, code},
                         [&](const RowView& row) { rows.push_back(readCalendarView(row)); });
     return rows;
+}
+
+QList<calendar::TimelinePhase> CalendarStore::timeline(std::string_view year, qint64 version) {
+    QList<calendar::TimelinePhase> phases;
+    m_connection.select(SelectTimeline.c_str(), {year, version},
+                        [&](const RowView& row) { phases.append(readTimelinePhase(row)); });
+    return phases;
 }
 
 std::vector<VersionRecord> CalendarStore::versions(std::string_view year) {
@@ -193,16 +229,17 @@ void CalendarStore::lockCalendar(std::string_view year, qint64 version) {
 
 void CalendarStore::insert(const CalendarRecord& r) {
     const auto& m = r.months;
-    m_connection.execute(InsertRow, {r.key.year, r.key.version, r.key.code, r.start, r.end, textOrNull(m[0]),
-                                     textOrNull(m[1]), textOrNull(m[2]), textOrNull(m[3]), textOrNull(m[4]),
-                                     textOrNull(m[5]), textOrNull(m[6]), textOrNull(m[7]), textOrNull(m[8]),
-                                     textOrNull(m[9]), textOrNull(m[10]), textOrNull(m[11])});
+    m_connection.execute(
+        InsertRow.c_str(),
+        {r.key.year, r.key.version, r.key.code, r.start, r.end, textOrNull(m[0]), textOrNull(m[1]),
+         textOrNull(m[2]), textOrNull(m[3]), textOrNull(m[4]), textOrNull(m[5]), textOrNull(m[6]),
+         textOrNull(m[7]), textOrNull(m[8]), textOrNull(m[9]), textOrNull(m[10]), textOrNull(m[11])});
 }
 
 void CalendarStore::update(const CalendarKey& key, const CalendarRecord& r) {
     const auto& m = r.months;
     m_connection.execute(
-        UpdateRow,
+        UpdateRow.c_str(),
         {r.key.year,        r.key.version,     r.key.code,       r.start,          r.end,
          textOrNull(m[0]),  textOrNull(m[1]),  textOrNull(m[2]), textOrNull(m[3]), textOrNull(m[4]),
          textOrNull(m[5]),  textOrNull(m[6]),  textOrNull(m[7]), textOrNull(m[8]), textOrNull(m[9]),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "domain/calendar/timeline.h"
 #include "server/storage/records.h"
 #include "server/storage/sqlconnection.h"
 
@@ -22,6 +23,10 @@ public:
     std::vector<CalendarView> calendar(std::string_view year, qint64 version);
     // As calendar(), without the row of one phase code.
     std::vector<CalendarView> otherPhases(std::string_view year, qint64 version, std::string_view code);
+    // The phases of a year and version as a timeline shows them, in calendar()'s order: dates, name,
+    // the catalogue's flags, the month flags, and whether some branch has concluded the phase. One
+    // query, whatever the number of phases; conflicts are not marked.
+    QList<calendar::TimelinePhase> timeline(std::string_view year, qint64 version);
 
     // The versions of a year, highest first, with the creating operator's name joined in.
     std::vector<VersionRecord> versions(std::string_view year);

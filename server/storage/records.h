@@ -11,10 +11,6 @@
 
 namespace zrm::server {
 
-// The month suffixes of the permission flags IDPERMCALCJAN ... IDPERMCALCDEZ.
-inline constexpr std::array<const char*, 12> MonthSuffixes = {"JAN", "FEV", "MAR", "ABR", "MAI", "JUN",
-                                                              "JUL", "AGO", "SET", "OUT", "NOV", "DEZ"};
-
 struct OperatorRecord {
     std::string code;  // CDOPERADOR
     std::string name;  // NMOPERADOR
@@ -59,7 +55,7 @@ struct CalendarRecord {
     CalendarKey key;
     std::string start;                   // DTINIFASEORCA
     std::string end;                     // DTFINFASEORCA
-    std::array<std::string, 12> months;  // IDPERMCALCJAN ... IDPERMCALCDEZ
+    std::array<std::string, 12> months;  // the month flags, January first (calendar::Months)
 
     bool operator==(const CalendarRecord&) const = default;
 };

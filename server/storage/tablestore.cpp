@@ -2,6 +2,7 @@
 
 #include "server/storage/calendarstore.h"
 #include "server/storage/datetext.h"
+#include "server/storage/monthcolumns.h"
 
 namespace zrm::server {
 
@@ -64,20 +65,18 @@ std::vector<CycleRecord> TableStore::cycles() {
 
 std::vector<CalendarRecord> TableStore::calendar() {
     std::vector<CalendarRecord> records;
-    m_connection.select(
-        "SELECT NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, DTINIFASEORCA, DTFINFASEORCA, "
-        "IDPERMCALCJAN, IDPERMCALCFEV, IDPERMCALCMAR, IDPERMCALCABR, IDPERMCALCMAI, IDPERMCALCJUN, "
-        "IDPERMCALCJUL, IDPERMCALCAGO, IDPERMCALCSET, IDPERMCALCOUT, IDPERMCALCNOV, IDPERMCALCDEZ "
-        "FROM CALENDORCOP ORDER BY NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC",
-        {}, [&](const RowView& row) {
-            CalendarRecord record;
-            record.key = {std::string(row.text(0)), row.integer(1), std::string(row.text(2))};
-            record.start = wireDateTime(row.text(3));
-            record.end = wireDateTime(row.text(4));
-            for (int month = 0; month < 12; ++month)
-                record.months[month] = row.text(5 + month);
-            records.push_back(std::move(record));
-        });
+    static const std::string selectCalendar =
+        "SELECT NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, DTINIFASEORCA, DTFINFASEORCA, " +
+        monthColumns() + " FROM CALENDORCOP ORDER BY NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC";
+    m_connection.select(selectCalendar.c_str(), {}, [&](const RowView& row) {
+        CalendarRecord record;
+        record.key = {std::string(row.text(0)), row.integer(1), std::string(row.text(2))};
+        record.start = wireDateTime(row.text(3));
+        record.end = wireDateTime(row.text(4));
+        for (size_t month = 0; month < record.months.size(); ++month)
+            record.months[month] = row.text(5 + int(month));
+        records.push_back(std::move(record));
+    });
     return records;
 }
 

@@ -1,5 +1,6 @@
 #include "server/web/calendarpages.h"
 
+#include "server/storage/storeerror.h"
 #include "server/web/timelinepage.h"
 
 #include <charconv>
@@ -7,8 +8,6 @@
 namespace zrm::server {
 
 namespace {
-
-constexpr std::string_view CalendarServer = "ZRM71300.rdmCalendOrcOp";
 
 // A run of at most maxDigits decimal digits, as a number; none for anything else.
 std::optional<qint64> digits(std::string_view text, size_t maxDigits) {
@@ -54,25 +53,19 @@ void CalendarPages::serve(const HttpRequest& request, std::string_view path, Htt
         }
         if (!year || *year < 1 || yearText.size() != 4)
             return page(response, 404, notFoundPage(texts, texts.notYear));
-        RemoteDataModule* module = m_registry.find(CalendarServer);
-        if (!module)
-            return page(response, 404, notFoundPage(texts, texts.noCalendarServer));
-
-        if (const std::optional<TimelineCalendar> calendar = readTimelineCalendar(*module, yearText, version))
-            return page(response, 200, timelinePage(*calendar, prefix(), texts));
+        const QDate today = m_clock.today();
+        if (const std::optional<YearTimeline> shown = readYearTimeline(*m_database, yearText, version, today))
+            return page(response, 200, timelinePage(*shown, prefix(), texts));
         // A version the year lacks: the page links the versions it has.
-        const std::optional<TimelineCalendar> latest =
-            version ? readTimelineCalendar(*module, yearText, std::nullopt) : std::nullopt;
+        const std::optional<YearTimeline> latest =
+            version ? readYearTimeline(*m_database, yearText, std::nullopt, today) : std::nullopt;
         if (!latest)
             return page(response, 404, notFoundPage(texts, filled(texts.yearWithoutVersions, {yearText})));
         page(response, 404,
              notFoundPage(texts, filled(texts.versionMissing, {yearText, std::to_string(*version)}),
                           {prefix(), yearText, latest->versions, 0}));
-    } catch (const RpcError& error) {
-        if (error.code() == rpcerror::StorageUnavailable)
-            page(response, 503, messagePage(texts, texts.unavailable, texts.unavailableMessage));
-        else
-            page(response, 500, messagePage(texts, texts.internalError, texts.internalErrorMessage));
+    } catch (const StorageUnavailable&) {
+        page(response, 503, messagePage(texts, texts.unavailable, texts.unavailableMessage));
     } catch (...) {
         page(response, 500, messagePage(texts, texts.internalError, texts.internalErrorMessage));
     }

@@ -1,21 +1,24 @@
 #pragma once
 
 // GET /calendario/{year} (the year's latest version), GET /calendario/{year}/{version}, and
-// GET /calendario (today's year): the read-only calendar pages of the budget calendar, read through
-// the calendar module, in Portuguese or English as the browser asks (Accept-Language).
+// GET /calendario (today's year): the read-only calendar pages of the budget calendar, read from the
+// calendar's database, in Portuguese or English as the browser asks (Accept-Language).
 
 #include "server/calendar/serverclock.h"
 #include "server/http/pageprovider.h"
-#include "server/rpc/moduleregistry.h"
+
+#include <memory>
 
 namespace zrm::server {
 
+class Database;
+
 class CalendarPages final : public PageProvider {
 public:
-    // Keeps a reference to registry, which must outlive the pages; clock says which year the bare
-    // prefix shows.
-    CalendarPages(const ModuleRegistry& registry, const ServerClock& clock)
-        : m_registry(registry), m_clock(clock) {}
+    // Reads the calendars from database, the one the calendar module serves; clock gives the today
+    // the pages mark and says which year the bare prefix shows.
+    CalendarPages(std::shared_ptr<Database> database, const ServerClock& clock)
+        : m_database(std::move(database)), m_clock(clock) {}
 
     std::string_view prefix() const override { return "/calendario/"; }
 
@@ -29,7 +32,7 @@ public:
     void refuse(const HttpRequest& request, HttpResponse& response) override;
 
 private:
-    const ModuleRegistry& m_registry;
+    std::shared_ptr<Database> m_database;
     ServerClock m_clock;
 };
 

@@ -1,6 +1,6 @@
 #include "server/web/pagetexts.h"
 
-#include "server/calendar/calendarrules.h"
+#include "domain/calendar/phaseperiod.h"
 
 #include <algorithm>
 #include <optional>
@@ -31,8 +31,8 @@ constexpr PageTexts Portuguese{
     .phaseHint = "%1 (código %2): %3 a %4",
     .calculationIn = "Cálculo permitido em: %1",
     .noMonth = "nenhum",
-    .inConflict = "Em conflito: %1",
-    .blockedPeriodRefusal = BlockedPeriodRefusal,
+    .inConflict = "Em conflito com a fase %1 (código %2): %3",
+    .blockedPeriodRefusal = calendar::BlockedPeriodRefusal,
     .phasesCaption = "Fases do calendário",
     .code = "Código",
     .phase = "Fase",
@@ -44,7 +44,6 @@ constexpr PageTexts Portuguese{
     .notFound = "Calendário não encontrado",
     .notYear = "O endereço pedido não indica um ano de quatro algarismos.",
     .notYearAndVersion = "O endereço pedido não indica um ano e uma versão de calendário.",
-    .noCalendarServer = "Este servidor não serve o calendário do orçamento.",
     .yearWithoutVersions = "O ano %1 não tem calendário cadastrado.",
     .versionMissing = "O ano %1 não tem a versão %2.",
     .addresses =
@@ -80,7 +79,7 @@ constexpr PageTexts English{
     .phaseHint = "%1 (code %2): %3 to %4",
     .calculationIn = "Calculation permitted in: %1",
     .noMonth = "none",
-    .inConflict = "In conflict: %1",
+    .inConflict = "In conflict with the phase %1 (code %2): %3",
     .blockedPeriodRefusal = "The period of a blocked phase may not touch the periods of other phases.",
     .phasesCaption = "Phases of the calendar",
     .code = "Code",
@@ -93,7 +92,6 @@ constexpr PageTexts English{
     .notFound = "Calendar not found",
     .notYear = "The address asked for does not name a four-digit year.",
     .notYearAndVersion = "The address asked for does not name a year and a version of the calendar.",
-    .noCalendarServer = "This server does not serve the budget calendar.",
     .yearWithoutVersions = "The year %1 has no calendar registered.",
     .versionMissing = "The year %1 has no version %2.",
     .addresses =

@@ -42,7 +42,7 @@ struct PageTexts {
     std::string_view phaseHint;      // %1 name, %2 code, %3 start, %4 end
     std::string_view calculationIn;  // %1 months
     std::string_view noMonth;
-    std::string_view inConflict;  // %1 why
+    std::string_view inConflict;  // %1 name and %2 code of the other phase, %3 why
     std::string_view blockedPeriodRefusal;
     std::string_view phasesCaption;
     std::string_view code;
@@ -55,7 +55,6 @@ struct PageTexts {
     std::string_view notFound;
     std::string_view notYear;
     std::string_view notYearAndVersion;
-    std::string_view noCalendarServer;
     std::string_view yearWithoutVersions;  // %1 year
     std::string_view versionMissing;       // %1 year, %2 version
     std::string_view addresses;            // HTML: the addresses the pages answer

@@ -1,43 +1,31 @@
 #pragma once
 
-// One calendar as the read-only pages show it: the year, the version and the other versions of the
-// year, the server's today, and the phases in start-date order with what tells them apart.
+// One calendar as the read-only pages show it: the timeline of one version of a year, and every
+// version the year has.
 
-#include "server/rpc/remotemodule.h"
+#include "domain/calendar/timeline.h"
 
 #include <QDate>
 
-#include <array>
 #include <optional>
-#include <string>
+#include <string_view>
 #include <vector>
 
 namespace zrm::server {
 
-struct TimelinePhase {
-    std::string code;
-    std::string name;
-    QDate start;
-    QDate end;
-    bool calculation = false;  // a calculation phase: months matter
-    bool blocked = false;
-    bool concluded = false;                  // some branch has concluded it
-    bool conflict = false;                   // blocked, and another phase's period touches its own
-    std::array<bool, 12> permittedMonths{};  // calculation permitted, January first
+class Database;
+
+struct YearTimeline {
+    calendar::TimelineCalendar calendar;  // the version shown, its conflicts marked
+    std::vector<qint64> versions;         // every version of the year, latest first
+    qint64 version = 0;                   // the version shown
 };
 
-struct TimelineCalendar {
-    std::string year;
-    qint64 version = 0;
-    std::vector<qint64> versions;  // every version of the year, latest first
-    QDate today;
-    std::vector<TimelinePhase> phases;  // by start date
-};
-
-// Reads the calendar of year ("2026") and version (none: the latest) through the calendar module's
-// own methods, as any client would. Gives nothing when the year has no versions or not that version.
-// Throws RpcError as the module does (a malformed year, the database unavailable).
-std::optional<TimelineCalendar> readTimelineCalendar(RemoteDataModule& module, const std::string& year,
-                                                     std::optional<qint64> version);
+// Reads the calendar of year ("2026") and version (none: the latest) from database in one state of
+// it: the year's versions, then the timeline of the version in one query, with today as the server's
+// today. Gives nothing when the year has no versions or not that version. Throws StoreError as the
+// store does (StorageUnavailable when the database does not answer).
+std::optional<YearTimeline> readYearTimeline(Database& database, std::string_view year,
+                                             std::optional<qint64> version, const QDate& today);
 
 }  // namespace zrm::server

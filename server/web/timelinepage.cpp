@@ -7,6 +7,9 @@ namespace zrm::server {
 
 namespace {
 
+using calendar::TimelineCalendar;
+using calendar::TimelinePhase;
+
 constexpr int Width = 1120;
 constexpr int ChartLeft = 290;
 constexpr int ChartRight = 1100;
@@ -27,13 +30,27 @@ const Kind Calculation{"calculo", "url(#padrao-calculo)", &PageTexts::calculatio
 const Kind Ordinary{"comum", "#4a78b5", &PageTexts::ordinary};
 
 const Kind& kindOf(const TimelinePhase& phase) {
-    if (phase.concluded)
-        return Concluded;
-    if (phase.blocked)
-        return Blocked;
-    if (phase.calculation)
-        return Calculation;
+    switch (phase.kind()) {
+        case calendar::PhaseKind::Concluded:
+            return Concluded;
+        case calendar::PhaseKind::Blocked:
+            return Blocked;
+        case calendar::PhaseKind::Calculation:
+            return Calculation;
+        case calendar::PhaseKind::Ordinary:
+            break;
+    }
     return Ordinary;
+}
+
+std::string utf8(const QString& text) {
+    return text.toStdString();
+}
+
+// Why a blocked phase is marked: the phase it is in conflict with, and the rule.
+std::string conflictText(const TimelinePhase& phase, const PageTexts& texts) {
+    return filled(texts.inConflict,
+                  {utf8(phase.conflict->name), utf8(phase.conflict->code), texts.blockedPeriodRefusal});
 }
 
 // Where a day of the year lies across the chart; days outside the year stick to its edges.
@@ -81,13 +98,13 @@ std::string permittedMonths(const TimelinePhase& phase, const PageTexts& texts) 
 }
 
 std::string tooltip(const TimelinePhase& phase, const PageTexts& texts) {
-    std::string text =
-        filled(texts.phaseHint, {phase.name, phase.code, shortDate(phase.start), shortDate(phase.end)}) +
-        ". " + std::string(texts.*kindOf(phase).label) + ".";
+    std::string text = filled(texts.phaseHint, {utf8(phase.name), utf8(phase.code), shortDate(phase.start),
+                                                shortDate(phase.end)}) +
+                       ". " + std::string(texts.*kindOf(phase).label) + ".";
     if (phase.calculation)
         text += " " + filled(texts.calculationIn, {permittedMonths(phase, texts)}) + ".";
     if (phase.conflict)
-        text += " " + filled(texts.inConflict, {texts.blockedPeriodRefusal});
+        text += " " + conflictText(phase, texts);
     return text;
 }
 
@@ -135,20 +152,21 @@ std::string legend(const PageTexts& texts) {
 }
 
 std::string phaseLabel(const TimelinePhase& phase, int top) {
-    const std::string name = htmlEscaped(phase.name);
+    const std::string name = htmlEscaped(utf8(phase.name));
     return R"(<foreignObject x="0" y=")" + std::to_string(top) + R"(" width=")" +
            std::to_string(ChartLeft - 8) + R"(" height=")" + std::to_string(LaneHeight) +
            R"("><div class="rotulo"><span title=")" + name + R"(">)" + name + "</span></div></foreignObject>";
 }
 
 std::string timeline(const TimelineCalendar& calendar, const PageTexts& texts) {
-    const YearScale scale(std::stoi(calendar.year));
+    const YearScale scale(calendar.year);
     const int height = HeaderHeight + LaneHeight * int(std::max<size_t>(calendar.phases.size(), 1)) + 8;
     std::string out =
         R"(<svg xmlns="http://www.w3.org/2000/svg" role="img" aria-labelledby="titulo-linha" width=")" +
         std::to_string(Width) + R"(" height=")" + std::to_string(height) + R"(" viewBox="0 0 )" +
         std::to_string(Width) + " " + std::to_string(height) + R"(">)";
-    out += R"(<title id="titulo-linha">)" + htmlEscaped(filled(texts.timeline, {calendar.year})) + "</title>";
+    out += R"(<title id="titulo-linha">)" +
+           htmlEscaped(filled(texts.timeline, {std::to_string(calendar.year)})) + "</title>";
     out += Patterns;
     for (int month = 1; month <= 12; ++month) {
         const double left = scale.x(scale.month(month));
@@ -168,7 +186,7 @@ std::string timeline(const TimelineCalendar& calendar, const PageTexts& texts) {
         const int top = HeaderHeight + LaneHeight * lane++;
         const auto [left, right] = scale.span(phase.start, phase.end);
         const Kind& kind = kindOf(phase);
-        out += R"(<g class="fase" data-codigo=")" + htmlEscaped(phase.code) + R"(">)";
+        out += R"(<g class="fase" data-codigo=")" + htmlEscaped(utf8(phase.code)) + R"(">)";
         out += phaseLabel(phase, top);
         if (phase.calculation) {
             for (int month = 1; month <= 12; ++month) {
@@ -213,10 +231,10 @@ std::string phaseTable(const TimelineCalendar& calendar, const PageTexts& texts)
     for (const TimelinePhase& phase : calendar.phases) {
         std::string kind(texts.*kindOf(phase).label);
         if (phase.conflict)
-            kind += " (" + filled(texts.inConflict, {texts.blockedPeriodRefusal}) + ")";
-        out += "<tr><td>" + htmlEscaped(phase.code) + "</td><td>" + htmlEscaped(phase.name) + "</td><td>" +
-               shortDate(phase.start) + "</td><td>" + shortDate(phase.end) + "</td><td>" + kind +
-               "</td><td>" + (phase.calculation ? permittedMonths(phase, texts) : std::string("—")) +
+            kind += " (" + htmlEscaped(conflictText(phase, texts)) + ")";
+        out += "<tr><td>" + htmlEscaped(utf8(phase.code)) + "</td><td>" + htmlEscaped(utf8(phase.name)) +
+               "</td><td>" + shortDate(phase.start) + "</td><td>" + shortDate(phase.end) + "</td><td>" +
+               kind + "</td><td>" + (phase.calculation ? permittedMonths(phase, texts) : std::string("—")) +
                "</td></tr>";
     }
     if (calendar.phases.empty())
@@ -279,13 +297,14 @@ std::string htmlEscaped(std::string_view text) {
     return out;
 }
 
-std::string timelinePage(const TimelineCalendar& calendar, std::string_view linkBase,
-                         const PageTexts& texts) {
-    const std::string title = filled(texts.title, {calendar.year, std::to_string(calendar.version)});
+std::string timelinePage(const YearTimeline& shown, std::string_view linkBase, const PageTexts& texts) {
+    const TimelineCalendar& calendar = shown.calendar;
+    const std::string year = std::to_string(calendar.year);
+    const std::string title = filled(texts.title, {year, std::to_string(shown.version)});
     std::string body = "<header><h1>" + htmlEscaped(title) + "</h1>";
     if (calendar.today.isValid())
         body += "<p>" + filled(texts.todayOnServer, {shortDate(calendar.today)}) + "</p>";
-    body += "</header>" + versionLinks({linkBase, calendar.year, calendar.versions, calendar.version}, texts);
+    body += "</header>" + versionLinks({linkBase, year, shown.versions, shown.version}, texts);
     body += "<main>" + legend(texts) + timeline(calendar, texts) + phaseTable(calendar, texts) + "</main>";
     return document(texts, title, body);
 }

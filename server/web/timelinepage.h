@@ -23,8 +23,8 @@ struct VersionLinks {
     qint64 current = 0;
 };
 
-// The page of calendar; links to versions are "{linkBase}{year}/{version}". Never fails.
-std::string timelinePage(const TimelineCalendar& calendar, std::string_view linkBase, const PageTexts& texts);
+// The page of the calendar shown; links to versions are "{linkBase}{year}/{version}". Never fails.
+std::string timelinePage(const YearTimeline& shown, std::string_view linkBase, const PageTexts& texts);
 
 // A page that says what was not found (a sentence for the user) and where to look instead: the
 // versions of others as links when it holds some, else the addresses the pages answer.

@@ -1,6 +1,7 @@
 // Entering a phase row: preparing a new row, picking a phase from the catalogue, validating a typed
 // code, the keys the phase grid lets through and the date texts that reach the date fields.
 
+#include "domain/calendar/monthflags.h"
 #include "framework/data/clientdataset.h"
 #include "framework/data/datasource.h"
 #include "framework/data/exceptions.h"
@@ -18,10 +19,6 @@ namespace {
 const QString CodeField = QStringLiteral("CDFASEORCOPERAC");
 const QString NameField = QStringLiteral("NMFASEORCOPERAC");
 
-const char* const PermCalcFields[] = {"IDPERMCALCJAN", "IDPERMCALCFEV", "IDPERMCALCMAR", "IDPERMCALCABR",
-                                      "IDPERMCALCMAI", "IDPERMCALCJUN", "IDPERMCALCJUL", "IDPERMCALCAGO",
-                                      "IDPERMCALCSET", "IDPERMCALCOUT", "IDPERMCALCNOV", "IDPERMCALCDEZ"};
-
 bool editingOrInserting(TDataSetState state) {
     return state == TDataSetState::dsEdit || state == TDataSetState::dsInsert;
 }
@@ -34,8 +31,9 @@ void TfrmCalendOrc::cdsCalendOrcOpBeforeInsert(TClientDataSet*) {
 }
 
 void TfrmCalendOrc::cdsCalendOrcOpAfterInsert(TClientDataSet*) {
-    for (const char* name : PermCalcFields)
-        phaseField(QLatin1String(name))->SetAsString(QStringLiteral("N"));
+    for (const zrm::calendar::Month& month : zrm::calendar::Months)
+        phaseField(QLatin1String(month.flagField))
+            ->SetAsString(QLatin1String(zrm::calendar::NotPermittedFlag));
 }
 
 void TfrmCalendOrc::dbgPadraoEditButtonClick(QObject*) {

@@ -1,12 +1,12 @@
 // The rules that guard a phase against change: a blocked phase whose period touches another phase,
 // and a concluded phase. The post of a phase row and the edit of its month permissions both run them.
 
+#include "domain/calendar/phaseperiod.h"
 #include "framework/data/clientdataset.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/spinedit.h"
 #include "library/zul/consiste.h"
 #include "library/zul/messages.h"
-#include "modules/zrm71300/calendar/periodconflict.h"
 #include "modules/zrm71300/data/rdmcalendorcop.h"
 #include "modules/zrm71300/screen/frmcalendorc.h"
 
@@ -27,11 +27,12 @@ void TfrmCalendOrc::VdFaseBloqConc(const QString& code, const QDateTime& start, 
     const bool blocked =
         !cdsValBloq->IsEmpty() &&
         cdsValBloq->FieldByName(QStringLiteral("IDBLOQFASEORCA"))->AsString() == QLatin1String("S");
+    const zrm::calendar::PhasePeriod period{start, end};
     for (; !cdsValBloqDate->Eof(); cdsValBloqDate->Next()) {
-        const QDateTime otherStart =
-            cdsValBloqDate->FieldByName(QStringLiteral("DTINIFASEORCA"))->AsDateTime();
-        const QDateTime otherEnd = cdsValBloqDate->FieldByName(QStringLiteral("DTFINFASEORCA"))->AsDateTime();
-        if (blocked && PeriodConflict(otherStart, otherEnd, start, end))
+        const zrm::calendar::PhasePeriod other{
+            cdsValBloqDate->FieldByName(QStringLiteral("DTINIFASEORCA"))->AsDateTime(),
+            cdsValBloqDate->FieldByName(QStringLiteral("DTFINFASEORCA"))->AsDateTime()};
+        if (blocked && zrm::calendar::periodConflict(period, other))
             Consiste::MensErro(msgPadrao->Msg(QStringLiteral("DataBloq")), true);
     }
 

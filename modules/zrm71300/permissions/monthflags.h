@@ -2,16 +2,16 @@
 
 // The month flags of the permission list: how each gesture changes a flag, and which phase-row field
 // each month row writes. A flag is "S" (calculation permitted) or "N"; an empty flag counts as no and
-// only an exact "S" counts as yes.
+// only an exact "S" counts as yes (zrm::calendar::isPermitted).
+
+#include "domain/calendar/monthflags.h"
 
 #include <QString>
 
-#include <array>
-
 namespace MonthFlags {
 
-inline const QString Yes = QStringLiteral("S");
-inline const QString No = QStringLiteral("N");
+inline const QString Yes = QLatin1String(zrm::calendar::PermittedFlag);
+inline const QString No = QLatin1String(zrm::calendar::NotPermittedFlag);
 
 // Mark: any flag but "S" becomes "S".
 inline QString Marked(const QString&) {
@@ -35,16 +35,13 @@ inline QString SpaceToggled(const QString& flag) {
 
 // The list holds twelve month rows, December at the top (row 1) down to January (row 12); the row
 // number fixes the month and with it the phase-row field the row is written into.
-inline constexpr int MonthRows = 12;
-inline constexpr std::array<const char*, MonthRows> PhaseFieldsByRow = {
-    "IDPERMCALCDEZ", "IDPERMCALCNOV", "IDPERMCALCOUT", "IDPERMCALCSET", "IDPERMCALCAGO", "IDPERMCALCJUL",
-    "IDPERMCALCJUN", "IDPERMCALCMAI", "IDPERMCALCABR", "IDPERMCALCMAR", "IDPERMCALCFEV", "IDPERMCALCJAN"};
+inline constexpr int MonthRows = zrm::calendar::MonthCount;
 
 // The phase-row field of month row recNo (1 … 12); "" for any other row number.
 inline QString PhaseFieldOfRow(int recNo) {
     if (recNo < 1 || recNo > MonthRows)
         return {};
-    return QLatin1String(PhaseFieldsByRow[recNo - 1]);
+    return QLatin1String(zrm::calendar::monthFlagField(MonthRows + 1 - recNo));
 }
 
 }  // namespace MonthFlags

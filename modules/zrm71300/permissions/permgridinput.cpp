@@ -119,9 +119,8 @@ void TfrmCalendOrc::markAllMonths(const QString& mode) {
     // All twelve months take December's flag, January first, in one post of the phase row.
     const QString flag = permFlag()->AsString();
     writePhaseRow([&] {
-        for (auto field = MonthFlags::PhaseFieldsByRow.rbegin(); field != MonthFlags::PhaseFieldsByRow.rend();
-             ++field)
-            cdsCalendOrcOp->FieldByName(QLatin1String(*field))->SetAsString(flag);
+        for (const zrm::calendar::Month& month : zrm::calendar::Months)
+            cdsCalendOrcOp->FieldByName(QLatin1String(month.flagField))->SetAsString(flag);
     });
 }
 

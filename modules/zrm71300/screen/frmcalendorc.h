@@ -113,7 +113,7 @@ public:
     // GetValDateBloq(code) into cdsValBloq, GetDateBloq(year, version, code) into cdsValBloqDate and
     // BloqDelFase(code, year, version) into cdsBloqAltFase, always these three calls in this order,
     // with the year value of depAno and the text of edtVersao. A blocked phase (first row of
-    // cdsValBloq exactly "S") whose period another returned phase touches (PeriodConflict) stops
+    // cdsValBloq exactly "S") whose period another returned phase touches (calendar::periodConflict) stops
     // with "DataBloq"; a concluded phase (any row from BloqDelFase) with "BloqFase_Conc"; both through
     // MensErro (EAbort). A failed call is reported by CheckResultServ and stops the same way. The
     // focus is not moved. Serves both the post of a phase row and the edit of its month permissions.

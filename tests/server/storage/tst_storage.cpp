@@ -1,6 +1,8 @@
 // The storage layer on both backends: schema creation and migration, error mapping, transactions,
 // date-times, and values that look like SQL.
 
+#include "forwardingconnection.h"
+#include "server/storage/calendarstore.h"
 #include "server/storage/database.h"
 #include "server/storage/datetext.h"
 #include "server/storage/generationread.h"
@@ -274,6 +276,71 @@ TEST_P(StorageTest, pool_givesSeparateConnectionsToConcurrentLeases) {
     // A write transaction on one connection does not hide committed data from the other.
     TableStore(*first).insert(phase("0000000001"));
     EXPECT_EQ(TableStore(*second).phases().size(), 1u);
+}
+
+// Counts the queries run on the connection it wraps.
+class CountingConnection final : public test::ForwardingConnection {
+public:
+    using ForwardingConnection::ForwardingConnection;
+    void select(const char* sql, sql::Params params, const sql::RowHandler& onRow) override {
+        ++selects;
+        ForwardingConnection::select(sql, params, onRow);
+    }
+    int selects = 0;
+};
+
+TEST_P(StorageTest, timeline_readsEveryPhaseOfTheCalendarWithItsStateInOneQuery) {
+    test::seed(m_testDb->url(), test::calendarFixture());
+    const std::shared_ptr<Database> database =
+        Database::open(m_testDb->url(), [](std::unique_ptr<sql::Connection> inner) {
+            return std::make_unique<CountingConnection>(std::move(inner));
+        });
+    ConnectionLease connection = database->acquire();
+    auto& counting = dynamic_cast<CountingConnection&>(*connection);
+    const int before = counting.selects;
+    const QList<calendar::TimelinePhase> phases = CalendarStore(counting).timeline("2026", 2);
+    EXPECT_EQ(counting.selects - before, 1);
+
+    const struct {
+        const char* code;
+        QDate start, end;
+        bool calculation, blocked, concluded;
+        calendar::PermittedMonths months;
+    } expected[] = {
+        {"0000000001", {2026, 1, 5}, {2026, 1, 30}, false, false, false, {}},
+        {"0000000002",
+         {2026, 2, 2},
+         {2026, 3, 13},
+         true,
+         false,
+         false,
+         {true, true, false, false, false, false, false, false, false, false, false, true}},
+        {"0000000003", {2026, 3, 20}, {2026, 3, 31}, false, true, false, {}},
+        {"0000000004", {2026, 5, 10}, {2026, 5, 20}, false, false, false, {}},
+        // Concluded by two branches, and still one phase.
+        {"0000000005", {2026, 6, 1}, {2026, 6, 12}, false, false, true, {}},
+        {"0000000008", {2026, 7, 1}, {2026, 7, 31}, true, false, false, {}},
+    };
+    ASSERT_EQ(phases.size(), qsizetype(std::size(expected)));
+    for (qsizetype i = 0; i < phases.size(); ++i) {
+        const auto& want = expected[i];
+        const calendar::TimelinePhase& phase = phases[i];
+        SCOPED_TRACE(want.code);
+        EXPECT_EQ(phase.code, QLatin1String(want.code));
+        EXPECT_FALSE(phase.name.isEmpty());
+        EXPECT_EQ(phase.start, want.start);
+        EXPECT_EQ(phase.end, want.end);
+        EXPECT_EQ(phase.calculation, want.calculation);
+        EXPECT_EQ(phase.blocked, want.blocked);
+        EXPECT_EQ(phase.concluded, want.concluded);
+        EXPECT_EQ(phase.permittedMonths, want.months);
+        EXPECT_FALSE(phase.conflict);
+    }
+    EXPECT_EQ(phases[2].name, QStringLiteral("Consolidação"));
+    // The concluded uses of version 2 are not those of version 1.
+    for (const calendar::TimelinePhase& phase : CalendarStore(counting).timeline("2026", 1))
+        EXPECT_FALSE(phase.concluded) << phase.code.toStdString();
+    EXPECT_TRUE(CalendarStore(counting).timeline("2026", 3).isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, StorageTest, ::testing::ValuesIn(test::Backends),

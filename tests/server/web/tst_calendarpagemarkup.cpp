@@ -3,7 +3,7 @@
 // Node.js) with its recommended rules. scripts/deps.sh installs both under build/web-validators; without
 // them the suite skips itself, unless ZRM_REQUIRE_WEB_VALIDATORS=1 (the test command) makes it fail.
 
-#include "server/calendar/calendarmodule.h"
+#include "server/storage/database.h"
 #include "server/web/calendarpages.h"
 #include "testdatabase.h"
 #include "webcalendar.h"
@@ -53,10 +53,7 @@ public:
         s_pages = new QTemporaryDir;
         const std::unique_ptr<test::TestDatabase> database = test::TestDatabase::create("sqlite");
         test::seed(database->url(), test::webCalendarFixture());
-        ModuleRegistry registry;
-        const ServerClock clock(QDate(2026, 5, 10));
-        registry.add(makeCalendarModule(database->url(), clock));
-        CalendarPages pages(registry, clock);
+        CalendarPages pages(Database::open(database->url()), ServerClock(QDate(2026, 5, 10)));
         for (const PageCase& page : Pages) {
             HttpRequest request;
             request.acceptLanguage = page.acceptLanguage;

@@ -2,7 +2,7 @@
 // tells phases apart, the conflict mark, today's line, escaping, the version links, the 404 pages, and
 // the language the browser asks for.
 
-#include "server/calendar/calendarmodule.h"
+#include "server/storage/database.h"
 #include "server/web/calendarpages.h"
 #include "server/web/timelinepage.h"
 #include "testdatabase.h"
@@ -46,7 +46,7 @@ public:
         if (!m_testDb)
             GTEST_SKIP() << "ZRM_TEST_PG_URL is not set (run through scripts/with-postgres.sh)";
         test::seed(m_testDb->url(), test::webCalendarFixture());
-        m_registry.add(makeCalendarModule(m_testDb->url(), m_clock));
+        m_pages = std::make_unique<CalendarPages>(Database::open(m_testDb->url()), m_clock);
     }
 
     HttpResponse get(std::string_view path, std::string_view acceptLanguage = {}) {
@@ -54,14 +54,13 @@ public:
         request.method = "GET";
         request.acceptLanguage = acceptLanguage;
         HttpResponse response;
-        m_pages.serve(request, path, response);
+        m_pages->serve(request, path, response);
         return response;
     }
 
     const ServerClock m_clock{QDate(2026, 5, 10)};
     std::unique_ptr<test::TestDatabase> m_testDb;
-    ModuleRegistry m_registry;
-    CalendarPages m_pages{m_registry, m_clock};
+    std::unique_ptr<CalendarPages> m_pages;
 };
 
 TEST_P(CalendarPagesTest, latestVersion_drawsOneBarPerPhaseAtItsDates) {
@@ -88,7 +87,9 @@ TEST_P(CalendarPagesTest, latestVersion_drawsOneBarPerPhaseAtItsDates) {
     EXPECT_TRUE(holds(bars[5], "barra concluida"));
     EXPECT_EQ(elements(page, "<rect class=\"marca-conflito").size(), 1u);
     EXPECT_TRUE(
-        holds(page, "Em conflito: Periodo de uma fase Bloqueada não pode ser igual ao de outras fases."));
+        holds(page,
+              "Em conflito com a fase Despesas (código 0000000004): Periodo de uma fase Bloqueada não "
+              "pode ser igual ao de outras fases."));
     const std::vector<std::string> months = elements(page, "<rect class=\"mes-permitido");
     ASSERT_EQ(months.size(), 3u);
     EXPECT_EQ(attribute(months[0], "data-mes"), "1");
@@ -214,7 +215,9 @@ TEST_P(CalendarPagesTest, acceptLanguage_choosesThePageLanguage) {
           "Versions of 2026:", "<a href=\"/calendario/2026/2\" aria-current=\"page\">version 2 (latest)</a>",
           "<caption>Phases of the calendar</caption>", "<th scope=\"col\">Start</th>",
           "<td>Calculation phase</td><td>Jan, Feb, Dec</td>",
-          "In conflict: The period of a blocked phase may not touch the periods of other phases.",
+          "In conflict with the phase Despesas (code 0000000004): The period of a blocked phase may not "
+          "touch "
+          "the periods of other phases.",
           "(code 0000000002): 02/02/2026 to 13/03/2026. Calculation phase. Calculation permitted in: Jan, "
           "Feb, Dec."})
         EXPECT_TRUE(holds(page, text)) << text;
@@ -233,7 +236,7 @@ TEST_P(CalendarPagesTest, refusal_isAPageInTheReadersLanguage) {
         HttpRequest request;
         request.acceptLanguage = header;
         HttpResponse response;
-        m_pages.refuse(request, response);
+        m_pages->refuse(request, response);
         EXPECT_EQ(response.status, 401);
         EXPECT_EQ(response.contentType, "text/html; charset=utf-8");
         EXPECT_TRUE(holds(response.body, text)) << response.body;
