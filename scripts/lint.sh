@@ -9,9 +9,9 @@
 #                                   built because the sources include the headers moc generates
 #   LINT_JOBS=N                     files checked at once (default: the number of cores)
 #
-# The product's sources are checked (framework, library, modules, server, host, fuzz): the files of
-# compile_commands.json under those folders, so the tests, the benchmarks and the code moc generates
-# in the build tree are left out. The tests and benchmarks follow the test framework's idioms.
+# The product's sources are checked (framework, library, domain, modules, server, host, fuzz): the
+# files of compile_commands.json under those folders, so the tests, the benchmarks and the code moc
+# generates in the build tree are left out. The tests and benchmarks follow the test framework's idioms.
 set -euo pipefail
 shopt -s nullglob
 cd "$(dirname "$0")/.."
@@ -21,7 +21,7 @@ if [ ! -f "$build/compile_commands.json" ]; then
   echo "lint: $build/compile_commands.json not found; configure and build it first (cmake --preset release)." >&2
   exit 2
 fi
-dirs=(framework library modules server host fuzz)
+dirs=(framework library domain modules server host fuzz)
 jobs=${LINT_JOBS:-$(nproc)}
 root=$(pwd -P)
 dirPattern="^($(IFS='|'; echo "${dirs[*]}"))/"

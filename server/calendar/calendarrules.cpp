@@ -19,8 +19,8 @@ QDateTime instant(const std::string& wire) {
     if (wire.empty())
         return {};
     const QString text = QString::fromStdString(wire);
-    return QDateTime(QDate::fromString(text.left(10), Qt::ISODate),
-                     QTime::fromString(text.mid(11), Qt::ISODateWithMs), Qt::UTC);
+    return {QDate::fromString(text.left(10), Qt::ISODate), QTime::fromString(text.mid(11), Qt::ISODateWithMs),
+            Qt::UTC};
 }
 
 calendar::PhasePeriod periodOf(const CalendarRecord& row) {

@@ -13,8 +13,8 @@ namespace zrm::server::datasets {
 using packet::Column;
 using enum FieldType;
 
-// cdsCalendOrcOp: the phase rows of a calendar, the month flags last, January first.
-inline constexpr std::array<Column, 20> Calendar = [] {
+// The columns of cdsCalendOrcOp: the phase row's own, then the month flags, January first.
+constexpr std::array<Column, 20> calendarColumns() {
     std::array<Column, 20> columns = {{
         {"NRANOORCOPERAC", String, 4},
         {"CDVERSCALENORCA", Float},
@@ -25,10 +25,14 @@ inline constexpr std::array<Column, 20> Calendar = [] {
         {"DTFINFASEORCA", DateTime},
         {"IDFASECALCORCA", String, 1},
     }};
-    for (size_t month = 0; month < calendar::Months.size(); ++month)
-        columns[8 + month] = {calendar::Months[month].flagField, String, 1};
+    size_t column = 8;
+    for (const calendar::Month& month : calendar::Months)
+        columns[column++] = {month.flagField, String, 1};
     return columns;
-}();
+}
+
+// cdsCalendOrcOp: the phase rows of a calendar.
+inline constexpr std::array<Column, 20> Calendar = calendarColumns();
 
 // cdsVer: the version a calendar load used.
 inline constexpr std::array<Column, 1> Version = {{{"CDVERSAO", Float}}};
