@@ -1,6 +1,7 @@
 #include "framework/ui/dbgrideditor.h"
 #include "framework/ui/formresources.h"
 
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -38,6 +39,23 @@ QChar inputCharacter(QChar c) {
             return {};
     }
 }
+
+// The editor's line edit: whenever it takes the focus other than by a click, its whole text is
+// selected, so what the user types next replaces the cell's text. That is how the cursor reaches a
+// cell by Tab, and it holds as well when a rule puts the cursor there (a refusal that names the cell)
+// or the focus comes back from a dialog: a masked text would otherwise keep its caret after the
+// mask, where nothing typed fits. A click keeps the caret where it was clicked.
+class CellLineEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QLineEdit::focusInEvent(event);  // a masked edit reached by Tab moves its caret to the start
+        if (event->reason() != Qt::MouseFocusReason)
+            selectAll();
+    }
+};
 
 }  // namespace
 
@@ -108,7 +126,7 @@ QString TEditMask::fieldText(const QString& displayText) const {
 }
 
 TInplaceEdit::TInplaceEdit(QWidget* parent)
-    : QWidget(parent), m_lineEdit(new QLineEdit(this)), m_button(new QToolButton(this)) {
+    : QWidget(parent), m_lineEdit(new CellLineEdit(this)), m_button(new QToolButton(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -1,7 +1,8 @@
 #pragma once
 
 // The in-place editor of a data grid's cell: a line edit honouring the field's edit mask and size,
-// with an ellipsis button where the column asks for one.
+// with an ellipsis button where the column asks for one. Whenever the line edit takes the focus other
+// than by a click, its whole text is selected, so typing replaces the cell's text.
 
 #include <QList>
 #include <QString>

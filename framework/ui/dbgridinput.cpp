@@ -251,8 +251,13 @@ void TDBGrid::startEditing() {
 }
 
 void TDBGrid::focusLeft(Qt::FocusReason reason) {
-    // A dialog or another window taking the focus is no move out of the grid.
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || hasFocusWithin())
+    // A dialog or another window taking the focus is no move out of the grid. Nor is the focus
+    // taken by a container around the grid: an MDI sub-window takes it for a click on a control that
+    // takes none (a toolbar button) and hands it back; the text would be written once for leaving
+    // and once more by the button's own action, and a refusal shown twice.
+    const QWidget* now = QApplication::focusWidget();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || hasFocusWithin() ||
+        (now && now->isAncestorOf(this)))
         return;
     userAction([this] {
         TClientDataSet* set = dataSet();

@@ -138,9 +138,6 @@ void TfrmCalendOrc::startUp() {
     acceptDigitsOnlyInVersionBox();
     linkPageMenuItems();
     GetCalendOrcOp(depAno->Text(), QString());
-    // The calendar loaded here stays on screen until the user enters the year panel: whether it may
-    // be changed is decided now, for the version the load has written into the version box.
-    VdUltVers();
     cdsCalendOrcOp->FieldByName(QStringLiteral("NMFASEORCOPERAC"))->SetTag(1);
     stVerifVers = QStringLiteral("S");
     StBloqCalc.clear();

@@ -95,8 +95,10 @@ public:
     // busy indicator "Buscando dados no servidor.": the phase rows into cdsCalendOrcOp (kept by start
     // date) and into the snapshot cdsVdAnoCalendOrcOp, the version into cdsVer and its text into
     // edtVersao (edtVersao's OnChange fires only when the text differs). cdsCalendOrcOp's events fire
-    // as it reopens (AfterScroll when rows came). A failed call is shown in the error box and stops
-    // with EAbort, nothing loaded; the busy indicator is hidden whatever happens.
+    // as it reopens (AfterScroll when rows came); once the version is known the commands and the
+    // latest-version rule are applied again (habilitabotoes, VdUltVers), whoever loaded. A failed
+    // call is shown in the error box and stops with EAbort, nothing loaded; the busy indicator is
+    // hidden whatever happens.
     void GetCalendOrcOp(const QString& year, const QString& version);
     // Loads the cycle of the year shown (ValCiclo with the integer value of depAno) into cdsValCiclo:
     // the server's today DATAATU, MESINI and MESFIN. Shows no busy indicator (a caller that wants one

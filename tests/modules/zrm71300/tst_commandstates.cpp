@@ -263,6 +263,27 @@ TEST_F(CommandStateTest, confirm_withEmptyOrNonNumericVersion_postsNothing) {
     EXPECT_EQ(m_server.requestCount(QStringLiteral("SetCalendOrcOp")), saves);
 }
 
+TEST_F(CommandStateTest, confirm_newRowWithADateThatIsNoDate_showsTheRefusalOnce) {
+    openInHost(CalendarData::standard());
+    clickOn(grid());
+    DialogAnswerer answers;
+    // One answer more than the refusal needs: a second box is answered and counted.
+    answers.answerNext(QMessageBox::Ok);
+    answers.answerNext(QMessageBox::Ok);
+    for (const Qt::Key key : {Qt::Key_Insert, Qt::Key_1, Qt::Key_Tab, Qt::Key_Tab})
+        QTest::keyClick(QApplication::focusWidget(), key);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("3102") + QString::number(currentYear()));
+    const int saves = m_server.requestCount(QStringLiteral("SetCalendOrcOp"));
+
+    clickOn(child<TSpeedButton>("sbtConfirmar"));
+    reactivate();
+    EXPECT_EQ(answers.texts(),
+              QStringList{QStringLiteral("'31/02/%1' não é uma data válida.").arg(currentYear())});
+    EXPECT_EQ(calendar()->State(), TDataSetState::dsInsert);
+    EXPECT_EQ(m_server.requestCount(QStringLiteral("SetCalendOrcOp")), saves);
+    calendar()->Cancel();
+}
+
 TEST_F(CommandStateTest, confirm_onPermissionPageWithOnlyAMonthEdited_postsTheMonthAlone) {
     openInHost(CalendarData::standard());
     clickOn(grid());

@@ -251,3 +251,128 @@ TEST_F(PhaseTest, post_fromThePermissionPage_runsNoCheck) {
     EXPECT_EQ(field("CDVERSCALENORCA")->AsFloat(), 1.0);
     EXPECT_EQ(calendar()->GetChangeCount(), 0);
 }
+
+namespace {
+
+// A refusal that puts the cursor into a cell of a new row, and what the user types there next: the
+// cell's text is replaced, as when the cell is reached with Tab, whatever it held.
+enum class Then { LeaveTheCode, LeaveTheStart, Confirm, ConfirmOnTheStart };
+
+struct CellRefusal {
+    const char* name;
+    QString code, start, end;  // typed cell by cell with Tab between; empty dates are skipped
+    Then then;                 // what ends the typing
+    QString message;
+    const char* field;  // the field of the cell the cursor is put into
+    QString typed;      // typed there at once, the caret left where the refusal put it
+    QString shown;      // what the cell shows then
+};
+
+void PrintTo(const CellRefusal& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class CellRefusalTest : public PhaseTest, public ::testing::WithParamInterface<CellRefusal> {
+protected:
+    void refuse(const CellRefusal& row) {
+        key(Qt::Key_Insert);
+        type(row.code);
+        key(Qt::Key_Tab);
+        if (row.then == Then::LeaveTheCode)
+            return;
+        key(Qt::Key_Tab);
+        if (!row.start.isEmpty())
+            typeDate(row.start);
+        key(Qt::Key_Tab);
+        if (row.then == Then::LeaveTheStart)
+            return;
+        if (!row.end.isEmpty())
+            typeDate(row.end);
+        if (row.then == Then::ConfirmOnTheStart)
+            key(Qt::Key_Tab, Qt::ShiftModifier);
+        confirm();
+    }
+};
+
+TEST_P(CellRefusalTest, afterTheRefusal_typingReplacesTheCellsText) {
+    const CellRefusal& row = GetParam();
+    open(calendarOf(ThreePhases));
+    // One answer more than the refusal needs: a second box would be answered, and counted, rather than
+    // wait for an answer forever.
+    answers.answerNext(row.message.endsWith(u'?') ? QMessageBox::No : QMessageBox::Ok);
+    answers.answerNext(QMessageBox::Ok);
+    refuse(row);
+    EXPECT_EQ(answers.texts(), QStringList{row.message});
+    ASSERT_EQ(state(), TDataSetState::dsInsert);
+    ASSERT_EQ(selectedField(), field(row.field));
+    ASSERT_TRUE(gridHasFocus());
+
+    type(row.typed);
+    EXPECT_EQ(cellText(currentRow(), grid()->currentIndex().column()), row.shown);
+    EXPECT_EQ(answers.texts().size(), 1);
+    EXPECT_EQ(requests("SetCalendOrcOp"), 0);
+    calendar()->Cancel();
+}
+
+QString day(int day, int month, int year = currentYear()) {
+    return QDate(year, month, day).toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+QString digitsOf(const QString& date) {
+    return QString(date).remove(u'/');
+}
+
+const QString Start = day(1, 3);
+const QString End = day(9, 3);
+const QString Retyped = day(2, 3);
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, CellRefusalTest,
+    ::testing::Values(CellRefusal{"UnknownCode",
+                                  QStringLiteral("9"),
+                                  {},
+                                  {},
+                                  Then::LeaveTheCode,
+                                  QStringLiteral("Fase não cadastrada."),
+                                  "CDFASEORCOPERAC",
+                                  QStringLiteral("2"),
+                                  QStringLiteral("2")},
+                      CellRefusal{"NoStartDate",
+                                  QStringLiteral("1"),
+                                  {},
+                                  End,
+                                  Then::Confirm,
+                                  QStringLiteral("Data inicio deve ser informada."),
+                                  "DTINIFASEORCA",
+                                  digitsOf(Retyped),
+                                  Retyped},
+                      CellRefusal{"NoEndDate",
+                                  QStringLiteral("1"),
+                                  Start,
+                                  {},
+                                  Then::Confirm,
+                                  QStringLiteral("Data fim deve ser informada."),
+                                  "DTFINFASEORCA",
+                                  digitsOf(Retyped),
+                                  Retyped},
+                      CellRefusal{"EndBeforeStart", QStringLiteral("1"), End, Start, Then::Confirm,
+                                  QStringLiteral("Data inicial deve ser menor ou igual a data final."),
+                                  "DTINIFASEORCA", digitsOf(Retyped), Retyped},
+                      CellRefusal{
+                          "StartAfterTheBudgetYear", QStringLiteral("1"), day(5, 1, currentYear() + 1),
+                          day(20, 1, currentYear() + 1), Then::ConfirmOnTheStart,
+                          QStringLiteral("Período informado pertence ou é superior ao ano do orçamento. "
+                                         "Confirma Operação?"),
+                          "DTINIFASEORCA", digitsOf(Retyped), Retyped},
+                      CellRefusal{"StartThatIsNoDate",
+                                  QStringLiteral("1"),
+                                  day(28, 2).replace(0, 2, QStringLiteral("31")),
+                                  {},
+                                  Then::LeaveTheStart,
+                                  QStringLiteral("'31/02/%1' não é uma data válida.").arg(currentYear()),
+                                  "DTINIFASEORCA",
+                                  digitsOf(Retyped),
+                                  Retyped}),
+    [](const ::testing::TestParamInfo<CellRefusal>& param) { return std::string(param.param.name); });
+
+}  // namespace

@@ -245,3 +245,104 @@ TEST_F(YearVersionTest, versionBox_takesDigitsOnly_typedOrPasted) {
     version()->paste();
     EXPECT_EQ(version()->Text(), QStringLiteral("13"));
 }
+
+namespace {
+
+class LoadTest;
+
+// A way the calendar gets loaded, and whether the version it leaves shown is the year's latest.
+struct LoadCase {
+    const char* name;
+    void (LoadTest::*load)();
+    bool latest;
+};
+
+void PrintTo(const LoadCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class LoadTest : public YearVersionTest, public ::testing::WithParamInterface<LoadCase> {
+public:
+    static QList<LoadCase> cases() {
+        return {{"StartUp", &LoadTest::startUp, true},
+                {"YearChanged", &LoadTest::yearChanged, true},
+                {"OlderVersionTyped", &LoadTest::olderVersionTyped, false},
+                {"LatestVersionTyped", &LoadTest::latestVersionTyped, true},
+                {"OlderVersionPicked", &LoadTest::olderVersionPicked, false},
+                {"LatestVersionPicked", &LoadTest::latestVersionPicked, true},
+                {"OlderVersionVerified", &LoadTest::olderVersionVerified, false},
+                {"LatestVersionVerified", &LoadTest::latestVersionVerified, true}};
+    }
+
+private:
+    void startUp() {}
+    void yearChanged() {
+        enterPanel();
+        retype(year(), yearText(-1));  // the year before has version 1 only
+        retype(version(), QString());
+        leavePanel();
+    }
+    void olderVersionTyped() { typeVersion(QStringLiteral("1")); }
+    void latestVersionTyped() {
+        typeVersion(QStringLiteral("1"));
+        clickOn(version());
+        retype(version(), QStringLiteral("2"));
+        leavePanel();
+    }
+    void olderVersionPicked() { pickVersion(1); }
+    void latestVersionPicked() {
+        typeVersion(QStringLiteral("1"));
+        clickOn(version());
+        pickVersion(0);
+    }
+    void olderVersionVerified() {
+        typeVersion(QStringLiteral("1"));
+        clickOn(child<TSpeedButton>("sbtVerificar"));
+    }
+    void latestVersionVerified() {
+        leavePanel();
+        clickOn(child<TSpeedButton>("sbtVerificar"));
+    }
+
+    void typeVersion(const QString& text) {
+        enterPanel();
+        retype(version(), text);
+        leavePanel();
+    }
+    // Picks the row-th version the search offers (the latest first), from inside the panel.
+    void pickVersion(int row) {
+        DialogAnswerer answers;
+        answers.answerNext([row](QWidget* dialog) {
+            auto* window = qobject_cast<SearchDialog*>(dialog);
+            ASSERT_NE(window, nullptr);
+            window->view()->setCurrentIndex(window->view()->model()->index(row, 0));
+            QTest::keyClick(window->filterEdit(), Qt::Key_Return);
+        });
+        if (QApplication::focusWidget() != version())
+            enterPanel();
+        clickOn(child<TBtnPesquisa>("btnVersao"));
+        reactivate();
+        ASSERT_EQ(answers.pending(), 0);
+    }
+};
+
+}  // namespace
+
+TEST_P(LoadTest, afterTheLoad_insertModifyAndDeleteFollowTheLatestVersionRule) {
+    const LoadCase& row = GetParam();
+    openInHost(CalendarData::standard());
+    (this->*row.load)();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(calendar()->Active());
+    EXPECT_EQ(version()->Text() == stversAtu, row.latest);
+    EXPECT_TRUE(latestRule(row.latest));
+    EXPECT_EQ(commandOn("sbtIncluir", "mnuIncluir"), row.latest);
+    EXPECT_EQ(commandOn("sbtAlterar", "mnuAlterar"), row.latest);
+    EXPECT_EQ(commandOn("sbtExcluir", "mnuExcluir"), row.latest);
+    EXPECT_TRUE(commandOn("sbtLocalizar", "mnuLocalizar"));  // reading stays open
+}
+
+INSTANTIATE_TEST_SUITE_P(Loads, LoadTest, ::testing::ValuesIn(LoadTest::cases()),
+                         [](const ::testing::TestParamInfo<LoadCase>& param) {
+                             return std::string(param.param.name);
+                         });
