@@ -1,6 +1,7 @@
 // Costs of a data grid as its dataset changes, on grids of 1,000 and 10,000 rows: a state change
-// (Edit, then Cancel), a post of one edited row, and a row inserted then cancelled. A cost that does
-// not grow with the rows shows as the same time for both sizes.
+// (Edit, then Cancel), a post of one edited row, a row inserted then cancelled, a row deleted, and a
+// post that moves a row across the whole index. A cost that does not grow with the rows shows as the
+// same time for both sizes.
 
 #include "bench/benchmain.h"
 #include "framework/data/clientdataset.h"
@@ -79,6 +80,38 @@ void BM_GridInsertCancel(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_GridInsertCancel)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// The current row deleted; a row like it is put back untimed, so that every delete starts from as
+// many rows.
+void BM_GridDelete(benchmark::State& state) {
+    GridFixture fixture(int(state.range(0)));
+    TField* start = fixture.data.FieldByName(text("DTINI"));
+    for (auto _ : state) {
+        const QDateTime date = start->AsDateTime();
+        fixture.data.Delete();
+        state.PauseTiming();
+        fixture.data.Insert();
+        start->SetAsDateTime(date);
+        fixture.data.Post();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_GridDelete)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// A post whose new date sends the row from one end of the index to the other, and back the next time.
+void BM_GridPostMove(benchmark::State& state) {
+    GridFixture fixture(int(state.range(0)));
+    TField* start = fixture.data.FieldByName(text("DTINI"));
+    const QDateTime dates[] = {QDateTime(QDate(2100, 1, 1), QTime(0, 0)),
+                               QDateTime(QDate(1990, 1, 1), QTime(0, 0))};
+    std::size_t next = 0;
+    for (auto _ : state) {
+        fixture.data.Edit();
+        start->SetAsDateTime(dates[next++ % 2]);
+        fixture.data.Post();
+    }
+}
+BENCHMARK(BM_GridPostMove)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -1,14 +1,8 @@
-#include "framework/data/clientdataset.h"
+#include "framework/data/clientdataset_p.h"
 
-#include "framework/data/changelog_p.h"
 #include "framework/data/datasource.h"
 #include "framework/data/exceptions.h"
 #include "framework/data/fieldvalue_p.h"
-#include "framework/data/record_p.h"
-#include "framework/data/roworder_p.h"
-
-#include <QHash>
-#include <QScopeGuard>
 
 #include <algorithm>
 #include <unordered_set>
@@ -17,82 +11,10 @@ using zrm::FieldDef;
 using zrm::FieldType;
 using zrm::data::Record;
 
-class TClientDataSet::Private {
-public:
-    explicit Private(TClientDataSet* dataSet) : q(dataSet) {}
-
-    // Checks the dataset's invariants when the operation it guards ends, however it ends: an
-    // operation that fails part-way must leave a consistent dataset. Debug builds only.
-    class InvariantCheck {
-    public:
-        explicit InvariantCheck(const Private* d) : m_d(d) {}
-        ~InvariantCheck() { m_d->checkInvariants(); }
-        InvariantCheck(const InvariantCheck&) = delete;
-        InvariantCheck& operator=(const InvariantCheck&) = delete;
-
-    private:
-        const Private* m_d;
-    };
-
-    QString name() const {
-        return q->objectName().isEmpty() ? QStringLiteral("o conjunto de dados") : q->objectName();
-    }
-    bool editing() const { return state == TDataSetState::dsEdit || state == TDataSetState::dsInsert; }
-    Record* current() const { return position >= 0 ? rows.at(position) : nullptr; }
-    void fire(const TDataSetNotifyEvent& event) const {
-        if (event)
-            event(q);
-    }
-
-    void checkActive() const;
-    void checkInactive() const;
-    void setState(TDataSetState newState);
-    void setPosition(qsizetype newPosition, bool newBof, bool newEof);
-    void scroll(const std::function<void()>& move);
-
-    template <typename FieldClass, typename... Args>
-    FieldClass* addField(const QString& name, Args... args);
-
-    zrm::data::RowOrder resolveIndex(const QString& fieldNames) const;
-    void sortRows();
-    void repositionCurrent();
-    bool holdsStoredValues(const zrm::Row& row) const;
-    std::vector<std::unique_ptr<Record>> recordsFromPacket(const zrm::DataPacket& packet);
-    void destroyRows() noexcept;
-    void dropFields() noexcept;
-    void checkInvariants() const;
-    void open();
-    void insertRecord(qsizetype at);
-
-    TClientDataSet* q;
-    QList<TField*> fields;
-    QList<int> storedTypeIds;      // of each field, in declared order
-    zrm::data::RecordStore store;  // owns every row; declared first, so it goes last
-    zrm::data::RecordList rows;
-    zrm::data::ChangeLog log;
-    TDataSetState state = TDataSetState::dsInactive;
-    qsizetype position = -1;  // the current row; -1 when there is none
-    bool bof = true;
-    bool eof = true;
-    zrm::Row buffer;  // the values of the row being edited or inserted
-    quint64 nextArrival = 1;
-
-    QHash<QString, QString> indexes;  // upper-case index name → field names
-    QString indexName;
-    QString indexFieldNames;
-    zrm::data::RowOrder order;  // of the index, resolved when the dataset opens
-
-    QList<TDataSource*> sources;
-    int disableCount = 0;
-    TDataSetState stateWhenDisabled = TDataSetState::dsInactive;
-};
-
 // ---- Private ----
 
 void TClientDataSet::Private::checkInvariants() const {
 #ifndef QT_NO_DEBUG
-    // Every row is owned once: listed, or only in the log as a pending delete.
-    Q_ASSERT(store.size() == rows.size() + log.deletedCount());
     Q_ASSERT(fields.size() == storedTypeIds.size());
     if (state == TDataSetState::dsInactive) {
         Q_ASSERT(rows.isEmpty() && log.count() == 0 && position == -1);
@@ -103,9 +25,14 @@ void TClientDataSet::Private::checkInvariants() const {
         Q_ASSERT(position >= 0);
         Q_ASSERT(buffer.size() == fields.size());
     }
-    for (const Record* record : log.records()) {
-        Q_ASSERT(store.owns(record) && record->logOrder != 0);
-        Q_ASSERT(record->change != Record::Change::None);
+    // A pending row is listed unless it is a pending delete, which the log alone holds.
+    for (const Record* record : log.records())
+        Q_ASSERT(record->logOrder != 0 && record->change != Record::Change::None);
+    if (rows.size() <= 4096) {  // a pass over every row: small datasets only
+        const std::vector<Record*> all = rows.toVector();
+        const std::unordered_set<const Record*> listed(all.begin(), all.end());
+        for (const Record* record : log.records())
+            Q_ASSERT(listed.contains(record) == (record->change != Record::Change::Deleted));
     }
 #endif
 }
@@ -129,24 +56,14 @@ void TClientDataSet::Private::setState(TDataSetState newState) {
     q->notify(TDataEvent::UpdateState);
 }
 
-void TClientDataSet::Private::setPosition(qsizetype newPosition, bool newBof, bool newEof) {
-    // A BeforeScroll handler may have removed rows since the target was chosen.
-    newPosition = std::min(newPosition, rows.size() - 1);
-    const bool moved = newPosition != position;
-    position = newPosition;
-    bof = newBof;
-    eof = newEof;
-    if (moved)
-        q->notify(TDataEvent::DataSetScroll);
-}
-
-void TClientDataSet::Private::scroll(const std::function<void()>& move) {
-    checkActive();
-    // Posting first may move the edited row, so the move is worked out only afterwards.
-    q->CheckBrowseMode();
-    fire(q->BeforeScroll);
-    move();
-    fire(q->AfterScroll);
+void TClientDataSet::Private::notifyRows(const TRowChange& change) {
+    if (disableCount > 0)
+        return;
+    const QList<TDataSource*> listening = sources;
+    for (TDataSource* source : listening) {
+        if (sources.contains(source))
+            source->rowChange(change);
+    }
 }
 
 template <typename FieldClass, typename... Args>
@@ -179,77 +96,14 @@ void TClientDataSet::Private::sortRows() {
     if (!order.sort(records))
         return;
     const Record* currentRecord = current();
-    rows.assign(records);
+    rows.reorder(records);
     if (currentRecord)
         position = std::find(records.begin(), records.end(), currentRecord) - records.begin();
 }
 
-void TClientDataSet::Private::repositionCurrent() {
-    if (order.isNone())
-        return;
-    Record* record = rows.takeAt(position);
-    position = order.placeOf(rows, record);
-    rows.insert(position, record);
-}
-
-bool TClientDataSet::Private::holdsStoredValues(const zrm::Row& row) const {
-    for (qsizetype i = 0; i < row.size(); ++i) {
-        const QVariant& value = row.at(i);
-        const TField* field = fields.at(i);
-        if (value.isValid() && (value.typeId() != storedTypeIds.at(i) ||
-                                (field->DataType() == FieldType::String &&
-                                 static_cast<const QString*>(value.constData())->size() > field->Size())))
-            return false;
-    }
-    return true;
-}
-
-std::vector<std::unique_ptr<Record>> TClientDataSet::Private::recordsFromPacket(
-    const zrm::DataPacket& packet) {
-    // Columns are matched by name. When the packet has exactly the dataset's columns and a row holds
-    // values as the dataset stores them, the row is taken as it is (shared, not copied), which is
-    // what makes loading cheap; any other row is converted value by value.
-    QList<int> columns;
-    bool sameLayout = packet.fields.size() == fields.size();
-    for (TField* field : fields) {
-        const int column = packet.fieldIndex(field->FieldName());
-        columns.append(column);
-        sameLayout =
-            sameLayout && column == field->Index() && packet.fields.at(column).type == field->DataType();
-    }
-    std::vector<std::unique_ptr<Record>> loaded;
-    loaded.reserve(packet.rows.size());
-    for (const zrm::Row& row : packet.rows) {
-        if (row.size() != packet.fields.size()) {
-            throw EDatabaseError(
-                QStringLiteral("Pacote de dados malformado para %1: linha com %2 valores e %3 colunas.")
-                    .arg(name())
-                    .arg(row.size())
-                    .arg(packet.fields.size()));
-        }
-        auto record = std::make_unique<Record>();
-        if (sameLayout && holdsStoredValues(row)) {
-            record->values = row;
-        } else {
-            record->values.reserve(fields.size());
-            for (TField* field : fields) {
-                const int column = columns.at(field->Index());
-                record->values.append(column < 0
-                                          ? QVariant()
-                                          : zrm::data::convertValue(field->DataType(), field->Size(),
-                                                                    row.at(column), field->DisplayLabel()));
-            }
-        }
-        record->arrival = nextArrival++;
-        loaded.push_back(std::move(record));
-    }
-    return loaded;
-}
-
 void TClientDataSet::Private::destroyRows() noexcept {
-    log.clear();
-    rows.assign({});
-    store.clear();
+    log.merge();  // nothing pending is kept for rows that go
+    rows.clear();
     position = -1;
     bof = eof = true;
     buffer.clear();
@@ -278,41 +132,6 @@ void TClientDataSet::Private::open() {
     fire(q->AfterOpen);
     if (!rows.isEmpty())
         fire(q->AfterScroll);
-}
-
-void TClientDataSet::Private::insertRecord(qsizetype at) {
-    checkActive();
-    q->CheckBrowseMode();
-    fire(q->BeforeInsert);
-    fire(q->BeforeScroll);
-    Record* record = store.create();
-    auto unmade = qScopeGuard([this, record] { store.destroy(record); });
-    record->values = zrm::Row(fields.size());
-    record->arrival = nextArrival++;
-    at = std::min(at, rows.size());
-    rows.insert(at, record);
-    const qsizetype previous = position;
-    const bool wasBof = bof;
-    const bool wasEof = eof;
-    auto unlisted = qScopeGuard([&] {
-        rows.takeAt(at);
-        position = previous;
-        buffer.clear();
-        state = TDataSetState::dsBrowse;
-        bof = wasBof;
-        eof = wasEof;
-    });
-    buffer = record->values;
-    position = at;
-    bof = eof = false;
-    state = TDataSetState::dsInsert;
-    fire(q->OnNewRecord);  // a throwing handler removes the row again
-    unlisted.dismiss();
-    unmade.dismiss();
-    q->notify(TDataEvent::UpdateState);
-    q->notify(TDataEvent::DataSetChange);
-    fire(q->AfterInsert);
-    fire(q->AfterScroll);
 }
 
 // ---- TClientDataSet ----
@@ -478,247 +297,6 @@ TDataSetState TClientDataSet::State() const {
     return d->state;
 }
 
-// ---- Navigation ----
-
-void TClientDataSet::First() {
-    d->scroll([this] { d->setPosition(d->rows.isEmpty() ? -1 : 0, true, d->rows.isEmpty()); });
-}
-
-void TClientDataSet::Next() {
-    d->scroll([this] {
-        if (d->position + 1 < d->rows.size())
-            d->setPosition(d->position + 1, false, false);
-        else
-            d->eof = true;
-    });
-}
-
-void TClientDataSet::Prior() {
-    d->scroll([this] {
-        if (d->position > 0)
-            d->setPosition(d->position - 1, false, false);
-        else
-            d->bof = true;
-    });
-}
-
-void TClientDataSet::Last() {
-    d->scroll([this] { d->setPosition(d->rows.size() - 1, d->rows.isEmpty(), true); });
-}
-
-bool TClientDataSet::Eof() const {
-    return !Active() || d->rows.isEmpty() || d->eof;
-}
-
-bool TClientDataSet::Bof() const {
-    return !Active() || d->rows.isEmpty() || d->bof;
-}
-
-int TClientDataSet::RecNo() const {
-    return Active() && d->position >= 0 ? int(d->position) + 1 : -1;
-}
-
-void TClientDataSet::SetRecNo(int recNo) {
-    d->checkActive();
-    CheckBrowseMode();
-    if (recNo < 1 || recNo > d->rows.size())
-        throw EDatabaseError(QStringLiteral("%1 não tem o registro %2.").arg(d->name()).arg(recNo));
-    if (recNo == RecNo())
-        return;
-    d->scroll([this, recNo] { d->setPosition(recNo - 1, false, false); });
-}
-
-int TClientDataSet::RecordCount() const {
-    return Active() ? int(d->rows.size()) : 0;
-}
-
-bool TClientDataSet::IsEmpty() const {
-    return RecordCount() == 0;
-}
-
-bool TClientDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) {
-    d->checkActive();
-    CheckBrowseMode();
-    QList<TField*> keys;
-    for (const QString& name : keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-        keys.append(FieldByName(name.trimmed()));
-    QVariantList values = keys.size() == 1 && keyValues.typeId() != QMetaType::QVariantList
-                              ? QVariantList{keyValues}
-                              : keyValues.toList();
-    if (keys.isEmpty() || values.size() != keys.size()) {
-        throw EDatabaseError(QStringLiteral("Locate em %1: são %2 campos e %3 valores.")
-                                 .arg(d->name())
-                                 .arg(keys.size())
-                                 .arg(values.size()));
-    }
-    const bool caseInsensitive = options & int(TLocateOption::loCaseInsensitive);
-    const bool partial = options & int(TLocateOption::loPartialKey);
-    for (int k = 0; k < keys.size(); ++k) {
-        try {
-            values[k] = zrm::data::convertValue(keys[k]->DataType(), 0, values[k], keys[k]->DisplayLabel());
-        } catch (const EConvertError&) {
-            return false;  // a value that the field cannot hold matches no row
-        }
-    }
-    const auto matches = [&](const Record* record) {
-        for (int k = 0; k < keys.size(); ++k) {
-            const QVariant& value = record->values.at(keys[k]->Index());
-            if (keys[k]->DataType() == FieldType::String && values[k].isValid() && value.isValid()) {
-                const Qt::CaseSensitivity sensitivity =
-                    caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
-                const QString text = value.toString();
-                const QString key = values[k].toString();
-                if (partial ? !text.startsWith(key, sensitivity) : text.compare(key, sensitivity) != 0)
-                    return false;
-            } else if (zrm::data::compareValues(keys[k]->DataType(), value, values[k]) != 0) {
-                return false;
-            }
-        }
-        return true;
-    };
-    for (qsizetype position = 0; position < d->rows.size(); ++position) {
-        if (matches(d->rows.at(position))) {
-            d->scroll([this, position] { d->setPosition(position, false, false); });
-            return true;
-        }
-    }
-    return false;
-}
-
-// ---- Editing ----
-
-void TClientDataSet::Insert() {
-    const Private::InvariantCheck check(d.get());
-    d->insertRecord(std::max<qsizetype>(d->position, 0));
-}
-
-void TClientDataSet::Append() {
-    const Private::InvariantCheck check(d.get());
-    d->insertRecord(d->rows.size());
-}
-
-void TClientDataSet::Edit() {
-    const Private::InvariantCheck check(d.get());
-    d->checkActive();
-    if (d->editing())
-        return;
-    if (d->rows.isEmpty()) {
-        Insert();
-        return;
-    }
-    d->fire(BeforeEdit);
-    if (d->state != TDataSetState::dsBrowse)
-        return;  // the handler changed the state itself
-    d->buffer = d->current()->values;
-    d->setState(TDataSetState::dsEdit);
-    d->fire(AfterEdit);
-}
-
-void TClientDataSet::Post() {
-    const Private::InvariantCheck check(d.get());
-    d->checkActive();
-    if (!d->editing())
-        throw EDatabaseError(QStringLiteral("%1 não está em edição nem em inclusão.").arg(d->name()));
-    notify(TDataEvent::UpdateRecord);
-    if (!d->editing())
-        return;  // a control ended the edit itself
-    d->fire(BeforePost);
-    if (!d->editing())
-        return;  // a handler ended the edit itself
-    Record* record = d->current();
-    const zrm::Row before = record->values;
-    record->values = d->buffer;
-    // Storing is all or nothing: a failure to log the change leaves the row and the edit as they were.
-    auto unstored = qScopeGuard([record, &before] { record->values = before; });
-    if (d->state == TDataSetState::dsInsert)
-        d->log.inserted(record);
-    else
-        d->log.updated(record, before);
-    unstored.dismiss();
-    d->buffer.clear();
-    const qsizetype previous = d->position;
-    d->repositionCurrent();
-    d->bof = d->eof = false;
-    d->setState(TDataSetState::dsBrowse);
-    notify(d->position == previous ? TDataEvent::RecordChange : TDataEvent::DataSetChange);
-    d->fire(AfterPost);
-}
-
-void TClientDataSet::Cancel() {
-    const Private::InvariantCheck check(d.get());
-    if (!d->editing())
-        return;
-    d->fire(BeforeCancel);
-    if (!d->editing())
-        return;
-    const bool wasInsert = d->state == TDataSetState::dsInsert;
-    d->buffer.clear();
-    if (wasInsert) {
-        d->store.destroy(d->rows.takeAt(d->position));
-        d->position = std::min(d->position, d->rows.size() - 1);
-        d->bof = d->eof = d->rows.isEmpty();
-    }
-    d->setState(TDataSetState::dsBrowse);
-    notify(wasInsert ? TDataEvent::DataSetChange : TDataEvent::RecordChange);
-    d->fire(AfterCancel);
-    if (wasInsert)
-        d->fire(AfterScroll);
-}
-
-void TClientDataSet::Delete() {
-    const Private::InvariantCheck check(d.get());
-    d->checkActive();
-    if (d->state == TDataSetState::dsInsert) {
-        Cancel();
-        return;
-    }
-    if (d->rows.isEmpty())
-        throw EDatabaseError(QStringLiteral("Não há registro para excluir em %1.").arg(d->name()));
-    d->fire(BeforeDelete);
-    if (d->rows.isEmpty() || d->state == TDataSetState::dsInsert)
-        return;  // a handler changed the rows itself
-    // Logged first: a failure to log leaves the row listed and unchanged.
-    Record* record = d->rows.at(d->position);
-    const bool forgotten = d->log.deleted(record);
-    d->rows.takeAt(d->position);
-    if (forgotten)
-        d->store.destroy(record);
-    d->buffer.clear();
-    d->position = std::min(d->position, d->rows.size() - 1);
-    d->bof = d->eof = d->rows.isEmpty();
-    d->setState(TDataSetState::dsBrowse);
-    notify(TDataEvent::DataSetChange);
-    d->fire(AfterDelete);
-    d->fire(AfterScroll);
-}
-
-void TClientDataSet::EmptyDataSet() {
-    const Private::InvariantCheck check(d.get());
-    d->checkActive();
-    Cancel();
-    // Row by row, each logged and unlisted together, so a failure part-way leaves the rows not yet
-    // reached listed and the current row on the first of them.
-    const auto placed = qScopeGuard([this] {
-        d->position = d->rows.isEmpty() ? -1 : 0;
-        d->bof = d->eof = d->rows.isEmpty();
-    });
-    while (!d->rows.isEmpty()) {
-        Record* record = d->rows.at(0);
-        const bool forgotten = d->log.deleted(record);
-        d->rows.takeAt(0);
-        if (forgotten)
-            d->store.destroy(record);
-    }
-    d->position = -1;
-    d->bof = d->eof = true;
-    notify(TDataEvent::DataSetChange);
-}
-
-void TClientDataSet::CheckBrowseMode() {
-    if (d->editing())
-        Post();
-}
-
 // ---- Notifications ----
 
 void TClientDataSet::DisableControls() {
@@ -736,117 +314,6 @@ void TClientDataSet::EnableControls() {
 
 bool TClientDataSet::ControlsDisabled() const {
     return d->disableCount > 0;
-}
-
-// ---- Packets and the change log ----
-
-void TClientDataSet::SetData(const zrm::DataPacket& packet) {
-    const Private::InvariantCheck check(d.get());
-    const bool takesFields = d->fields.isEmpty();
-    std::vector<std::unique_ptr<Record>> loaded;
-    try {
-        if (takesFields) {
-            Close();
-            AddFields(packet.fields);
-        }
-        loaded = d->recordsFromPacket(packet);
-        Close();
-    } catch (...) {
-        // A dataset that was to take the packet's fields is left without any, as it was.
-        if (takesFields && !d->fields.isEmpty()) {
-            d->dropFields();
-            notify(TDataEvent::LayoutChange);
-        }
-        throw;
-    }
-    try {
-        d->store.reserve(qsizetype(loaded.size()));
-        std::vector<Record*> records;
-        records.reserve(loaded.size());
-        for (std::unique_ptr<Record>& record : loaded)
-            records.push_back(d->store.adopt(std::move(record)));
-        d->rows.assign(records);
-    } catch (...) {
-        d->destroyRows();
-        throw;
-    }
-    d->open();
-}
-
-zrm::DataPacket TClientDataSet::GetData() const {
-    zrm::DataPacket packet;
-    packet.fields = FieldDefs();
-    packet.rows.reserve(d->rows.size());
-    // A row being inserted is not data yet.
-    const Record* unposted = d->state == TDataSetState::dsInsert ? d->current() : nullptr;
-    for (const Record* record : d->rows.toVector()) {
-        if (record != unposted)
-            packet.rows.append(record->values);
-    }
-    return packet;
-}
-
-zrm::Delta TClientDataSet::GetDelta() const {
-    return d->log.delta(FieldDefs());
-}
-
-int TClientDataSet::GetChangeCount() const {
-    return d->log.count();
-}
-
-void TClientDataSet::MergeChangeLog() {
-    const Private::InvariantCheck check(d.get());
-    for (const Record* record : d->log.merge())
-        d->store.destroy(record);
-}
-
-void TClientDataSet::CancelUpdates() {
-    const Private::InvariantCheck check(d.get());
-    Cancel();
-    // Worked out aside first: the rows change only once nothing more can fail.
-    const std::vector<Record*> pending = d->log.records();
-    std::unordered_set<const Record*> dropped;  // inserted since the last merge
-    std::vector<Record*> restored;              // deleted since the last merge
-    for (Record* record : pending) {
-        if (record->change == Record::Change::Inserted)
-            dropped.insert(record);
-        else if (record->change == Record::Change::Deleted)
-            restored.push_back(record);
-    }
-    const Record* currentRecord = d->current();
-    qsizetype currentPosition = -1;
-    std::vector<Record*> records;
-    records.reserve(std::size_t(d->rows.size()) + restored.size());
-    for (Record* record : d->rows.toVector()) {
-        if (dropped.contains(record))
-            continue;
-        if (record == currentRecord)
-            currentPosition = qsizetype(records.size());
-        records.push_back(record);
-    }
-    Q_ASSERT_X(records.size() + dropped.size() == std::size_t(d->rows.size()), "CancelUpdates",
-               "every row inserted since the last merge is listed");
-    // Without an index a restored row has no place of its own: it comes back at the end.
-    records.insert(records.end(), restored.begin(), restored.end());
-    zrm::data::RecordList next;
-    next.assign(records);
-
-    for (Record* record : pending) {
-        record->logOrder = 0;
-        if (record->change == Record::Change::Inserted)
-            continue;
-        record->values = record->original;
-        record->original.clear();
-        record->change = Record::Change::None;
-    }
-    d->log.clear();
-    d->rows = std::move(next);
-    for (const Record* record : dropped)
-        d->store.destroy(record);
-    d->position = currentPosition >= 0 ? currentPosition : (d->rows.isEmpty() ? -1 : 0);
-    d->sortRows();
-    d->bof = d->eof = d->rows.isEmpty();
-    notify(TDataEvent::DataSetChange);
 }
 
 // ---- Internal ----

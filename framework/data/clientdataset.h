@@ -34,13 +34,28 @@ using TLocateOptions = int;  // a combination of TLocateOption bits
 // What a dataset tells its data sources, and they their linked controls.
 enum class TDataEvent {
     FieldChange,    // a field of the current row changed (field given)
-    RecordChange,   // the current row's values changed as a whole (post, cancel)
-    DataSetChange,  // rows came or went, or controls were re-enabled: redraw everything
+    RecordChange,   // the current row's values changed as a whole (post, cancel) where it stands
+    DataSetChange,  // the rows changed as a whole (opened, reloaded, reordered, emptied, changes
+                    // undone), or controls were re-enabled: redraw everything
     DataSetScroll,  // the current row moved
     LayoutChange,   // fields or their presentation changed
     UpdateState,    // the state changed
     UpdateRecord,   // before a post: controls write what is being typed into the fields
     FocusControl,   // a field asked for the input focus (field given)
+};
+
+// One row that came, went or moved, told with its places (from 0, in the dataset's order) to the
+// controls that show every row; the others hear DataSetChange instead. The dataset has already
+// changed when it is told, and the state change that goes with it (UpdateState) comes after.
+struct TRowChange {
+    enum class Kind {
+        Inserted,  // a new row at row (Insert, Append); it is the current row
+        Removed,   // the row that was at row (Delete, Cancel of an insert)
+        Moved,     // the current row, posted, went from row to to, its place in the index
+    };
+    Kind kind;
+    int row;
+    int to = -1;
 };
 
 class TClientDataSet : public QObject {
@@ -110,21 +125,22 @@ public:
 
     // ---- Editing ----
     // Insert and Append post a pending edit first, then fire BeforeInsert, BeforeScroll,
-    // OnNewRecord, AfterInsert, AfterScroll; the new row is current and counted. A throwing
-    // OnNewRecord removes the row again.
+    // OnNewRecord, AfterInsert, AfterScroll; the new row is current and counted (an Inserted row
+    // change once OnNewRecord passed). A throwing OnNewRecord removes the row again, unannounced.
     void Insert();  // new empty row before the current one
     void Append();  // new empty row at the end
     // BeforeEdit, AfterEdit; nothing while editing; on an empty dataset it inserts instead.
     void Edit();
     // UpdateRecord to the controls, BeforePost, store, AfterPost. With an index the row then moves
-    // to its place and stays current. EDatabaseError when not editing or inserting.
+    // to its place and stays current (a Moved row change, else RecordChange after UpdateState).
+    // EDatabaseError when not editing or inserting.
     void Post();
-    // BeforeCancel, restore, AfterCancel (and AfterScroll when an inserted row went away); nothing
-    // when in browse.
+    // BeforeCancel, restore, AfterCancel (and AfterScroll when an inserted row went away, a Removed
+    // row change); nothing when in browse.
     void Cancel();
-    // BeforeDelete, remove, AfterDelete, AfterScroll; the next row becomes current (the last one
-    // when the removed row was last). In insert state it cancels the insert instead. A pending edit
-    // of the row is dropped. EDatabaseError on an empty dataset.
+    // BeforeDelete, remove (a Removed row change), AfterDelete, AfterScroll; the next row becomes
+    // current (the last one when the removed row was last). In insert state it cancels the insert
+    // instead. A pending edit of the row is dropped. EDatabaseError on an empty dataset.
     void Delete();
     void EmptyDataSet();     // cancels an edit, removes every row (each removal logged as a delete)
     void CheckBrowseMode();  // posts a pending edit; nothing in browse

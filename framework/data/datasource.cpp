@@ -2,6 +2,10 @@
 
 TDataLink::~TDataLink() = default;
 
+void TDataLink::rowChange(const TRowChange&) {
+    dataEvent(TDataEvent::DataSetChange, nullptr);
+}
+
 TDataSource::TDataSource(QObject* parent) : QObject(parent) {}
 
 TDataSource::~TDataSource() {
@@ -50,23 +54,32 @@ void TDataSource::removeLink(TDataLink* link) {
 
 void TDataSource::dataSetDestroyed() {
     m_dataSet = nullptr;
-    notifyLinks(TDataEvent::UpdateState, nullptr);
-    notifyLinks(TDataEvent::DataSetChange, nullptr);
+    for (TDataEvent event : {TDataEvent::UpdateState, TDataEvent::DataSetChange})
+        notifyLinks([event](TDataLink* link) { link->dataEvent(event, nullptr); });
 }
 
-void TDataSource::notifyLinks(TDataEvent event, TField* field) {
+template <typename Tell>
+void TDataSource::notifyLinks(Tell tell) {
     const QList<TDataLink*> links = m_links;
     for (TDataLink* link : links) {
         if (m_links.contains(link))  // a control may unlink another while handling this
-            link->dataEvent(event, field);
+            tell(link);
     }
+}
+
+void TDataSource::rowChange(const TRowChange& change) {
+    if (!m_enabled)
+        return;
+    notifyLinks([&change](TDataLink* link) { link->rowChange(change); });
+    if (OnDataChange)
+        OnDataChange(this, nullptr);
 }
 
 void TDataSource::dataEvent(TDataEvent event, TField* field) {
     // A disabled source passes on nothing but the requests a post and a failed check depend on.
     if (!m_enabled && event != TDataEvent::UpdateRecord && event != TDataEvent::FocusControl)
         return;
-    notifyLinks(event, field);
+    notifyLinks([event, field](TDataLink* link) { link->dataEvent(event, field); });
     switch (event) {
         case TDataEvent::UpdateState:
             if (OnStateChange)

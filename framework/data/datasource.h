@@ -22,6 +22,9 @@ class TDataLink {
 public:
     virtual ~TDataLink();
     virtual void dataEvent(TDataEvent event, TField* field) = 0;
+    // A row came, went or moved. A control that shows every row follows it here; by default the
+    // link hears DataSetChange, as for any change of the rows.
+    virtual void rowChange(const TRowChange& change);
 };
 
 class TDataSource : public QObject {
@@ -46,7 +49,7 @@ public:
     void Edit();
 
     // OnStateChange(Sender) after every state change; OnDataChange(Sender, Field) after a field, a
-    // record or the rows changed or the cursor moved (Field is null unless one field changed);
+    // record, a row or the rows changed or the cursor moved (Field is null unless one field changed);
     // OnUpdateData(Sender) before a post.
     TDataSourceNotifyEvent OnStateChange;
     TDataChangeEvent OnDataChange;
@@ -60,13 +63,17 @@ public:
     // Called by the dataset: the links first, in the order they were added, then the handler that
     // matches the event. Exceptions pass through to the operation that caused the event.
     void dataEvent(TDataEvent event, TField* field);
+    // Called by the dataset for a row that came, went or moved: the links, then OnDataChange.
+    void rowChange(const TRowChange& change);
     // Called by a dataset being destroyed: the source shows no dataset from then on. The links hear
     // UpdateState and DataSetChange so that no control keeps looking at the rows that went away;
     // the handlers hear nothing, since their screen is usually being destroyed as well.
     void dataSetDestroyed();
 
 private:
-    void notifyLinks(TDataEvent event, TField* field);
+    // Calls tell(link) for each link, in the order they were added, skipping any removed meanwhile.
+    template <typename Tell>
+    void notifyLinks(Tell tell);
 
     TClientDataSet* m_dataSet = nullptr;
     QList<TDataLink*> m_links;

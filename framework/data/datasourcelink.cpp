@@ -1,6 +1,7 @@
 #include "framework/data/datasourcelink.h"
 
-TDataSourceLink::TDataSourceLink(Handler handler) : m_handler(std::move(handler)) {}
+TDataSourceLink::TDataSourceLink(Handler handler, RowHandler rowHandler)
+    : m_handler(std::move(handler)), m_rowHandler(std::move(rowHandler)) {}
 
 TDataSourceLink::~TDataSourceLink() {
     if (m_source)
@@ -20,4 +21,11 @@ bool TDataSourceLink::SetDataSource(TDataSource* source) {
 
 void TDataSourceLink::dataEvent(TDataEvent event, TField* field) {
     m_handler(event, field);
+}
+
+void TDataSourceLink::rowChange(const TRowChange& change) {
+    if (m_rowHandler)
+        m_rowHandler(change);
+    else
+        TDataLink::rowChange(change);
 }

@@ -14,10 +14,12 @@
 class TDataSourceLink final : public TDataLink {
 public:
     using Handler = std::function<void(TDataEvent event, TField* field)>;
+    using RowHandler = std::function<void(const TRowChange& change)>;
 
-    // handler receives the notifications; exceptions it throws reach the dataset operation that
-    // caused them.
-    explicit TDataSourceLink(Handler handler);
+    // handler receives the notifications, and rowHandler the rows that came, went or moved (without
+    // one, handler hears them as DataSetChange); exceptions they throw reach the dataset operation
+    // that caused them.
+    explicit TDataSourceLink(Handler handler, RowHandler rowHandler = nullptr);
     ~TDataSourceLink() override;
     TDataSourceLink(const TDataSourceLink&) = delete;
     TDataSourceLink& operator=(const TDataSourceLink&) = delete;
@@ -30,8 +32,10 @@ public:
     TClientDataSet* DataSet() const { return m_source ? m_source->DataSet() : nullptr; }
 
     void dataEvent(TDataEvent event, TField* field) override;
+    void rowChange(const TRowChange& change) override;
 
 private:
     QPointer<TDataSource> m_source;
     Handler m_handler;
+    RowHandler m_rowHandler;
 };

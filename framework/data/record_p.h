@@ -1,20 +1,19 @@
 #pragma once
 
-// The rows of a client dataset: the store that owns them and the structure that keeps the listed ones
-// in order.
+// The rows of a client dataset and the structure that owns the listed ones in order. A row is owned
+// by exactly one place at a time: the list while it is listed, the change log while it is a pending
+// delete. It goes from one to the other as a std::unique_ptr, so no path can free it twice or forget it.
 
 #include "framework/packet/packet.h"
 
 #include <QtGlobal>
 
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 namespace zrm::data {
 
-// One row. The dataset's RecordStore owns it from its creation until it is destroyed; the listed
-// rows (RecordList) and the change log only point at it.
+// One row.
 struct Record {
     enum class Change { None, Inserted, Modified, Deleted };
 
@@ -25,80 +24,77 @@ struct Record {
     quint64 logOrder = 0;  // position in the change log; 0 without a pending change
 };
 
-// The one owner of a dataset's rows: the listed ones and the deleted ones the change log still needs.
-class RecordStore {
-public:
-    // A new empty row, owned here.
-    Record* create();
-    // Takes ownership of a row built elsewhere (a packet being loaded).
-    Record* adopt(std::unique_ptr<Record> record);
-    // Destroys a row owned here; nothing else may point at it any more.
-    void destroy(const Record* record);
-    void clear() { m_records.clear(); }
-    qsizetype size() const { return qsizetype(m_records.size()); }
-    bool owns(const Record* record) const { return m_records.contains(record); }
-    // Room for count more rows, so that adopting them cannot fail half-way.
-    void reserve(qsizetype count) { m_records.reserve(m_records.size() + std::size_t(count)); }
-
-private:
-    std::unordered_map<const Record*, std::unique_ptr<Record>> m_records;
-};
-
-// The listed rows in their order: a list of blocks, so that inserting, removing and finding a row
-// by position cost O(sqrt n) at most, with n the number of rows, instead of O(n).
+// The listed rows in their order, owned here: a list of blocks, so that inserting, removing, moving
+// and finding a row by position cost O(sqrt n) at most, with n the number of rows, instead of O(n).
+// Every change either completes or, failing to allocate, leaves the list as it was.
 class RecordList {
 public:
+    RecordList() = default;
+    RecordList(const RecordList&) = delete;
+    RecordList& operator=(const RecordList&) = delete;
+
     qsizetype size() const { return m_size; }
     bool isEmpty() const { return m_size == 0; }
     Record* at(qsizetype position) const;
-    void insert(qsizetype position, Record* record);
-    Record* takeAt(qsizetype position);
-    void assign(const std::vector<Record*>& records);
+    // Lists record at position (0 … size()). When it fails to allocate, record is left with the caller.
+    void insert(qsizetype position, std::unique_ptr<Record>&& record);
+    // Unlists the row at position and hands it to the caller.
+    std::unique_ptr<Record> takeAt(qsizetype position) noexcept;
+    // Moves the row at from so that it ends up at to (both positions of the list as it is before and
+    // after the move, which keeps its size).
+    void move(qsizetype from, qsizetype to);
+    // Replaces the listed rows (destroying them) with records, in that order; records is emptied.
+    // When it fails to allocate, records is left with the caller.
+    void assign(std::vector<std::unique_ptr<Record>>&& records);
+    // Puts the listed rows in the order of rows, which holds each of them once.
+    void reorder(const std::vector<Record*>& rows);
+    void clear() noexcept;
     std::vector<Record*> toVector() const;
 
-    // First position whose row is not less than probe (the probe itself must not be listed);
-    // less(a, b) must agree with the list's order.
+    // The first position, counting as if the row at skipping (-1: none) were not listed, whose row is
+    // not less than probe; less(a, b) must agree with the order of the rows counted.
     template <typename Less>
-    qsizetype lowerBound(const Record* probe, Less less) const;
+    qsizetype lowerBound(const Record* probe, Less less, qsizetype skipping = -1) const;
 
 private:
+    using Block = std::vector<std::unique_ptr<Record>>;
     struct Location {
         qsizetype block;
         qsizetype offset;
     };
+    // Blocks with room for a number of rows, made before any row changes place, so that filling
+    // them cannot fail.
+    struct Blocks {
+        explicit Blocks(std::size_t rows);
+        void append(std::unique_ptr<Record> record) noexcept;
+        std::vector<Block> blocks;
+        std::vector<qsizetype> starts;
+        std::size_t size = 0;
+    };
     Location locate(qsizetype position) const;
+    std::unique_ptr<Record>& slot(qsizetype position);
     void updateStarts(qsizetype fromBlock);
+    // Lists blocks' rows instead of the current ones, which blocks then holds.
+    void install(Blocks& blocks) noexcept;
 
-    std::vector<std::vector<Record*>> m_blocks;
+    std::vector<Block> m_blocks;
     std::vector<qsizetype> m_starts;  // position of the first row of each block
     qsizetype m_size = 0;
 };
 
 template <typename Less>
-qsizetype RecordList::lowerBound(const Record* probe, Less less) const {
-    // The first block whose last row is not less than the probe holds the answer.
+qsizetype RecordList::lowerBound(const Record* probe, Less less, qsizetype skipping) const {
     qsizetype low = 0;
-    auto high = qsizetype(m_blocks.size());
+    qsizetype high = skipping >= 0 ? m_size - 1 : m_size;
     while (low < high) {
         const qsizetype middle = (low + high) / 2;
-        if (less(m_blocks[middle].back(), probe))
+        const qsizetype position = skipping >= 0 && middle >= skipping ? middle + 1 : middle;
+        if (less(at(position), probe))
             low = middle + 1;
         else
             high = middle;
     }
-    if (low == qsizetype(m_blocks.size()))
-        return m_size;
-    const std::vector<Record*>& block = m_blocks[low];
-    qsizetype first = 0;
-    auto last = qsizetype(block.size());
-    while (first < last) {
-        const qsizetype middle = (first + last) / 2;
-        if (less(block[middle], probe))
-            first = middle + 1;
-        else
-            last = middle;
-    }
-    return m_starts[low] + first;
+    return low;
 }
 
 }  // namespace zrm::data

@@ -1,6 +1,7 @@
 #include "framework/data/record_p.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace zrm::data {
 namespace {
@@ -11,19 +12,14 @@ constexpr qsizetype BlockSize = 256;
 
 }  // namespace
 
-Record* RecordStore::create() {
-    return adopt(std::make_unique<Record>());
+RecordList::Blocks::Blocks(std::size_t rows) : blocks((rows + BlockSize - 1) / BlockSize) {
+    for (std::size_t b = 0; b < blocks.size(); ++b)
+        blocks[b].reserve(std::min(std::size_t(BlockSize), rows - b * std::size_t(BlockSize)));
+    starts.reserve(blocks.size());
 }
 
-Record* RecordStore::adopt(std::unique_ptr<Record> record) {
-    Record* row = record.get();
-    m_records.emplace(row, std::move(record));
-    return row;
-}
-
-void RecordStore::destroy(const Record* record) {
-    Q_ASSERT_X(owns(record), "RecordStore::destroy", "a row of another dataset, or destroyed twice");
-    m_records.erase(record);
+void RecordList::Blocks::append(std::unique_ptr<Record> record) noexcept {
+    blocks[size++ / BlockSize].push_back(std::move(record));
 }
 
 RecordList::Location RecordList::locate(qsizetype position) const {
@@ -31,6 +27,11 @@ RecordList::Location RecordList::locate(qsizetype position) const {
     const auto next = std::upper_bound(m_starts.begin(), m_starts.end(), position);
     const qsizetype block = qsizetype(next - m_starts.begin()) - 1;
     return {block, position - m_starts[block]};
+}
+
+std::unique_ptr<Record>& RecordList::slot(qsizetype position) {
+    const Location location = locate(position);
+    return m_blocks[location.block][location.offset];
 }
 
 void RecordList::updateStarts(qsizetype fromBlock) {
@@ -43,18 +44,30 @@ void RecordList::updateStarts(qsizetype fromBlock) {
     }
 }
 
-Record* RecordList::at(qsizetype position) const {
-    const Location location = locate(position);
-    return m_blocks[location.block][location.offset];
+void RecordList::install(Blocks& blocks) noexcept {
+    Q_ASSERT(blocks.starts.capacity() >= blocks.blocks.size());
+    m_blocks.swap(blocks.blocks);
+    m_starts.swap(blocks.starts);
+    m_size = qsizetype(blocks.size);
+    updateStarts(0);  // within the room reserved: allocates nothing
 }
 
-void RecordList::insert(qsizetype position, Record* record) {
+Record* RecordList::at(qsizetype position) const {
+    const Location location = locate(position);
+    return m_blocks[location.block][location.offset].get();
+}
+
+void RecordList::insert(qsizetype position, std::unique_ptr<Record>&& record) {
     Q_ASSERT(position >= 0 && position <= m_size);
-    // Everything that can fail to allocate comes before the row is in, so a failure leaves the list
-    // as it was and the caller still in charge of the row.
+    // Everything that can fail to allocate comes before the row is taken, so a failure leaves the
+    // list as it was and the caller still in charge of the row.
     m_starts.reserve(m_blocks.size() + 1);
     if (m_blocks.empty()) {
-        m_blocks.push_back({record});
+        m_blocks.reserve(1);
+        Block first;
+        first.reserve(1);
+        first.push_back(std::move(record));
+        m_blocks.push_back(std::move(first));
         m_size = 1;
         updateStarts(0);
         return;
@@ -64,50 +77,83 @@ void RecordList::insert(qsizetype position, Record* record) {
         position == m_size ? Location{qsizetype(m_blocks.size()) - 1, qsizetype(m_blocks.back().size())}
                            : locate(position);
     m_blocks.reserve(m_blocks.size() + 1);
-    std::vector<Record*>& block = m_blocks[location.block];
+    Block& block = m_blocks[location.block];
     const bool splits = qsizetype(block.size()) + 1 > 2 * BlockSize;
-    std::vector<Record*> upper;
+    Block upper;
     if (splits)
         upper.reserve(block.size() + 1 - BlockSize);
     block.reserve(block.size() + 1);
     // From here on nothing allocates.
-    block.insert(block.begin() + location.offset, record);
+    block.insert(block.begin() + location.offset, std::move(record));
     ++m_size;
     if (splits) {
-        upper.assign(block.begin() + BlockSize, block.end());
+        upper.insert(upper.end(), std::make_move_iterator(block.begin() + BlockSize),
+                     std::make_move_iterator(block.end()));
         block.resize(BlockSize);
         m_blocks.insert(m_blocks.begin() + location.block + 1, std::move(upper));
     }
     updateStarts(location.block);
 }
 
-Record* RecordList::takeAt(qsizetype position) {
+std::unique_ptr<Record> RecordList::takeAt(qsizetype position) noexcept {
     const Location location = locate(position);
-    std::vector<Record*>& block = m_blocks[location.block];
-    Record* record = block[location.offset];
+    Block& block = m_blocks[location.block];
+    std::unique_ptr<Record> record = std::move(block[location.offset]);
     block.erase(block.begin() + location.offset);
     --m_size;
     if (block.empty())
         m_blocks.erase(m_blocks.begin() + location.block);
-    updateStarts(std::min(location.block, qsizetype(m_blocks.size())));
+    updateStarts(std::min(location.block, qsizetype(m_blocks.size())));  // shrinks: allocates nothing
     return record;
 }
 
-void RecordList::assign(const std::vector<Record*>& records) {
-    m_blocks.clear();
-    for (std::size_t first = 0; first < records.size(); first += BlockSize) {
-        const std::size_t last = std::min(records.size(), first + std::size_t(BlockSize));
-        m_blocks.emplace_back(records.begin() + qsizetype(first), records.begin() + qsizetype(last));
+void RecordList::move(qsizetype from, qsizetype to) {
+    Q_ASSERT(from >= 0 && from < m_size && to >= 0 && to < m_size);
+    if (from == to)
+        return;
+    // An empty slot is made at the row's new place first, the only step that can fail; the row then
+    // changes slots and its old one goes.
+    const qsizetype target = to < from ? to : to + 1;
+    const qsizetype source = to < from ? from + 1 : from;
+    insert(target, std::unique_ptr<Record>());
+    slot(target).swap(slot(source));
+    takeAt(source);
+}
+
+void RecordList::assign(std::vector<std::unique_ptr<Record>>&& records) {
+    Blocks blocks(records.size());
+    for (std::unique_ptr<Record>& record : records)
+        blocks.append(std::move(record));
+    records.clear();
+    install(blocks);
+}
+
+void RecordList::reorder(const std::vector<Record*>& rows) {
+    Q_ASSERT(qsizetype(rows.size()) == m_size);
+    Blocks blocks(rows.size());
+    // The listed rows change owners: each comes back under its place in rows.
+    for (Block& block : m_blocks) {
+        for (std::unique_ptr<Record>& record : block)
+            static_cast<void>(record.release());
     }
-    m_size = qsizetype(records.size());
-    updateStarts(0);
+    for (Record* record : rows)
+        blocks.append(std::unique_ptr<Record>(record));
+    install(blocks);
+}
+
+void RecordList::clear() noexcept {
+    m_blocks.clear();
+    m_starts.clear();
+    m_size = 0;
 }
 
 std::vector<Record*> RecordList::toVector() const {
     std::vector<Record*> records;
     records.reserve(m_size);
-    for (const std::vector<Record*>& block : m_blocks)
-        records.insert(records.end(), block.begin(), block.end());
+    for (const Block& block : m_blocks) {
+        for (const std::unique_ptr<Record>& record : block)
+            records.push_back(record.get());
+    }
     return records;
 }
 

@@ -46,8 +46,9 @@ bool RowOrder::sort(std::vector<Record*>& records) const {
     return true;
 }
 
-qsizetype RowOrder::placeOf(const RecordList& rows, const Record* record) const {
-    return rows.lowerBound(record, [this](const Record* a, const Record* b) { return less(a, b); });
+qsizetype RowOrder::placeOf(const RecordList& rows, qsizetype position) const {
+    return rows.lowerBound(
+        rows.at(position), [this](const Record* a, const Record* b) { return less(a, b); }, position);
 }
 
 }  // namespace zrm::data

@@ -24,8 +24,9 @@ public:
     bool less(const Record* a, const Record* b) const;
     // Puts records in this order; false (and records untouched) when they already were.
     bool sort(std::vector<Record*>& records) const;
-    // Where record (not listed) belongs in rows, which are in this order.
-    qsizetype placeOf(const RecordList& rows, const Record* record) const;
+    // Where the row at position belongs among the other rows, which are in this order: its position
+    // once moved there.
+    qsizetype placeOf(const RecordList& rows, qsizetype position) const;
 
 private:
     QList<KeyField> m_keys;

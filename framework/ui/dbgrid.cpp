@@ -15,7 +15,8 @@ TDBGrid::TDBGrid(QWidget* parent)
     , m_columns(new TDBGridColumns(this))
     , m_model(new TDBGridModel(m_columns, this))
     , m_delegate(new TDBGridDelegate(this))
-    , m_link([this](TDataEvent event, TField* field) { dataEvent(event, field); })
+    , m_link([this](TDataEvent event, TField* field) { dataEvent(event, field); },
+             [this](const TRowChange& change) { rowChanged(change); })
     , m_options(dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgTabs |
                 dgConfirmDelete | dgCancelOnExit) {
     setModel(m_model);
@@ -205,6 +206,11 @@ void TDBGrid::dataEvent(TDataEvent event, TField* field) {
             syncView();
             break;
     }
+}
+
+void TDBGrid::rowChanged(const TRowChange& change) {
+    m_model->rowChanged(change);
+    syncView();
 }
 
 void TDBGrid::columnsChanged() {

@@ -137,6 +137,7 @@ private:
     bool dataSetActive() const;
     bool isEditing() const;  // the dataset is in edit or insert state
     void dataEvent(TDataEvent event, TField* field);
+    void rowChanged(const TRowChange& change);
     void columnsChanged();
     void applyColumnWidths();
     int defaultWidth(const TColumn* column) const;

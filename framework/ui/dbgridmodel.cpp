@@ -3,6 +3,32 @@
 #include "framework/data/datasource.h"
 #include "framework/ui/dbgridcolumns.h"
 
+namespace {
+
+// Where the row at row of the rows before change is once it is made; -1 for the row that went (and
+// for no row).
+int rowAfter(int row, const TRowChange& change) {
+    if (row < 0)
+        return -1;
+    switch (change.kind) {
+        case TRowChange::Kind::Inserted:
+            return row < change.row ? row : row + 1;
+        case TRowChange::Kind::Removed:
+            return row < change.row ? row : (row == change.row ? -1 : row - 1);
+        case TRowChange::Kind::Moved:
+            if (row == change.row)
+                return change.to;
+            if (change.row < change.to && row > change.row && row <= change.to)
+                return row - 1;
+            if (change.to < change.row && row >= change.to && row < change.row)
+                return row + 1;
+            return row;
+    }
+    return row;
+}
+
+}  // namespace
+
 TDBGridModel::TDBGridModel(TDBGridColumns* columns, QObject* parent)
     : QAbstractTableModel(parent), m_columns(columns) {}
 
@@ -44,20 +70,64 @@ void TDBGridModel::reload() {
 
 void TDBGridModel::followShape() {
     const Shape shape = shownShape();
-    const int inserting = int(TDataSetState::dsInsert);
-    // A new row is inserted (or appended) at the cursor; a cancelled one leaves from the cursor.
-    const bool insertStarted = shape.state == inserting && m_shape.state != inserting &&
-                               shape.rows == m_shape.rows + 1 && shape.current >= 0;
-    const bool insertCancelled = m_shape.state == inserting && shape.state == int(TDataSetState::dsBrowse) &&
-                                 shape.rows == m_shape.rows - 1 && m_shape.current >= 0;
     if (shape.rows == m_shape.rows)
         moveIndicator(m_shape.current, shape);
-    else if (insertStarted)
-        insertRowAt(shape);
-    else if (insertCancelled)
-        removeRowAt(m_shape.current, shape);
     else
         resetTo(m_visible, shape);
+}
+
+void TDBGridModel::rowChanged(const TRowChange& change) {
+    const Shape shape = shownShape();
+    if (!fits(change, shape)) {
+        resetTo(m_visible, shape);
+        return;
+    }
+    m_announcing = change;
+    switch (change.kind) {
+        case TRowChange::Kind::Inserted:
+            beginInsertRows(QModelIndex(), change.row, change.row);
+            break;
+        case TRowChange::Kind::Removed:
+            beginRemoveRows(QModelIndex(), change.row, change.row);
+            break;
+        case TRowChange::Kind::Moved:
+            // The destination counts the rows before the move: below the row, one more.
+            beginMoveRows(QModelIndex(), change.row, change.row, QModelIndex(),
+                          change.to > change.row ? change.to + 1 : change.to);
+            break;
+    }
+    m_announcing.reset();
+    m_shape.rows = shape.rows;
+    const int leftRow = rowAfter(m_shape.current, change);
+    m_editRow = rowAfter(m_editRow, change);
+    if (m_editRow < 0)
+        m_editColumn = -1;
+    switch (change.kind) {
+        case TRowChange::Kind::Inserted:
+            endInsertRows();
+            break;
+        case TRowChange::Kind::Removed:
+            endRemoveRows();
+            break;
+        case TRowChange::Kind::Moved:
+            endMoveRows();
+            emitRowChanged(change.to);
+            break;
+    }
+    moveIndicator(leftRow, shape);
+}
+
+bool TDBGridModel::fits(const TRowChange& change, const Shape& shape) const {
+    switch (change.kind) {
+        case TRowChange::Kind::Inserted:
+            return shape.rows == m_shape.rows + 1 && change.row >= 0 && change.row <= m_shape.rows;
+        case TRowChange::Kind::Removed:
+            return shape.rows == m_shape.rows - 1 && change.row >= 0 && change.row < m_shape.rows;
+        case TRowChange::Kind::Moved:
+            return shape.rows == m_shape.rows && change.row >= 0 && change.row < m_shape.rows &&
+                   change.to >= 0 && change.to < m_shape.rows && change.to != change.row;
+    }
+    return false;
 }
 
 void TDBGridModel::recordChanged() {
@@ -76,34 +146,6 @@ void TDBGridModel::fieldChanged(const TField* field) {
         if (m_visible.at(c)->Field() == field)
             Q_EMIT dataChanged(index(m_shape.current, c), index(m_shape.current, c));
     }
-}
-
-void TDBGridModel::insertRowAt(const Shape& shape) {
-    const int row = shape.current;
-    m_pendingRow = row;
-    m_pendingShift = 1;
-    beginInsertRows(QModelIndex(), row, row);
-    m_pendingShift = 0;
-    m_shape.rows = shape.rows;
-    if (m_editRow >= row)
-        ++m_editRow;
-    endInsertRows();
-    // The row the cursor left moved down when the new one came before it.
-    moveIndicator(m_shape.current >= row ? m_shape.current + 1 : m_shape.current, shape);
-}
-
-void TDBGridModel::removeRowAt(int row, const Shape& shape) {
-    m_pendingRow = row;
-    m_pendingShift = -1;
-    beginRemoveRows(QModelIndex(), row, row);
-    m_pendingShift = 0;
-    m_shape.rows = shape.rows;
-    if (m_editRow == row)
-        m_editRow = m_editColumn = -1;
-    else if (m_editRow > row)
-        --m_editRow;
-    endRemoveRows();
-    moveIndicator(-1, shape);
 }
 
 void TDBGridModel::resetTo(const QList<TColumn*>& columns, const Shape& shape) {
@@ -133,11 +175,7 @@ void TDBGridModel::emitRowChanged(int row) {
 }
 
 int TDBGridModel::dataSetRow(int row) const {
-    if (m_pendingShift == 0 || row < m_pendingRow)
-        return row;
-    if (m_pendingShift > 0)
-        return row + 1;
-    return row == m_pendingRow ? -1 : row - 1;
+    return m_announcing ? rowAfter(row, *m_announcing) : row;
 }
 
 TColumn* TDBGridModel::column(int modelColumn) const {

@@ -5,18 +5,23 @@
 // or inserted shows what is typed so far), without moving the dataset's cursor, so what a change
 // costs does not grow with the number of rows. It remembers only the shape the view was last told
 // (the number of rows, the current row, the state) and tells the view what changed as precisely as
-// the dataset's notification allows: a row being inserted comes in, a cancelled insert goes, a field
-// changes one cell, a post or cancel in place one row, a move of the cursor only the indicator.
+// the dataset's notification allows: a row that came, went or moved comes in, goes or moves with
+// the rows around it untouched (as QSqlTableModel does it), a field changes one cell, a post or
+// cancel in place one row, a move of the cursor only the indicator. Only new columns and rows
+// changed as a whole (a reload, a new order) redraw every cell.
 //
 // While the dataset's controls are disabled the grid hears nothing, so the model keeps its shape and
 // signals nothing; a cell the view reads meanwhile shows the dataset's row at that place, or nothing
 // past the dataset's last row.
 
+#include "framework/data/clientdataset.h"
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QPointer>
 
-class TClientDataSet;
+#include <optional>
+
 class TColumn;
 class TDataSource;
 class TDBGridColumns;
@@ -35,11 +40,14 @@ public:
     // over every cell and a headerDataChanged over the titles, so an open cell editor survives;
     // otherwise a model reset.
     void reload();
-    // Follows the dataset's cursor, state and number of rows: one row more in a new insert is
-    // inserted at the cursor, one row less when an insert ends in browse is the cancelled row
-    // removed, any other change in the number of rows resets the model; the indicator follows the
-    // cursor and the state (headerDataChanged of the rows it left and reached).
+    // Follows the dataset's cursor and state: the indicator moves (headerDataChanged of the rows it
+    // left and reached). A number of rows that no row change announced (the dataset closed, the
+    // source disabled) resets the model.
     void followShape();
+    // One row came, went or moved: rowsInserted, rowsRemoved or rowsMoved with its places (a moved
+    // row, just posted, is redrawn where it arrived), then the cursor and state as followShape. A
+    // change that does not fit the rows the view counts resets the model.
+    void rowChanged(const TRowChange& change);
     // The current row's values changed as a whole (a post or cancel that left it in its place): one
     // dataChanged over that row, after following the shape.
     void recordChanged();
@@ -74,23 +82,21 @@ private:
     // The dataset's shape now; empty without a source, with a disabled source or a closed dataset.
     Shape shownShape() const;
     QList<TColumn*> visibleColumns() const;
-    void insertRowAt(const Shape& shape);
-    void removeRowAt(int row, const Shape& shape);
+    bool fits(const TRowChange& change, const Shape& shape) const;
     void resetTo(const QList<TColumn*>& columns, const Shape& shape);
     // Takes the new cursor and state, and repaints the indicator of the rows it left and reached.
     void moveIndicator(int oldRow, const Shape& shape);
     void emitRowChanged(int row);
-    // The dataset's row shown at a row of the view. Between announcing a row that came or went and
-    // saying it is done, the view still counts the rows as before while the dataset already holds
-    // them as after; -1 for the row that went.
+    // The dataset's row shown at a row of the view. Between announcing a row change and saying it
+    // is done, the view still counts the rows as before while the dataset already holds them as
+    // after; -1 for the row that went.
     int dataSetRow(int row) const;
 
     TDBGridColumns* m_columns;
     QPointer<TDataSource> m_source;
     QList<TColumn*> m_visible;
     Shape m_shape;
-    int m_pendingRow = -1;   // the row being announced as inserted or removed
-    int m_pendingShift = 0;  // +1 inserted, -1 removed, 0 nothing pending
+    std::optional<TRowChange> m_announcing;  // the row change whose begin… signal is being sent
     bool m_showIndicator = false;
     int m_editRow = -1;
     int m_editColumn = -1;

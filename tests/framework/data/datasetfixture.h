@@ -76,6 +76,22 @@ public:
         notifications.append(s(names[int(event)]) +
                              (field ? QLatin1Char(':') + field->FieldName() : QString()));
     }
+    // A row change is logged as the DataSetChange a plain control hears, and with its places in
+    // rowChanges: "+1" inserted at 1, "-1" removed from 1, "0>2" moved from 0 to 2.
+    void rowChange(const TRowChange& change) override {
+        switch (change.kind) {
+            case TRowChange::Kind::Inserted:
+                rowChanges.append(QStringLiteral("+%1").arg(change.row));
+                break;
+            case TRowChange::Kind::Removed:
+                rowChanges.append(QStringLiteral("-%1").arg(change.row));
+                break;
+            case TRowChange::Kind::Moved:
+                rowChanges.append(QStringLiteral("%1>%2").arg(change.row).arg(change.to));
+                break;
+        }
+        TDataLink::rowChange(change);
+    }
 
     int count(const char* name) const { return int(log.count(s(name))); }
     int notified(const char* name) const { return int(notifications.count(s(name))); }
@@ -86,10 +102,12 @@ public:
     void clear() {
         log.clear();
         notifications.clear();
+        rowChanges.clear();
     }
 
     QStringList log;
     QStringList notifications;
+    QStringList rowChanges;
     QString failing;  // the event whose handler aborts
     TDataSource source;
 };

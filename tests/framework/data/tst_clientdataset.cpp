@@ -1,5 +1,7 @@
 #include "datasetfixture.h"
 
+#include <functional>
+
 namespace {
 
 // Three phases loaded out of order; ids give the order in which the rows arrived.
@@ -429,8 +431,10 @@ TEST(ClientDataSet, events_fireInOrderForEachOperation) {
     data.FieldByName(s("DT"))->SetAsDateTime(day(2026, 2, 1));
     data.Post();
     EXPECT_EQ(recorder.log, (QStringList{s("BeforePost"), s("AfterPost")}));
+    // The row moved to its place in the index: told before the state that goes with it.
     EXPECT_EQ(recorder.notifications,
-              (QStringList{s("FieldChange:DT"), s("UpdateRecord"), s("UpdateState"), s("DataSetChange")}));
+              (QStringList{s("FieldChange:DT"), s("UpdateRecord"), s("DataSetChange"), s("UpdateState")}));
+    EXPECT_EQ(recorder.rowChanges, (QStringList{s("0>1")}));
     recorder.clear();
     data.Edit();
     data.Cancel();
@@ -445,6 +449,98 @@ TEST(ClientDataSet, events_fireInOrderForEachOperation) {
     EXPECT_EQ(recorder.log, (QStringList{s("BeforeClose"), s("AfterClose")}));
     EXPECT_FALSE(data.Active());
     EXPECT_EQ(data.RecordCount(), 0);
+}
+
+// Each operation that changes which rows are listed, or where, tells its row with its places (a
+// plain control hears DataSetChange instead) before the state change that goes with it; the others
+// tell no row.
+TEST(ClientDataSet, rowChanges_tellEachRowWithItsPlacesBeforeTheState) {
+    struct Case {
+        const char* name;
+        std::function<void(PhaseDataSet&)> operation;
+        QStringList rowChanges;
+        QStringList notifications;
+        int recNo;  // where the cursor ends
+    };
+    const auto list = [](std::initializer_list<const char*> texts) {
+        QStringList result;
+        for (const char* text : texts)
+            result.append(s(text));
+        return result;
+    };
+    const auto setDate = [](PhaseDataSet& d, const QDateTime& date) {
+        d.FieldByName(s("DT"))->SetAsDateTime(date);
+        d.Post();
+    };
+    // The rows in index order: ids 2 (January), 3 (March), 1 (May); the cursor on the second.
+    const Case cases[] = {
+        {"Insert", [](PhaseDataSet& d) { d.Insert(); }, list({"+1"}), list({"DataSetChange", "UpdateState"}),
+         2},
+        {"Append", [](PhaseDataSet& d) { d.Append(); }, list({"+3"}), list({"DataSetChange", "UpdateState"}),
+         4},
+        {"Cancel of an insert",
+         [](PhaseDataSet& d) {
+             d.Insert();
+             d.Cancel();
+         },
+         list({"+1", "-1"}), list({"DataSetChange", "UpdateState", "DataSetChange", "UpdateState"}), 2},
+        {"Delete", [](PhaseDataSet& d) { d.Delete(); }, list({"-1"}), list({"DataSetChange"}), 2},
+        {"Delete of the last row",
+         [](PhaseDataSet& d) {
+             d.Last();
+             d.Delete();
+         },
+         list({"-2"}), list({"DataSetScroll", "DataSetChange"}), 2},
+        {"Delete while editing",
+         [](PhaseDataSet& d) {
+             d.Edit();
+             d.Delete();
+         },
+         list({"-1"}), list({"UpdateState", "DataSetChange", "UpdateState"}), 2},
+        {"Post that moves the row down",
+         [&](PhaseDataSet& d) {
+             d.Edit();
+             setDate(d, day(2026, 12, 1));
+         },
+         list({"1>2"}),
+         list({"UpdateState", "FieldChange:DT", "UpdateRecord", "DataSetChange", "UpdateState"}), 3},
+        {"Post that moves the row up",
+         [&](PhaseDataSet& d) {
+             d.Edit();
+             setDate(d, day(2025, 12, 1));
+         },
+         list({"1>0"}),
+         list({"UpdateState", "FieldChange:DT", "UpdateRecord", "DataSetChange", "UpdateState"}), 1},
+        {"Post in place",
+         [&](PhaseDataSet& d) {
+             d.Edit();
+             setDate(d, day(2026, 4, 1));
+         },
+         list({}), list({"UpdateState", "FieldChange:DT", "UpdateRecord", "UpdateState", "RecordChange"}), 2},
+        {"Insert posted at its place",
+         [&](PhaseDataSet& d) {
+             d.Insert();
+             setDate(d, day(2026, 12, 1));
+         },
+         list({"+1", "1>3"}),
+         list({"DataSetChange", "UpdateState", "FieldChange:DT", "UpdateRecord", "DataSetChange",
+               "UpdateState"}),
+         4},
+        {"Scroll", [](PhaseDataSet& d) { d.Next(); }, list({}), list({"DataSetScroll"}), 3},
+        {"EmptyDataSet", [](PhaseDataSet& d) { d.EmptyDataSet(); }, list({}), list({"DataSetChange"}), -1},
+        {"CancelUpdates", [](PhaseDataSet& d) { d.CancelUpdates(); }, list({}), list({"DataSetChange"}), 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PhaseDataSet data;
+        data.SetData(threePhases());
+        data.Next();
+        EventRecorder recorder(&data);
+        c.operation(data);
+        EXPECT_EQ(recorder.rowChanges, c.rowChanges);
+        EXPECT_EQ(recorder.notifications, c.notifications);
+        EXPECT_EQ(data.RecNo(), c.recNo);
+    }
 }
 
 TEST(ClientDataSet, locate_findsByOneOrSeveralFieldsWithOptions) {

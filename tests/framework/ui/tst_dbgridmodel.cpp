@@ -5,12 +5,14 @@
 
 #include "framework/ui/dbgrideditor.h"
 
+#include <functional>
 #include <utility>
 
 namespace {
 
-// Every signal of a model, one line each: "data r,c-r,c", "rows+ a-b", "rows- a-b", "reset",
-// "indicator a-b" (vertical header), "titles a-b" (horizontal header), "layout".
+// Every signal of a model, one line each: "data r,c-r,c", "rows+ a-b", "rows- a-b", "rows> a-b d"
+// (moved before row d as counted before the move), "reset", "indicator a-b" (vertical header),
+// "titles a-b" (horizontal header), "layout".
 class SignalLog : public QObject {
 public:
     explicit SignalLog(QAbstractItemModel* model) {
@@ -29,6 +31,10 @@ public:
         connect(model, &QAbstractItemModel::rowsRemoved, this,
                 [this](const QModelIndex&, int first, int last) {
                     add(QStringLiteral("rows- %1-%2").arg(first).arg(last));
+                });
+        connect(model, &QAbstractItemModel::rowsMoved, this,
+                [this](const QModelIndex&, int first, int last, const QModelIndex&, int destination) {
+                    add(QStringLiteral("rows> %1-%2 %3").arg(first).arg(last).arg(destination));
                 });
         connect(model, &QAbstractItemModel::modelReset, this, [this] { add(QStringLiteral("reset")); });
         connect(model, &QAbstractItemModel::layoutChanged, this, [this] { add(QStringLiteral("layout")); });
@@ -86,78 +92,100 @@ TEST_F(DbGridModel, editAndPostInPlace_changeTheIndicatorOneCellThenOneRow) {
     EXPECT_EQ(text(1, 1), QStringLiteral("Revisão"));
 }
 
-TEST_F(DbGridModel, insertAndCancel_bringAndTakeOneRowAtTheCursor) {
-    dataSet->SetRecNo(2);
-    SignalLog log(grid->model());
-    dataSet->Insert();
-    // The row the cursor left moved down with the rows after it; every row redrawn once, as the
-    // dataset says its rows changed.
-    EXPECT_EQ(log.take(),
-              lines({"rows+ 1-1", "indicator 2-2", "indicator 1-1", "data 0,0-3,2", "titles 0-2"}));
-    ASSERT_EQ(grid->model()->rowCount(), 4);
-    EXPECT_EQ(text(1, 1), QString());
-    EXPECT_EQ(text(2, 1), QStringLiteral("Planejamento"));
-    EXPECT_EQ(indicator(1), QStringLiteral("*"));
-    EXPECT_EQ(indicator(2), QString());
-
-    name->SetAsString(QStringLiteral("Nova"));
-    EXPECT_EQ(log.take(), lines({"data 1,1-1,1"}));
-    EXPECT_EQ(text(1, 1), QStringLiteral("Nova"));
-    EXPECT_EQ(dataSet->GetData().rows.size(), 3) << "a row being inserted is not stored";
-
-    dataSet->Cancel();
-    EXPECT_EQ(log.take(), lines({"rows- 1-1", "indicator 1-1", "data 0,0-2,2", "titles 0-2"}));
-    ASSERT_EQ(grid->model()->rowCount(), 3);
-    EXPECT_EQ(text(1, 1), QStringLiteral("Planejamento"));
-    EXPECT_EQ(indicator(1), kCurrent);
-
-    // Appended after the last row, and cancelled there.
-    dataSet->Append();
-    EXPECT_EQ(log.take(),
-              lines({"rows+ 3-3", "indicator 1-1", "indicator 3-3", "data 0,0-3,2", "titles 0-2"}));
-    EXPECT_EQ(text(2, 1), QStringLiteral("Fechamento"));
-    EXPECT_EQ(text(3, 1), QString());
-    dataSet->Cancel();
-    EXPECT_EQ(log.take(), lines({"rows- 3-3", "indicator 2-2", "data 0,0-2,2", "titles 0-2"}));
-    EXPECT_EQ(grid->gridModel()->currentRow(), 2);
-
-    // A posted new row stays where it was typed.
-    dataSet->SetRecNo(2);
-    dataSet->Insert();
-    name->SetAsString(QStringLiteral("Revisão"));
-    log.take();
-    dataSet->Post();
-    EXPECT_EQ(log.take(), lines({"indicator 1-1", "data 1,0-1,2"}));
-    EXPECT_EQ(text(1, 1), QStringLiteral("Revisão"));
-    EXPECT_EQ(nameAt(2), QStringLiteral("Revisão"));
+// Each row that comes, goes or moves is told to the view as that row alone, at its places, with the
+// indicator following the cursor: no reset, no other row redrawn. The view then shows the rows the
+// dataset holds, and its current cell is on the dataset's current row.
+TEST_F(DbGridModel, rowChanges_insertRemoveOrMoveOneRowAtItsPlaces) {
+    struct Case {
+        const char* name;
+        std::function<void()> prepare;  // before the signals are looked at
+        std::function<void()> operation;
+        QStringList signals;
+        QStringList names;  // what the view shows in the name column afterwards
+        int current;
+        const char* indicator;
+    };
+    const auto at = [this](int recNo) { return [this, recNo] { dataSet->SetRecNo(recNo); }; };
+    const auto sortedByName = [this](int recNo, const char* newName) {
+        return [this, recNo, newName] {
+            dataSet->SetIndexFieldNames(QStringLiteral("NMFASE"));  // Abertura, Fechamento, Planejamento
+            dataSet->SetRecNo(recNo);
+            dataSet->Edit();
+            name->SetAsString(QString::fromUtf8(newName));
+        };
+    };
+    const auto post = [this] { dataSet->Post(); };
+    const Case cases[] = {
+        {"insert before the current row", at(2), [this] { dataSet->Insert(); },
+         lines({"rows+ 1-1", "indicator 2-2", "indicator 1-1"}),
+         lines({"Abertura", "", "Planejamento", "Fechamento"}), 1, "*"},
+        {"append after the last row", at(2), [this] { dataSet->Append(); },
+         lines({"rows+ 3-3", "indicator 1-1", "indicator 3-3"}),
+         lines({"Abertura", "Planejamento", "Fechamento", ""}), 3, "*"},
+        {"insert into an empty dataset", [this] { dataSet->EmptyDataSet(); }, [this] { dataSet->Insert(); },
+         lines({"rows+ 0-0", "indicator 0-0"}), lines({""}), 0, "*"},
+        {"cancel of an insert",
+         [this] {
+             dataSet->SetRecNo(2);
+             dataSet->Insert();
+             name->SetAsString(QStringLiteral("Nova"));
+         },
+         [this] { dataSet->Cancel(); }, lines({"rows- 1-1", "indicator 1-1"}),
+         lines({"Abertura", "Planejamento", "Fechamento"}), 1, "\u25B6"},
+        {"cancel of an append", [this] { dataSet->Append(); }, [this] { dataSet->Cancel(); },
+         lines({"rows- 3-3", "indicator 2-2"}), lines({"Abertura", "Planejamento", "Fechamento"}), 2,
+         "\u25B6"},
+        {"delete", at(2), [this] { dataSet->Delete(); }, lines({"rows- 1-1", "indicator 1-1"}),
+         lines({"Abertura", "Fechamento"}), 1, "\u25B6"},
+        {"delete of the last row", at(3), [this] { dataSet->Delete(); },
+         lines({"rows- 2-2", "indicator 1-1"}), lines({"Abertura", "Planejamento"}), 1, "\u25B6"},
+        {"delete while editing",
+         [this] {
+             dataSet->Edit();
+             name->SetAsString(QStringLiteral("Descartado"));
+         },
+         [this] { dataSet->Delete(); }, lines({"rows- 0-0", "indicator 0-0"}),
+         lines({"Planejamento", "Fechamento"}), 0, "\u25B6"},
+        {"post that moves a row down", sortedByName(1, "Zeta"), post,
+         lines({"rows> 0-0 3", "data 2,0-2,2", "indicator 2-2"}),
+         lines({"Fechamento", "Planejamento", "Zeta"}), 2, "\u25B6"},
+        {"post that moves a row up", sortedByName(3, "Aaa"), post,
+         lines({"rows> 2-2 0", "data 0,0-0,2", "indicator 0-0"}), lines({"Aaa", "Abertura", "Fechamento"}), 0,
+         "\u25B6"},
+        {"post of an insert that moves it to its place",
+         [this] {
+             dataSet->SetIndexFieldNames(QStringLiteral("NMFASE"));
+             dataSet->SetRecNo(2);
+             dataSet->Insert();
+             name->SetAsString(QStringLiteral("Zeta"));
+         },
+         post, lines({"rows> 1-1 4", "data 3,0-3,2", "indicator 3-3"}),
+         lines({"Abertura", "Fechamento", "Planejamento", "Zeta"}), 3, "\u25B6"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        c.prepare();
+        SignalLog log(grid->model());
+        c.operation();
+        EXPECT_EQ(log.take(), c.signals);
+        QStringList shown;
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            shown.append(text(row, 1));
+        EXPECT_EQ(shown, c.names);
+        EXPECT_EQ(grid->gridModel()->currentRow(), c.current);
+        EXPECT_EQ(currentRow(), c.current) << "the view's current cell";
+        EXPECT_EQ(indicator(c.current), QString::fromUtf8(c.indicator));
+    }
 }
 
-TEST_F(DbGridModel, insertIntoAnEmptyDataSet_andItsCancel) {
-    dataSet->EmptyDataSet();
-    ASSERT_EQ(grid->model()->rowCount(), 0);
-    EXPECT_EQ(grid->gridModel()->currentRow(), -1);
-    SignalLog log(grid->model());
-    dataSet->Insert();
-    EXPECT_EQ(log.take(), lines({"rows+ 0-0", "indicator 0-0", "data 0,0-0,2", "titles 0-2"}));
-    EXPECT_EQ(indicator(0), QStringLiteral("*"));
-    dataSet->Cancel();
-    EXPECT_EQ(log.take(), lines({"rows- 0-0", "titles 0-2"}));
-    EXPECT_EQ(grid->gridModel()->currentRow(), -1);
-}
-
-TEST_F(DbGridModel, scrollMovesOnlyTheIndicator_deleteResets) {
+TEST_F(DbGridModel, scrollMovesOnlyTheIndicator) {
     SignalLog log(grid->model());
     dataSet->SetRecNo(3);
     EXPECT_EQ(log.take(), lines({"indicator 0-0", "indicator 2-2"}));
     EXPECT_EQ(indicator(0), QString());
     EXPECT_EQ(indicator(2), kCurrent);
-
-    dataSet->Delete();
-    EXPECT_EQ(log.take(), lines({"reset"}));
-    EXPECT_EQ(grid->model()->rowCount(), 2);
-    EXPECT_EQ(grid->gridModel()->currentRow(), 1);
-    EXPECT_EQ(text(1, 1), QStringLiteral("Planejamento"));
-    EXPECT_EQ(indicator(1), kCurrent);
 }
 
 TEST_F(DbGridModel, reload_sameShapeRedrawsAndKeepsTheEditorOtherShapesReset) {
@@ -177,18 +205,6 @@ TEST_F(DbGridModel, reload_sameShapeRedrawsAndKeepsTheEditorOtherShapesReset) {
     EXPECT_EQ(log.take(), lines({"data 0,0-2,2", "titles 0-2"}));
     EXPECT_EQ(text(1, 1), QStringLiteral("Fechamento"));
     EXPECT_EQ(text(2, 1), QStringLiteral("Planejamento"));
-
-    // A post that moves the row to its place in the index: the indicator follows, every row redrawn.
-    dataSet->Edit();
-    name->SetAsString(QStringLiteral("Zeta"));
-    log.take();
-    dataSet->Post();
-    EXPECT_EQ(log.take(), lines({"indicator 0-0", "indicator 2-2", "data 0,0-2,2", "titles 0-2"}));
-    EXPECT_EQ(text(0, 1), QStringLiteral("Fechamento"));
-    EXPECT_EQ(text(2, 1), QStringLiteral("Zeta"));
-    dataSet->CancelUpdates();
-    dataSet->First();
-    log.take();
 
     // Changes undone: a changed row comes back as it was, a deleted one as a row more.
     dataSet->Edit();
