@@ -24,7 +24,7 @@ for preset in release asan tsan; do
 done
 # Every suite runs even when an earlier one failed, so one run shows every failure; so do the static
 # checks, whose finding fails the command as a failing test does. They need the release tree built
-# (the sources include what moc generates there) and remember the files they found clean in it, so
+# (the sources include what moc generates there) and remember the units they found clean in it, so
 # only what changed since is checked again.
 failed=()
 export ZRM_REQUIRE_POSTGRES=1
