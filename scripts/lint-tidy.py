@@ -220,9 +220,9 @@ def declared_name(statement):
         if token in ("(", "="):
             end = index
             break
-    typeKey = next((index for index in range(end) if tokens[index] in TYPE_KEYS), None)
-    if typeKey is not None:
-        name = type_name(tokens[typeKey + 1:end])
+    type_key = next((index for index in range(end) if tokens[index] in TYPE_KEYS), None)
+    if type_key is not None:
+        name = type_name(tokens[type_key + 1:end])
         return (name, None, False) if name else None
     name = declarator_name(tokens)
     return (name, None, end < len(tokens) and tokens[end] == "(") if name else None
