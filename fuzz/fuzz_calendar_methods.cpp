@@ -5,8 +5,8 @@
 
 #include "fuzz/fuzzserver.h"
 #include "fuzz/fuzzsupport.h"
+#include "server/rpc/jsonrpcenvelope.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 
 #include <array>
@@ -31,16 +31,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const std::string_view method = Methods[data[0] % Methods.size()];
     const QString operatorCode = data[0] / Methods.size() % 2 == 0 ? QStringLiteral("fuzz") : QString();
-    QJsonParseError parseError;
-    const QJsonDocument document =
-        QJsonDocument::fromJson(zrm::fuzz::bytesOf(data + 1, size - 1), &parseError);
-    if (parseError.error != QJsonParseError::NoError || !document.isArray())
+    // The call as the front reads it: the parameters go through the envelope's reader.
+    const std::string body = R"({"jsonrpc":"2.0","id":1,"method":")" + std::string(method) +
+                             R"(","params":)" +
+                             std::string(reinterpret_cast<const char*>(data + 1), size - 1) + "}";
+    zrm::server::RpcRequest request;
+    try {
+        std::string_view id;
+        request = zrm::server::jsonrpc::parseRequest(body, id);
+    } catch (const zrm::server::RpcError&) {
         return 0;  // the envelope refuses these before any method runs
+    }
 
     std::string result;
     try {
-        zrm::fuzz::calendarModule().call(method, document.array(), zrm::server::CallContext{operatorCode},
-                                         result);
+        zrm::fuzz::calendarModule().call(request, zrm::server::CallContext{operatorCode}, result);
     } catch (const zrm::server::RpcError& error) {
         zrm::fuzz::require(!error.message().isEmpty(), "a refusal is explained");
         return 0;

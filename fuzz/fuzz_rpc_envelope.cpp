@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view body(reinterpret_cast<const char*>(data), size);
     const zrm::server::RpcReply reply = dispatcher().dispatch(
-        "ZRM71300.rdmCalendOrcOp", body, zrm::server::CallContext{QStringLiteral("fuzz")});
+        dispatcher().read("ZRM71300.rdmCalendOrcOp", body), zrm::server::CallContext{QStringLiteral("fuzz")});
 
     QJsonParseError parseError;
     const QJsonDocument document =

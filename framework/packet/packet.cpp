@@ -4,9 +4,6 @@
 #include "framework/packet/packetwriter.h"
 
 #include <QDateTime>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <cmath>
 
@@ -169,12 +166,6 @@ void writeRowValues(PacketWriter& writer, const QList<FieldDef>& fields, const R
     writer.endRow();
 }
 
-QByteArray objectBytes(const QJsonValue& json, const QString& document) {
-    if (!json.isObject())
-        Location(document).fail(QString(), QStringLiteral("era esperado um objeto JSON"));
-    return QJsonDocument(json.toObject()).toJson(QJsonDocument::Compact);
-}
-
 }  // namespace
 
 void write(std::string& out, const DataPacket& packet) {
@@ -228,23 +219,6 @@ DataPacket decodePacket(const QByteArray& json) {
 
 Delta decodeDelta(const QByteArray& json) {
     return detail::readDelta(json);
-}
-
-QJsonValue toJson(const DataPacket& packet) {
-    return QJsonDocument::fromJson(encode(packet)).object();
-}
-
-QJsonValue toJson(const Delta& delta) {
-    return QJsonDocument::fromJson(encode(delta)).object();
-}
-
-// A JSON value goes through its text, so that one reader checks every packet whatever its source.
-DataPacket packetFromJson(const QJsonValue& json) {
-    return detail::readPacket(objectBytes(json, QStringLiteral("Pacote de dados inválido")));
-}
-
-Delta deltaFromJson(const QJsonValue& json) {
-    return detail::readDelta(objectBytes(json, QStringLiteral("Delta inválido")));
 }
 
 QString dateTimeToText(const QDateTime& dateTime) {

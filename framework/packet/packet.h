@@ -5,7 +5,7 @@
 // without any GUI library. The encoding is the one of docs/protocol.md.
 
 #include <QByteArray>
-#include <QJsonValue>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -70,12 +70,6 @@ void write(std::string& out, const DataPacket& packet);
 void write(std::string& out, const Delta& delta);
 DataPacket decodePacket(const QByteArray& json);
 Delta decodeDelta(const QByteArray& json);
-
-// The same as JSON values, for tests and tools that work with Qt's JSON types.
-QJsonValue toJson(const DataPacket& packet);
-QJsonValue toJson(const Delta& delta);
-DataPacket packetFromJson(const QJsonValue& json);
-Delta deltaFromJson(const QJsonValue& json);
 
 // A JSON-RPC 2.0 response as the client reads it: the envelope and, in the same pass over the bytes,
 // the result decoded into packets.

@@ -96,6 +96,38 @@ void PacketWriter::beginRow() {
     m_firstValue = true;
 }
 
+void ObjectWriter::key(std::string_view name) {
+    if (!m_first)
+        m_out += ',';
+    m_first = false;
+    appendJsonString(m_out, name);
+    m_out += ':';
+}
+
+void ObjectWriter::text(std::string_view name, std::string_view value) {
+    key(name);
+    if (value.empty())
+        m_out += "null";
+    else
+        appendJsonString(m_out, value);
+}
+
+void ObjectWriter::integer(std::string_view name, qint64 value) {
+    key(name);
+    char buffer[24];
+    m_out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+void ObjectWriter::json(std::string_view name, std::string_view value) {
+    key(name);
+    m_out += value;
+}
+
+ObjectWriter ObjectWriter::object(std::string_view name) {
+    key(name);
+    return ObjectWriter(m_out);
+}
+
 void PacketWriter::separate() {
     if (!m_firstValue)
         m_out += ',';

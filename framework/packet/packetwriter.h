@@ -20,6 +20,27 @@ void appendJsonString(std::string& out, std::string_view text);
 // infinities, which JSON cannot carry: refused where they arise rather than sent as null.
 void appendJsonNumber(std::string& out, double value);
 
+// Appends one JSON object member by member: {"name":value,...}, for the few records kept as JSON
+// beside the packets (the change history). Names are written as given; the caller closes every
+// object with end(), a nested one before the next member of its parent.
+class ObjectWriter {
+public:
+    explicit ObjectWriter(std::string& out) : m_out(out) { m_out += '{'; }
+
+    void text(std::string_view name, std::string_view value);  // empty as null
+    void integer(std::string_view name, qint64 value);
+    // The member's value as JSON text already written by this codec (a value read back).
+    void json(std::string_view name, std::string_view value);
+    ObjectWriter object(std::string_view name);
+    void end() { m_out += '}'; }
+
+private:
+    void key(std::string_view name);
+
+    std::string& m_out;
+    bool m_first = true;
+};
+
 // A column of a packet written from constants; size is the maximum number of characters of a text
 // column.
 struct Column {

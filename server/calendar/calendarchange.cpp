@@ -6,8 +6,6 @@
 #include "server/storage/storeerror.h"
 
 #include <QDateTime>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <array>
 
@@ -120,12 +118,6 @@ DeltaRow readRow(const ColumnMap& map, const Row& row, const QString& where) {
 }
 
 }  // namespace
-
-std::vector<CalendarChange> readCalendarDelta(const QJsonValue& json) {
-    if (!json.isObject())
-        fail(QStringLiteral("o parâmetro deve ser um objeto com \"fields\" e \"changes\""));
-    return readCalendarDelta(QJsonDocument(json.toObject()).toJson(QJsonDocument::Compact));
-}
 
 std::vector<CalendarChange> readCalendarDelta(const QByteArray& json) {
     if (!json.trimmed().startsWith('{'))

@@ -6,7 +6,6 @@
 #include "server/storage/records.h"
 
 #include <QByteArray>
-#include <QJsonValue>
 
 #include <optional>
 #include <vector>
@@ -33,7 +32,5 @@ struct CalendarChange {
 // Throws BadRequest for a malformed delta: wrong structure or types, a text longer than its field, a
 // year that is not a number, a flag other than "S", "N" or empty, a date that is not a date.
 std::vector<CalendarChange> readCalendarDelta(const QByteArray& json);
-// The same from a parsed JSON value (tests and tools).
-std::vector<CalendarChange> readCalendarDelta(const QJsonValue& json);
 
 }  // namespace zrm::server

@@ -3,6 +3,7 @@
 // GetHistCalendOrc: the change history of one calendar, for the people who follow the calendar
 // rather than maintain it.
 
+#include "server/calendar/calendarchange.h"
 #include "server/calendar/params.h"
 #include "server/storage/calendarstore.h"
 
@@ -29,5 +30,9 @@ struct ChangeSummary {
     std::string after;
 };
 ChangeSummary summarizeChange(std::string_view changeJson);
+
+// The JSON the history keeps of a change: {"op":"insert"|"update"|"delete","old":{...},"new":{...}},
+// each row in the calendar's own column names, empty values as null.
+std::string recordedChange(const CalendarChange& change);
 
 }  // namespace zrm::server

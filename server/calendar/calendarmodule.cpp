@@ -7,7 +7,6 @@
 #include "server/calendar/calendarrules.h"
 #include "server/calendar/datasets.h"
 #include "server/calendar/params.h"
-#include "server/rpc/jsonrpcenvelope.h"
 #include "server/storage/calendarstore.h"
 #include "server/storage/database.h"
 #include "server/storage/generationread.h"
@@ -21,7 +20,6 @@ namespace zrm::server {
 
 namespace {
 
-using packet::appendJsonString;
 using packet::PacketWriter;
 
 constexpr int CodeLength = 10;
@@ -47,45 +45,6 @@ void writeCalendarRow(PacketWriter& writer, const CalendarView& view) {
     writer.endRow();
 }
 
-// The change history keeps each change as JSON in the calendar's own column names.
-void appendRecordJson(std::string& out, const CalendarRecord& record) {
-    const auto field = [&out](const char* name, std::string_view value) {
-        out += ",\"";
-        out += name;
-        out += "\":";
-        if (value.empty())
-            out += "null";
-        else
-            appendJsonString(out, value);
-    };
-    out += R"({"CDVERSCALENORCA":)";
-    out += std::to_string(record.key.version);
-    field("NRANOORCOPERAC", record.key.year);
-    field("CDFASEORCOPERAC", record.key.code);
-    field("DTINIFASEORCA", record.start);
-    field("DTFINFASEORCA", record.end);
-    for (size_t month = 0; month < record.months.size(); ++month)
-        field(calendar::Months[month].flagField, record.months[month]);
-    out += '}';
-}
-
-std::string changeJson(const CalendarChange& change) {
-    static constexpr const char* OpNames[] = {"insert", "update", "delete"};
-    std::string out = R"({"op":")";
-    out += OpNames[int(change.op)];
-    out += '"';
-    if (change.oldRow) {
-        out += R"(,"old":)";
-        appendRecordJson(out, change.oldRow->record);
-    }
-    if (change.newRow) {
-        out += R"(,"new":)";
-        appendRecordJson(out, change.newRow->record);
-    }
-    out += '}';
-    return out;
-}
-
 // The read methods whose answers depend on the stored data only, and so may be kept until the data
 // changes. ValCiclo is not one: its answer carries today's date.
 bool isCacheable(std::string_view method) {
@@ -100,22 +59,20 @@ public:
         , m_clock(clock)
         , m_saves(m_database, [](sql::Connection& connection) { markDataChanged(connection); })
         , m_generation([this]() -> std::optional<qint64> {
+            if (m_database->dialect() == sql::Dialect::Sqlite)
+                return m_database->changeCounterAtOnce();
             ConnectionLease connection = m_database->acquire();
             return dataGeneration(*connection);
         }) {}
 
     std::string_view serverName() const override { return "ZRM71300.rdmCalendOrcOp"; }
 
-    void call(std::string_view method, const QJsonArray& params, const CallContext& context,
-              std::string& result) override;
+    void call(const RpcRequest& request, const CallContext& context, std::string& result) override;
 
-    bool cachedResult(std::string_view method, std::string_view paramsJson, std::string& result) override;
-
-    bool confirmGeneration(std::string_view method,
+    bool confirmGeneration(const RpcRequest& request,
                            std::function<void(std::optional<qint64>)> confirmed) override;
 
-    bool cachedResultAt(std::string_view method, std::string_view paramsJson, qint64 generation,
-                        std::string& result) override;
+    bool cachedResultAt(const RpcRequest& request, qint64 generation, std::string& result) override;
 
     bool healthy() override;
 
@@ -125,8 +82,7 @@ private:
     // then computed and not kept.
     std::optional<qint64> generationBeforeRead();
 
-    void dispatch(std::string_view method, const QJsonArray& params, const CallContext& context,
-                  std::string& result);
+    void dispatch(const RpcRequest& request, const CallContext& context, std::string& result);
 
     void getCalendOrcOp(const Params& params, std::string& out);
     void getVersao(const Params& params, std::string& out);
@@ -140,27 +96,28 @@ private:
     std::shared_ptr<Database> m_database;
     ServerClock m_clock;
     AnswerCache m_answers;
-    SaveBatch m_saves;                  // saves queued meanwhile commit together
-    SharedGenerationRead m_generation;  // PostgreSQL's
+    SaveBatch m_saves;  // saves queued meanwhile commit together
+    // Off the network threads on both backends: SQLite's counter is read under a lock shared by the
+    // process, PostgreSQL's is a trip to the database.
+    SharedGenerationRead m_generation;
 };
 
-void CalendarModule::call(std::string_view method, const QJsonArray& params, const CallContext& context,
-                          std::string& result) {
+void CalendarModule::call(const RpcRequest& request, const CallContext& context, std::string& result) {
     // A failed method leaves nothing of a half-written answer behind.
     const size_t resultSize = result.size();
     try {
-        if (!isCacheable(method) || context.paramsJson.empty()) {
-            dispatch(method, params, context, result);
+        if (!isCacheable(request.method) || request.paramsJson.empty()) {
+            dispatch(request, context, result);
             return;
         }
         // Read before the answer is computed: whatever it reads is at least as new as this
         // generation, so the kept answer is never older than the generation it is kept under.
         const std::optional<qint64> generation = generationBeforeRead();
-        if (generation && m_answers.find(method, context.paramsJson, *generation, result))
+        if (generation && m_answers.find(request.method, request.paramsJson, *generation, result))
             return;
-        dispatch(method, params, context, result);
+        dispatch(request, context, result);
         if (generation) {
-            m_answers.store(method, context.paramsJson, *generation,
+            m_answers.store(request.method, request.paramsJson, *generation,
                             std::string_view(result).substr(resultSize));
         }
     } catch (const StoreError& error) {
@@ -177,8 +134,9 @@ void CalendarModule::call(std::string_view method, const QJsonArray& params, con
     }
 }
 
-void CalendarModule::dispatch(std::string_view method, const QJsonArray& params, const CallContext& context,
-                              std::string& result) {
+void CalendarModule::dispatch(const RpcRequest& request, const CallContext& context, std::string& result) {
+    const std::string_view method = request.method;
+    const std::vector<RpcParam>& params = request.params;
     if (method == "GetCalendOrcOp")
         return getCalendOrcOp(Params("GetCalendOrcOp", params, 2), result);
     if (method == "GetVersao")
@@ -207,25 +165,17 @@ void CalendarModule::dispatch(std::string_view method, const QJsonArray& params,
                  QString::fromUtf8(method.data(), qsizetype(std::min<size_t>(method.size(), 100)))));
 }
 
-bool CalendarModule::cachedResult(std::string_view method, std::string_view paramsJson, std::string& result) {
-    if (!isCacheable(method))
-        return false;
-    const std::optional<qint64> generation = m_database->changeCounterAtOnce();
-    return generation && m_answers.find(method, paramsJson, *generation, result);
-}
-
-bool CalendarModule::confirmGeneration(std::string_view method,
+bool CalendarModule::confirmGeneration(const RpcRequest& request,
                                        std::function<void(std::optional<qint64>)> confirmed) {
-    // SQLite's generation is had at once (cachedResult); only PostgreSQL's needs the trip.
-    if (!isCacheable(method) || m_database->dialect() == sql::Dialect::Sqlite)
+    if (!isCacheable(request.method) || request.paramsJson.empty())
         return false;
     m_generation.whenRead(std::move(confirmed));
     return true;
 }
 
-bool CalendarModule::cachedResultAt(std::string_view method, std::string_view paramsJson, qint64 generation,
-                                    std::string& result) {
-    return isCacheable(method) && m_answers.find(method, paramsJson, generation, result);
+bool CalendarModule::cachedResultAt(const RpcRequest& request, qint64 generation, std::string& result) {
+    return isCacheable(request.method) &&
+           m_answers.find(request.method, request.paramsJson, generation, result);
 }
 
 std::optional<qint64> CalendarModule::generationBeforeRead() {
@@ -414,13 +364,10 @@ void CalendarModule::bloqDelFase(const Params& params, std::string& out) {
 }
 
 void CalendarModule::setCalendOrcOp(const Params& params, const CallContext& context, std::string& out) {
-    // The delta is read from its text by the packet reader, as it came; tests that call the module
-    // without the text give the parsed value.
-    const std::vector<std::string_view> texts = jsonrpc::paramTexts(context.paramsJson);
+    // The delta is read from its text by the packet reader, as it came.
+    const std::string_view delta = params.at(0).json;
     const std::vector<CalendarChange> changes =
-        texts.size() == 1 ? readCalendarDelta(QByteArray::fromRawData(texts.front().data(),
-                                                                      qsizetype(texts.front().size())))
-                          : readCalendarDelta(params.at(0));
+        readCalendarDelta(QByteArray::fromRawData(delta.data(), qsizetype(delta.size())));
     const std::string operatorCode = context.operatorCode.isEmpty()
                                          ? std::string("desconhecido")
                                          : context.operatorCode.left(OperatorLength).toStdString();
@@ -446,7 +393,7 @@ void CalendarModule::setCalendOrcOp(const Params& params, const CallContext& con
             }
             const CalendarKey& changed =
                 change.newRow ? change.newRow->record.key : change.oldRow->record.key;
-            store.appendHistory({when, operatorCode, "SetCalendOrcOp", changeJson(change), changed});
+            store.appendHistory({when, operatorCode, "SetCalendOrcOp", recordedChange(change), changed});
         }
     });
     PacketWriter::writeEmpty(out);

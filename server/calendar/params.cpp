@@ -9,12 +9,35 @@
 
 namespace zrm::server {
 
-Params::Params(const char* method, const QJsonArray& params, int count) : m_method(method), m_params(params) {
-    if (params.size() != count)
+namespace {
+
+// The length of a UTF-8 text in the characters a screen's field counts (UTF-16 code units): the
+// limits of the stored columns are counted so.
+qsizetype fieldLength(std::string_view text) {
+    qsizetype length = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80)
+            length += byte >= 0xF0 ? 2 : 1;
+    }
+    return length;
+}
+
+// A JSON integer within 1e9 either way, as the numeric parameters are.
+bool isWholeNumber(const RpcParam& param) {
+    return param.kind == RpcParam::Kind::Number && std::trunc(param.number) == param.number &&
+           std::abs(param.number) <= 1e9;
+}
+
+}  // namespace
+
+Params::Params(const char* method, const std::vector<RpcParam>& params, int count)
+    : m_method(method), m_params(params) {
+    if (qsizetype(params.size()) != count)
         throw BadRequest(QStringLiteral("O método %1 recebe %2 parâmetro(s), mas vieram %3.")
                              .arg(QLatin1String(method))
                              .arg(count)
-                             .arg(params.size()));
+                             .arg(qsizetype(params.size())));
 }
 
 void Params::fail(int index, const QString& what) const {
@@ -23,14 +46,13 @@ void Params::fail(int index, const QString& what) const {
 }
 
 std::string Params::text(int index, const char* what, int maxLength) const {
-    const QJsonValue value = m_params.at(index);
-    if (!value.isString())
+    const RpcParam& param = at(index);
+    if (param.kind != RpcParam::Kind::Text)
         fail(index, QStringLiteral("%1 deve ser um texto").arg(QString::fromUtf8(what)));
-    const QString text = value.toString();
-    if (text.size() > maxLength)
+    if (fieldLength(param.text) > maxLength)
         fail(index,
              QStringLiteral("%1 tem mais de %2 caracteres").arg(QString::fromUtf8(what)).arg(maxLength));
-    return text.toStdString();
+    return param.text;
 }
 
 std::string Params::yearText(int index) const {
@@ -42,17 +64,16 @@ std::string Params::yearText(int index) const {
 }
 
 std::string Params::yearNumber(int index) const {
-    const QJsonValue value = m_params.at(index);
-    const double number = value.toDouble(std::numeric_limits<double>::quiet_NaN());
-    if (!value.isDouble() || std::trunc(number) != number || std::abs(number) > 1e9)
+    const RpcParam& param = at(index);
+    if (!isWholeNumber(param))
         fail(index, QStringLiteral("o ano deve ser um número inteiro"));
-    return yearKey(qint64(number));
+    return yearKey(qint64(param.number));
 }
 
 qint64 Params::integer(int index, const char* what, qint64 minimum, qint64 maximum) const {
-    const QJsonValue value = m_params.at(index);
-    const double number = value.toDouble(std::numeric_limits<double>::quiet_NaN());
-    if (!value.isDouble() || std::trunc(number) != number || number < double(minimum) ||
+    const RpcParam& param = at(index);
+    const double number = param.number;
+    if (param.kind != RpcParam::Kind::Number || std::trunc(number) != number || number < double(minimum) ||
         number > double(maximum))
         fail(index, QStringLiteral("%1 deve ser um número inteiro de %2 a %3")
                         .arg(QString::fromUtf8(what))

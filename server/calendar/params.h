@@ -3,7 +3,9 @@
 // Reading the positional parameters of a calendar method. Every reader throws BadRequest (a
 // malformed request, JSON-RPC -32602) with a Portuguese message naming the parameter.
 
-#include <QJsonArray>
+#include "server/rpc/rpcrequest.h"
+
+#include <QString>
 
 #include <optional>
 #include <string>
@@ -12,8 +14,9 @@ namespace zrm::server {
 
 class Params {
 public:
-    // The parameters of method; throws BadRequest unless there are exactly count of them.
-    Params(const char* method, const QJsonArray& params, int count);
+    // The parameters of method, as the front read them; throws BadRequest unless there are exactly
+    // count of them. Keeps a reference to params.
+    Params(const char* method, const std::vector<RpcParam>& params, int count);
 
     // A JSON string of at most maxLength characters, as UTF-8.
     std::string text(int index, const char* what, int maxLength) const;
@@ -30,13 +33,14 @@ public:
     // a number.
     std::optional<double> version(int index) const;
 
-    QJsonValue at(int index) const { return m_params.at(index); }
+    // A parameter as read, for a reader of its own kind (a delta).
+    const RpcParam& at(int index) const { return m_params.at(size_t(index)); }
 
 private:
     [[noreturn]] void fail(int index, const QString& what) const;
 
     const char* m_method;
-    const QJsonArray& m_params;
+    const std::vector<RpcParam>& m_params;
 };
 
 // The calendar key of a version number, or 0 (no version has it) when it is not a positive integer.

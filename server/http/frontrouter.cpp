@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <stdexcept>
 
 namespace zrm::server {
 
@@ -66,6 +67,131 @@ FrontRouter::FrontRouter(const ModuleRegistry& registry, BearerToken token, Metr
         m_log.note("falha interna em " + sanitized(method) + ": " + std::string(what));
     }) {}
 
+// One request as the router routed it: the route is chosen, and a call's body read, in answerAtOnce,
+// and the later steps follow that choice.
+class FrontRouter::Call final : public HttpCall {
+public:
+    Call(FrontRouter& router, const HttpRequest& request)
+        : m_router(router), m_request(request), m_path(request.target.substr(0, request.target.find('?'))) {}
+
+    bool answerAtOnce(HttpResponse& response) override {
+        return m_router.answerWith(m_request, response, [&] { return route(response); });
+    }
+
+    bool startWait(std::function<void(WaitOutcome)> woken) override {
+        return m_further == Further::Rpc && m_router.m_dispatcher.confirmGeneration(m_rpc, std::move(woken));
+    }
+
+    bool answerAfterWait(WaitOutcome outcome, HttpResponse& response) override {
+        if (!outcome || m_further != Further::Rpc)
+            return false;
+        return m_router.answerWith(m_request, response, [&]() -> std::optional<Labels> {
+            RpcReply reply;
+            if (!m_router.m_dispatcher.answerAtGeneration(m_rpc, *outcome, reply))
+                return std::nullopt;
+            return rpcAnswer(std::move(reply), response);
+        });
+    }
+
+    void handle(HttpResponse& response) override {
+        m_router.m_inHand.fetch_add(1, std::memory_order_relaxed);
+        Labels labels;
+        try {
+            switch (m_further) {
+                case Further::Health:
+                    labels = m_router.serveHealth(response);
+                    break;
+                case Further::Page:
+                    labels = m_router.servePage(
+                        *m_pages, m_request, m_path.substr(std::min(m_path.size(), m_pages->prefix().size())),
+                        response);
+                    break;
+                case Further::Rpc:
+                    labels = serveRpc(response);
+                    break;
+                case Further::Nowhere:
+                    // Only a transport that skipped answerAtOnce gets here.
+                    throw std::logic_error("pedido atendido sem rota");
+            }
+        } catch (...) {
+            plainText(response, 500, "Erro interno do servidor de aplicação.\n");
+            labels = {"-", "internal_error"};
+        }
+        m_router.account(m_request, response, labels);
+    }
+
+private:
+    // Where a request that is not answered at once goes.
+    enum class Further { Nowhere, Health, Page, Rpc };
+
+    // Answers what needs no blocking work; otherwise sets m_further and gives nullopt.
+    std::optional<Labels> route(HttpResponse& response) {
+        const HttpRequest& request = m_request;
+        // HEAD is GET without the body, which the transport leaves out.
+        const bool isGet = request.method == "GET" || request.method == "HEAD";
+        if (m_path == "/health") {
+            if (!isGet) {
+                plainText(response, 405, "Use GET em /health.\n");
+                response.allow = "GET, HEAD";
+                return Labels{"health", "http_405"};
+            }
+            // The probe asks the database: never on a network thread.
+            m_further = Further::Health;
+            return std::nullopt;
+        }
+        // Pages read the calendar: all of their work goes to handle().
+        if ((m_pages = m_router.pagesOf(m_path))) {
+            m_further = Further::Page;
+            return std::nullopt;
+        }
+        if (!m_router.m_token.admits(request.authorization)) {
+            plainText(response, 401,
+                      "Acesso negado: envie o cabeçalho \"Authorization: Bearer <token>\" com o token do "
+                      "servidor.\n");
+            response.wwwAuthenticate = "Bearer";
+            return Labels{"-", "http_401"};
+        }
+        if (m_path == "/metrics") {
+            if (!isGet) {
+                plainText(response, 405, "Use GET em /metrics.\n");
+                response.allow = "GET, HEAD";
+                return Labels{"metrics", "http_405"};
+            }
+            return m_router.serveMetrics(response);
+        }
+        if (m_path.substr(0, RpcPrefix.size()) == RpcPrefix) {
+            if (request.method != "POST") {
+                plainText(response, 405, "Use POST com uma chamada JSON-RPC 2.0 em /rpc/{servidor}.\n");
+                response.allow = "POST";
+                return Labels{"-", "http_405"};
+            }
+            // The one reading of the body: every later step takes the call read here.
+            m_rpc = m_router.m_dispatcher.read(m_path.substr(RpcPrefix.size()), request.body);
+            if (!m_rpc.module)
+                return rpcAnswer(std::move(m_rpc.refusal), response);
+            m_further = Further::Rpc;
+            return std::nullopt;
+        }
+        plainText(response, 404,
+                  "Endereço desconhecido. Use POST /rpc/{servidor}, GET /health ou GET /metrics.\n");
+        return Labels{"-", "http_404"};
+    }
+
+    Labels serveRpc(HttpResponse& response) {
+        CallContext context;
+        context.operatorCode = QString::fromUtf8(m_request.operatorCode.data(),
+                                                 static_cast<qsizetype>(m_request.operatorCode.size()));
+        return rpcAnswer(m_router.m_dispatcher.dispatch(m_rpc, context), response);
+    }
+
+    FrontRouter& m_router;
+    const HttpRequest& m_request;
+    std::string_view m_path;  // the target without its query
+    Further m_further = Further::Nowhere;
+    PageProvider* m_pages = nullptr;
+    RpcCall m_rpc;
+};
+
 template <typename Route>
 bool FrontRouter::answerWith(const HttpRequest& request, HttpResponse& response, Route route) {
     m_inHand.fetch_add(1, std::memory_order_relaxed);
@@ -85,45 +211,8 @@ bool FrontRouter::answerWith(const HttpRequest& request, HttpResponse& response,
     return true;
 }
 
-bool FrontRouter::answerAtOnce(const HttpRequest& request, HttpResponse& response) {
-    return answerWith(request, response, [&] { return routeAtOnce(request, response); });
-}
-
-bool FrontRouter::startWait(const HttpRequest& request, std::function<void(WaitOutcome)> woken) {
-    // Only a call to a module, by a client answerAtOnce has let through, waits for its module.
-    const std::string_view path = request.target.substr(0, request.target.find('?'));
-    if (request.method != "POST" || path.substr(0, RpcPrefix.size()) != RpcPrefix || pagesOf(request) ||
-        !m_token.admits(request.authorization))
-        return false;
-    return m_dispatcher.confirmGeneration(rpcServerName(request), request.body, std::move(woken));
-}
-
-bool FrontRouter::answerAfterWait(const HttpRequest& request, WaitOutcome outcome, HttpResponse& response) {
-    if (!outcome)
-        return false;
-    return answerWith(request, response, [&]() -> std::optional<Labels> {
-        RpcReply reply;
-        if (!m_dispatcher.answerAtGeneration(rpcServerName(request), request.body, *outcome, reply))
-            return std::nullopt;
-        return rpcAnswer(std::move(reply), response);
-    });
-}
-
-void FrontRouter::handle(const HttpRequest& request, HttpResponse& response) {
-    m_inHand.fetch_add(1, std::memory_order_relaxed);
-    Labels labels;
-    try {
-        if (const std::optional<Labels> answered = routeAtOnce(request, response))
-            labels = *answered;
-        else if (PageProvider* pages = pagesOf(request))
-            labels = servePage(*pages, request, pagePath(*pages, request), response);
-        else
-            labels = serveRpc(request, rpcServerName(request), response);
-    } catch (...) {
-        plainText(response, 500, "Erro interno do servidor de aplicação.\n");
-        labels = {"-", "internal_error"};
-    }
-    account(request, response, labels);
+std::unique_ptr<HttpCall> FrontRouter::open(const HttpRequest& request) {
+    return std::make_unique<Call>(*this, request);
 }
 
 void FrontRouter::account(const HttpRequest& request, const HttpResponse& response, const Labels& labels) {
@@ -154,13 +243,14 @@ void FrontRouter::rejectedByTransport(int status, std::string_view reason) {
     }
 }
 
-std::string_view FrontRouter::rpcServerName(const HttpRequest& request) {
-    const std::string_view path = request.target.substr(0, request.target.find('?'));
-    return path.substr(std::min(path.size(), RpcPrefix.size()));
+void FrontRouter::transportFailed(std::string_view what) {
+    try {
+        m_log.note("falha no transporte HTTP: " + std::string(what));
+    } catch (...) {
+    }
 }
 
-PageProvider* FrontRouter::pagesOf(const HttpRequest& request) const {
-    const std::string_view path = request.target.substr(0, request.target.find('?'));
+PageProvider* FrontRouter::pagesOf(std::string_view path) const {
     for (PageProvider* pages : m_pages) {
         const std::string_view prefix = pages->prefix();
         if (path.substr(0, prefix.size()) == prefix || path == prefix.substr(0, prefix.size() - 1))
@@ -169,71 +259,11 @@ PageProvider* FrontRouter::pagesOf(const HttpRequest& request) const {
     return nullptr;
 }
 
-std::string_view FrontRouter::pagePath(const PageProvider& pages, const HttpRequest& request) {
-    const std::string_view path = request.target.substr(0, request.target.find('?'));
-    return path.substr(std::min(path.size(), pages.prefix().size()));
-}
-
-std::optional<FrontRouter::Labels> FrontRouter::routeAtOnce(const HttpRequest& request,
-                                                            HttpResponse& response) {
-    const std::string_view path = request.target.substr(0, request.target.find('?'));
-    // HEAD is GET without the body, which the transport leaves out.
-    const bool isGet = request.method == "GET" || request.method == "HEAD";
-    if (path == "/health") {
-        if (!isGet) {
-            plainText(response, 405, "Use GET em /health.\n");
-            response.allow = "GET, HEAD";
-            return Labels{"health", "http_405"};
-        }
-        return serveHealth(response);
-    }
-    // Pages read the calendar: all of their work goes to handle().
-    if (pagesOf(request))
-        return std::nullopt;
-    if (!m_token.admits(request.authorization)) {
-        plainText(response, 401,
-                  "Acesso negado: envie o cabeçalho \"Authorization: Bearer <token>\" com o token do "
-                  "servidor.\n");
-        response.wwwAuthenticate = "Bearer";
-        return Labels{"-", "http_401"};
-    }
-    if (path == "/metrics") {
-        if (!isGet) {
-            plainText(response, 405, "Use GET em /metrics.\n");
-            response.allow = "GET, HEAD";
-            return Labels{"metrics", "http_405"};
-        }
-        return serveMetrics(response);
-    }
-    if (path.substr(0, RpcPrefix.size()) == RpcPrefix) {
-        if (request.method != "POST") {
-            plainText(response, 405, "Use POST com uma chamada JSON-RPC 2.0 em /rpc/{servidor}.\n");
-            response.allow = "POST";
-            return Labels{"-", "http_405"};
-        }
-        RpcReply reply;
-        if (!m_dispatcher.answerAtOnce(rpcServerName(request), request.body, reply))
-            return std::nullopt;
-        return rpcAnswer(std::move(reply), response);
-    }
-    plainText(response, 404,
-              "Endereço desconhecido. Use POST /rpc/{servidor}, GET /health ou GET /metrics.\n");
-    return Labels{"-", "http_404"};
-}
-
 FrontRouter::Labels FrontRouter::rpcAnswer(RpcReply reply, HttpResponse& response) {
     response.status = 200;
     response.body = std::move(reply.body);
     return {reply.method.empty() ? std::string("-") : sanitized(reply.method),
             std::string(outcomeOf(reply.errorCode))};
-}
-
-FrontRouter::Labels FrontRouter::serveRpc(const HttpRequest& request, std::string_view serverName,
-                                          HttpResponse& response) {
-    CallContext context;
-    context.operatorCode =
-        QString::fromUtf8(request.operatorCode.data(), static_cast<qsizetype>(request.operatorCode.size()));
-    return rpcAnswer(m_dispatcher.dispatch(serverName, request.body, context), response);
 }
 
 FrontRouter::Labels FrontRouter::servePage(PageProvider& pages, const HttpRequest& request,

@@ -1,7 +1,7 @@
 #pragma once
 
-// The front of the application server: routes each HTTP request to the health probe, the metrics or
-// the JSON-RPC dispatch, checks the token, and counts and logs every request.
+// The front of the application server: routes each HTTP request, once, to the health probe, the
+// metrics, the pages or the JSON-RPC dispatch, checks the token, and counts and logs every request.
 //
 //   GET  /health             200 when every module reaches its database, else 503; no token needed
 //   GET  /metrics            Prometheus text
@@ -33,36 +33,30 @@ public:
     // thread-safe: add providers before serving.
     void addPages(PageProvider& provider) { m_pages.push_back(&provider); }
 
-    // Health, metrics, refusals, malformed calls and the answers a module holds in memory; the
-    // remaining calls go to handle().
-    bool answerAtOnce(const HttpRequest& request, HttpResponse& response) override;
-    // A call whose module holds answers that need the database to confirm them waits for that
-    // confirmation without taking a thread, then is answered at once when its answer is held.
-    bool startWait(const HttpRequest& request, std::function<void(WaitOutcome)> woken) override;
-    bool answerAfterWait(const HttpRequest& request, WaitOutcome outcome, HttpResponse& response) override;
-    void handle(const HttpRequest& request, HttpResponse& response) override;
+    // Routes the request once. Metrics, refusals and malformed calls are answered at once; a call
+    // whose module holds answers that need the database to confirm them waits for that confirmation
+    // without taking a thread; the health probe, the pages and the other calls go to the pool for
+    // blocking work.
+    std::unique_ptr<HttpCall> open(const HttpRequest& request) override;
     void rejectedByTransport(int status, std::string_view reason) override;
+    void transportFailed(std::string_view what) override;
 
 private:
-    // Each fills response and returns the method and outcome labels of the request.
+    class Call;
+
+    // The method and outcome labels of an answered request.
     struct Labels {
         std::string method;
         std::string outcome;
     };
-    // Everything but a call that needs its module's work, which gives nullopt.
-    std::optional<Labels> routeAtOnce(const HttpRequest& request, HttpResponse& response);
-    static std::string_view rpcServerName(const HttpRequest& request);
-    // The page provider whose prefix the request's path starts with or is without its last slash, or
-    // null.
-    PageProvider* pagesOf(const HttpRequest& request) const;
-    static std::string_view pagePath(const PageProvider& pages, const HttpRequest& request);
+    // The page provider whose prefix path starts with or is without its last slash, or null.
+    PageProvider* pagesOf(std::string_view path) const;
     static Labels rpcAnswer(RpcReply reply, HttpResponse& response);
     // Answers through route, which gives nullopt when the request must go further, and accounts
     // for what it answered.
     template <typename Route>
     bool answerWith(const HttpRequest& request, HttpResponse& response, Route route);
     void account(const HttpRequest& request, const HttpResponse& response, const Labels& labels);
-    Labels serveRpc(const HttpRequest& request, std::string_view serverName, HttpResponse& response);
     Labels serveHealth(HttpResponse& response);
     Labels serveMetrics(HttpResponse& response);
     Labels servePage(PageProvider& pages, const HttpRequest& request, std::string_view path,

@@ -1,12 +1,6 @@
-#include "server/http/httpexchange.h"
-
 #include "server/http/httpexchange_p.h"
 
-#include <boost/asio/buffer.hpp>
 #include <boost/beast/core.hpp>
-
-#include <future>
-#include <sstream>
 
 namespace zrm::server {
 
@@ -128,77 +122,5 @@ void answerFailed(HttpHandler& handler, const std::exception_ptr& failure, HttpR
 }
 
 }  // namespace exchange
-
-namespace {
-
-template <class Message>
-std::string bytesOf(const Message& message) {
-    std::ostringstream out;
-    out << message;
-    return std::move(out).str();
-}
-
-// The wait a session makes without holding its thread, made here by blocking the calling thread.
-bool answerAfterWaitHere(HttpHandler& handler, const HttpRequest& request, HttpResponse& response) {
-    std::promise<HttpHandler::WaitOutcome> woken;
-    std::future<HttpHandler::WaitOutcome> outcome = woken.get_future();
-    if (!handler.startWait(request, [&woken](HttpHandler::WaitOutcome told) { woken.set_value(told); }))
-        return false;
-    return handler.answerAfterWait(request, outcome.get(), response);
-}
-
-}  // namespace
-
-HttpExchange serveExchange(std::string_view input, HttpHandler& handler, const HttpServerConfig& config) {
-    namespace http = exchange::http;
-    HttpExchange served;
-    exchange::Parser parser;
-    exchange::limit(parser, config);
-    parser.eager(true);
-    boost::system::error_code ec;
-    served.consumed = parser.put(boost::asio::buffer(input.data(), input.size()), ec);
-    if (ec == http::error::need_more)
-        ec = {};
-    if (!ec && !parser.is_done())
-        return served;
-    served.complete = true;
-    // A client that waits for leave to send its body gets it once the head is read, before anything
-    // else.
-    if (parser.is_header_done() && boost::beast::iequals(parser.get()[http::field::expect], "100-continue"))
-        served.written =
-            bytesOf(http::response<http::empty_body>{http::status::continue_, parser.get().version()});
-    if (ec) {
-        const std::optional<http::status> status = exchange::refusalOf(ec);
-        if (status) {
-            handler.rejectedByTransport(static_cast<int>(*status), exchange::reasonOf(*status));
-            const unsigned version = parser.is_header_done() ? parser.get().version() : 11;
-            served.written += bytesOf(exchange::refusal(*status, version, config));
-        }
-        return served;
-    }
-    const exchange::Request& request = parser.get();
-    if (const std::optional<http::status> status = exchange::refusalOfHead(request, config)) {
-        handler.rejectedByTransport(static_cast<int>(*status), exchange::reasonOf(*status));
-        served.written += bytesOf(exchange::refusal(*status, request.version(), config));
-        return served;
-    }
-    const HttpRequest view = exchange::viewOf(request);
-    HttpResponse answer;
-    try {
-        if (!handler.answerAtOnce(view, answer) && !answerAfterWaitHere(handler, view, answer))
-            handler.handle(view, answer);
-    } catch (...) {
-        exchange::answerFailed(handler, std::current_exception(), answer);
-    }
-    served.keepOpen = request.keep_alive();
-    const exchange::Response response =
-        exchange::responseOf(std::move(answer), request.version(), served.keepOpen);
-    served.headOnly = request.method() == http::verb::head;
-    if (served.headOnly)
-        served.written += bytesOf(http::response<http::empty_body>{response.base()});
-    else
-        served.written += bytesOf(response);
-    return served;
-}
 
 }  // namespace zrm::server

@@ -1,8 +1,8 @@
 #pragma once
 
-// The steps of one HTTP exchange that do not touch a socket, in the HTTP library's own types: shared
-// by the transport's sessions (httpserver.cpp) and the socket-free exchange (httpexchange.cpp), so
-// that both read, refuse and answer a request alike. Included by those two files only.
+// The steps of one HTTP exchange that do not touch the stream, in the HTTP library's own types: the
+// limits, the refusals and the translation to and from the front's plain request and response, used
+// by the transport's session (httpsession_p.h).
 
 #include "server/http/httpmessage.h"
 #include "server/http/httpserver.h"

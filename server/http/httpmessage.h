@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,53 +34,64 @@ struct HttpResponse {
     std::string_view vary;             // Vary header: the request headers the answer depends on
 };
 
-class HttpHandler {
+// One request in the handler's hands, from the moment the transport has read it until its answer is
+// written: what the handler learns of the request on the first step (its route, its call read from
+// the body) is kept here for the next ones, so nothing is read twice. The transport calls
+// answerAtOnce first; when it declines, startWait; when that declines or its wait learned nothing
+// usable, handle(). The request it was opened for outlives it.
+class HttpCall {
 public:
-    virtual ~HttpHandler() = default;
-
-    // Answers a request on the I/O thread that read it when that needs no blocking work (a probe, a
-    // refusal, an answer held in memory) and returns true; returns false, leaving response as it was,
-    // when the request must go to handle(). Must not block. An exception it throws is answered as
-    // 500 and told to rejectedByTransport.
-    virtual bool answerAtOnce(const HttpRequest& request, HttpResponse& response) {
-        (void)request;
-        (void)response;
-        return false;
-    }
+    virtual ~HttpCall() = default;
 
     // What a wait outside the process learned, handed back to answerAfterWait; nullopt when the wait
     // learned nothing.
     using WaitOutcome = std::optional<std::int64_t>;
 
-    // Asked about a request answerAtOnce declined: when it could be answered without blocking once
-    // something outside the process has happened (a database confirming that an answer held in
-    // memory is current), starts that, returns true, and calls woken exactly once, from any thread,
-    // when it has happened; the transport then asks answerAfterWait on an I/O thread. Returns false
-    // when the request must go to handle(). Must not block; must not throw.
-    // woken is a sink: a handler that waits keeps it.
+    // Answers on the network thread that read the request when that needs no blocking work (a
+    // refusal, a malformed call) and returns true; returns false, leaving response as it was, when
+    // the request must go further. Must not block. An exception it throws is answered as 500 and
+    // told to rejectedByTransport.
+    virtual bool answerAtOnce(HttpResponse& response) = 0;
+
+    // When the request could be answered without blocking once something outside the process has
+    // happened (the database confirming that an answer held in memory is current), starts that,
+    // returns true, and calls woken exactly once, from any thread, when it has happened; the
+    // transport then asks answerAfterWait on a network thread. Returns false when the request must
+    // go to handle(). Must not block; must not throw.
+    // woken is a sink: a call that waits keeps it.
     // NOLINTBEGIN(performance-unnecessary-value-param)
-    virtual bool startWait(const HttpRequest& /*request*/, std::function<void(WaitOutcome)> /*woken*/) {
-        return false;
-    }
+    virtual bool startWait(std::function<void(WaitOutcome)> /*woken*/) { return false; }
     // NOLINTEND(performance-unnecessary-value-param)
 
-    // Answers a request at once after its wait, like answerAtOnce, and returns true; returns false,
-    // leaving response as it was, when the request must go to handle() after all. Must not block.
-    virtual bool answerAfterWait(const HttpRequest& request, WaitOutcome outcome, HttpResponse& response) {
-        (void)request;
+    // Answers at once after the wait, like answerAtOnce, and returns true; returns false, leaving
+    // response as it was, when the request must go to handle() after all. Must not block.
+    virtual bool answerAfterWait(WaitOutcome outcome, HttpResponse& response) {
         (void)outcome;
         (void)response;
         return false;
     }
 
-    // Answers one complete request; runs on the transport's pool for blocking work, several at once.
+    // Answers the request; runs on the transport's pool for blocking work, several calls at once.
     // An exception it throws is answered as 500 and told to rejectedByTransport.
-    virtual void handle(const HttpRequest& request, HttpResponse& response) = 0;
+    virtual void handle(HttpResponse& response) = 0;
+};
+
+class HttpHandler {
+public:
+    virtual ~HttpHandler() = default;
+
+    // Takes a request the transport has read whole. Must not block. An exception it throws is
+    // answered as 500 and told to rejectedByTransport.
+    virtual std::unique_ptr<HttpCall> open(const HttpRequest& request) = 0;
 
     // Told about a request the transport answered itself (status 400 for malformed HTTP, 413 for a
     // body over the limit, 431 for oversized headers, 500 when the handler threw), for the log and
     // the metrics. Must not throw.
     virtual void rejectedByTransport(int status, std::string_view reason) = 0;
+
+    // Told about a failure of the transport that no request hears of (a connection's session that
+    // threw, an accept that failed), for the operator's log. Must not throw.
+    virtual void transportFailed(std::string_view what) = 0;
 };
 
 }  // namespace zrm::server

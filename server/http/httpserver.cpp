@@ -1,24 +1,12 @@
 #include "server/http/httpserver.h"
 
-#include "server/http/httpexchange_p.h"
+#include "server/http/httpsession_p.h"
 
-// Asio's awaitable.hpp of this Boost uses std::exchange without including <utility>.
-#include <utility>
-
-#include <boost/asio/awaitable.hpp>
-#include <boost/asio/co_spawn.hpp>
-#include <boost/asio/detached.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
-#include <boost/asio/post.hpp>
-#include <boost/asio/redirect_error.hpp>
 #include <boost/asio/signal_set.hpp>
-#include <boost/asio/steady_timer.hpp>
 #include <boost/asio/strand.hpp>
 #include <boost/asio/thread_pool.hpp>
-#include <boost/asio/use_awaitable.hpp>
-#include <boost/beast/core.hpp>
-#include <boost/beast/http.hpp>
 
 #include <algorithm>
 #include <atomic>
@@ -32,7 +20,6 @@ namespace zrm::server {
 
 namespace asio = boost::asio;
 namespace beast = boost::beast;
-namespace http = beast::http;
 using tcp = asio::ip::tcp;
 using boost::system::error_code;
 
@@ -40,11 +27,9 @@ namespace {
 
 constexpr auto awaitable = asio::use_awaitable;
 
-// How long a connection that was answered with an error keeps draining what the client still sends,
-// so that the client reads the answer instead of a reset connection.
-constexpr std::chrono::milliseconds LingerTime{1000};
-constexpr std::size_t LingerBytes = std::size_t{4} * 1024 * 1024;
-constexpr std::size_t FirstReadBytes = std::size_t{16} * 1024;
+// How long the accept loop waits after a failed accept (out of descriptors, a connection reset
+// before it was taken) before trying again, rather than spinning.
+constexpr std::chrono::milliseconds AcceptPause{50};
 
 int blockingThreadCount(const HttpServerConfig& config) {
     if (config.blockingThreads > 0)
@@ -52,13 +37,25 @@ int blockingThreadCount(const HttpServerConfig& config) {
     return std::max(4, 4 * static_cast<int>(std::thread::hardware_concurrency()));
 }
 
+// The text of an exception a coroutine ended with, for the log.
+std::string describe(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+        return error.what();
+    } catch (...) {
+        return "exceção sem descrição";
+    }
+}
+
 }  // namespace
 
-class Session;
+using TcpSession = Session<beast::tcp_stream>;
 
-class Listener {
+// The listening socket, the network threads, the pool for blocking work and the sessions.
+class HttpServer::Impl final : public SessionHost {
 public:
-    Listener(HttpServerConfig config, HttpHandler& handler)
+    Impl(HttpServerConfig config, HttpHandler& handler)
         : m_config(std::move(config))
         , m_handler(handler)
         , m_threads(m_config.threads > 0 ? m_config.threads
@@ -74,14 +71,15 @@ public:
     void run();
     void stop();
 
-    const HttpServerConfig& config() const { return m_config; }
-    HttpHandler& handler() { return m_handler; }
-    asio::thread_pool& blockingPool() { return m_blocking; }
-    bool stopping() const { return m_stopping.load(std::memory_order_acquire); }
-    void forget(Session* session);
+    const HttpServerConfig& config() const override { return m_config; }
+    HttpHandler& handler() override { return m_handler; }
+    asio::any_io_executor blockingExecutor() override { return m_blocking.get_executor(); }
+    bool stopping() const override { return m_stopping.load(std::memory_order_acquire); }
 
 private:
     asio::awaitable<void> acceptLoop();
+    void startAccepting();
+    void startSession(tcp::socket socket);
 
     HttpServerConfig m_config;
     HttpHandler& m_handler;
@@ -94,189 +92,10 @@ private:
     std::atomic<bool> m_stopping{false};
 
     std::mutex m_sessionsMutex;
-    std::unordered_map<Session*, std::weak_ptr<Session>> m_sessions;
+    std::unordered_map<TcpSession*, std::weak_ptr<TcpSession>> m_sessions;
 };
 
-// One connection: reads requests one after the other and answers each before reading the next. Runs
-// as a coroutine on its own strand; what the handler cannot answer at once runs on the blocking pool
-// while the coroutine waits.
-class Session {
-public:
-    Session(Listener& server, tcp::socket socket) : m_server(server), m_stream(std::move(socket)) {}
-    ~Session() { m_server.forget(this); }
-
-    // The connection's life; self keeps the session alive until the coroutine ends.
-    static asio::awaitable<void> run(std::shared_ptr<Session> self);
-
-    // On the session's strand: ends the connection when it is waiting for a new request; a request
-    // being read or answered finishes first.
-    void stopIfIdle() {
-        if (m_idle)
-            m_stream.cancel();
-    }
-
-    asio::any_io_executor executor() { return m_stream.get_executor(); }
-
-private:
-    asio::awaitable<bool> serveOne();
-    asio::awaitable<void> answer(const HttpRequest& request, HttpResponse& response);
-    asio::awaitable<bool> answerAfterWait(const HttpRequest& request, HttpResponse& response);
-    asio::awaitable<void> reject(http::status status, unsigned version);
-    asio::awaitable<void> lingeringClose();
-
-    Listener& m_server;
-    beast::tcp_stream m_stream;
-    beast::flat_buffer m_buffer;
-    bool m_idle = false;
-};
-
-asio::awaitable<void> Session::run(std::shared_ptr<Session> self) {
-    const auto& config = self->m_server.config();
-    for (;;) {
-        if (self->m_buffer.size() == 0) {
-            // Waiting for the next request: the only state a graceful stop may cut short.
-            if (self->m_server.stopping())
-                break;
-            self->m_idle = true;
-            error_code ec;
-            self->m_stream.expires_after(config.idleTimeout);
-            const std::size_t n = co_await self->m_stream.async_read_some(
-                self->m_buffer.prepare(FirstReadBytes), asio::redirect_error(awaitable, ec));
-            self->m_idle = false;
-            if (ec)
-                break;
-            self->m_buffer.commit(n);
-        }
-        if (!co_await self->serveOne())
-            break;
-    }
-    error_code ignored;
-    self->m_stream.socket().shutdown(tcp::socket::shutdown_both, ignored);
-    self->m_stream.close();
-}
-
-// Reads, answers and writes one request. Returns whether the connection stays open.
-asio::awaitable<bool> Session::serveOne() {
-    const auto& config = m_server.config();
-    error_code ec;
-    exchange::Parser parser;
-    exchange::limit(parser, config);
-
-    m_stream.expires_after(config.headerTimeout);
-    co_await http::async_read_header(m_stream, m_buffer, parser, asio::redirect_error(awaitable, ec));
-    if (!ec && beast::iequals(parser.get()[http::field::expect], "100-continue")) {
-        http::response<http::empty_body> goOn{http::status::continue_, parser.get().version()};
-        co_await http::async_write(m_stream, goOn, asio::redirect_error(awaitable, ec));
-    }
-    if (!ec) {
-        m_stream.expires_after(config.bodyTimeout);
-        co_await http::async_read(m_stream, m_buffer, parser, asio::redirect_error(awaitable, ec));
-    }
-    if (ec) {
-        if (const std::optional<http::status> status = exchange::refusalOf(ec))
-            co_await reject(*status, parser.is_header_done() ? parser.get().version() : 11);
-        co_return false;
-    }
-
-    const auto& request = parser.get();
-    if (const std::optional<http::status> status = exchange::refusalOfHead(request, config)) {
-        co_await reject(*status, request.version());
-        co_return false;
-    }
-    HttpResponse answer;
-    co_await this->answer(exchange::viewOf(request), answer);
-
-    const bool keepAlive = request.keep_alive() && !m_server.stopping();
-    exchange::Response response = exchange::responseOf(std::move(answer), request.version(), keepAlive);
-
-    m_stream.expires_after(config.bodyTimeout);
-    if (request.method() == http::verb::head) {
-        // The headers the GET answer would carry, Content-Length included, and no body: a body
-        // would be read as the start of the next answer on a kept-alive connection.
-        http::response<http::empty_body> head{response.base()};
-        co_await http::async_write(m_stream, head, asio::redirect_error(awaitable, ec));
-    } else {
-        co_await http::async_write(m_stream, response, asio::redirect_error(awaitable, ec));
-    }
-    co_return !ec && keepAlive;
-}
-
-// Lets the handler answer at once, or on the blocking pool. An exception escaping the handler
-// becomes a plain 500 that the handler hears about, for the log and the metrics.
-asio::awaitable<void> Session::answer(const HttpRequest& request, HttpResponse& response) {
-    std::exception_ptr failure;
-    try {
-        if (!m_server.handler().answerAtOnce(request, response) &&
-            !co_await answerAfterWait(request, response)) {
-            co_await asio::co_spawn(
-                m_server.blockingPool(),
-                [&]() -> asio::awaitable<void> {
-                    m_server.handler().handle(request, response);
-                    co_return;
-                },
-                awaitable);
-        }
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (failure)
-        exchange::answerFailed(m_server.handler(), failure, response);
-}
-
-// Lets the handler wait for what it needs from outside the process before answering at once,
-// without holding a thread: the coroutine sleeps on a timer that the handler's wake-up cancels.
-// Returns whether the handler answered.
-asio::awaitable<bool> Session::answerAfterWait(const HttpRequest& request, HttpResponse& response) {
-    struct Wake {
-        explicit Wake(const asio::any_io_executor& executor)
-            : timer(executor, asio::steady_timer::time_point::max()) {}
-        asio::steady_timer timer;
-        HttpHandler::WaitOutcome outcome;
-    };
-    auto wake = std::make_shared<Wake>(executor());
-    const bool waiting =
-        m_server.handler().startWait(request, [wake](HttpHandler::WaitOutcome outcome) mutable {
-            // On the session's strand, which runs nothing else of this session until the coroutine
-            // below is asleep; the waking thread keeps no share of the timer afterwards.
-            auto woken = std::move(wake);
-            const asio::any_io_executor strand = woken->timer.get_executor();
-            asio::post(strand, [woken = std::move(woken), outcome] {
-                woken->outcome = outcome;
-                woken->timer.cancel();
-            });
-        });
-    if (!waiting)
-        co_return false;
-    error_code ec;
-    co_await wake->timer.async_wait(asio::redirect_error(awaitable, ec));
-    co_return m_server.handler().answerAfterWait(request, wake->outcome, response);
-}
-
-// Answers a request the transport refuses itself, then closes the connection.
-asio::awaitable<void> Session::reject(http::status status, unsigned version) {
-    m_server.handler().rejectedByTransport(static_cast<int>(status), exchange::reasonOf(status));
-    exchange::Response response = exchange::refusal(status, version, m_server.config());
-    error_code ec;
-    m_stream.expires_after(m_server.config().bodyTimeout);
-    co_await http::async_write(m_stream, response, asio::redirect_error(awaitable, ec));
-    if (!ec)
-        co_await lingeringClose();
-}
-
-// Half-closes and reads what the client still sends for a short while: closing a socket with unread
-// data resets the connection, and the client would lose the answer just written.
-asio::awaitable<void> Session::lingeringClose() {
-    error_code ec;
-    m_stream.socket().shutdown(tcp::socket::shutdown_send, ec);
-    std::size_t drained = 0;
-    char sink[16 * 1024];
-    m_stream.expires_after(LingerTime);
-    while (!ec && drained < LingerBytes) {
-        drained += co_await m_stream.async_read_some(asio::buffer(sink), asio::redirect_error(awaitable, ec));
-    }
-}
-
-std::uint16_t Listener::listen() {
+std::uint16_t HttpServer::Impl::listen() {
     error_code ec;
     tcp::resolver resolver(m_context);
     const auto results = resolver.resolve(m_config.host, std::to_string(m_config.port), ec);
@@ -304,7 +123,7 @@ std::uint16_t Listener::listen() {
     return m_acceptor.local_endpoint().port();
 }
 
-std::string Listener::boundAddress() const {
+std::string HttpServer::Impl::boundAddress() const {
     error_code ec;
     const tcp::endpoint endpoint = m_acceptor.local_endpoint(ec);
     if (ec)
@@ -314,7 +133,7 @@ std::string Listener::boundAddress() const {
     return endpoint.address().is_v6() ? "[" + address + "]:" + port : address + ":" + port;
 }
 
-void Listener::stopOnSignals() {
+void HttpServer::Impl::stopOnSignals() {
     m_signals = std::make_unique<asio::signal_set>(m_strand, SIGTERM, SIGINT);
     m_signals->async_wait([this](const error_code& ec, int) {
         if (!ec)
@@ -322,8 +141,8 @@ void Listener::stopOnSignals() {
     });
 }
 
-void Listener::run() {
-    asio::co_spawn(m_strand, acceptLoop(), asio::detached);
+void HttpServer::Impl::run() {
+    startAccepting();
     std::vector<std::thread> workers;
     for (int i = 1; i < m_threads; ++i)
         workers.emplace_back([this] { m_context.run(); });
@@ -333,7 +152,7 @@ void Listener::run() {
     m_blocking.join();
 }
 
-void Listener::stop() {
+void HttpServer::Impl::stop() {
     asio::post(m_strand, [this] {
         if (m_stopping.exchange(true, std::memory_order_acq_rel))
             return;
@@ -343,7 +162,7 @@ void Listener::stop() {
             m_signals->cancel(ignored);
         // Collected first and told outside the lock: the last reference to a session may drop
         // here, and its destructor takes the lock.
-        std::vector<std::shared_ptr<Session>> sessions;
+        std::vector<std::shared_ptr<TcpSession>> sessions;
         {
             std::lock_guard lock(m_sessionsMutex);
             for (auto& entry : m_sessions) {
@@ -356,13 +175,21 @@ void Listener::stop() {
     });
 }
 
-void Listener::forget(Session* session) {
-    std::lock_guard lock(m_sessionsMutex);
-    m_sessions.erase(session);
+// The accept loop ends only with the stop. Should it end otherwise, by an exception, that is logged
+// and the loop starts again.
+void HttpServer::Impl::startAccepting() {
+    asio::co_spawn(m_strand, acceptLoop(), [this](const std::exception_ptr& failure) {
+        if (!failure || stopping())
+            return;
+        m_handler.transportFailed("a espera por conexões falhou (" + describe(failure) +
+                                  "); volta a esperar");
+        startAccepting();
+    });
 }
 
-asio::awaitable<void> Listener::acceptLoop() {
+asio::awaitable<void> HttpServer::Impl::acceptLoop() {
     asio::steady_timer pause(m_strand);
+    int failures = 0;  // in a row: the log hears of the first and of the recovery
     while (!stopping()) {
         error_code ec;
         tcp::socket socket = co_await m_acceptor.async_accept(asio::make_strand(m_context),
@@ -370,26 +197,46 @@ asio::awaitable<void> Listener::acceptLoop() {
         if (ec) {
             if (stopping() || ec == asio::error::operation_aborted)
                 break;
-            // Out of descriptors or a connection reset before accept: try again shortly rather than
-            // spinning.
-            pause.expires_after(std::chrono::milliseconds(50));
+            if (failures++ == 0) {
+                m_handler.transportFailed("uma conexão não pôde ser aceita (" + ec.message() +
+                                          "); novas tentativas a cada " +
+                                          std::to_string(AcceptPause.count()) + " ms");
+            }
+            pause.expires_after(AcceptPause);
             co_await pause.async_wait(asio::redirect_error(awaitable, ec));
             continue;
         }
-        socket.set_option(tcp::no_delay(true), ec);
-        auto session = std::make_shared<Session>(*this, std::move(socket));
-        {
-            std::lock_guard lock(m_sessionsMutex);
-            m_sessions.emplace(session.get(), session);
+        if (failures > 0) {
+            m_handler.transportFailed("conexões voltaram a ser aceitas depois de " +
+                                      std::to_string(failures) + " tentativa(s) falha(s)");
+            failures = 0;
         }
-        asio::co_spawn(session->executor(), Session::run(session), asio::detached);
+        startSession(std::move(socket));
     }
 }
 
-class HttpServer::Impl : public Listener {
-public:
-    using Listener::Listener;
-};
+void HttpServer::Impl::startSession(tcp::socket socket) {
+    error_code ignored;
+    socket.set_option(tcp::no_delay(true), ignored);
+    // The session leaves the set as it ends, whichever way: the deleter runs with the last owner.
+    TcpSession* raw = new TcpSession(*this, beast::tcp_stream(std::move(socket)));
+    std::shared_ptr<TcpSession> session(raw, [this](TcpSession* ended) {
+        {
+            std::lock_guard lock(m_sessionsMutex);
+            m_sessions.erase(ended);
+        }
+        delete ended;
+    });
+    {
+        std::lock_guard lock(m_sessionsMutex);
+        m_sessions.emplace(raw, session);
+    }
+    const asio::any_io_executor executor = session->executor();
+    asio::co_spawn(executor, TcpSession::run(std::move(session)), [this](const std::exception_ptr& failure) {
+        if (failure)
+            m_handler.transportFailed("uma conexão terminou com erro: " + describe(failure));
+    });
+}
 
 HttpServer::HttpServer(HttpServerConfig config, HttpHandler& handler)
     : d(std::make_unique<Impl>(std::move(config), handler)) {}

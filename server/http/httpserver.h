@@ -8,7 +8,7 @@
 // that stay silent too long, and stops gracefully: no new connections, requests in flight finish, idle
 // connections close.
 //
-// The HTTP library lives in httpserver.cpp and httpexchange.cpp only, so including this header costs
+// The HTTP library lives in the transport's sources only, so including this header costs
 // nothing.
 
 #include "server/http/httpmessage.h"

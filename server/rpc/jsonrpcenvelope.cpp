@@ -5,18 +5,8 @@
 #include "server/rpc/remotemodule.h"
 
 #include <QByteArray>
-#include <QJsonDocument>
-
-#include <optional>
 
 namespace zrm::server {
-
-QJsonArray RpcRequest::paramsArray() const {
-    if (params.empty())
-        return {};
-    // The text was read by the strict reader already; this parse cannot fail.
-    return QJsonDocument::fromJson(QByteArray::fromRawData(params.data(), qsizetype(params.size()))).array();
-}
 
 namespace jsonrpc {
 
@@ -45,21 +35,39 @@ std::string decodedString(std::string_view literal) {
     return {text.constData(), size_t(text.size())};
 }
 
-}  // namespace
-
-std::vector<std::string_view> paramTexts(std::string_view params) {
-    std::vector<std::string_view> texts;
-    if (params.empty())
-        return texts;
-    json::Lexer lexer(params.data(), params.data() + params.size(), QString());
-    lexer.array([&] {
-        lexer.skipSpace();
-        const char* start = lexer.position();
-        lexer.skipValue();
-        texts.push_back(textBetween(start, lexer.position()));
-    });
-    return texts;
+// Reads the next value of a params list, at the nesting depth of the list's elements.
+RpcParam readParam(json::Lexer& lexer, int depth) {
+    RpcParam param;
+    const json::Token kind = lexer.peek();
+    const char* start = lexer.position();
+    switch (kind) {
+        case json::Token::String: {
+            bool plainAscii = true;
+            const QByteArray text = lexer.rawString(&plainAscii);
+            param.kind = RpcParam::Kind::Text;
+            param.text.assign(text.constData(), size_t(text.size()));
+            break;
+        }
+        case json::Token::Number: {
+            const json::Number number = lexer.number();
+            param.kind = RpcParam::Kind::Number;
+            param.number = number.real;
+            param.isInteger = number.isInteger;
+            break;
+        }
+        case json::Token::Literal:
+            param.kind = *start == 'n' ? RpcParam::Kind::Null : RpcParam::Kind::Boolean;
+            lexer.literal();
+            break;
+        default:
+            param.kind = kind == json::Token::Object ? RpcParam::Kind::Object : RpcParam::Kind::List;
+            lexer.skipValue(depth);
+    }
+    param.json = textBetween(start, lexer.position());
+    return param;
 }
+
+}  // namespace
 
 RpcRequest parseRequest(std::string_view body, std::string_view& requestId) {
     requestId = {};
@@ -69,6 +77,7 @@ RpcRequest parseRequest(std::string_view body, std::string_view& requestId) {
     Member id;
     Member method;
     Member params;
+    std::vector<RpcParam> paramList;
     try {
         const json::Token first = lexer.peek();
         if (first != json::Token::Object) {
@@ -85,7 +94,13 @@ RpcRequest parseRequest(std::string_view body, std::string_view& requestId) {
                                                               : nullptr;
             const json::Token kind = lexer.peek();
             const char* start = lexer.position();
-            lexer.skipValue();
+            if (member == &params && kind == json::Token::Array) {
+                // The parameters are decoded in the same pass: nothing below reads them again.
+                paramList.clear();
+                lexer.array([&] { paramList.push_back(readParam(lexer, 2)); });
+            } else {
+                lexer.skipValue();
+            }
             if (member)
                 *member = {kind, textBetween(start, lexer.position())};
         });
@@ -111,7 +126,8 @@ RpcRequest parseRequest(std::string_view body, std::string_view& requestId) {
     if (request.method.empty())
         invalidRequest(QStringLiteral("o \"method\" deve ser um texto não vazio"));
     if (params.kind == json::Token::Array) {
-        request.params = params.text;
+        request.paramsJson = params.text;
+        request.params = std::move(paramList);
     } else if (params.kind != json::Token::End) {
         throw RpcError(rpcerror::InvalidParams,
                        QStringLiteral("Os parâmetros de %1 devem ser uma lista em ordem (\"params\": [...]).")

@@ -1,11 +1,12 @@
 #pragma once
 
 // The seam between the JSON-RPC front and the remote data modules it serves. The front parses the
-// HTTP request and the JSON-RPC envelope, finds the module by server name and calls it; a module
-// knows nothing of HTTP. A second screen's module is registered beside the first without touching
-// the front.
+// HTTP request and the JSON-RPC envelope, once, finds the module by server name and calls it with
+// the request it read; a module knows nothing of HTTP. A second screen's module is registered beside the
+// first without touching the front.
 
-#include <QJsonArray>
+#include "server/rpc/rpcrequest.h"
+
 #include <QString>
 
 #include <functional>
@@ -37,14 +38,12 @@ private:
     QString m_message;
 };
 
-// What a call knows of its request besides the parameters.
+// What a call knows of its request besides the JSON-RPC envelope.
 struct CallContext {
     CallContext() = default;
-    explicit CallContext(QString operatorCode, std::string_view paramsJson = {})
-        : operatorCode(std::move(operatorCode)), paramsJson(paramsJson) {}
+    explicit CallContext(QString operatorCode) : operatorCode(std::move(operatorCode)) {}
 
-    QString operatorCode;         // X-Operator header, empty when absent
-    std::string_view paramsJson;  // the params exactly as sent ("[...]"), empty when absent
+    QString operatorCode;  // X-Operator header, empty when absent
 };
 
 class RemoteDataModule {
@@ -54,24 +53,13 @@ public:
     // "ZRM71300.rdmCalendOrcOp"
     virtual std::string_view serverName() const = 0;
 
-    // Runs a method with its positional parameters and appends the JSON text of its result to
+    // Runs the request's method with its parameters and appends the JSON text of its result to
     // result. Thread-safe: the front calls it from several workers at once. Throws RpcError for every
     // failure a client should hear about; any other exception is answered as an internal error.
-    virtual void call(std::string_view method, const QJsonArray& params, const CallContext& context,
-                      std::string& result) = 0;
-
-    // Appends the result of a read method whose answer the module holds in memory and knows to be
-    // current without asking its database, and returns true; returns false (appending nothing) when
-    // the call must go to call(). Never blocks and never throws: the front asks it on its I/O threads.
-    virtual bool cachedResult(std::string_view method, std::string_view paramsJson, std::string& result) {
-        (void)method;
-        (void)paramsJson;
-        (void)result;
-        return false;
-    }
+    virtual void call(const RpcRequest& request, const CallContext& context, std::string& result) = 0;
 
     // For a read method whose held answers are current only once the database has confirmed its
-    // data generation (a database that other servers write too): asks for a read of the generation
+    // data generation (which another process may have moved): asks for a read of the generation
     // that begins after this call and returns true; confirmed is then called once, from another
     // thread, with what that read gave (nullopt when it failed), and must be quick. Returns false
     // when the method has no held answers to confirm this way. Never blocks; never throws but for
@@ -79,24 +67,24 @@ public:
     // confirmed is a sink: a module that confirms keeps it.
     //
     // NOLINTBEGIN(performance-unnecessary-value-param)
-    virtual bool confirmGeneration(std::string_view /*method*/,
+    virtual bool confirmGeneration(const RpcRequest& /*request*/,
                                    std::function<void(std::optional<qint64>)> /*confirmed*/) {
         return false;
     }
     // NOLINTEND(performance-unnecessary-value-param)
 
     // Appends the result of a read method held for exactly that confirmed generation and returns
-    // true; returns false (appending nothing) when it holds none. Never blocks and never throws.
-    virtual bool cachedResultAt(std::string_view method, std::string_view paramsJson, qint64 generation,
-                                std::string& result) {
-        (void)method;
-        (void)paramsJson;
+    // true; returns false (appending nothing) when it holds none. Never blocks and never throws: the
+    // front asks it on its network threads.
+    virtual bool cachedResultAt(const RpcRequest& request, qint64 generation, std::string& result) {
+        (void)request;
         (void)generation;
         (void)result;
         return false;
     }
 
-    // True when the module can reach its database (for /health).
+    // True when the module can reach its database (for /health). May block on the database: the
+    // front asks it on the pool for blocking work.
     virtual bool healthy() = 0;
 };
 

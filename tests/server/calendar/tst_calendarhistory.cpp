@@ -2,6 +2,7 @@
 // phase names, only the columns a change touched, the limit, and the history recorded before the
 // calendar and phase had columns of their own.
 
+#include "modulecall.h"
 #include "server/calendar/calendarhistory.h"
 #include "server/calendar/calendarmodule.h"
 #include "server/storage/database.h"
@@ -31,9 +32,7 @@ public:
     }
 
     QJsonValue call(std::string_view method, const QJsonArray& params, const QString& operatorCode = {}) {
-        std::string result;
-        m_module->call(method, params, CallContext{operatorCode}, result);
-        return QJsonDocument::fromJson(QByteArray::fromStdString("[" + result + "]")).array().at(0);
+        return test::callModule(*m_module, method, params, CallContext{operatorCode});
     }
 
     QJsonArray history(const QString& year, const QString& version, int limit = 100) {
@@ -167,19 +166,60 @@ TEST_P(CalendarHistoryTest, changesRecordedBeforeTheCalendarColumns_areFoundAfte
     EXPECT_EQ(entries.at(1).toArray().at(PhaseCode).toString(), u"0000000008"_s);
 }
 
+// The summary lists the touched columns in the order of their names, as compact JSON; what is not a
+// recorded change gives empty texts.
 TEST(ChangeSummary, listsOnlyTouchedColumnsAndSurvivesMalformedText) {
-    const ChangeSummary update = summarizeChange(
-        R"({"op":"update","old":{"A":"1","B":"x","C":null},"new":{"A":"1","B":"y","C":"S"}})");
-    EXPECT_EQ(update.operation, "update");
-    EXPECT_EQ(update.before, R"({"B":"x","C":null})");
-    EXPECT_EQ(update.after, R"({"B":"y","C":"S"})");
-    const ChangeSummary insert = summarizeChange(R"({"op":"insert","new":{"A":"1","C":null}})");
-    EXPECT_EQ(insert.before, "");
-    EXPECT_EQ(insert.after, R"({"A":"1"})");
-    const ChangeSummary broken = summarizeChange("not json");
-    EXPECT_EQ(broken.operation, "");
-    EXPECT_EQ(broken.before, "");
-    EXPECT_EQ(broken.after, "");
+    const struct {
+        std::string_view recorded;
+        std::string_view operation, before, after;
+    } cases[] = {
+        {R"({"op":"update","old":{"A":"1","B":"x","C":null},"new":{"A":"1","B":"y","C":"S"}})", "update",
+         R"({"B":"x","C":null})", R"({"B":"y","C":"S"})"},
+        {R"({"op":"insert","new":{"A":"1","C":null}})", "insert", "", R"({"A":"1"})"},
+        {R"({"op":"delete","old":{"Z":"1","A":null,"M":"x\"y\u00e9"}})", "delete", R"({"M":"x\"yé","Z":"1"})",
+         ""},
+        {R"({"op":"update","old":{"CDVERSCALENORCA":2,"A":"1"},"new":{"CDVERSCALENORCA":3,"A":"1"}})",
+         "update", R"({"CDVERSCALENORCA":2})", R"({"CDVERSCALENORCA":3})"},
+        {R"( { "op" : "update" , "old" : { "A" : "1" } , "new" : { "A" : "2" } } )", "update", R"({"A":"1"})",
+         R"({"A":"2"})"},
+        {"not json", "", "", ""},
+        {R"({"op":"update","old":{"A":"1"}} trailing)", "", "", ""},
+        {R"(["op","insert"])", "", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.recorded);
+        const ChangeSummary summary = summarizeChange(c.recorded);
+        EXPECT_EQ(summary.operation, c.operation);
+        EXPECT_EQ(summary.before, c.before);
+        EXPECT_EQ(summary.after, c.after);
+    }
+}
+
+// What the history records of a change reads back through the summary: the stored format, and the
+// columns a change touched.
+TEST(ChangeSummary, recordedChange_readsBackAsWhatChanged) {
+    CalendarChange change;
+    change.op = CalendarChange::Op::Update;
+    change.oldRow.emplace();
+    CalendarRecord& before = change.oldRow->record;
+    before.key = {"2026", 2, "0000000004"};
+    before.start = "2026-03-01T00:00:00";
+    before.months.fill("N");
+    change.newRow = change.oldRow;
+    change.newRow->record.months[1] = "S";
+    change.newRow->record.end = "2026-04-30T00:00:00";
+
+    const std::string recorded = recordedChange(change);
+    EXPECT_EQ(recorded.rfind(R"({"op":"update","old":{"CDVERSCALENORCA":2,"NRANOORCOPERAC":"2026",)"
+                             R"("CDFASEORCOPERAC":"0000000004","DTINIFASEORCA":"2026-03-01T00:00:00",)"
+                             R"("DTFINFASEORCA":null,"IDPERMCALCJAN":"N",)",
+                             0),
+              0u)
+        << recorded;
+    const ChangeSummary summary = summarizeChange(recorded);
+    EXPECT_EQ(summary.operation, "update");
+    EXPECT_EQ(summary.before, R"({"DTFINFASEORCA":null,"IDPERMCALCFEV":"N"})");
+    EXPECT_EQ(summary.after, R"({"DTFINFASEORCA":"2026-04-30T00:00:00","IDPERMCALCFEV":"S"})");
 }
 
 const auto backendName = [](const testing::TestParamInfo<std::string>& backend) { return backend.param; };

@@ -3,6 +3,7 @@
 // calendar fixture (see testdatabase.h) on a database of its own; today is 10 May 2026.
 
 #include "forwardingconnection.h"
+#include "modulecall.h"
 #include "server/calendar/calendarmodule.h"
 #include "server/storage/database.h"
 #include "server/storage/storeerror.h"
@@ -58,16 +59,7 @@ public:
 
     static QJsonValue callOn(RemoteDataModule& module, std::string_view method, const QJsonArray& params,
                              const QString& operatorCode = u"tester"_s) {
-        // The parameters travel as the front passes them: parsed, and as their text, which keys the
-        // answers the module keeps.
-        const std::string text = QJsonDocument(params).toJson(QJsonDocument::Compact).toStdString();
-        std::string result;
-        module.call(method, params, CallContext{operatorCode, text}, result);
-        QJsonParseError error;
-        const QJsonDocument document =
-            QJsonDocument::fromJson(QByteArray::fromStdString("[" + result + "]"), &error);
-        EXPECT_EQ(error.error, QJsonParseError::NoError) << result;
-        return document.array().at(0);
+        return test::callModule(module, method, params, CallContext{operatorCode});
     }
 
     // The error code a call fails with, or 0 when it succeeds.
@@ -751,8 +743,13 @@ TEST_P(CalendarModuleTest, keptAnswers_followSavesThroughAnotherModule) {
         for (const QJsonValue& row : rows(otherCalendar().toArray().at(0)))
             seen = seen || row.toArray() == changed;
         EXPECT_TRUE(seen) << "round " << round;
+        // A write is never answered from what is held.
+        const std::string save = test::requestBody("SetCalendOrcOp", delta({update(changed, stored)}));
+        std::string_view id;
+        const RpcRequest request = jsonrpc::parseRequest(save, id);
         std::string kept;
-        EXPECT_FALSE(other->cachedResult("SetCalendOrcOp", "[]", kept));
+        EXPECT_FALSE(other->confirmGeneration(request, [](std::optional<qint64>) {}));
+        EXPECT_FALSE(other->cachedResultAt(request, 0, kept));
     }
 }
 

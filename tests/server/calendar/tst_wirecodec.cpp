@@ -30,8 +30,9 @@ protected:
     TRemoteResult call(const QString& method, const QList<RemoteArg>& args) {
         const qint64 id = ++m_lastId;
         const QByteArray request = remote::encodeRequest(id, method, args);
-        const RpcReply reply = m_dispatcher.dispatch("ZRM71300.rdmCalendOrcOp", request.toStdString(),
-                                                     CallContext{u"tester"_s, {}});
+        const std::string body = request.toStdString();
+        const RpcReply reply = m_dispatcher.dispatch(m_dispatcher.read("ZRM71300.rdmCalendOrcOp", body),
+                                                     CallContext{u"tester"_s});
         return remote::decodeResponse(QByteArray::fromStdString(reply.body), id);
     }
 

@@ -1,6 +1,7 @@
 // The data file on both backends: export and import round trip, refusal of bad files (with the
 // section and position of the first bad record, nothing loaded), the replace rule, and the demo data.
 
+#include "modulecall.h"
 #include "server/calendar/calendarmodule.h"
 #include "server/datafile/datafile.h"
 #include "server/storage/storeerror.h"
@@ -159,9 +160,7 @@ TEST_P(DataFileTest, demo_isDatedFromTheYearAndShowsEveryRule) {
     std::unique_ptr<RemoteDataModule> module =
         makeCalendarModule(m_testDb->url(), ServerClock(QDate(2027, 5, 1)));
     const auto call = [&](std::string_view method, const QJsonArray& params) {
-        std::string out;
-        module->call(method, params, CallContext{}, out);
-        return QJsonDocument::fromJson(QByteArray::fromStdString("[" + out + "]")).array().at(0);
+        return test::callModule(*module, method, params);
     };
     const auto rows = [](const QJsonValue& packet) { return packet.toObject().value(u"rows"_s).toArray(); };
 

@@ -5,8 +5,6 @@
 
 #include "server/rpc/remotemodule.h"
 
-#include <QJsonDocument>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -26,28 +24,26 @@ public:
 
     std::string_view serverName() const override { return m_name; }
 
-    // Echo(...): the params array. Fail(code, message): that RpcError. Throw(): a std::runtime_error.
-    // Sleep(ms): waits, then true. Hold(): waits until release(), then true. Operator(): the
-    // X-Operator text. Cached(): answered only from memory ("cached N", N the size of the params text), never
-    // by call().
-    void call(std::string_view method, const QJsonArray& params, const CallContext& context,
-              std::string& result) override {
+    // Echo(...): the params as sent. Fail(code, message): that RpcError. Throw(): a
+    // std::runtime_error. Sleep(ms): waits, then true. Hold(): waits until release(), then true.
+    // Operator(): the X-Operator text. Every request it is given is kept in requests.
+    void call(const RpcRequest& request, const CallContext& context, std::string& result) override {
         ++calls;
+        seen(request);
+        const std::string_view method = request.method;
+        const std::vector<RpcParam>& params = request.params;
         if (method == "Echo") {
-            result += QJsonDocument(params).toJson(QJsonDocument::Compact).toStdString();
+            result += request.paramsJson.empty() ? std::string_view("[]") : request.paramsJson;
         } else if (method == "Fail") {
-            throw RpcError(params.at(0).toInt(), params.at(1).toString());
+            throw RpcError(int(params.at(0).number), QString::fromStdString(params.at(1).text));
         } else if (method == "Throw") {
             result += "[partial";  // what a module wrote before failing must not reach the client
             throw std::runtime_error("falha simulada");
         } else if (method == "Sleep") {
-            std::this_thread::sleep_for(std::chrono::milliseconds(params.at(0).toInt()));
+            std::this_thread::sleep_for(std::chrono::milliseconds(qint64(params.at(0).number)));
             result += "true";
         } else if (method == "Hold") {
-            std::unique_lock lock(m_holdMutex);
-            ++held;
-            m_holdChanged.notify_all();
-            m_holdChanged.wait(lock, [this] { return m_released; });
+            hold();
             result += "true";
         } else if (method == "Confirmed") {
             result += "\"computed\"";
@@ -58,19 +54,13 @@ public:
         }
     }
 
-    bool cachedResult(std::string_view method, std::string_view paramsJson, std::string& result) override {
-        if (method != "Cached")
-            return false;
-        result += "\"cached " + std::to_string(paramsJson.size()) + "\"";
-        return true;
-    }
-
     // Confirmed(): held for the generation the test names (heldGeneration); the module asks to have
     // it confirmed, which the test does with confirm(), or at once when confirmAtOnce is set. Without
     // a held answer for the confirmed generation the call goes to call(), which answers "computed".
-    bool confirmGeneration(std::string_view method,
+    bool confirmGeneration(const RpcRequest& request,
                            std::function<void(std::optional<qint64>)> confirmed) override {
-        if (method != "Confirmed")
+        seen(request);
+        if (request.method != "Confirmed")
             return false;
         if (confirmAtOnce) {
             confirmed(*confirmAtOnce);
@@ -82,12 +72,20 @@ public:
         return true;
     }
 
-    bool cachedResultAt(std::string_view method, std::string_view paramsJson, qint64 generation,
-                        std::string& result) override {
-        if (method != "Confirmed" || generation != heldGeneration)
+    bool cachedResultAt(const RpcRequest& request, qint64 generation, std::string& result) override {
+        seen(request);
+        if (request.method != "Confirmed" || generation != heldGeneration)
             return false;
-        result += "\"held at " + std::to_string(generation) + " for " + std::string(paramsJson) + "\"";
+        result +=
+            "\"held at " + std::to_string(generation) + " for " + std::string(request.paramsJson) + "\"";
         return true;
+    }
+
+    // The distinct requests the module was given, in order: the front reads a body once, so every
+    // step of one call hands the module the same request.
+    std::vector<const RpcRequest*> requests() {
+        const std::lock_guard lock(m_holdMutex);
+        return m_requests;
     }
 
     // Waits until count confirmations are asked for; false when that does not happen in time.
@@ -107,7 +105,12 @@ public:
             confirmed(generation);
     }
 
-    bool healthy() override { return isHealthy; }
+    // Held like Hold() while healthHolds is set.
+    bool healthy() override {
+        if (healthHolds)
+            hold();
+        return isHealthy;
+    }
 
     // Waits until count calls are held in Hold(); false when that does not happen within a minute.
     bool waitUntilHeld(int count) {
@@ -121,6 +124,7 @@ public:
     }
 
     std::atomic<bool> isHealthy{true};
+    std::atomic<bool> healthHolds{false};
     std::atomic<qint64> heldGeneration{7};
     std::optional<qint64> confirmAtOnce;  // set before serving
     std::atomic<int> calls{0};
@@ -128,11 +132,25 @@ public:
     int held = 0;  // guarded by m_holdMutex
 
 private:
+    void hold() {
+        std::unique_lock lock(m_holdMutex);
+        ++held;
+        m_holdChanged.notify_all();
+        m_holdChanged.wait(lock, [this] { return m_released; });
+    }
+
+    void seen(const RpcRequest& request) {
+        const std::lock_guard lock(m_holdMutex);
+        if (m_requests.empty() || m_requests.back() != &request)
+            m_requests.push_back(&request);
+    }
+
     std::string m_name;
     std::mutex m_holdMutex;
     std::condition_variable m_holdChanged;
     bool m_released = false;
     std::vector<std::function<void(std::optional<qint64>)>> m_confirmations;  // guarded by m_holdMutex
+    std::vector<const RpcRequest*> m_requests;                                // guarded by m_holdMutex
 };
 
 }  // namespace zrm::server::test

@@ -4,14 +4,22 @@
 #include "fakemodule.h"
 #include "rawhttpclient.h"
 #include "server/http/frontrouter.h"
-#include "server/http/httpexchange.h"
 #include "server/http/httpserver.h"
+#include "server/http/memoryconnection.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -23,6 +31,32 @@ namespace {
 
 constexpr std::string_view Rpc = "/rpc/TEST.rdmFake";
 
+// The front as served, with what the transport tells the log kept for the test.
+class WatchedRouter : public FrontRouter {
+public:
+    using FrontRouter::FrontRouter;
+
+    void transportFailed(std::string_view what) override {
+        const std::lock_guard lock(m_mutex);
+        m_failures.emplace_back(what);
+        m_changed.notify_all();
+    }
+    // Waits until count failures were told; false when that does not happen within ten seconds.
+    bool waitForFailures(std::size_t count) {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_failures.size() >= count; });
+    }
+    std::vector<std::string> failures() {
+        const std::lock_guard lock(m_mutex);
+        return m_failures;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<std::string> m_failures;
+};
+
 class HttpFrontTest : public ::testing::Test {
 protected:
     HttpFrontTest() { registry.add(module); }
@@ -32,7 +66,7 @@ protected:
         config.host = "127.0.0.1";
         config.port = 0;
         config.threads = 2;
-        router = std::make_unique<FrontRouter>(registry, std::move(token), metrics, log);
+        router = std::make_unique<WatchedRouter>(registry, std::move(token), metrics, log);
         server = std::make_unique<HttpServer>(config, *router);
         port = server->listen();
         runner = std::thread([this] { server->run(); });
@@ -57,7 +91,7 @@ protected:
     ModuleRegistry registry;
     Metrics metrics;
     RequestLog log{false};
-    std::unique_ptr<FrontRouter> router;
+    std::unique_ptr<WatchedRouter> router;
     std::unique_ptr<HttpServer> server;
     std::thread runner;
     std::uint16_t port = 0;
@@ -269,33 +303,34 @@ TEST_F(HttpFrontTest, head_isAnsweredWithoutABody) {
     EXPECT_EQ(client.request("POST", "/health", "{}").header("allow"), "GET, HEAD");
 }
 
-// A module's work runs off the I/O threads: while every call is held in the module, the single I/O
-// thread still accepts, answers the probe and serves what the module holds in memory.
+// A module's work runs off the I/O threads, the health probe's included: while calls and a probe are
+// held in the module, the single I/O thread still accepts, serves the metrics and refuses malformed
+// calls. The probe answers once its module does.
 TEST_F(HttpFrontTest, blockedModule_leavesTheIoThreadFree) {
     HttpServerConfig config;
     config.threads = 1;
-    config.blockingThreads = 2;
-    config.host = "127.0.0.1";
-    config.port = 0;
-    router = std::make_unique<FrontRouter>(registry, BearerToken{}, metrics, log);
-    server = std::make_unique<HttpServer>(config, *router);
-    port = server->listen();
-    runner = std::thread([this] { server->run(); });
+    config.blockingThreads = 3;
+    startServer(config);
+    module->healthHolds = true;
 
-    RawHttpClient first(port), second(port);
+    RawHttpClient first(port), second(port), health(port);
     for (RawHttpClient* client : {&first, &second}) {
         const std::string body = rpcBody("Hold", "[]");
         client->send("POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nContent-Length: " +
                      std::to_string(body.size()) + "\r\n\r\n" + body);
     }
-    ASSERT_TRUE(module->waitUntilHeld(2));
-    RawHttpClient probe(port);
-    EXPECT_EQ(probe.request("GET", "/health").status, 200);
-    const RawResponse cached = probe.request("POST", Rpc, rpcBody("Cached", "[1, 2]"));
-    EXPECT_EQ(json(cached).value(QLatin1String("result")).toString(), QStringLiteral("cached 6"));
+    health.send("GET /health HTTP/1.1\r\nHost: x\r\n\r\n");
+    const bool allHeld = module->waitUntilHeld(3);
+    RawHttpClient probe(port, 2000);
+    const int metricsStatus = allHeld ? probe.request("GET", "/metrics").status : 0;
+    const int malformedStatus = allHeld ? probe.request("POST", Rpc, "{broken").status : 0;
     module->release();
+    ASSERT_TRUE(allHeld);
+    EXPECT_EQ(metricsStatus, 200);
+    EXPECT_EQ(malformedStatus, 200);
     EXPECT_EQ(first.read().status, 200);
     EXPECT_EQ(second.read().status, 200);
+    EXPECT_EQ(health.read().status, 200);
 }
 
 // A call whose held answer needs its database's confirmation waits for it without a thread: while
@@ -318,7 +353,7 @@ TEST_F(HttpFrontTest, callWaitingForItsDatabase_holdsNoThread_andIsAnsweredWhenC
                  std::to_string(hold.size()) + "\r\n\r\n" + hold);
     ASSERT_TRUE(module->waitUntilHeld(1));
     RawHttpClient probe(port);
-    EXPECT_EQ(probe.request("GET", "/health").status, 200);
+    EXPECT_EQ(probe.request("GET", "/metrics").status, 200);
 
     module->confirm(7);
     const RawResponse answer = waiting.read();
@@ -351,22 +386,37 @@ TEST_F(HttpFrontTest, callWaitingForItsDatabase_holdsNoThread_andIsAnsweredWhenC
 
 namespace {
 
-// A handler that breaks its promise not to throw.
+// A handler that breaks its promise not to throw: on opening "/open", answering "/at-once" at once,
+// and handling anything else.
 class ThrowingHandler : public HttpHandler {
 public:
-    bool answerAtOnce(const HttpRequest& request, HttpResponse&) override {
-        if (request.target == "/at-once")
-            throw std::runtime_error("falha no atendimento imediato");
-        return false;
-    }
-    void handle(const HttpRequest&, HttpResponse& response) override {
-        response.body = "partial";
-        throw std::logic_error("falha simulada");
+    class Call : public HttpCall {
+    public:
+        explicit Call(const HttpRequest& request) : m_request(request) {}
+        bool answerAtOnce(HttpResponse&) override {
+            if (m_request.target == "/at-once")
+                throw std::runtime_error("falha no atendimento imediato");
+            return false;
+        }
+        void handle(HttpResponse& response) override {
+            response.body = "partial";
+            throw std::logic_error("falha simulada");
+        }
+
+    private:
+        const HttpRequest& m_request;
+    };
+
+    std::unique_ptr<HttpCall> open(const HttpRequest& request) override {
+        if (request.target == "/open")
+            throw std::runtime_error("falha ao abrir");
+        return std::make_unique<Call>(request);
     }
     void rejectedByTransport(int status, std::string_view reason) override {
         std::lock_guard lock(mutex);
         rejected.emplace_back(status, std::string(reason));
     }
+    void transportFailed(std::string_view) override {}
     std::mutex mutex;
     std::vector<std::pair<int, std::string>> rejected;
 };
@@ -385,7 +435,7 @@ TEST(HttpServer, handlerThatThrows_gives500AndGoesOn) {
     std::thread runner([&] { server.run(); });
     {
         RawHttpClient client(port);
-        for (const char* target : {"/blocking", "/at-once", "/blocking"}) {
+        for (const char* target : {"/blocking", "/at-once", "/open", "/blocking"}) {
             const RawResponse response = client.request("GET", target);
             EXPECT_EQ(response.status, 500) << target;
             EXPECT_EQ(response.body.find("partial"), std::string::npos);
@@ -393,10 +443,11 @@ TEST(HttpServer, handlerThatThrows_gives500AndGoesOn) {
     }
     server.stop();
     runner.join();
-    ASSERT_EQ(handler.rejected.size(), 3u);
+    ASSERT_EQ(handler.rejected.size(), 4u);
     EXPECT_EQ(handler.rejected[0].first, 500);
     EXPECT_NE(handler.rejected[0].second.find("falha simulada"), std::string::npos);
     EXPECT_NE(handler.rejected[1].second.find("falha no atendimento imediato"), std::string::npos);
+    EXPECT_NE(handler.rejected[2].second.find("falha ao abrir"), std::string::npos);
 }
 
 TEST_F(HttpFrontTest, routing_unknownPathAndWrongMethod) {
@@ -480,9 +531,10 @@ TEST(HttpServer, listen_refusesANonLoopbackAddressUnlessAllowed) {
     EXPECT_THROW(unresolved.listen(), std::runtime_error);
 }
 
-// The exchange without a socket writes byte for byte what a connection gets, for answers, HEAD,
-// interim answers and every refusal; a request cut short is not answered yet.
-TEST_F(HttpFrontTest, exchangeWithoutSocket_writesWhatAConnectionGets) {
+// The session served in memory is the one that serves sockets: it writes byte for byte what a
+// connection gets, for answers, HEAD, interim answers, every refusal and several requests on one
+// connection, whether the bytes arrive at once or in pieces; a request cut short is not answered.
+TEST_F(HttpFrontTest, connectionInMemory_writesWhatASocketGets) {
     HttpServerConfig config;
     config.maxBodyBytes = 1024;
     module->confirmAtOnce = 7;
@@ -490,35 +542,117 @@ TEST_F(HttpFrontTest, exchangeWithoutSocket_writesWhatAConnectionGets) {
     const std::string close = "Host: x\r\nConnection: close\r\n";
     const std::string echo = rpcBody("Echo", "[7]", 7);
     const std::string confirmed = rpcBody("Confirmed", "[1]");
-    const std::vector<std::string> requests = {
-        "POST " + std::string(Rpc) + " HTTP/1.1\r\n" + close +
-            "Content-Length: " + std::to_string(confirmed.size()) + "\r\n\r\n" + confirmed,
+    const auto post = [](const std::string& headers, const std::string& body) {
+        return "POST " + std::string(Rpc) + " HTTP/1.1\r\n" + headers +
+               "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    };
+    const std::vector<std::string> connections = {
+        post(close, confirmed),
         "GET /health HTTP/1.1\r\n" + close + "\r\n",
         "HEAD /health HTTP/1.1\r\n" + close + "\r\n",
-        "POST " + std::string(Rpc) + " HTTP/1.1\r\n" + close +
-            "Content-Length: " + std::to_string(echo.size()) + "\r\n\r\n" + echo,
-        "POST " + std::string(Rpc) + " HTTP/1.1\r\n" + close +
-            "Expect: 100-continue\r\nContent-Length: " + std::to_string(echo.size()) + "\r\n\r\n" + echo,
+        post(close, echo),
+        post(close + "Expect: 100-continue\r\n", echo),
         "PUT /health HTTP/1.1\r\n" + close + "\r\n",
         "GARBAGE\r\n\r\n",
         "POST " + std::string(Rpc) + " HTTP/1.1\r\n" + close + "Content-Length: 4096\r\n\r\n" +
             std::string(4096, 'x'),
         "GET /health HTTP/1.1\r\n" + close + "A: " + std::string(9000, 'a') +
             "\r\nB: " + std::string(9000, 'b') + "\r\n\r\n",
+        // Kept alive: HEAD, a call and a refusal one after the other.
+        "HEAD /health HTTP/1.1\r\nHost: x\r\n\r\n" + post("Host: x\r\n", echo) + "GARBAGE\r\n\r\n",
     };
-    for (const std::string& request : requests) {
-        SCOPED_TRACE(request.substr(0, 60));
+    for (const std::string& input : connections) {
+        SCOPED_TRACE(input.substr(0, 60));
         RawHttpClient client(port);
-        client.send(request);
-        const std::string connection = client.readToClose();
-        ASSERT_FALSE(connection.empty());
-        const HttpExchange exchange = serveExchange(request, *router, config);
-        EXPECT_TRUE(exchange.complete);
-        EXPECT_FALSE(exchange.keepOpen);
-        EXPECT_EQ(exchange.written, connection);
+        client.send(input);
+        const std::string overSocket = client.readToClose();
+        ASSERT_FALSE(overSocket.empty());
+        for (const std::size_t readSize : {std::size_t{0}, std::size_t{1}, std::size_t{7}}) {
+            const MemoryConnection inMemory = serveInMemory(input, *router, config, readSize);
+            EXPECT_EQ(inMemory.written, overSocket) << "reads of " << readSize;
+        }
     }
-    const std::string cut = requests[3].substr(0, requests[3].size() - 3);
-    const HttpExchange waiting = serveExchange(cut, *router, config);
-    EXPECT_FALSE(waiting.complete);
-    EXPECT_TRUE(waiting.written.empty());
+    const std::string cut = connections[3].substr(0, connections[3].size() - 3);
+    EXPECT_TRUE(serveInMemory(cut, *router, config).written.empty());
+}
+
+// The front reads a call's body once: every step of one call (confirming the generation, answering
+// from what is held, computing) hands the module the same request, and a malformed body is refused
+// once, before any module hears of it.
+TEST_F(HttpFrontTest, call_isReadOnceForAllItsSteps) {
+    const HttpServerConfig config;
+    const struct {
+        std::string body;
+        std::size_t requestsSeen;
+        int calls;
+    } cases[] = {
+        {rpcBody("Confirmed", "[1]"), 1, 1},
+        {rpcBody("Echo", "[1]"), 1, 1},
+        {rpcBody("Echo", "[1,]"), 0, 0},
+        {R"({"jsonrpc":"2.0","id":1,"method":"Echo","params":{"a":1}})", 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        auto fake = std::make_shared<FakeModule>();
+        fake->confirmAtOnce = 8;  // nothing held for 8: the call goes on to the module
+        ModuleRegistry single;
+        single.add(fake);
+        Metrics counted;
+        WatchedRouter front(single, BearerToken{}, counted, log);
+        const std::string input = "POST " + std::string(Rpc) +
+                                  " HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(c.body.size()) +
+                                  "\r\n\r\n" + c.body;
+        const MemoryConnection connection = serveInMemory(input, front, config);
+        EXPECT_EQ(connection.written.rfind("HTTP/1.1 200", 0), 0u) << connection.written;
+        EXPECT_EQ(fake->requests().size(), c.requestsSeen);
+        EXPECT_EQ(fake->calls, c.calls);
+        // Answered and counted once.
+        const std::string exposition = counted.exposition();
+        const std::size_t count = exposition.find("_count{");
+        ASSERT_NE(count, std::string::npos);
+        EXPECT_EQ(count, exposition.rfind("_count{")) << exposition;
+        const std::string line = exposition.substr(count, exposition.find('\n', count) - count);
+        EXPECT_EQ(line.substr(line.size() - 2), " 1") << line;
+    }
+}
+
+// A failed accept (here: the process out of descriptors) is logged and the server goes on accepting
+// once descriptors are free again.
+TEST_F(HttpFrontTest, failedAccept_isLoggedAndAcceptingGoesOn) {
+    startServer();
+    const int client = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(client, 0);
+    rlimit original{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &original), 0);
+    // The lowest free descriptor number: with the limit there, no descriptor can be made.
+    const int lowestFree = ::dup(client);
+    ASSERT_GE(lowestFree, 0);
+    ::close(lowestFree);
+    rlimit exhausted = original;
+    exhausted.rlim_cur = rlim_t(lowestFree);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &exhausted), 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool connected =
+        ::connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    const bool told = connected && router->waitForFailures(1);
+    ::setrlimit(RLIMIT_NOFILE, &original);
+    ASSERT_TRUE(connected);
+    ASSERT_TRUE(told) << "the failed accept is told to the log";
+    EXPECT_NE(router->failures().front().find("não pôde ser aceita"), std::string::npos);
+
+    // The connection waiting in the backlog is taken once the descriptors are back.
+    const std::string request = "GET /health HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    ASSERT_EQ(::send(client, request.data(), request.size(), MSG_NOSIGNAL), ssize_t(request.size()));
+    timeval timeout{10, 0};
+    ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    std::string answer;
+    char buffer[512];
+    for (ssize_t n; (n = ::recv(client, buffer, sizeof buffer, 0)) > 0;)
+        answer.append(buffer, size_t(n));
+    ::close(client);
+    EXPECT_EQ(answer.rfind("HTTP/1.1 200", 0), 0u) << answer;
+    expectStillServing();
 }

@@ -33,24 +33,46 @@ QJsonObject parsed(const std::string& json) {
 
 }  // namespace
 
-TEST(JsonRpcEnvelope, parseRequest_readsMethodParamsAndId) {
+// The parameters are decoded in the same pass as the envelope, each with its text as sent.
+TEST(JsonRpcEnvelope, parseRequest_readsMethodIdAndDecodedParams) {
     std::string_view id;
-    const RpcRequest request = jsonrpc::parseRequest(
-        R"({"jsonrpc":"2.0","id":7,"method":"GetDateBloq","params":[2026, "2","0000000004"]})", id);
+    const RpcRequest request =
+        jsonrpc::parseRequest(R"({"jsonrpc":"2.0","id":7,"method":"GetDateBloq",)"
+                              R"("params":[2026, "a\u00e9\"" , -2.5e1, null, true, {"x":[1]}, [] ]})",
+                              id);
     EXPECT_EQ(request.method, "GetDateBloq");
-    EXPECT_EQ(request.params, R"([2026, "2","0000000004"])");
-    const QJsonArray params = request.paramsArray();
-    ASSERT_EQ(params.size(), 3);
-    EXPECT_EQ(params.at(0).toInt(), 2026);
-    EXPECT_EQ(params.at(2).toString(), QStringLiteral("0000000004"));
     EXPECT_EQ(id, "7");
+    EXPECT_EQ(request.paramsJson, R"([2026, "a\u00e9\"" , -2.5e1, null, true, {"x":[1]}, [] ])");
+    using Kind = RpcParam::Kind;
+    const struct {
+        Kind kind;
+        std::string_view json;
+        std::string_view text;
+        double number;
+        bool isInteger;
+    } expected[] = {
+        {Kind::Number, "2026", "", 2026, true},   {Kind::Text, R"("a\u00e9\"")", "a\xc3\xa9\"", 0, false},
+        {Kind::Number, "-2.5e1", "", -25, false}, {Kind::Null, "null", "", 0, false},
+        {Kind::Boolean, "true", "", 0, false},    {Kind::Object, R"({"x":[1]})", "", 0, false},
+        {Kind::List, "[]", "", 0, false},
+    };
+    ASSERT_EQ(request.params.size(), std::size(expected));
+    for (std::size_t i = 0; i < request.params.size(); ++i) {
+        SCOPED_TRACE(i);
+        const RpcParam& param = request.params[i];
+        EXPECT_EQ(param.kind, expected[i].kind);
+        EXPECT_EQ(param.json, expected[i].json);
+        EXPECT_EQ(param.text, expected[i].text);
+        EXPECT_EQ(param.number, expected[i].number);
+        EXPECT_EQ(param.isInteger, expected[i].isInteger);
+    }
 }
 
 TEST(JsonRpcEnvelope, parseRequest_withoutParams_givesEmptyList) {
     std::string_view id;
     const RpcRequest request = jsonrpc::parseRequest(R"({"jsonrpc":"2.0","id":"a","method":"M"})", id);
     EXPECT_TRUE(request.params.empty());
-    EXPECT_TRUE(request.paramsArray().isEmpty());
+    EXPECT_TRUE(request.paramsJson.empty());
 }
 
 // Ids travel back byte for byte: a number beyond 2^53 or with a fraction is not rounded, a text keeps

@@ -22,8 +22,13 @@ protected:
         registry.add(second);
     }
 
+    // The call read from its body and run, as the front does.
+    RpcReply dispatch(std::string_view server, std::string_view body) {
+        return dispatcher.dispatch(dispatcher.read(server, body), context);
+    }
+
     QJsonObject call(std::string_view server, const std::string& body, RpcReply* replyOut = nullptr) {
-        RpcReply reply = dispatcher.dispatch(server, body, context);
+        RpcReply reply = dispatch(server, body);
         const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(reply.body));
         EXPECT_TRUE(document.isObject()) << reply.body;
         if (replyOut)
@@ -117,34 +122,45 @@ TEST_F(RpcDispatcherTest, dispatch_passesTheOperatorToTheModule) {
 
 // Ids come back byte for byte, in results and in errors alike.
 TEST_F(RpcDispatcherTest, dispatch_echoesTheIdExactly) {
-    RpcReply reply = dispatcher.dispatch(
-        "TEST.rdmFirst", R"({"jsonrpc":"2.0","id":12345678901234567890,"method":"Echo","params":[]})",
-        context);
+    RpcReply reply = dispatch("TEST.rdmFirst",
+                              R"({"jsonrpc":"2.0","id":12345678901234567890,"method":"Echo","params":[]})");
     EXPECT_EQ(reply.body, R"({"jsonrpc":"2.0","id":12345678901234567890,"result":[]})");
-    reply = dispatcher.dispatch("TEST.rdmFirst", R"({"jsonrpc":"2.0","id":1.50,"method":"Nope"})", context);
+    reply = dispatch("TEST.rdmFirst", R"({"jsonrpc":"2.0","id":1.50,"method":"Nope"})");
     EXPECT_EQ(reply.body.rfind(R"({"jsonrpc":"2.0","id":1.50,"error":)", 0), 0u) << reply.body;
 }
 
-// What needs no module work is answered at once; the rest is left for dispatch, untouched.
-TEST_F(RpcDispatcherTest, answerAtOnce_coversEnvelopeErrorsAndKeptAnswersOnly) {
-    RpcReply reply;
-    ASSERT_TRUE(dispatcher.answerAtOnce("TEST.rdmFirst",
-                                        R"({"jsonrpc":"2.0","id":1,"method":"M","params":[.5]})", reply));
-    EXPECT_EQ(reply.errorCode, rpcerror::ParseError);
-    reply = {};
-    ASSERT_TRUE(
-        dispatcher.answerAtOnce("TEST.rdmNone", R"({"jsonrpc":"2.0","id":2,"method":"Echo"})", reply));
-    EXPECT_EQ(reply.errorCode, rpcerror::MethodNotFound);
-    reply = {};
-    ASSERT_TRUE(dispatcher.answerAtOnce(
-        "TEST.rdmFirst", R"({"jsonrpc":"2.0","id":3,"method":"Cached","params":[ "a" ]})", reply));
-    EXPECT_EQ(reply.body, R"({"jsonrpc":"2.0","id":3,"result":"cached 7"})");
-    EXPECT_EQ(reply.method, "Cached");
-    reply = {};
-    EXPECT_FALSE(dispatcher.answerAtOnce("TEST.rdmFirst",
-                                         R"({"jsonrpc":"2.0","id":4,"method":"Echo","params":[]})", reply));
-    EXPECT_TRUE(reply.body.empty());
-    EXPECT_EQ(first->calls, 0);
+// Reading a call refuses what is no valid request or names no module, and nothing else; the module
+// is not asked anything.
+TEST_F(RpcDispatcherTest, read_refusesEnvelopeErrorsAndUnknownServersOnly) {
+    const struct {
+        std::string_view server;
+        std::string_view body;
+        int refusedWith;  // 0: accepted
+    } cases[] = {
+        {"TEST.rdmFirst", R"({"jsonrpc":"2.0","id":1,"method":"M","params":[.5]})", rpcerror::ParseError},
+        {"TEST.rdmFirst", R"({"jsonrpc":"2.0","id":1,"method":"M","params":["a",]})", rpcerror::ParseError},
+        {"TEST.rdmNone", R"({"jsonrpc":"2.0","id":2,"method":"Echo"})", rpcerror::MethodNotFound},
+        {"TEST.rdmFirst", R"({"jsonrpc":"2.0","id":3,"method":"Echo","params":"a"})",
+         rpcerror::InvalidParams},
+        {"TEST.rdmFirst", R"({"jsonrpc":"2.0","id":4,"method":"Nope","params":[]})", 0},
+        {"TEST.rdmSecond", R"({"jsonrpc":"2.0","id":5,"method":"Echo","params":[1,"dois"]})", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        const RpcCall read = dispatcher.read(c.server, c.body);
+        EXPECT_EQ(read.module == nullptr, c.refusedWith != 0);
+        EXPECT_EQ(read.refusal.errorCode, c.refusedWith);
+        EXPECT_EQ(read.refusal.body.empty(), c.refusedWith == 0);
+        if (c.refusedWith != 0) {
+            // A refused call stays refused whichever way it goes on.
+            EXPECT_EQ(dispatcher.dispatch(read, context).errorCode, c.refusedWith);
+            RpcReply held;
+            EXPECT_FALSE(dispatcher.answerAtGeneration(read, 7, held));
+            EXPECT_FALSE(dispatcher.confirmGeneration(read, [](std::optional<qint64>) {}));
+        }
+    }
+    EXPECT_EQ(first->calls + second->calls, 0);
+    EXPECT_TRUE(first->requests().empty());
 }
 
 TEST(ModuleRegistry, add_refusesASecondModuleOfTheSameName) {
