@@ -21,9 +21,8 @@ class MemoryStream {
 public:
     using executor_type = asio::any_io_executor;
 
-    MemoryStream(executor_type executor, std::string_view input, std::size_t readSize,
-                 MemoryConnection& connection)
-        : m_executor(std::move(executor)), m_input(input), m_readSize(readSize), m_connection(connection) {}
+    MemoryStream(executor_type executor, std::string_view input, std::size_t readSize, std::string& written)
+        : m_executor(std::move(executor)), m_input(input), m_readSize(readSize), m_written(written) {}
 
     executor_type get_executor() const { return m_executor; }
 
@@ -58,7 +57,7 @@ public:
                     ec = asio::error::broken_pipe;
                 } else {
                     for (const asio::const_buffer buffer : beast::buffers_range_ref(from)) {
-                        m_connection.written.append(static_cast<const char*>(buffer.data()), buffer.size());
+                        m_written.append(static_cast<const char*>(buffer.data()), buffer.size());
                         size += buffer.size();
                     }
                 }
@@ -69,10 +68,7 @@ public:
 
     void cancel() { m_closed = true; }
     void shutdownSend() { m_sendClosed = true; }
-    void close() {
-        m_closed = true;
-        m_connection.closedByServer = !m_input.empty();
-    }
+    void close() { m_closed = true; }
 
 private:
     // Completes an operation as a stream does: never inside the call that started it.
@@ -84,7 +80,7 @@ private:
     executor_type m_executor;
     std::string_view m_input;
     std::size_t m_readSize;
-    MemoryConnection& m_connection;
+    std::string& m_written;
     bool m_closed = false;
     bool m_sendClosed = false;
 };
@@ -115,20 +111,20 @@ void closeStream(MemoryStream& stream) {
 
 }  // namespace
 
-MemoryConnection serveInMemory(std::string_view input, HttpHandler& handler, const HttpServerConfig& config,
-                               std::size_t readSize) {
-    MemoryConnection connection;
+std::string serveInMemory(std::string_view input, HttpHandler& handler, const HttpServerConfig& config,
+                          std::size_t readSize) {
+    std::string written;
     asio::io_context context;
     MemoryHost host(handler, config);
     auto session = std::make_shared<Session<MemoryStream>>(
-        host, MemoryStream(context.get_executor(), input, readSize, connection));
+        host, MemoryStream(context.get_executor(), input, readSize, written));
     std::exception_ptr failure;
     asio::co_spawn(context, Session<MemoryStream>::run(std::move(session)),
                    [&failure](const std::exception_ptr& thrown) { failure = thrown; });
     context.run();
     if (failure)
         std::rethrow_exception(failure);
-    return connection;
+    return written;
 }
 
 }  // namespace zrm::server

@@ -13,18 +13,13 @@
 
 namespace zrm::server {
 
-struct MemoryConnection {
-    std::string written;          // every byte the session wrote, answers one after the other
-    bool closedByServer = false;  // the session ended before the client's bytes ran out
-};
-
-// Serves a connection whose client sent input and then closed its side: the session reads request
-// after request as on a kept-alive connection until the input ends or it closes the connection
-// itself (a refusal, Connection: close). Reads arrive at most readSize bytes at a time (0: all that
-// is left), so a request may come in pieces as over a network. The handler's blocking work runs on
-// one thread of its own; the rest on the calling thread. Time limits do not apply: no byte is ever
-// late.
-MemoryConnection serveInMemory(std::string_view input, HttpHandler& handler, const HttpServerConfig& config,
-                               std::size_t readSize = 0);
+// Serves a connection whose client sent input and then closed its side, and returns every byte the
+// session wrote, answers one after the other: the session reads request after request as on a
+// kept-alive connection until the input ends or it closes the connection itself (a refusal,
+// Connection: close). Reads arrive at most readSize bytes at a time (0: all that is left), so a
+// request may come in pieces as over a network. The handler's blocking work runs on one thread of
+// its own; the rest on the calling thread. Time limits do not apply: no byte is ever late.
+std::string serveInMemory(std::string_view input, HttpHandler& handler, const HttpServerConfig& config,
+                          std::size_t readSize = 0);
 
 }  // namespace zrm::server

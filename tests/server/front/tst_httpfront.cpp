@@ -568,12 +568,11 @@ TEST_F(HttpFrontTest, connectionInMemory_writesWhatASocketGets) {
         const std::string overSocket = client.readToClose();
         ASSERT_FALSE(overSocket.empty());
         for (const std::size_t readSize : {std::size_t{0}, std::size_t{1}, std::size_t{7}}) {
-            const MemoryConnection inMemory = serveInMemory(input, *router, config, readSize);
-            EXPECT_EQ(inMemory.written, overSocket) << "reads of " << readSize;
+            EXPECT_EQ(serveInMemory(input, *router, config, readSize), overSocket) << "reads of " << readSize;
         }
     }
     const std::string cut = connections[3].substr(0, connections[3].size() - 3);
-    EXPECT_TRUE(serveInMemory(cut, *router, config).written.empty());
+    EXPECT_TRUE(serveInMemory(cut, *router, config).empty());
 }
 
 // The front reads a call's body once: every step of one call (confirming the generation, answering
@@ -602,8 +601,8 @@ TEST_F(HttpFrontTest, call_isReadOnceForAllItsSteps) {
         const std::string input = "POST " + std::string(Rpc) +
                                   " HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(c.body.size()) +
                                   "\r\n\r\n" + c.body;
-        const MemoryConnection connection = serveInMemory(input, front, config);
-        EXPECT_EQ(connection.written.rfind("HTTP/1.1 200", 0), 0u) << connection.written;
+        const std::string written = serveInMemory(input, front, config);
+        EXPECT_EQ(written.rfind("HTTP/1.1 200", 0), 0u) << written;
         EXPECT_EQ(fake->requests().size(), c.requestsSeen);
         EXPECT_EQ(fake->calls, c.calls);
         // Answered and counted once.
