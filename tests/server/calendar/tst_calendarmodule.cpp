@@ -10,12 +10,14 @@
 #include "server/storage/tablestore.h"
 #include "testdatabase.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <thread>
 
 // Readable failure output for Qt strings.
@@ -728,28 +730,63 @@ TEST_P(CalendarModuleTest, commitWithUnknownOutcome_isUnavailableAndNoKeptAnswer
 }
 
 // Two modules on one database stand for two server processes: a save through one is seen at once
-// through the other, whatever the other kept.
+// through the other, whatever the other kept, whether the other computes the call or answers it from
+// what it holds once the generation is confirmed. The confirmation is read off the caller's thread
+// (a network thread never reads the database), and a write is never answered from what is held.
 TEST_P(CalendarModuleTest, keptAnswers_followSavesThroughAnotherModule) {
     std::unique_ptr<RemoteDataModule> other =
         makeCalendarModule(m_testDb->url(), ServerClock(QDate(2026, 5, 10)));
     const auto otherCalendar = [&] { return callOn(*other, "GetCalendOrcOp", {u"2026"_s, QString()}); };
+    const std::string load = test::requestBody("GetCalendOrcOp", {u"2026"_s, QString()});
+    std::string_view id;
+    const RpcRequest loadRequest = jsonrpc::parseRequest(load, id);
+    // The generation the module confirms now, and whether it was read on another thread.
+    const auto confirmed = [&]() -> std::pair<std::optional<qint64>, bool> {
+        // Shared with the reader, which may tell after a wait here has given up.
+        auto told = std::make_shared<std::promise<std::pair<std::optional<qint64>, std::thread::id>>>();
+        std::future<std::pair<std::optional<qint64>, std::thread::id>> answer = told->get_future();
+        const bool asked = other->confirmGeneration(loadRequest, [told](std::optional<qint64> generation) {
+            told->set_value({generation, std::this_thread::get_id()});
+        });
+        if (!asked) {
+            ADD_FAILURE() << "a kept read is confirmed before it is answered from memory";
+            return {std::nullopt, false};
+        }
+        if (answer.wait_for(std::chrono::minutes(1)) != std::future_status::ready)
+            return {std::nullopt, false};
+        const auto [generation, reader] = answer.get();
+        return {generation, reader != std::this_thread::get_id()};
+    };
+    const auto held = [&](qint64 generation) {
+        std::string result;
+        return other->cachedResultAt(loadRequest, generation, result) ? result : std::string();
+    };
     for (int round = 0; round < 3; ++round) {
-        otherCalendar();
+        const QJsonValue computed = otherCalendar();
+        const auto [before, offThread] = confirmed();
+        ASSERT_TRUE(before.has_value());
+        EXPECT_TRUE(offThread);
+        EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(held(*before))).array(),
+                  computed.toArray());
+
         const QJsonArray stored = rowOf(u"0000000004"_s);
         QJsonArray changed = stored;
         changed[8 + round] = stored.at(8 + round).toString() == u"S"_s ? u"N"_s : u"S"_s;
         call("SetCalendOrcOp", delta({update(stored, changed)}));
+        const std::optional<qint64> after = confirmed().first;
+        ASSERT_TRUE(after.has_value());
+        EXPECT_NE(*after, *before);
+        EXPECT_TRUE(held(*after).empty()) << "nothing is held for the generation after the save";
         bool seen = false;
         for (const QJsonValue& row : rows(otherCalendar().toArray().at(0)))
             seen = seen || row.toArray() == changed;
         EXPECT_TRUE(seen) << "round " << round;
-        // A write is never answered from what is held.
+
         const std::string save = test::requestBody("SetCalendOrcOp", delta({update(changed, stored)}));
-        std::string_view id;
-        const RpcRequest request = jsonrpc::parseRequest(save, id);
+        const RpcRequest saveRequest = jsonrpc::parseRequest(save, id);
         std::string kept;
-        EXPECT_FALSE(other->confirmGeneration(request, [](std::optional<qint64>) {}));
-        EXPECT_FALSE(other->cachedResultAt(request, 0, kept));
+        EXPECT_FALSE(other->confirmGeneration(saveRequest, [](std::optional<qint64>) {}));
+        EXPECT_FALSE(other->cachedResultAt(saveRequest, *after, kept));
     }
 }
 
