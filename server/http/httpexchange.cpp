@@ -2,9 +2,7 @@
 
 #include <boost/beast/core.hpp>
 
-namespace zrm::server {
-
-namespace exchange {
+namespace zrm::server::exchange {
 
 namespace beast = boost::beast;
 
@@ -121,6 +119,4 @@ void answerFailed(HttpHandler& handler, const std::exception_ptr& failure, HttpR
     handler.rejectedByTransport(500, reason);
 }
 
-}  // namespace exchange
-
-}  // namespace zrm::server
+}  // namespace zrm::server::exchange

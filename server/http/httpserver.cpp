@@ -219,7 +219,7 @@ void HttpServer::Impl::startSession(tcp::socket socket) {
     error_code ignored;
     socket.set_option(tcp::no_delay(true), ignored);
     // The session leaves the set as it ends, whichever way: the deleter runs with the last owner.
-    TcpSession* raw = new TcpSession(*this, beast::tcp_stream(std::move(socket)));
+    auto* raw = new TcpSession(*this, beast::tcp_stream(std::move(socket)));
     std::shared_ptr<TcpSession> session(raw, [this](TcpSession* ended) {
         {
             std::lock_guard lock(m_sessionsMutex);

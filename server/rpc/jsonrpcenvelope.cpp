@@ -6,9 +6,7 @@
 
 #include <QByteArray>
 
-namespace zrm::server {
-
-namespace jsonrpc {
+namespace zrm::server::jsonrpc {
 
 namespace {
 
@@ -157,5 +155,4 @@ std::string errorResponse(std::string_view id, int code, const QString& message)
     return out;
 }
 
-}  // namespace jsonrpc
-}  // namespace zrm::server
+}  // namespace zrm::server::jsonrpc

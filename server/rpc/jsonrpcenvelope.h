@@ -12,9 +12,7 @@
 #include <string>
 #include <string_view>
 
-namespace zrm::server {
-
-namespace jsonrpc {
+namespace zrm::server::jsonrpc {
 
 // Reads a request body in one pass, parameters included; the views point into body. Throws RpcError:
 // ParseError when the body is not strict JSON, InvalidRequest when it is JSON but not a single request with
@@ -31,5 +29,4 @@ void closeResult(std::string& out);
 // The whole error response {"jsonrpc":"2.0","id":<id or null>,"error":{"code":…,"message":"…"}}.
 std::string errorResponse(std::string_view id, int code, const QString& message);
 
-}  // namespace jsonrpc
-}  // namespace zrm::server
+}  // namespace zrm::server::jsonrpc

@@ -75,7 +75,7 @@ RpcReply RpcDispatcher::dispatch(const RpcCall& call, const CallContext& context
 }
 
 bool RpcDispatcher::confirmGeneration(const RpcCall& call,
-                                      std::function<void(std::optional<qint64>)> confirmed) const {
+                                      std::function<void(std::optional<qint64>)> confirmed) {
     try {
         return call.module && call.module->confirmGeneration(call.request, std::move(confirmed));
     } catch (...) {
@@ -84,7 +84,7 @@ bool RpcDispatcher::confirmGeneration(const RpcCall& call,
     }
 }
 
-bool RpcDispatcher::answerAtGeneration(const RpcCall& call, qint64 generation, RpcReply& reply) const {
+bool RpcDispatcher::answerAtGeneration(const RpcCall& call, qint64 generation, RpcReply& reply) {
     if (!call.module)
         return false;
     try {

@@ -51,11 +51,11 @@ public:
     // from another thread, with the generation (nullopt when it could not be had); the call is then
     // answered by answerAtGeneration or, failing that, dispatch(). Returns false when there is
     // nothing to confirm. Never blocks; never throws.
-    bool confirmGeneration(const RpcCall& call, std::function<void(std::optional<qint64>)> confirmed) const;
+    static bool confirmGeneration(const RpcCall& call, std::function<void(std::optional<qint64>)> confirmed);
 
     // Answers the call with the result its module holds for that confirmed generation and returns
     // true; returns false when it holds none and the call must go to dispatch(). Never throws.
-    bool answerAtGeneration(const RpcCall& call, qint64 generation, RpcReply& reply) const;
+    static bool answerAtGeneration(const RpcCall& call, qint64 generation, RpcReply& reply);
 
 private:
     static void fail(RpcReply& reply, std::string_view id, int code, const QString& message);
