@@ -618,6 +618,11 @@ TEST_F(HttpFrontTest, call_isReadOnceForAllItsSteps) {
 // A failed accept (here: the process out of descriptors) is logged and the server goes on accepting
 // once descriptors are free again.
 TEST_F(HttpFrontTest, failedAccept_isLoggedAndAcceptingGoesOn) {
+#ifdef __SANITIZE_ADDRESS__
+    // The sanitizer build checks calls on polymorphic objects with a pipe, which cannot be made while
+    // the descriptors are gone, and takes every such call there for one on a broken object.
+    GTEST_SKIP() << "needs a build without the sanitizers: it runs the process out of descriptors";
+#endif
     startServer();
     const int client = ::socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_GE(client, 0);
