@@ -79,7 +79,7 @@ public:
     }
 
     bool startWait(std::function<void(WaitOutcome)> woken) override {
-        return m_further == Further::Rpc && m_router.m_dispatcher.confirmGeneration(m_rpc, std::move(woken));
+        return m_further == Further::Rpc && RpcDispatcher::confirmGeneration(m_rpc, std::move(woken));
     }
 
     bool answerAfterWait(WaitOutcome outcome, HttpResponse& response) override {
@@ -87,7 +87,7 @@ public:
             return false;
         return m_router.answerWith(m_request, response, [&]() -> std::optional<Labels> {
             RpcReply reply;
-            if (!m_router.m_dispatcher.answerAtGeneration(m_rpc, *outcome, reply))
+            if (!RpcDispatcher::answerAtGeneration(m_rpc, *outcome, reply))
                 return std::nullopt;
             return rpcAnswer(std::move(reply), response);
         });
