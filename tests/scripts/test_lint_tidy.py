@@ -5,7 +5,7 @@ other's meaning share no unit.
 
     test_lint_tidy.py PATH_TO_LINT_TIDY
 """
-import importlib.util
+import importlib.machinery
 import json
 import os
 import re
@@ -14,6 +14,7 @@ import subprocess
 import sys
 import tempfile
 import textwrap
+import types
 import unittest
 
 LINT_TIDY = None
@@ -198,9 +199,10 @@ class LintTidyTest(unittest.TestCase):
 
 
 def load_module():
-    spec = importlib.util.spec_from_file_location("lint_tidy", LINT_TIDY)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    loader = importlib.machinery.SourceFileLoader("lint_tidy", str(LINT_TIDY))
+    module = types.ModuleType(loader.name)
+    module.__file__ = loader.path
+    loader.exec_module(module)
     return module
 
 
