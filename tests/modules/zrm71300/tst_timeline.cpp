@@ -684,6 +684,32 @@ TEST_F(TimelineScreenTest, sessionDate_givesTheYearAndTodaysLine) {
     EXPECT_EQ(child<TLinhaTempo>("lntCalendario")->Calendar().today, sessionDay);
 }
 
+// Two versions whose only difference is one month of one phase: typing the other version and
+// pressing Enter lists that phase, and nothing else, as changed.
+TEST_F(TimelineScreenTest, comparison_ofVersionsThatDifferOnlyInAMonth_namesThatPhase) {
+    const int year = currentYear();
+    QStringList withFebruary(12, u"N"_s);
+    withFebruary[1] = u"S"_s;
+    CalendarData data;
+    data.versions = {{year, 1}, {year, 2}};
+    data.rows = {{year, 1, u"0000000002"_s, u"01-10"_s, u"01-31"_s, withFebruary},
+                 {year, 2, u"0000000002"_s, u"01-10"_s, u"01-31"_s, QStringList(12, u"N"_s)}};
+    data.today = today();
+    m_server.start(data);
+    zrm::test::DialogAnswerer answers;
+    answers.answerNext(QMessageBox::Ok);
+    criaLinhaTempo();
+    ASSERT_NE(frmLinhaTempo, nullptr);
+    auto* other = child<TEdit>("edtComparar");
+    other->setFocus();
+    QTest::keyClicks(other, u"1"_s);
+    QTest::keyClick(other, Qt::Key_Return);
+
+    EXPECT_EQ(answers.texts(), QStringList());
+    EXPECT_EQ(rowsOf(child<TClientDataSet>("cdsDiferencas"), {u"FASE"_s, u"SITUACAO"_s}),
+              QStringList{u"0000000002 - Orçamento de vendas | Meses de cálculo alterados"_s});
+}
+
 // In a narrow window (tiled beside others) every box and command lies whole within the window, where
 // a click reaches it, and the whole legend is in sight.
 TEST_F(TimelineScreenTest, narrowWindow_keepsCommandsAndLegendInSight) {
