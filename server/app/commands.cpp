@@ -1,5 +1,6 @@
 #include "server/app/commands.h"
 
+#include "server/admin/adminmodule.h"
 #include "server/app/serveoptions.h"
 #include "server/calendar/calendarmodule.h"
 #include "server/datafile/datafile.h"
@@ -27,10 +28,11 @@ const OptionDefinition DbOption{
 int serve(const ParsedCommand& command) {
     ServeOptions options = readServeOptions(command);
     const ServerClock clock = options.today.isValid() ? ServerClock(options.today) : ServerClock();
-    // The module and the pages share one database and its pool of connections.
+    // The modules and the pages share one database and its pool of connections.
     const std::shared_ptr<Database> database = Database::open(options.dbUrl);
     ModuleRegistry registry;
     registry.add(makeCalendarModule(database, clock));
+    registry.add(makeAdminModule(database, clock));
     Metrics metrics;
     RequestLog log;
     FrontRouter router(registry, options.token, metrics, log);

@@ -2,7 +2,8 @@
 
 #include "domain/calendar/monthflags.h"
 #include "framework/packet/packet.h"
-#include "server/calendar/params.h"
+#include "server/module/deltareading.h"
+#include "server/module/params.h"
 #include "server/storage/storeerror.h"
 
 #include <QDateTime>
@@ -19,22 +20,6 @@ struct ColumnMap {
     std::array<int, 12> months{};
 };
 
-[[noreturn]] void fail(const QString& what) {
-    throw BadRequest(QStringLiteral("Delta inválido: %1.").arg(what));
-}
-
-int requireColumn(const Delta& delta, const QString& name, std::initializer_list<FieldType> types) {
-    for (int i = 0; i < delta.fields.size(); ++i) {
-        const FieldDef& field = delta.fields.at(i);
-        if (field.name != name)
-            continue;
-        if (std::find(types.begin(), types.end(), field.type) == types.end())
-            fail(QStringLiteral("a coluna %1 tem um tipo que não lhe cabe").arg(name));
-        return i;
-    }
-    fail(QStringLiteral("falta a coluna %1").arg(name));
-}
-
 ColumnMap mapColumns(const Delta& delta) {
     ColumnMap map;
     map.year = requireColumn(delta, QStringLiteral("NRANOORCOPERAC"), {FieldType::String});
@@ -49,16 +34,10 @@ ColumnMap mapColumns(const Delta& delta) {
     return map;
 }
 
-class RowReader {
+// The calendar's own values besides texts and flags.
+class RowReader : public DeltaRowReader {
 public:
-    RowReader(const Row& row, QString where) : m_row(row), m_where(std::move(where)) {}
-
-    std::string text(int column, const QString& name, int maxLength) const {
-        const QString value = m_row.at(column).toString();
-        if (value.size() > maxLength)
-            failAt(name, QStringLiteral("texto com mais de %1 caracteres").arg(maxLength));
-        return value.toStdString();
-    }
+    using DeltaRowReader::DeltaRowReader;
 
     std::string year(int column) const {
         const QString name = QStringLiteral("NRANOORCOPERAC");
@@ -68,15 +47,8 @@ public:
         return value;
     }
 
-    std::string flag(int column, const QString& name) const {
-        std::string value = text(column, name, 1);
-        if (!value.empty() && value != "S" && value != "N")
-            failAt(name, QStringLiteral("a marca deve ser \"S\", \"N\" ou vazia"));
-        return value;
-    }
-
     std::string dateTime(int column) const {
-        const Value& value = m_row.at(column);
+        const Value& value = row().at(column);
         if (!value.isValid() || value.isNull())
             return {};
         return packet::dateTimeToText(value.toDateTime()).toStdString();
@@ -84,20 +56,12 @@ public:
 
     // The version as its key, or nothing when it is empty or not a positive integer.
     std::optional<qint64> version(int column) const {
-        const Value& value = m_row.at(column);
+        const Value& value = row().at(column);
         if (!value.isValid() || value.isNull())
             return std::nullopt;
         const qint64 key = versionKey(value.toDouble());
         return key > 0 ? std::optional(key) : std::nullopt;
     }
-
-private:
-    [[noreturn]] void failAt(const QString& column, const QString& what) const {
-        fail(QStringLiteral("%1, coluna %2: %3").arg(m_where, column, what));
-    }
-
-    const Row& m_row;
-    QString m_where;
 };
 
 DeltaRow readRow(const ColumnMap& map, const Row& row, const QString& where) {
@@ -120,14 +84,7 @@ DeltaRow readRow(const ColumnMap& map, const Row& row, const QString& where) {
 }  // namespace
 
 std::vector<CalendarChange> readCalendarDelta(const QByteArray& json) {
-    if (!json.trimmed().startsWith('{'))
-        fail(QStringLiteral("o parâmetro deve ser um objeto com \"fields\" e \"changes\""));
-    Delta delta;
-    try {
-        delta = packet::decodeDelta(json);
-    } catch (const PacketError& error) {
-        throw BadRequest(error.message());
-    }
+    const Delta delta = decodeDeltaParam(std::string_view(json.constData(), size_t(json.size())));
     const ColumnMap map = mapColumns(delta);
     std::vector<CalendarChange> changes;
     changes.reserve(delta.changes.size());

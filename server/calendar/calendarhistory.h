@@ -4,7 +4,7 @@
 // rather than maintain it.
 
 #include "server/calendar/calendarchange.h"
-#include "server/calendar/params.h"
+#include "server/module/params.h"
 #include "server/storage/calendarstore.h"
 
 #include <string>

@@ -6,7 +6,8 @@
 #include "server/calendar/calendarhistory.h"
 #include "server/calendar/calendarrules.h"
 #include "server/calendar/datasets.h"
-#include "server/calendar/params.h"
+#include "server/module/moduleerrors.h"
+#include "server/module/params.h"
 #include "server/storage/calendarstore.h"
 #include "server/storage/database.h"
 #include "server/storage/generationread.h"
@@ -122,15 +123,7 @@ void CalendarModule::call(const RpcRequest& request, const CallContext& context,
         }
     } catch (const StoreError& error) {
         result.resize(resultSize);
-        if (dynamic_cast<const BadRequest*>(&error))
-            throw RpcError(rpcerror::InvalidParams, error.message());
-        if (dynamic_cast<const Conflict*>(&error))
-            throw RpcError(rpcerror::Conflict, error.message());
-        if (dynamic_cast<const RuleRefused*>(&error))
-            throw RpcError(rpcerror::RuleRefused, error.message());
-        if (dynamic_cast<const StorageUnavailable*>(&error))
-            throw RpcError(rpcerror::StorageUnavailable, error.message());
-        throw RpcError(rpcerror::InternalError, error.message());
+        throwAsRpcError(error);
     }
 }
 
@@ -368,9 +361,7 @@ void CalendarModule::setCalendOrcOp(const Params& params, const CallContext& con
     const std::string_view delta = params.at(0).json;
     const std::vector<CalendarChange> changes =
         readCalendarDelta(QByteArray::fromRawData(delta.data(), qsizetype(delta.size())));
-    const std::string operatorCode = context.operatorCode.isEmpty()
-                                         ? std::string("desconhecido")
-                                         : context.operatorCode.left(OperatorLength).toStdString();
+    const std::string operatorCode = recordedOperator(context, OperatorLength);
     const std::string when = m_clock.now().toString(Qt::ISODate).toStdString();
 
     m_saves.run([&](sql::Connection& connection) {

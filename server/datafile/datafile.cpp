@@ -54,6 +54,7 @@ void load(const QString& dbUrl, const DataFileContent& content, bool replace) {
     insertSection(tables, "operators", content.operators);
     insertSection(tables, "phases", content.phases);
     insertSection(tables, "versions", content.versions);
+    insertSection(tables, "usedVersions", content.usedVersions);
     insertSection(tables, "cycles", content.cycles);
     insertSection(tables, "calendar", content.calendar);
     insertSection(tables, "concluded", content.concluded);
@@ -82,6 +83,7 @@ void exportDataFile(const QString& dbUrl, const QString& path) {
         content.operators = tables.operators();
         content.phases = tables.phases();
         content.versions = tables.versions();
+        content.usedVersions = tables.usedVersions();
         content.cycles = tables.cycles();
         content.calendar = tables.calendar();
         content.concluded = tables.concluded();

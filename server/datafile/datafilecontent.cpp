@@ -20,7 +20,8 @@ namespace {
 
 using packet::appendJsonString;
 
-const char* const Sections[] = {"operators", "phases", "versions", "cycles", "calendar", "concluded"};
+const char* const Sections[] = {"operators", "phases",   "versions", "usedVersions",
+                                "cycles",    "calendar", "concluded"};
 
 // One record of a section being read; every failure names the section and the position.
 class RecordReader {
@@ -205,7 +206,8 @@ DataFileContent parseDataFile(const QByteArray& json) {
     if (!document.isObject())
         throw DataFileError(
             QStringLiteral("O arquivo de dados deve ser um objeto JSON com as seções %1.")
-                .arg(QStringLiteral("operators, phases, versions, cycles, calendar, concluded")));
+                .arg(QStringLiteral(
+                    "operators, phases, versions, usedVersions, cycles, calendar, concluded")));
     const QJsonObject file = document.object();
     for (auto it = file.begin(); it != file.end(); ++it) {
         if (std::none_of(std::begin(Sections), std::end(Sections),
@@ -236,6 +238,13 @@ DataFileContent parseDataFile(const QByteArray& json) {
         record.version = r.version("CDVERSAOORCA");
         record.createdAt = r.dateTime("DTINCLUSAO", false);
         record.createdBy = r.text("CDOPERINCLUSAO", 12, false);
+        record.description = r.text("DSVERSAOORCA", 100, false);
+        return record;
+    });
+    readSection<UsedVersionRecord>(file, "usedVersions", content.usedVersions, [](RecordReader& r) {
+        UsedVersionRecord record;
+        record.year = r.year("CDANOVERORCA");
+        record.highest = r.version("CDULTVERSAOORCA");
         return record;
     });
     readSection<CycleRecord>(file, "cycles", content.cycles, [](RecordReader& r) {
@@ -260,6 +269,7 @@ DataFileContent parseDataFile(const QByteArray& json) {
         ConcludedRecord record;
         record.key = readKey(r);
         record.branch = r.text("CDFILIAL", 4, true);
+        record.concludedAt = r.dateTime("DTCONCLUSAO", false);
         return record;
     });
     return content;
@@ -281,8 +291,13 @@ QByteArray writeDataFile(const DataFileContent& content) {
         w.text("CDANOVERORCA", r.year)
             .text("CDVERSAOORCA", std::to_string(r.version))
             .text("DTINCLUSAO", r.createdAt)
-            .text("CDOPERINCLUSAO", r.createdBy);
+            .text("CDOPERINCLUSAO", r.createdBy)
+            .text("DSVERSAOORCA", r.description);
     });
+    writeSection<UsedVersionRecord>(out, "usedVersions", content.usedVersions, false,
+                                    [](RecordWriter& w, const auto& r) {
+                                        w.text("CDANOVERORCA", r.year).number("CDULTVERSAOORCA", r.highest);
+                                    });
     writeSection<CycleRecord>(out, "cycles", content.cycles, false, [](RecordWriter& w, const auto& r) {
         w.text("year", r.year).text("MESINI", r.firstMonth).text("MESFIN", r.lastMonth);
     });
@@ -301,7 +316,8 @@ QByteArray writeDataFile(const DataFileContent& content) {
                                       w.text("NRANOORCOPERAC", r.key.year)
                                           .number("CDVERSCALENORCA", r.key.version)
                                           .text("CDFASEORCOPERAC", r.key.code)
-                                          .text("CDFILIAL", r.branch);
+                                          .text("CDFILIAL", r.branch)
+                                          .text("DTCONCLUSAO", r.concludedAt);
                                   });
     out += "}\n";
     return QByteArray::fromStdString(out);

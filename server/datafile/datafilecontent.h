@@ -14,6 +14,7 @@ struct DataFileContent {
     std::vector<OperatorRecord> operators;
     std::vector<PhaseRecord> phases;
     std::vector<VersionRecord> versions;
+    std::vector<UsedVersionRecord> usedVersions;  // absent from the files of older servers
     std::vector<CycleRecord> cycles;
     std::vector<CalendarRecord> calendar;
     std::vector<ConcludedRecord> concluded;

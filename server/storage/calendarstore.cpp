@@ -40,12 +40,12 @@ const std::string SelectTimeline =
     "ORDER BY c.DTINIFASEORCA, c.CDFASEORCOPERAC";
 
 constexpr const char* SelectVersions =
-    "SELECT v.CDANOVERORCA, v.CDVERSAOORCA, v.DTINCLUSAO, v.CDOPERINCLUSAO, o.NMOPERADOR "
+    "SELECT v.CDANOVERORCA, v.CDVERSAOORCA, v.DTINCLUSAO, v.CDOPERINCLUSAO, o.NMOPERADOR, v.DSVERSAOORCA "
     "FROM VERSAOORC v LEFT JOIN OPERADOR o ON o.CDOPERADOR = v.CDOPERINCLUSAO "
     "WHERE v.CDANOVERORCA = $1 ORDER BY v.CDVERSAOORCA DESC";
 
 constexpr const char* SelectVersion =
-    "SELECT v.CDANOVERORCA, v.CDVERSAOORCA, v.DTINCLUSAO, v.CDOPERINCLUSAO, o.NMOPERADOR "
+    "SELECT v.CDANOVERORCA, v.CDVERSAOORCA, v.DTINCLUSAO, v.CDOPERINCLUSAO, o.NMOPERADOR, v.DSVERSAOORCA "
     "FROM VERSAOORC v LEFT JOIN OPERADOR o ON o.CDOPERADOR = v.CDOPERINCLUSAO "
     "WHERE v.CDANOVERORCA = $1 AND v.CDVERSAOORCA = $2";
 
@@ -85,7 +85,8 @@ constexpr const char* SelectHistory =
     "h.CDFASEORCOPERAC, o.NMOPERADOR, f.NMFASEORCOPERAC "
     "FROM HISTCALENDORC h LEFT JOIN OPERADOR o ON o.CDOPERADOR = h.CDOPERADOR "
     "LEFT JOIN FASEORC f ON f.CDFASEORCOPERAC = h.CDFASEORCOPERAC "
-    "WHERE h.NRANOORCOPERAC = $1 AND h.CDVERSCALENORCA = $2 ORDER BY h.NRSEQUENCIA DESC LIMIT $3";
+    "WHERE h.NRANOORCOPERAC = $1 AND h.CDVERSCALENORCA = $2 AND h.NMMETODO = 'SetCalendOrcOp' "
+    "ORDER BY h.NRSEQUENCIA DESC LIMIT $3";
 
 // SQLite has no row locks: its write transaction already holds the whole database.
 constexpr const char* LockCalendar =
@@ -109,8 +110,8 @@ CalendarView readCalendarView(const RowView& row) {
 }
 
 VersionRecord readVersion(const RowView& row) {
-    return VersionRecord{std::string(row.text(0)), row.integer(1), wireDateTime(row.text(2)),
-                         std::string(row.text(3)), std::string(row.text(4))};
+    return VersionRecord{std::string(row.text(0)), row.integer(1),           wireDateTime(row.text(2)),
+                         std::string(row.text(3)), std::string(row.text(4)), std::string(row.text(5))};
 }
 
 QString utf8(std::string_view text) {
@@ -217,7 +218,8 @@ std::vector<ConcludedRecord> CalendarStore::concludedUses(std::string_view code,
     m_connection.select(SelectConcluded, {code, year, version}, [&](const RowView& row) {
         uses.push_back(ConcludedRecord{{std::string(row.text(0)), row.integer(1), std::string(row.text(2))},
                                        std::string(row.text(3)),
-                                       std::string(row.text(4))});
+                                       std::string(row.text(4)),
+                                       {}});
     });
     return uses;
 }
@@ -251,8 +253,9 @@ void CalendarStore::remove(const CalendarKey& key) {
 }
 
 void CalendarStore::appendHistory(const HistoryRecord& record) {
+    const sql::Param version = record.key.version > 0 ? sql::Param(record.key.version) : sql::Param(nullptr);
     m_connection.execute(InsertHistory, {record.when, record.operatorCode, record.method, record.change,
-                                         record.key.year, record.key.version, record.key.code});
+                                         textOrNull(record.key.year), version, textOrNull(record.key.code)});
 }
 
 std::vector<HistoryEntry> CalendarStore::history(std::string_view year, qint64 version, qint64 limit) {

@@ -33,6 +33,13 @@ struct VersionRecord {
     std::string createdAt;     // DTINCLUSAO
     std::string createdBy;     // CDOPERINCLUSAO
     std::string operatorName;  // NMOPERADOR, joined from the operators; not stored with the version
+    std::string description;   // DSVERSAOORCA
+};
+
+// The highest version number a year ever used: the next version of the year gets the one above it.
+struct UsedVersionRecord {
+    std::string year;    // CDANOVERORCA
+    qint64 highest = 0;  // CDULTVERSAOORCA
 };
 
 struct CycleRecord {
@@ -71,8 +78,9 @@ struct CalendarView {
 // A branch that has concluded a phase of a calendar.
 struct ConcludedRecord {
     CalendarKey key;
-    std::string branch;  // CDFILIAL
-    std::string name;    // NMFASEORCOPERAC, joined from the catalogue; not stored with the use
+    std::string branch;       // CDFILIAL
+    std::string name;         // NMFASEORCOPERAC, joined from the catalogue; not stored with the use
+    std::string concludedAt;  // DTCONCLUSAO; empty for the uses recorded before it was kept
 };
 
 // One entry of the change history.

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <string>
 
 namespace zrm::server {
@@ -89,6 +90,20 @@ CREATE INDEX HISTCALENDORC_CALENDARIO ON HISTCALENDORC (NRANOORCOPERAC, CDVERSCA
 CREATE TABLE ZRMGERACAO (NRGERACAO BIGINT NOT NULL);
 INSERT INTO ZRMGERACAO (NRGERACAO) VALUES (0);
 )sql",
+    // Versions get a description; a year keeps the highest version number it ever used, so that the
+    // number of a deleted version is not handed out again (an export, a history entry or a link
+    // never names two different calendars); a concluded use records when it was concluded (unknown
+    // for those recorded before).
+    R"sql(
+ALTER TABLE VERSAOORC ADD COLUMN DSVERSAOORCA VARCHAR(100);
+ALTER TABLE FASECONCL ADD COLUMN DTCONCLUSAO {TIMESTAMP};
+CREATE TABLE ULTVERSAOORC (
+    CDANOVERORCA VARCHAR(4) NOT NULL PRIMARY KEY,
+    CDULTVERSAOORCA INTEGER NOT NULL CHECK (CDULTVERSAOORCA >= 0)
+);
+INSERT INTO ULTVERSAOORC (CDANOVERORCA, CDULTVERSAOORCA)
+    SELECT CDANOVERORCA, MAX(CDVERSAOORCA) FROM VERSAOORC GROUP BY CDANOVERORCA;
+)sql",
 };
 
 // The SQL that reads a column of a recorded change (the JSON in DSALTERACAO) as text: its new value,
@@ -129,7 +144,7 @@ int currentSchemaVersion() {
     return int(std::size(Migrations));
 }
 
-void migrateSchema(sql::Connection& connection) {
+void migrateSchema(sql::Connection& connection, int target) {
     sql::Transaction transaction(connection);
     if (connection.dialect() == sql::Dialect::Postgresql) {
         // Servers starting together on one database take turns; the lock ends with the transaction.
@@ -152,16 +167,17 @@ void migrateSchema(sql::Connection& connection) {
                                         "(esquema %1; este servidor conhece até o %2). Atualize o servidor.")
                              .arg(stored)
                              .arg(currentSchemaVersion()));
-    if (stored == currentSchemaVersion()) {
+    target = std::min(target, currentSchemaVersion());
+    if (stored >= target) {
         transaction.commit();
         return;
     }
-    for (int version = int(stored) + 1; version <= currentSchemaVersion(); ++version)
+    for (int version = int(stored) + 1; version <= target; ++version)
         connection.executeScript(forDialect(Migrations[version - 1], connection.dialect()));
     if (hasRow)
-        connection.execute("UPDATE ZRMSCHEMA SET NRVERSAO = $1", {currentSchemaVersion()});
+        connection.execute("UPDATE ZRMSCHEMA SET NRVERSAO = $1", {target});
     else
-        connection.execute("INSERT INTO ZRMSCHEMA (NRVERSAO) VALUES ($1)", {currentSchemaVersion()});
+        connection.execute("INSERT INTO ZRMSCHEMA (NRVERSAO) VALUES ($1)", {target});
     transaction.commit();
 }
 

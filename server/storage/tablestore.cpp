@@ -41,15 +41,25 @@ std::vector<PhaseRecord> TableStore::phases() {
 std::vector<VersionRecord> TableStore::versions() {
     std::vector<VersionRecord> records;
     m_connection.select(
-        "SELECT CDANOVERORCA, CDVERSAOORCA, DTINCLUSAO, CDOPERINCLUSAO FROM VERSAOORC "
+        "SELECT CDANOVERORCA, CDVERSAOORCA, DTINCLUSAO, CDOPERINCLUSAO, DSVERSAOORCA FROM VERSAOORC "
         "ORDER BY CDANOVERORCA, CDVERSAOORCA",
         {}, [&](const RowView& row) {
             records.push_back({std::string(row.text(0)),
                                row.integer(1),
                                wireDateTime(row.text(2)),
                                std::string(row.text(3)),
-                               {}});
+                               {},
+                               std::string(row.text(4))});
         });
+    return records;
+}
+
+std::vector<UsedVersionRecord> TableStore::usedVersions() {
+    std::vector<UsedVersionRecord> records;
+    m_connection.select("SELECT CDANOVERORCA, CDULTVERSAOORCA FROM ULTVERSAOORC ORDER BY CDANOVERORCA", {},
+                        [&](const RowView& row) {
+                            records.push_back({std::string(row.text(0)), row.integer(1)});
+                        });
     return records;
 }
 
@@ -83,12 +93,13 @@ std::vector<CalendarRecord> TableStore::calendar() {
 std::vector<ConcludedRecord> TableStore::concluded() {
     std::vector<ConcludedRecord> records;
     m_connection.select(
-        "SELECT NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, CDFILIAL FROM FASECONCL "
+        "SELECT NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, CDFILIAL, DTCONCLUSAO FROM FASECONCL "
         "ORDER BY NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, CDFILIAL",
         {}, [&](const RowView& row) {
             records.push_back({{std::string(row.text(0)), row.integer(1), std::string(row.text(2))},
                                std::string(row.text(3)),
-                               {}});
+                               {},
+                               wireDateTime(row.text(4))});
         });
     return records;
 }
@@ -107,9 +118,18 @@ void TableStore::insert(const PhaseRecord& r) {
 
 void TableStore::insert(const VersionRecord& r) {
     m_connection.execute(
-        "INSERT INTO VERSAOORC (CDANOVERORCA, CDVERSAOORCA, DTINCLUSAO, CDOPERINCLUSAO) VALUES ($1, $2, $3, "
-        "$4)",
-        {r.year, r.version, textOrNull(r.createdAt), textOrNull(r.createdBy)});
+        "INSERT INTO VERSAOORC (CDANOVERORCA, CDVERSAOORCA, DTINCLUSAO, CDOPERINCLUSAO, DSVERSAOORCA) "
+        "VALUES ($1, $2, $3, $4, $5)",
+        {r.year, r.version, textOrNull(r.createdAt), textOrNull(r.createdBy), textOrNull(r.description)});
+    insert(UsedVersionRecord{r.year, r.version});
+}
+
+void TableStore::insert(const UsedVersionRecord& r) {
+    m_connection.execute(
+        "INSERT INTO ULTVERSAOORC (CDANOVERORCA, CDULTVERSAOORCA) VALUES ($1, $2) "
+        "ON CONFLICT (CDANOVERORCA) DO UPDATE SET CDULTVERSAOORCA = CASE WHEN excluded.CDULTVERSAOORCA > "
+        "ULTVERSAOORC.CDULTVERSAOORCA THEN excluded.CDULTVERSAOORCA ELSE ULTVERSAOORC.CDULTVERSAOORCA END",
+        {r.year, r.highest});
 }
 
 void TableStore::insert(const CycleRecord& r) {
@@ -123,9 +143,9 @@ void TableStore::insert(const CalendarRecord& record) {
 
 void TableStore::insert(const ConcludedRecord& r) {
     m_connection.execute(
-        "INSERT INTO FASECONCL (NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, CDFILIAL) "
-        "VALUES ($1, $2, $3, $4)",
-        {r.key.year, r.key.version, r.key.code, r.branch});
+        "INSERT INTO FASECONCL (NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, CDFILIAL, DTCONCLUSAO) "
+        "VALUES ($1, $2, $3, $4, $5)",
+        {r.key.year, r.key.version, r.key.code, r.branch, textOrNull(r.concludedAt)});
 }
 
 }  // namespace zrm::server

@@ -16,19 +16,24 @@ public:
 
     // True when any table of the calendar (the change history aside) holds a row.
     bool holdsData();
-    // Deletes every row of the calendar's tables; the change history is kept.
+    // Deletes every row of the calendar's tables; the change history is kept, and so are the version
+    // numbers each year used, which the history may name.
     void clear();
 
     std::vector<OperatorRecord> operators();
     std::vector<PhaseRecord> phases();
-    std::vector<VersionRecord> versions();  // by year, then version
+    std::vector<VersionRecord> versions();          // by year, then version
+    std::vector<UsedVersionRecord> usedVersions();  // by year
     std::vector<CycleRecord> cycles();
     std::vector<CalendarRecord> calendar();  // by year, version, code
     std::vector<ConcludedRecord> concluded();
 
     void insert(const OperatorRecord& record);
     void insert(const PhaseRecord& record);
+    // Notes the version's number as used by its year, too.
     void insert(const VersionRecord& record);
+    // Raises the year's highest used version number to record's; never lowers it.
+    void insert(const UsedVersionRecord& record);
     void insert(const CycleRecord& record);
     void insert(const CalendarRecord& record);
     void insert(const ConcludedRecord& record);

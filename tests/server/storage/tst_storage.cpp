@@ -6,6 +6,7 @@
 #include "server/storage/database.h"
 #include "server/storage/datetext.h"
 #include "server/storage/generationread.h"
+#include "server/storage/postgresqlconnection.h"
 #include "server/storage/schema.h"
 #include "server/storage/sqliteconnection.h"
 #include "server/storage/storeerror.h"
@@ -129,6 +130,9 @@ TEST_P(StorageTest, open_ofOlderSchema_appliesTheMissingMigrations) {
             "DROP INDEX HISTCALENDORC_CALENDARIO; ALTER TABLE HISTCALENDORC DROP COLUMN NRANOORCOPERAC; "
             "ALTER TABLE HISTCALENDORC DROP COLUMN CDVERSCALENORCA; "
             "ALTER TABLE HISTCALENDORC DROP COLUMN CDFASEORCOPERAC");
+        connection->executeScript(
+            "DROP TABLE ULTVERSAOORC; ALTER TABLE VERSAOORC DROP COLUMN DSVERSAOORCA; "
+            "ALTER TABLE FASECONCL DROP COLUMN DTCONCLUSAO");
         connection->execute("UPDATE ZRMSCHEMA SET NRVERSAO = $1", {1});
         TableStore(*connection).insert(phase("0000000001"));
     }
@@ -136,6 +140,49 @@ TEST_P(StorageTest, open_ofOlderSchema_appliesTheMissingMigrations) {
     ConnectionLease connection = migrated->acquire();
     EXPECT_TRUE(hasStartIndex(*connection));
     EXPECT_EQ(TableStore(*connection).phases().size(), 1u);
+}
+
+// A database made by each older server, holding data, is upgraded in place: the data stays, the
+// versions get an empty description, the concluded uses an unknown date, and each year's highest
+// version number is the highest it holds.
+TEST_P(StorageTest, open_ofOlderSchemaWithData_upgradesInPlace) {
+    for (int from = 1; from < currentSchemaVersion(); ++from) {
+        std::unique_ptr<test::TestDatabase> older = test::TestDatabase::create(GetParam());
+        const QString url = older->url();
+        {
+            std::unique_ptr<sql::Connection> connection;
+            if (url.startsWith(QStringLiteral("sqlite:")))
+                connection = std::make_unique<sql::SqliteConnection>(url.mid(7));
+            else
+                connection = std::make_unique<sql::PostgresqlConnection>(url);
+            migrateSchema(*connection, from);
+            connection->executeScript(
+                "INSERT INTO FASEORC (CDFASEORCOPERAC, NMFASEORCOPERAC) VALUES ('0000000001', 'Premissas');"
+                "INSERT INTO VERSAOORC (CDANOVERORCA, CDVERSAOORCA) VALUES ('2026', 1), ('2026', 3), "
+                "('2025', 2);"
+                "INSERT INTO CALENDORCOP (NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, DTINIFASEORCA, "
+                "DTFINFASEORCA) VALUES ('2026', 3, '0000000001', '2026-01-05 00:00:00', '2026-01-30 "
+                "00:00:00');"
+                "INSERT INTO FASECONCL (NRANOORCOPERAC, CDVERSCALENORCA, CDFASEORCOPERAC, CDFILIAL) "
+                "VALUES ('2026', 3, '0000000001', '0001');");
+        }
+        std::shared_ptr<Database> upgraded = Database::open(url);
+        ConnectionLease connection = upgraded->acquire();
+        TableStore tables(*connection);
+        const std::vector<VersionRecord> versions = tables.versions();
+        ASSERT_EQ(versions.size(), 3u) << "from schema " << from;
+        EXPECT_EQ(versions.back().version, 3);
+        EXPECT_TRUE(versions.back().description.empty());
+        ASSERT_EQ(tables.calendar().size(), 1u);
+        EXPECT_EQ(tables.calendar().front().start, "2026-01-05T00:00:00");
+        ASSERT_EQ(tables.concluded().size(), 1u);
+        EXPECT_TRUE(tables.concluded().front().concludedAt.empty());
+        const std::vector<UsedVersionRecord> used = tables.usedVersions();
+        ASSERT_EQ(used.size(), 2u);
+        EXPECT_EQ(used.at(0).year, "2025");
+        EXPECT_EQ(used.at(0).highest, 2);
+        EXPECT_EQ(used.at(1).highest, 3);
+    }
 }
 
 TEST_P(StorageTest, insert_ofDuplicateKey_isConflict) {

@@ -1,6 +1,6 @@
 #pragma once
 
-// Reading the positional parameters of a calendar method. Every reader throws BadRequest (a
+// Reading the positional parameters of a remote method. Every reader throws BadRequest (a
 // malformed request, JSON-RPC -32602) with a Portuguese message naming the parameter.
 
 #include "server/rpc/rpcrequest.h"
@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zrm::server {
 
@@ -26,6 +27,15 @@ public:
     std::string yearText(int index) const;
     std::string yearNumber(int index) const;
 
+    // A JSON string with the white space around it removed, of at most maxLength characters then.
+    std::string trimmedText(int index, const char* what, int maxLength) const;
+
+    // A year given as text of one to four digits, between 1 and 9999, as its four-digit key.
+    std::string requiredYear(int index) const;
+
+    // A code of one to width digits, as the stored key: padded with leading zeros to width.
+    std::string digitCode(int index, const char* what, int width) const;
+
     // A JSON integer between minimum and maximum.
     qint64 integer(int index, const char* what, qint64 minimum, qint64 maximum) const;
 
@@ -36,9 +46,10 @@ public:
     // A parameter as read, for a reader of its own kind (a delta).
     const RpcParam& at(int index) const { return m_params.at(size_t(index)); }
 
-private:
+    // Throws BadRequest "Parâmetro N do método M: what.", for a check of the caller's own.
     [[noreturn]] void fail(int index, const QString& what) const;
 
+private:
     const char* m_method;
     const std::vector<RpcParam>& m_params;
 };
@@ -48,5 +59,8 @@ qint64 versionKey(double version);
 
 // The four-digit key of a year number, or a key no year has when it is outside 0 ... 9999.
 std::string yearKey(qint64 year);
+
+// A code of digits padded with leading zeros to width ("4" -> "0000000004" for width 10).
+std::string paddedCode(std::string_view digits, int width);
 
 }  // namespace zrm::server

@@ -1,4 +1,4 @@
-#include "server/calendar/params.h"
+#include "server/module/params.h"
 
 #include "server/storage/storeerror.h"
 
@@ -70,6 +70,31 @@ std::string Params::yearNumber(int index) const {
     return yearKey(qint64(param.number));
 }
 
+std::string Params::trimmedText(int index, const char* what, int maxLength) const {
+    const RpcParam& param = at(index);
+    if (param.kind != RpcParam::Kind::Text)
+        fail(index, QStringLiteral("%1 deve ser um texto").arg(QString::fromUtf8(what)));
+    const QString text = QString::fromStdString(param.text).trimmed();
+    if (text.size() > maxLength)
+        fail(index,
+             QStringLiteral("%1 tem mais de %2 caracteres").arg(QString::fromUtf8(what)).arg(maxLength));
+    return text.toStdString();
+}
+
+std::string Params::requiredYear(int index) const {
+    const std::string text = this->text(index, "o ano", 4);
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || std::stoi(text) < 1)
+        fail(index, QStringLiteral("o ano deve ser um número de 1 a 9999"));
+    return yearKey(std::stoll(text));
+}
+
+std::string Params::digitCode(int index, const char* what, int width) const {
+    const std::string text = this->text(index, what, width);
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        fail(index, QStringLiteral("%1 deve ter de 1 a %2 dígitos").arg(QString::fromUtf8(what)).arg(width));
+    return paddedCode(text, width);
+}
+
 qint64 Params::integer(int index, const char* what, qint64 minimum, qint64 maximum) const {
     const RpcParam& param = at(index);
     const double number = param.number;
@@ -105,6 +130,13 @@ std::string yearKey(qint64 year) {
     std::string key = std::to_string(year);
     key.insert(0, 4 - key.size(), '0');
     return key;
+}
+
+std::string paddedCode(std::string_view digits, int width) {
+    std::string code(digits);
+    if (qsizetype(code.size()) < width)
+        code.insert(0, size_t(width) - code.size(), '0');
+    return code;
 }
 
 }  // namespace zrm::server

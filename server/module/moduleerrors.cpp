@@ -1,0 +1,22 @@
+#include "server/module/moduleerrors.h"
+
+namespace zrm::server {
+
+void throwAsRpcError(const StoreError& error) {
+    if (dynamic_cast<const BadRequest*>(&error))
+        throw RpcError(rpcerror::InvalidParams, error.message());
+    if (dynamic_cast<const Conflict*>(&error))
+        throw RpcError(rpcerror::Conflict, error.message());
+    if (dynamic_cast<const RuleRefused*>(&error))
+        throw RpcError(rpcerror::RuleRefused, error.message());
+    if (dynamic_cast<const StorageUnavailable*>(&error))
+        throw RpcError(rpcerror::StorageUnavailable, error.message());
+    throw RpcError(rpcerror::InternalError, error.message());
+}
+
+std::string recordedOperator(const CallContext& context, int maxLength) {
+    return context.operatorCode.isEmpty() ? std::string("desconhecido")
+                                          : context.operatorCode.left(maxLength).toStdString();
+}
+
+}  // namespace zrm::server
