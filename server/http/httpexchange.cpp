@@ -8,14 +8,6 @@ namespace beast = boost::beast;
 
 namespace {
 
-// Bytes of a request's head as sent: request line, every field and the blank line.
-std::size_t headBytes(const Request& request) {
-    std::size_t size = request.method_string().size() + request.target().size() + 12;
-    for (const auto& field : request)
-        size += field.name_string().size() + field.value().size() + 4;
-    return size + 2;
-}
-
 std::string_view viewOf(beast::string_view text) {
     return {text.data(), text.size()};
 }
@@ -27,38 +19,38 @@ void limit(Parser& parser, const HttpServerConfig& config) {
     parser.body_limit(config.maxBodyBytes);
 }
 
-std::optional<http::status> refusalOf(const boost::system::error_code& ec) {
-    if (ec == http::error::body_limit)
-        return http::status::payload_too_large;
-    if (ec == http::error::header_limit)
-        return http::status::request_header_fields_too_large;
+std::optional<Refusal> refusalOf(const boost::system::error_code& ec, const Parser& parser,
+                                 std::string_view unread, const HttpServerConfig& config) {
+    if (ec == http::error::body_limit) {
+        return Refusal{
+            http::status::payload_too_large,
+            "O corpo da requisição passa do limite de " + std::to_string(config.maxBodyBytes) + " bytes.\n"};
+    }
+    if (ec == http::error::header_limit) {
+        // The parser names the method once it has read the request line, which it may leave for
+        // when the whole head is there: the line alone filled the head's room when it has no method
+        // and no end of line within the limit.
+        const bool lineEnded = unread.substr(0, config.maxHeaderBytes).find('\n') != std::string_view::npos;
+        if (parser.get().method_string().empty() && !lineEnded) {
+            return Refusal{http::status::uri_too_long, "A linha da requisição passa do limite de " +
+                                                           std::to_string(config.maxHeaderBytes) +
+                                                           " bytes.\n"};
+        }
+        return Refusal{http::status::request_header_fields_too_large,
+                       "O cabeçalho da requisição é grande demais.\n"};
+    }
     const bool syntax = ec.category() == make_error_code(http::error::bad_method).category() &&
                         ec != http::error::end_of_stream && ec != http::error::partial_message;
     if (syntax)
-        return http::status::bad_request;
+        return Refusal{http::status::bad_request, "A requisição HTTP está malformada.\n"};
     return std::nullopt;
 }
 
-std::optional<http::status> refusalOfHead(const Request& request, const HttpServerConfig& config) {
-    if (headBytes(request) > config.maxHeaderBytes)
-        return http::status::request_header_fields_too_large;
-    return std::nullopt;
-}
-
-Response refusal(http::status status, unsigned version, const HttpServerConfig& config) {
-    Response response{status, version == 10 ? 10U : 11U};
+Response refusal(const Refusal& refusal, unsigned version, std::string_view date) {
+    Response response{refusal.status, version == 10 ? 10U : 11U};
+    response.set(http::field::date, beast::string_view(date.data(), date.size()));
     response.set(http::field::content_type, "text/plain; charset=utf-8");
-    switch (status) {
-        case http::status::payload_too_large:
-            response.body() = "O corpo da requisição passa do limite de " +
-                              std::to_string(config.maxBodyBytes) + " bytes.\n";
-            break;
-        case http::status::request_header_fields_too_large:
-            response.body() = "O cabeçalho da requisição é grande demais.\n";
-            break;
-        default:
-            response.body() = "A requisição HTTP está malformada.\n";
-    }
+    response.body() = refusal.message;
     response.keep_alive(false);
     response.prepare_payload();
     return response;
@@ -70,6 +62,10 @@ std::string_view reasonOf(http::status status) {
             return "corpo acima do limite";
         case http::status::request_header_fields_too_large:
             return "cabeçalho acima do limite";
+        case http::status::uri_too_long:
+            return "linha de requisição acima do limite";
+        case http::status::not_implemented:
+            return "codificação de transferência não suportada";
         default:
             return "HTTP malformado";
     }
@@ -84,8 +80,9 @@ HttpRequest viewOf(const Request& request) {
                        request.body()};
 }
 
-Response responseOf(HttpResponse&& answer, unsigned version, bool keepAlive) {
+Response responseOf(HttpResponse&& answer, unsigned version, bool keepAlive, std::string_view date) {
     Response response{static_cast<http::status>(answer.status), version};
+    response.set(http::field::date, beast::string_view(date.data(), date.size()));
     response.set(http::field::content_type, answer.contentType);
     if (!answer.allow.empty())
         response.set(http::field::allow, beast::string_view(answer.allow.data(), answer.allow.size()));

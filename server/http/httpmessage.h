@@ -84,9 +84,10 @@ public:
     // answered as 500 and told to rejectedByTransport.
     virtual std::unique_ptr<HttpCall> open(const HttpRequest& request) = 0;
 
-    // Told about a request the transport answered itself (status 400 for malformed HTTP, 413 for a
-    // body over the limit, 431 for oversized headers, 500 when the handler threw), for the log and
-    // the metrics. Must not throw.
+    // Told about a request the transport answered itself (status 400 for malformed HTTP or an unsound
+    // Host or body framing, 413 for a body over the limit, 414 for an oversized request line, 431 for
+    // oversized headers, 501 for a transfer coding it does not decode, 500 when the handler threw),
+    // for the log and the metrics. Must not throw.
     virtual void rejectedByTransport(int status, std::string_view reason) = 0;
 
     // Told about a failure of the transport that no request hears of (a connection's session that

@@ -3,14 +3,16 @@
 // The HTTP/1.1 transport of the application server: accepts connections and reads requests with
 // persistent connections on its I/O threads, lets the HttpHandler answer at once what needs no
 // blocking work, hands the rest to a separate pool (so a slow query never stalls accepting, time-outs
-// or the health probe) and writes the answer. HEAD is answered with the headers of the GET answer. It answers
-// malformed HTTP (400), bodies over the limit (413) and oversized headers (431) itself, closes connections
-// that stay silent too long, and stops gracefully: no new connections, requests in flight finish, idle
-// connections close.
+// or the health probe) and writes the answer, dated. HEAD is answered with the headers of the GET
+// answer. It answers itself malformed HTTP and requests whose Host or body framing is unsound (400), a
+// transfer coding it does not decode (501), bodies over the limit (413), an oversized request line
+// (414) or head (431); closes connections that stay silent, or send or read too slowly, too long; and
+// stops gracefully: no new connections, requests in flight finish, idle connections close.
 //
 // The HTTP library lives in the transport's sources only, so including this header costs
 // nothing.
 
+#include "server/http/httpdate.h"
 #include "server/http/httpmessage.h"
 
 #include <chrono>
@@ -32,6 +34,7 @@ struct HttpServerConfig {
     std::chrono::milliseconds bodyTimeout{30'000};        // to read the body and to write an answer
     std::chrono::milliseconds idleTimeout{60'000};        // a kept-alive connection waiting for a request
     bool loopbackOnly = true;                             // refuse to listen on another address
+    WallClock wallClock = [] { return std::chrono::system_clock::now(); };  // the answers' Date
 };
 
 class HttpServer {

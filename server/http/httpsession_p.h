@@ -24,6 +24,7 @@
 #include <boost/beast/http.hpp>
 
 #include <chrono>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -101,8 +102,11 @@ private:
     boost::asio::awaitable<bool> serveOne();
     boost::asio::awaitable<void> answer(HttpCall& call, HttpResponse& response);
     boost::asio::awaitable<bool> answerAfterWait(HttpCall& call, HttpResponse& response);
-    boost::asio::awaitable<void> reject(session::http::status status, unsigned version);
+    boost::asio::awaitable<void> reject(const exchange::Refusal& refusal, unsigned version);
     boost::asio::awaitable<void> lingeringClose();
+    std::string_view unread() const {
+        return {static_cast<const char*>(m_buffer.data().data()), m_buffer.size()};
+    }
 
     SessionHost& m_host;
     Stream m_stream;
@@ -146,8 +150,23 @@ boost::asio::awaitable<bool> Session<Stream>::serveOne() {
 
     expireAfter(m_stream, config.headerTimeout);
     co_await http::async_read_header(m_stream, m_buffer, parser, asio::redirect_error(awaitable, ec));
-    if (!ec && beast::iequals(parser.get()[http::field::expect], "100-continue")) {
-        http::response<http::empty_body> goOn{http::status::continue_, parser.get().version()};
+    if (ec) {
+        if (std::optional<exchange::Refusal> refusal = exchange::refusalOf(ec, parser, unread(), config))
+            co_await reject(*refusal, 11);
+        co_return false;
+    }
+    exchange::Request& request = parser.get();
+    // Checked before the body is read: a request refused here leaves its body unread, drained by
+    // the lingering close and never taken for the next request.
+    if (std::optional<exchange::Refusal> refusal = exchange::refusalOfHead(request, config)) {
+        co_await reject(*refusal, request.version());
+        co_return false;
+    }
+    exchange::toOriginForm(request);
+    const std::size_t headFields = static_cast<std::size_t>(std::distance(request.begin(), request.end()));
+    // An HTTP/1.0 client knows no interim answers: it sends its body anyway.
+    if (request.version() >= 11 && beast::iequals(request[http::field::expect], "100-continue")) {
+        http::response<http::empty_body> goOn{http::status::continue_, request.version()};
         co_await http::async_write(m_stream, goOn, asio::redirect_error(awaitable, ec));
     }
     if (!ec) {
@@ -155,16 +174,12 @@ boost::asio::awaitable<bool> Session<Stream>::serveOne() {
         co_await http::async_read(m_stream, m_buffer, parser, asio::redirect_error(awaitable, ec));
     }
     if (ec) {
-        if (const std::optional<http::status> status = exchange::refusalOf(ec))
-            co_await reject(*status, parser.is_header_done() ? parser.get().version() : 11);
+        if (std::optional<exchange::Refusal> refusal = exchange::refusalOf(ec, parser, unread(), config))
+            co_await reject(*refusal, request.version());
         co_return false;
     }
+    exchange::dropTrailer(request, headFields);
 
-    const auto& request = parser.get();
-    if (const std::optional<http::status> status = exchange::refusalOfHead(request, config)) {
-        co_await reject(*status, request.version());
-        co_return false;
-    }
     const HttpRequest view = exchange::viewOf(request);
     HttpResponse answer;
     std::unique_ptr<HttpCall> call;
@@ -177,7 +192,8 @@ boost::asio::awaitable<bool> Session<Stream>::serveOne() {
         co_await this->answer(*call, answer);
 
     const bool keepAlive = request.keep_alive() && !m_host.stopping();
-    exchange::Response response = exchange::responseOf(std::move(answer), request.version(), keepAlive);
+    exchange::Response response =
+        exchange::responseOf(std::move(answer), request.version(), keepAlive, httpDate(config.wallClock()));
 
     expireAfter(m_stream, config.bodyTimeout);
     if (request.method() == http::verb::head) {
@@ -246,10 +262,11 @@ boost::asio::awaitable<bool> Session<Stream>::answerAfterWait(HttpCall& call, Ht
 
 // Answers a request the transport refuses itself, then closes the connection.
 template <typename Stream>
-boost::asio::awaitable<void> Session<Stream>::reject(session::http::status status, unsigned version) {
+boost::asio::awaitable<void> Session<Stream>::reject(const exchange::Refusal& refusal, unsigned version) {
     using namespace session;
-    m_host.handler().rejectedByTransport(static_cast<int>(status), exchange::reasonOf(status));
-    exchange::Response response = exchange::refusal(status, version, m_host.config());
+    m_host.handler().rejectedByTransport(static_cast<int>(refusal.status),
+                                         exchange::reasonOf(refusal.status));
+    exchange::Response response = exchange::refusal(refusal, version, httpDate(m_host.config().wallClock()));
     error_code ec;
     expireAfter(m_stream, m_host.config().bodyTimeout);
     co_await http::async_write(m_stream, response, asio::redirect_error(awaitable, ec));

@@ -14,10 +14,15 @@
 
 namespace zrm::server::test {
 
-RawHttpClient::RawHttpClient(std::uint16_t port, int timeoutMs) {
+RawHttpClient::RawHttpClient(std::uint16_t port, int timeoutMs, int bufferBytes) {
     m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
     if (m_socket < 0)
         throw std::runtime_error("socket failed");
+    if (bufferBytes > 0) {
+        // Before connecting: the window offered to the peer is fixed then.
+        ::setsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &bufferBytes, sizeof bufferBytes);
+        ::setsockopt(m_socket, SOL_SOCKET, SO_SNDBUF, &bufferBytes, sizeof bufferBytes);
+    }
     timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
     ::setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     ::setsockopt(m_socket, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
@@ -51,8 +56,10 @@ bool RawHttpClient::send(std::string_view bytes) {
 bool RawHttpClient::fill() {
     char chunk[16384];
     const ssize_t n = ::recv(m_socket, chunk, sizeof chunk, 0);
-    if (n <= 0)
+    if (n <= 0) {
+        m_peerClosed = n == 0 || errno == ECONNRESET;
         return false;
+    }
     m_buffer.append(chunk, static_cast<std::size_t>(n));
     return true;
 }

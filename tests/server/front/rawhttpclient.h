@@ -23,13 +23,15 @@ struct RawResponse {
 
 class RawHttpClient {
 public:
-    // Connects to 127.0.0.1:port. Throws std::runtime_error when the connection is refused.
-    explicit RawHttpClient(std::uint16_t port, int timeoutMs = 10000);
+    // Connects to 127.0.0.1:port; bufferBytes, when not 0, sets the socket's send and receive
+    // buffers. Throws std::runtime_error when the connection is refused.
+    explicit RawHttpClient(std::uint16_t port, int timeoutMs = 10000, int bufferBytes = 0);
     ~RawHttpClient();
     RawHttpClient(const RawHttpClient&) = delete;
     RawHttpClient& operator=(const RawHttpClient&) = delete;
 
-    // Writes the bytes; false when the peer closed the connection.
+    // Writes the bytes; false when the peer closed the connection or the time-out passed (errno
+    // tells which).
     bool send(std::string_view bytes);
 
     // Reads the next response; interim 100 Continue answers are skipped unless skipInterim is false.
@@ -47,12 +49,16 @@ public:
     // Every byte received until the peer closes the connection or the time-out passes, as sent.
     std::string readToClose();
 
+    // Whether a read saw the peer close the connection (end of stream or reset).
+    bool peerClosed() const { return m_peerClosed; }
+
 private:
     bool fill();  // reads more bytes into m_buffer; false on close or time-out
 
     int m_socket = -1;
     std::string m_buffer;
     bool m_awaitingHead = false;
+    bool m_peerClosed = false;
 };
 
 // A JSON-RPC 2.0 request body: {"jsonrpc":"2.0","id":1,"method":method,"params":paramsJson}.

@@ -19,7 +19,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -30,6 +32,12 @@ using namespace zrm::server::test;
 namespace {
 
 constexpr std::string_view Rpc = "/rpc/TEST.rdmFake";
+
+// A clock that stands still, for answers compared byte for byte: its Date as HTTP writes it.
+std::chrono::system_clock::time_point stillClock() {
+    return std::chrono::system_clock::time_point(std::chrono::seconds(784111777));
+}
+constexpr std::string_view StillDate = "Sun, 06 Nov 1994 08:49:37 GMT";
 
 // The front as served, with what the transport tells the log kept for the test.
 class WatchedRouter : public FrontRouter {
@@ -473,19 +481,63 @@ TEST_F(HttpFrontTest, expectContinue_getsAnInterimAnswerFirst) {
     EXPECT_EQ(client.read().status, 200);
 }
 
-TEST_F(HttpFrontTest, silentConnections_areClosedAfterTheirTimeOut) {
+// Each time limit holds on its own, the others long: a connection silent between requests, a head
+// or a body that arrives too slowly, is closed once its limit has passed.
+TEST_F(HttpFrontTest, slowConnections_areClosedAtTheirTimeOut) {
+    using std::chrono::milliseconds;
+    const std::string health = "GET /health HTTP/1.1\r\nHost: x\r\n\r\n";
+    const struct {
+        const char* what;
+        milliseconds HttpServerConfig::*limit;
+        std::string sent;
+    } cases[] = {
+        {"silent from the start", &HttpServerConfig::idleTimeout, ""},
+        {"silent after a request", &HttpServerConfig::idleTimeout, health},
+        {"half a head", &HttpServerConfig::headerTimeout, "POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\n"},
+        {"half a body of known length", &HttpServerConfig::bodyTimeout,
+         "POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nContent-Length: 100\r\n\r\n{\"jsonrpc\""},
+        {"half a chunked body", &HttpServerConfig::bodyTimeout,
+         "POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: "
+         "chunked\r\n\r\n40\r\n{\"jsonrpc\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        HttpServerConfig config;
+        config.idleTimeout = config.headerTimeout = config.bodyTimeout = milliseconds(60'000);
+        config.*c.limit = milliseconds(200);
+        startServer(config);
+        RawHttpClient client(port, 30'000);
+        ASSERT_TRUE(client.send(c.sent));
+        if (c.sent == health) {
+            EXPECT_EQ(client.read().status, 200);
+        }
+        EXPECT_TRUE(client.waitForClose()) << "closed by the server, long before the client's own 30 s";
+        stopServer();
+    }
+    EXPECT_EQ(module->calls, 0);
+}
+
+// A client that stops reading its answers holds the connection no longer than the write time-out:
+// the server gives up the answer it is writing and closes, which the client, still sending pipelined
+// requests into full buffers, sees as the connection reset.
+TEST_F(HttpFrontTest, clientThatDoesNotRead_isCutOffAtTheWriteTimeOut) {
     HttpServerConfig config;
-    config.idleTimeout = std::chrono::milliseconds(200);
-    config.headerTimeout = std::chrono::milliseconds(200);
+    config.idleTimeout = config.headerTimeout = std::chrono::milliseconds(60'000);
+    config.bodyTimeout = std::chrono::milliseconds(200);
     startServer(config);
-    RawHttpClient idle(port);
-    EXPECT_TRUE(idle.waitForClose());
-    RawHttpClient halfHeader(port);
-    halfHeader.send("POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\n");
-    EXPECT_TRUE(halfHeader.waitForClose());
-    RawHttpClient kept(port);
-    EXPECT_EQ(kept.request("GET", "/health").status, 200);
-    EXPECT_TRUE(kept.waitForClose()) << "a kept-alive connection is closed once idle too long";
+    const std::string body = rpcBody("Echo", "[\"" + std::string(256 * 1024, 'x') + "\"]");
+    const std::string request =
+        "POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(body.size()) +
+        "\r\n\r\n" + body;
+    // Far more than the buffers of both ends hold, in answers and in requests.
+    std::string pipelined;
+    for (int i = 0; i < 128; ++i)
+        pipelined += request;
+    RawHttpClient client(port, 30'000, 16 * 1024);
+    EXPECT_FALSE(client.send(pipelined));
+    EXPECT_TRUE(errno == ECONNRESET || errno == EPIPE) << "the send failed by " << std::strerror(errno);
+    EXPECT_LT(module->calls, 128);
+    expectStillServing();
 }
 
 TEST_F(HttpFrontTest, stop_finishesRequestsInFlightAndClosesIdleConnections) {
@@ -537,6 +589,7 @@ TEST(HttpServer, listen_refusesANonLoopbackAddressUnlessAllowed) {
 TEST_F(HttpFrontTest, connectionInMemory_writesWhatASocketGets) {
     HttpServerConfig config;
     config.maxBodyBytes = 1024;
+    config.wallClock = stillClock;
     module->confirmAtOnce = 7;
     startServer(config);
     const std::string close = "Host: x\r\nConnection: close\r\n";
@@ -659,4 +712,176 @@ TEST_F(HttpFrontTest, failedAccept_isLoggedAndAcceptingGoesOn) {
     ::close(client);
     EXPECT_EQ(answer.rfind("HTTP/1.1 200", 0), 0u) << answer;
     expectStillServing();
+}
+
+namespace {
+
+// The statuses of the answers written one after the other, each checked to carry the date of the
+// still clock.
+std::vector<int> statusesOf(std::string_view written) {
+    std::vector<int> statuses;
+    while (!written.empty()) {
+        const std::size_t headEnd = written.find("\r\n\r\n");
+        if (written.rfind("HTTP/1.", 0) != 0 || headEnd == std::string_view::npos) {
+            ADD_FAILURE() << "not an answer: " << written.substr(0, 80);
+            break;
+        }
+        const std::string_view head = written.substr(0, headEnd + 2);
+        statuses.push_back(std::stoi(std::string(head.substr(9, 3))));
+        if (statuses.back() >= 200) {
+            EXPECT_NE(head.find("\r\nDate: " + std::string(StillDate) + "\r\n"), std::string_view::npos)
+                << head;
+        }
+        const std::size_t length = head.find("\r\nContent-Length: ");
+        const std::size_t bodySize =
+            length == std::string_view::npos ? 0 : std::stoul(std::string(head.substr(length + 18, 12)));
+        written.remove_prefix(std::min(written.size(), headEnd + 4 + bodySize));
+    }
+    return statuses;
+}
+
+std::string chunkedPost(std::string_view headers, std::string_view body, std::string_view trailer = {}) {
+    char size[16];
+    std::snprintf(size, sizeof size, "%zx", body.size());
+    return "POST " + std::string(Rpc) + " HTTP/1.1\r\n" + std::string(headers) + "\r\n" + size + "\r\n" +
+           std::string(body) + "\r\n0\r\n" + std::string(trailer) + "\r\n";
+}
+
+}  // namespace
+
+// The head of each request is checked before its body is read: a body whose end could be found in
+// two ways, or not at all, is refused with the connection, so nothing sent after it is ever served as
+// a request of its own; HTTP/1.1 needs one valid Host; an absolute URI is served by its path; a
+// request line over the head's limit is 414; an HTTP/1.0 client gets no interim answer; a trailer
+// never stands for a header field; every answer is dated.
+TEST_F(HttpFrontTest, requestHead_isCheckedBeforeTheBody) {
+    HttpServerConfig config;
+    config.wallClock = stillClock;
+    const std::string echo = rpcBody("Echo", "[1]");
+    const std::string length = "Content-Length: " + std::to_string(echo.size()) + "\r\n";
+    const std::string health = "GET /health HTTP/1.1\r\nHost: x\r\n\r\n";
+    const auto get = [](std::string_view line, std::string_view headers) {
+        return std::string(line) + "\r\n" + std::string(headers) + "Connection: close\r\n\r\n";
+    };
+    const struct {
+        const char* what;
+        std::string input;
+        std::vector<int> statuses;
+        int calls;
+        std::string_view holds;  // in what was written
+    } cases[] = {
+        {"coding not chunked, then a request in the body",
+         "POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: gzip\r\n\r\n" + health,
+         {400},
+         0,
+         {}},
+        {"chunked not last",
+         chunkedPost("Host: x\r\nTransfer-Encoding: chunked, gzip\r\n", echo) + health,
+         {400},
+         0,
+         "não termina em chunked"},
+        {"unknown coding before the length",
+         "POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: xchunked\r\n" + length + "\r\n" +
+             echo,
+         {400},
+         0,
+         {}},
+        {"length before an unknown coding",
+         "POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\n" + length + "Transfer-Encoding: identity\r\n\r\n" +
+             echo,
+         {400},
+         0,
+         {}},
+        {"chunked with a length",
+         chunkedPost("Host: x\r\nTransfer-Encoding: chunked\r\n" + length, echo),
+         {400},
+         0,
+         {}},
+        {"chunked in HTTP/1.0",
+         "POST /rpc/TEST.rdmFake HTTP/1.0\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nGET /\r\n0\r\n\r\n",
+         {400},
+         0,
+         "HTTP/1.0 400"},
+        {"chunked twice",
+         chunkedPost("Host: x\r\nTransfer-Encoding: chunked\r\nTransfer-Encoding: chunked\r\n", echo),
+         {400},
+         0,
+         {}},
+        {"a coding the server does not decode",
+         chunkedPost("Host: x\r\nTransfer-Encoding: gzip, chunked\r\n", echo),
+         {501},
+         0,
+         "Connection: close"},
+        {"chunked alone, in capitals, with a trailer",
+         chunkedPost("Host: x\r\nTransfer-Encoding: CHUNKED\r\n", rpcBody("Operator", "[]"),
+                     "X-Operator: MALLORY\r\n"),
+         {200},
+         1,
+         R"("result":"")"},
+        {"no Host", get("GET /health HTTP/1.1", ""), {400}, 0, "Host"},
+        {"two Hosts", get("GET /health HTTP/1.1", "Host: x\r\nHost: y\r\n"), {400}, 0, {}},
+        {"two Hosts in HTTP/1.0", get("GET /health HTTP/1.0", "Host: x\r\nHost: x\r\n"), {400}, 0, {}},
+        {"Host with a space", get("GET /health HTTP/1.1", "Host: a b\r\n"), {400}, 0, {}},
+        {"Host with a path", get("GET /health HTTP/1.1", "Host: x/y\r\n"), {400}, 0, {}},
+        {"Host with a user", get("GET /health HTTP/1.1", "Host: user@x\r\n"), {400}, 0, {}},
+        {"Host with a port that is not one", get("GET /health HTTP/1.1", "Host: x:http\r\n"), {400}, 0, {}},
+        {"Host with an open bracket", get("GET /health HTTP/1.1", "Host: [::1\r\n"), {400}, 0, {}},
+        {"Host as an IPv6 literal with a port",
+         get("GET /health HTTP/1.1", "Host: [::1]:7130\r\n"),
+         {200},
+         0,
+         {}},
+        {"Host empty", get("GET /health HTTP/1.1", "Host:\r\n"), {200}, 0, {}},
+        {"HTTP/1.0 without Host", get("GET /health HTTP/1.0", ""), {200}, 0, {}},
+        {"absolute URI",
+         get("GET http://example.test:7130/health HTTP/1.1", "Host: other\r\n"),
+         {200},
+         0,
+         {}},
+        {"absolute URI, scheme in capitals, query without a path",
+         get("GET HTTPS://example.test?x=1 HTTP/1.1", "Host: x\r\n"),
+         {404},
+         0,
+         {}},
+        {"absolute URI without a host", get("GET http:///health HTTP/1.1", "Host: x\r\n"), {400}, 0, {}},
+        {"absolute URI of another scheme",
+         get("GET ftp://example.test/health HTTP/1.1", "Host: x\r\n"),
+         {400},
+         0,
+         {}},
+        {"target that is not a path", get("GET health HTTP/1.1", "Host: x\r\n"), {400}, 0, {}},
+        {"request line over the limit",
+         get("GET /" + std::string(20 * 1024, 'a') + " HTTP/1.1", "Host: x\r\n"),
+         {414},
+         0,
+         {}},
+        {"fields over the limit",
+         get("GET /health HTTP/1.1", "Host: x\r\nA: " + std::string(20 * 1024, 'a') + "\r\n"),
+         {431},
+         0,
+         {}},
+        {"waiting for 100 in HTTP/1.1",
+         "POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nExpect: 100-continue\r\n" + length + "\r\n" + echo,
+         {100, 200},
+         1,
+         {}},
+        {"waiting for 100 in HTTP/1.0",
+         "POST /rpc/TEST.rdmFake HTTP/1.0\r\nExpect: 100-continue\r\n" + length + "\r\n" + echo,
+         {200},
+         1,
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto fake = std::make_shared<FakeModule>();
+        ModuleRegistry single;
+        single.add(fake);
+        WatchedRouter front(single, BearerToken{}, metrics, log);
+        for (const std::size_t readSize : {std::size_t{0}, std::size_t{5}}) {
+            const std::string written = serveInMemory(c.input, front, config, readSize);
+            EXPECT_EQ(statusesOf(written), c.statuses) << written;
+            EXPECT_NE(written.find(c.holds), std::string::npos) << written;
+        }
+        EXPECT_EQ(fake->calls, 2 * c.calls);
+    }
 }
