@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <regex>
+#include <span>
 
 using namespace zrm::server::test;
 using zrm::test::AppServerProcess;
@@ -55,6 +56,11 @@ protected:
     static void TearDownTestSuite() {
         EXPECT_EQ(server->stop(), 0);
         server.reset();
+    }
+
+    static void checkEach(std::span<const Exchange> exchanges) {
+        for (const Exchange& exchange : exchanges)
+            check(exchange);
     }
 
     // Sends the exchange's bytes and checks its answer and what became of the connection.
@@ -120,8 +126,7 @@ TEST_F(HttpConformanceTest, messageBodyLength) {
          After::Closes},
         {"a length", post("1.1", "Host: x\r\n" + Length, Call), 200, After::StaysOpen},
     };
-    for (const Exchange& exchange : exchanges)
-        check(exchange);
+    checkEach(exchanges);
 }
 
 // Host, the request target and the request line.
@@ -146,8 +151,7 @@ TEST_F(HttpConformanceTest, requestLineAndHost) {
         {"an unknown path, dated like every answer", get("GET /nada HTTP/1.1", "Host: x\r\n"), 404,
          After::StaysOpen},
     };
-    for (const Exchange& exchange : exchanges)
-        check(exchange);
+    checkEach(exchanges);
 }
 
 // Field syntax: white space where none may be, characters no field may hold, folded lines.
@@ -165,8 +169,7 @@ TEST_F(HttpConformanceTest, fieldSyntax) {
         {"Connection: close", get("GET /health HTTP/1.1", "Host: x\r\nConnection: close\r\n"), 200,
          After::Closes},
     };
-    for (const Exchange& exchange : exchanges)
-        check(exchange);
+    checkEach(exchanges);
 }
 
 // An interim 100 only to an HTTP/1.1 client that asks for it.
@@ -176,8 +179,7 @@ TEST_F(HttpConformanceTest, expectContinue) {
          After::StaysOpen},
         {"HTTP/1.0 knows no 100", post("1.0", "Expect: 100-continue\r\n" + Length, Call), 200, After::Closes},
     };
-    for (const Exchange& exchange : exchanges)
-        check(exchange);
+    checkEach(exchanges);
 }
 
 int main(int argc, char** argv) {
