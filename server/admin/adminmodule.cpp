@@ -7,6 +7,7 @@
 #include "server/admin/versionadmin.h"
 #include "server/module/moduleerrors.h"
 #include "server/module/params.h"
+#include "server/module/yearcycle.h"
 #include "server/storage/calendarstore.h"
 #include "server/storage/database.h"
 #include "server/storage/savebatch.h"
@@ -48,10 +49,6 @@ void writeVersions(std::string& out, const std::vector<VersionSummary>& versions
         writer.endRow();
     }
     writer.end();
-}
-
-std::string midnight(const QDate& date) {
-    return date.toString(Qt::ISODate).toStdString() + "T00:00:00";
 }
 
 // A month of the cycle: the date-time text of the first day of a month, at midnight.
@@ -109,16 +106,7 @@ public:
         }
     }
 
-    bool healthy() override {
-        try {
-            ConnectionLease connection = m_database->acquire();
-            bool answered = false;
-            connection->select("SELECT 1", {}, [&](const sql::RowView&) { answered = true; });
-            return answered;
-        } catch (const StoreError&) {
-            return false;
-        }
-    }
+    bool healthy() override { return m_database->answers(); }
 
 private:
     void dispatch(const RpcRequest& request, const CallContext& context, std::string& out);
@@ -205,11 +193,7 @@ void AdminModule::dispatch(const RpcRequest& request, const CallContext& context
         retiraConclusao(Params("RetiraConclusao", params, 4), context);
         return PacketWriter::writeEmpty(out);
     }
-    throw RpcError(
-        rpcerror::MethodNotFound,
-        QStringLiteral("O servidor %1 não tem o método \"%2\".")
-            .arg(QLatin1String(serverName()),
-                 QString::fromUtf8(method.data(), qsizetype(std::min<size_t>(method.size(), 100)))));
+    throwMethodNotFound(serverName(), method);
 }
 
 void AdminModule::getVersoesAno(const Params& params, std::string& out) {
@@ -233,16 +217,15 @@ void AdminModule::novaVersao(const Params& params, const CallContext& context, s
 
 void AdminModule::getCiclo(const Params& params, std::string& out) {
     const std::string year = params.requiredYear(0);
-    const int yearNumber = std::stoi(year);
     ConnectionLease connection = m_database->acquire();
-    const std::optional<CycleRecord> cycle = CalendarStore(*connection).cycle(year);
+    const auto [cycle, stored] = storedOrDefaultCycle(*connection, year);
     PacketWriter writer(out);
     writer.begin(admindatasets::Cycle);
     writer.beginRow();
     writer.text(year);
-    writer.dateTime(cycle ? cycle->firstMonth : midnight(QDate(yearNumber, 1, 1)));
-    writer.dateTime(cycle ? cycle->lastMonth : midnight(QDate(yearNumber, 12, 1)));
-    writer.text(cycle ? "S" : "N");
+    writer.dateTime(cycle.firstMonth);
+    writer.dateTime(cycle.lastMonth);
+    writer.text(stored ? "S" : "N");
     writer.endRow();
     writer.end();
 }

@@ -99,22 +99,8 @@ std::vector<CatalogueChange> readCatalogueDelta(std::string_view json) {
     map.name = requireColumn(delta, QStringLiteral("NMFASEORCOPERAC"), {FieldType::String});
     map.calculation = requireColumn(delta, QStringLiteral("IDFASECALCORCA"), {FieldType::String});
     map.blocked = requireColumn(delta, QStringLiteral("IDBLOQFASEORCA"), {FieldType::String});
-    std::vector<CatalogueChange> changes;
-    changes.reserve(size_t(delta.changes.size()));
-    for (int i = 0; i < delta.changes.size(); ++i) {
-        const Change& change = delta.changes.at(i);
-        const QString where = QStringLiteral("alteração %1").arg(i + 1);
-        CatalogueChange result;
-        result.op = change.op == Change::Op::Insert   ? CatalogueChange::Op::Insert
-                    : change.op == Change::Op::Update ? CatalogueChange::Op::Update
-                                                      : CatalogueChange::Op::Delete;
-        if (change.op != Change::Op::Insert)
-            result.oldRow = readRow(map, change.oldRow, where + QStringLiteral(" (old)"));
-        if (change.op != Change::Op::Delete)
-            result.newRow = readRow(map, change.newRow, where + QStringLiteral(" (new)"));
-        changes.push_back(std::move(result));
-    }
-    return changes;
+    return readChanges<CatalogueChange>(
+        delta, [&](const Row& row, const QString& where) { return readRow(map, row, where); });
 }
 
 void applyCatalogueChanges(sql::Connection& connection, const std::vector<CatalogueChange>& changes,

@@ -2,12 +2,15 @@
 
 #include "framework/packet/packetwriter.h"
 #include "server/module/params.h"
+#include "server/module/yearcycle.h"
 #include "server/storage/storeerror.h"
 #include "server/storage/tablestore.h"
 
 namespace zrm::server {
 
 namespace {
+
+constexpr int OperatorLength = 12;  // CDOPERINCLUSAO, counted in characters, never cut inside one
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
@@ -23,10 +26,6 @@ const char* originCode(VersionAdmin::Origin origin) {
             return "P";
     }
     return "";
-}
-
-std::string midnight(const QDate& date) {
-    return date.toString(Qt::ISODate).toStdString() + "T00:00:00";
 }
 
 }  // namespace
@@ -85,8 +84,12 @@ qint64 VersionAdmin::create(const std::string& year, Origin origin, const std::s
 
     const qint64 number = std::max(highest, latest.value_or(0)) + 1;
     TableStore(m_connection)
-        .insert(
-            VersionRecord{year, number, m_stamp.when, m_stamp.operatorCode.substr(0, 12), {}, description});
+        .insert(VersionRecord{year,
+                              number,
+                              m_stamp.when,
+                              qs(m_stamp.operatorCode).left(OperatorLength).toStdString(),
+                              {},
+                              description});
     for (CalendarRecord& row : rows) {
         row.key.year = year;
         row.key.version = number;
@@ -157,7 +160,7 @@ void VersionAdmin::storeCycle(const std::string& year, const QDate& first, const
         throw RuleRefused(QStringLiteral("O ciclo pode abranger no máximo %1 meses; o informado abrange %2.")
                               .arg(MaxCycleMonths)
                               .arg(months));
-    const CycleRecord cycle{year, midnight(first), midnight(last)};
+    const CycleRecord cycle{year, midnightText(first), midnightText(last)};
     AdminStore(m_connection).storeCycle(cycle);
     std::string change;
     packet::ObjectWriter object(change);

@@ -86,30 +86,8 @@ DeltaRow readRow(const ColumnMap& map, const Row& row, const QString& where) {
 std::vector<CalendarChange> readCalendarDelta(const QByteArray& json) {
     const Delta delta = decodeDeltaParam(std::string_view(json.constData(), size_t(json.size())));
     const ColumnMap map = mapColumns(delta);
-    std::vector<CalendarChange> changes;
-    changes.reserve(delta.changes.size());
-    for (int i = 0; i < delta.changes.size(); ++i) {
-        const Change& change = delta.changes.at(i);
-        const QString where = QStringLiteral("alteração %1").arg(i + 1);
-        CalendarChange result;
-        switch (change.op) {
-            case Change::Op::Insert:
-                result.op = CalendarChange::Op::Insert;
-                break;
-            case Change::Op::Update:
-                result.op = CalendarChange::Op::Update;
-                break;
-            case Change::Op::Delete:
-                result.op = CalendarChange::Op::Delete;
-                break;
-        }
-        if (change.op != Change::Op::Insert)
-            result.oldRow = readRow(map, change.oldRow, where + QStringLiteral(" (old)"));
-        if (change.op != Change::Op::Delete)
-            result.newRow = readRow(map, change.newRow, where + QStringLiteral(" (new)"));
-        changes.push_back(std::move(result));
-    }
-    return changes;
+    return readChanges<CalendarChange>(
+        delta, [&](const Row& row, const QString& where) { return readRow(map, row, where); });
 }
 
 }  // namespace zrm::server

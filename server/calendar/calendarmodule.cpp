@@ -8,6 +8,7 @@
 #include "server/calendar/datasets.h"
 #include "server/module/moduleerrors.h"
 #include "server/module/params.h"
+#include "server/module/yearcycle.h"
 #include "server/storage/calendarstore.h"
 #include "server/storage/database.h"
 #include "server/storage/generationread.h"
@@ -25,10 +26,6 @@ using packet::PacketWriter;
 
 constexpr int CodeLength = 10;
 constexpr int OperatorLength = 40;
-
-std::string midnight(const QDate& date) {
-    return date.toString(Qt::ISODate).toStdString() + "T00:00:00";
-}
 
 void writeCalendarRow(PacketWriter& writer, const CalendarView& view) {
     const CalendarRecord& row = view.row;
@@ -151,11 +148,7 @@ void CalendarModule::dispatch(const RpcRequest& request, const CallContext& cont
         CalendarStore store(*connection);
         return writeCalendarHistory(store, Params("GetHistCalendOrc", params, 3), result);
     }
-    throw RpcError(
-        rpcerror::MethodNotFound,
-        QStringLiteral("O servidor %1 não tem o método \"%2\".")
-            .arg(QLatin1String(serverName()),
-                 QString::fromUtf8(method.data(), qsizetype(std::min<size_t>(method.size(), 100)))));
+    throwMethodNotFound(serverName(), method);
 }
 
 bool CalendarModule::confirmGeneration(const RpcRequest& request,
@@ -178,14 +171,7 @@ std::optional<qint64> CalendarModule::generationBeforeRead() {
 }
 
 bool CalendarModule::healthy() {
-    try {
-        ConnectionLease connection = m_database->acquire();
-        bool answered = false;
-        connection->select("SELECT 1", {}, [&](const sql::RowView&) { answered = true; });
-        return answered;
-    } catch (const StoreError&) {
-        return false;
-    }
+    return m_database->answers();
 }
 
 void CalendarModule::getCalendOrcOp(const Params& params, std::string& out) {
@@ -285,13 +271,13 @@ void CalendarModule::valCiclo(const Params& params, std::string& out) {
     if (year.size() != 4 || yearNumber < 1)
         throw BadRequest(QStringLiteral("Parâmetro 1 do método ValCiclo: o ano deve estar entre 1 e 9999."));
     ConnectionLease connection = m_database->acquire();
-    const std::optional<CycleRecord> cycle = CalendarStore(*connection).cycle(year);
+    const CycleRecord cycle = storedOrDefaultCycle(*connection, year).first;
     PacketWriter writer(out);
     writer.begin(datasets::Cycle);
     writer.beginRow();
-    writer.dateTime(midnight(m_clock.today()));
-    writer.dateTime(cycle ? cycle->firstMonth : midnight(QDate(yearNumber, 1, 1)));
-    writer.dateTime(cycle ? cycle->lastMonth : midnight(QDate(yearNumber, 12, 1)));
+    writer.dateTime(midnightText(m_clock.today()));
+    writer.dateTime(cycle.firstMonth);
+    writer.dateTime(cycle.lastMonth);
     writer.endRow();
     writer.end();
 }

@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zrm::server {
 
@@ -23,6 +24,30 @@ int requireColumn(const Delta& delta, const QString& name, std::initializer_list
 
 // Throws BadRequest "Delta inválido: what.".
 [[noreturn]] void failDelta(const QString& what);
+
+// The changes of a delta as the caller's own change type Changed (with an Op of Insert, Update and
+// Delete in the delta's order, and optional oldRow and newRow): readRow(row, where) reads one side,
+// where naming it in messages ("alteração 2 (old)").
+template <typename Changed, typename ReadRow>
+std::vector<Changed> readChanges(const Delta& delta, const ReadRow& readRow) {
+    static_assert(int(Changed::Op::Insert) == int(Change::Op::Insert) &&
+                  int(Changed::Op::Update) == int(Change::Op::Update) &&
+                  int(Changed::Op::Delete) == int(Change::Op::Delete));
+    std::vector<Changed> changes;
+    changes.reserve(size_t(delta.changes.size()));
+    for (int i = 0; i < delta.changes.size(); ++i) {
+        const Change& change = delta.changes.at(i);
+        const QString where = QStringLiteral("alteração %1").arg(i + 1);
+        Changed result;
+        result.op = static_cast<typename Changed::Op>(int(change.op));
+        if (change.op != Change::Op::Insert)
+            result.oldRow = readRow(change.oldRow, where + QStringLiteral(" (old)"));
+        if (change.op != Change::Op::Delete)
+            result.newRow = readRow(change.newRow, where + QStringLiteral(" (new)"));
+        changes.push_back(std::move(result));
+    }
+    return changes;
+}
 
 // The values of one row of a delta; where names the row in messages ("alteração 2 (new)").
 class DeltaRowReader {

@@ -1,5 +1,7 @@
 #include "server/module/moduleerrors.h"
 
+#include <algorithm>
+
 namespace zrm::server {
 
 void throwAsRpcError(const StoreError& error) {
@@ -12,6 +14,14 @@ void throwAsRpcError(const StoreError& error) {
     if (dynamic_cast<const StorageUnavailable*>(&error))
         throw RpcError(rpcerror::StorageUnavailable, error.message());
     throw RpcError(rpcerror::InternalError, error.message());
+}
+
+void throwMethodNotFound(std::string_view serverName, std::string_view method) {
+    throw RpcError(
+        rpcerror::MethodNotFound,
+        QStringLiteral("O servidor %1 não tem o método \"%2\".")
+            .arg(QString::fromUtf8(serverName.data(), qsizetype(serverName.size())),
+                 QString::fromUtf8(method.data(), qsizetype(std::min<size_t>(method.size(), 100)))));
 }
 
 std::string recordedOperator(const CallContext& context, int maxLength) {

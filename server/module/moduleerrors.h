@@ -7,8 +7,13 @@
 #include "server/storage/storeerror.h"
 
 #include <string>
+#include <string_view>
 
 namespace zrm::server {
+
+// Throws the method-not-found RpcError of a module that lacks method (named in the message, cut to
+// 100 bytes).
+[[noreturn]] void throwMethodNotFound(std::string_view serverName, std::string_view method);
 
 // Throws the RpcError a client hears for error: BadRequest as a malformed request (-32602), Conflict,
 // RuleRefused and StorageUnavailable as their own codes, anything else as an internal error; the

@@ -58,6 +58,17 @@ std::shared_ptr<Database> Database::open(const QString& url, ConnectionWrapper w
 
 Database::~Database() = default;
 
+bool Database::answers() {
+    try {
+        ConnectionLease connection = acquire();
+        bool answered = false;
+        connection->select("SELECT 1", {}, [&](const sql::RowView&) { answered = true; });
+        return answered;
+    } catch (const StoreError&) {
+        return false;
+    }
+}
+
 ConnectionLease Database::acquire() {
     {
         std::lock_guard lock(m_mutex);

@@ -53,6 +53,10 @@ public:
 
     sql::Dialect dialect() const { return m_dialect; }
 
+    // True when a connection can be had and answers a trivial query (the modules' health). May
+    // block on the database; never throws but for memory exhaustion.
+    bool answers();
+
     // A connection for the calling thread's exclusive use: an idle one, or a new one.
     // Throws StorageUnavailable when a new connection cannot be made.
     ConnectionLease acquire();

@@ -20,7 +20,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <future>
 
 namespace zrm::server {
 namespace {
@@ -104,13 +106,7 @@ public:
 
     // The error code a call fails with (0 when it succeeds); its message in m_lastMessage.
     int errorOf(std::string_view method, const QJsonArray& params) {
-        try {
-            call(method, params);
-            return 0;
-        } catch (const RpcError& error) {
-            m_lastMessage = error.message();
-            return error.code();
-        }
+        return test::callError(*m_admin, method, params, CallContext{u"ADMIN"_s}, m_lastMessage);
     }
 
     QJsonArray versions(const QString& year) { return rows(call("GetVersoesAno", {year})); }
@@ -587,6 +583,28 @@ TEST(AdminLeapYearTest, newVersionFromLeapYear_moves29FebruaryTo28) {
         EXPECT_EQ(moved.at(1)[9].toString(), u"S"_s);   // February
         EXPECT_EQ(moved.at(1)[10].toString(), u"N"_s);  // March
     }
+}
+
+// Two servers on one database create versions of one year at once: each gets a number of its own,
+// none fails, and each copy is whole.
+TEST_P(AdminModuleTest, newVersionsAtOnceFromTwoServers_getNumbersOfTheirOwn) {
+    std::unique_ptr<RemoteDataModule> other =
+        makeAdminModule(Database::open(m_testDb->url()), ServerClock(QDate(2026, 5, 10)));
+    std::vector<std::future<int>> created;
+    for (int i = 0; i < 6; ++i) {
+        RemoteDataModule& module = i % 2 ? *other : *m_admin;
+        created.push_back(std::async(std::launch::async, [&module] {
+            const QJsonValue packet = test::callModule(module, "NovaVersao", {u"2026"_s, u"A"_s, u""_s});
+            return rows(packet).at(0)[1].toInt();
+        }));
+    }
+    QList<int> numbers;
+    for (std::future<int>& number : created)
+        numbers << number.get();
+    std::sort(numbers.begin(), numbers.end());
+    EXPECT_EQ(numbers, (QList<int>{3, 4, 5, 6, 7, 8}));
+    for (const QJsonValue& version : versions(u"2026"_s))
+        EXPECT_EQ(version[6].toInt(), version[1].toInt() == 1 ? 2 : 6) << version[1].toInt();
 }
 
 TEST_P(AdminModuleTest, healthy_whileDatabaseAnswers) {

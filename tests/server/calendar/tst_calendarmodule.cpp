@@ -66,13 +66,7 @@ public:
 
     // The error code a call fails with, or 0 when it succeeds.
     int errorOf(std::string_view method, const QJsonArray& params) {
-        try {
-            call(method, params);
-            return 0;
-        } catch (const RpcError& error) {
-            m_lastMessage = error.message();
-            return error.code();
-        }
+        return test::callError(*m_module, method, params, CallContext{u"tester"_s}, m_lastMessage);
     }
 
     QJsonObject load(const QString& year = u"2026"_s, const QString& version = QString()) {

@@ -2,8 +2,10 @@
 // section and position of the first bad record, nothing loaded), the replace rule, and the demo data.
 
 #include "modulecall.h"
+#include "server/admin/adminmodule.h"
 #include "server/calendar/calendarmodule.h"
 #include "server/datafile/datafile.h"
+#include "server/storage/database.h"
 #include "server/storage/storeerror.h"
 #include "testdatabase.h"
 
@@ -79,6 +81,38 @@ TEST_P(DataFileTest, exportThenImport_roundTripsEverything) {
     EXPECT_EQ(exported(copy->url()), first);
 }
 
+// What the administration keeps (descriptions, creation, conclusion dates, the numbers a year used
+// for versions since deleted) travels through the file; a file without it (an older server's, as the
+// fixture is) imports with each year's highest stored version as its highest used number.
+TEST_P(DataFileTest, administrationColumns_roundTripAndUsedNumbersStayUsed) {
+    test::seed(m_testDb->url(), test::calendarFixture());
+    const ServerClock clock(QDate(2026, 5, 10));
+    {
+        std::unique_ptr<RemoteDataModule> admin = makeAdminModule(Database::open(m_testDb->url()), clock);
+        const CallContext context(u"ADMIN"_s);
+        test::callModule(*admin, "NovaVersao", {u"2026"_s, u"A"_s, u"Terceira"_s}, context);
+        test::callModule(*admin, "ExcluiVersao", {u"2026"_s, 3}, context);
+        test::callModule(*admin, "SetDescVersao", {u"2026"_s, 2, u"Revisada"_s}, context);
+        test::callModule(*admin, "RegistraConclusao", {u"2026"_s, 2, u"4"_s, u"7"_s}, context);
+    }
+    const QByteArray first = exported(m_testDb->url());
+    const QJsonObject file = QJsonDocument::fromJson(first).object();
+    EXPECT_EQ(file.value(u"usedVersions"_s).toArray(),
+              (QJsonArray{QJsonObject{{u"CDANOVERORCA"_s, u"2025"_s}, {u"CDULTVERSAOORCA"_s, 1}},
+                          QJsonObject{{u"CDANOVERORCA"_s, u"2026"_s}, {u"CDULTVERSAOORCA"_s, 3}}}));
+    EXPECT_EQ(file.value(u"versions"_s).toArray().at(2)[u"DSVERSAOORCA"_s].toString(), u"Revisada"_s);
+    const QJsonObject concluded = file.value(u"concluded"_s).toArray().at(0).toObject();
+    EXPECT_EQ(concluded.value(u"CDFILIAL"_s).toString(), u"0007"_s);
+    EXPECT_TRUE(concluded.value(u"DTCONCLUSAO"_s).toString().startsWith(u"2026-05-10T"_s));
+
+    std::unique_ptr<test::TestDatabase> copy = test::TestDatabase::create(GetParam());
+    importDataFile(copy->url(), test::writeFile(m_dir, u"copy.json"_s, first), false);
+    EXPECT_EQ(exported(copy->url()), first);
+    std::unique_ptr<RemoteDataModule> admin = makeAdminModule(Database::open(copy->url()), clock);
+    const QJsonValue created = test::callModule(*admin, "NovaVersao", {u"2026"_s, u"A"_s, u""_s});
+    EXPECT_EQ(created[u"rows"_s][0][1].toInt(), 4);
+}
+
 TEST_P(DataFileTest, badFile_namesFirstBadRecordAndLoadsNothing) {
     QJsonObject unknownKey{{u"CDOPERADOR"_s, u"X"_s}, {u"NMOPERADR"_s, u"typo"_s}};
     QJsonObject badFlag{{u"CDFASEORCOPERAC"_s, u"0000000003"_s},
@@ -117,6 +151,21 @@ TEST_P(DataFileTest, badFile_namesFirstBadRecordAndLoadsNothing) {
         {fixtureWith(u"versions"_s, 1, badVersion), u"seção \"versions\", registro 2: CDVERSAOORCA"_s},
         {fixtureWith(u"cycles"_s, 0, shortYear), u"seção \"cycles\", registro 1: year deve ser um ano"_s},
         {fixtureWith(u"concluded"_s, 2, unconcluded), u"seção \"concluded\", registro 3:"_s},
+        {fixtureWith(u"versions"_s, 1,
+                     QJsonObject{{u"CDANOVERORCA"_s, u"2026"_s},
+                                 {u"CDVERSAOORCA"_s, u"1"_s},
+                                 {u"DSVERSAOORCA"_s, QString(101, u'x')}}),
+         u"seção \"versions\", registro 2: DSVERSAOORCA tem mais de 100"_s},
+        {fixtureWith(u"usedVersions"_s, 0,
+                     QJsonObject{{u"CDANOVERORCA"_s, u"2026"_s}, {u"CDULTVERSAOORCA"_s, 0}}),
+         u"seção \"usedVersions\", registro 1: CDULTVERSAOORCA"_s},
+        {fixtureWith(u"concluded"_s, 0,
+                     QJsonObject{{u"NRANOORCOPERAC"_s, u"2026"_s},
+                                 {u"CDVERSCALENORCA"_s, 2},
+                                 {u"CDFASEORCOPERAC"_s, u"0000000005"_s},
+                                 {u"CDFILIAL"_s, u"0003"_s},
+                                 {u"DTCONCLUSAO"_s, u"ontem"_s}}),
+         u"seção \"concluded\", registro 1: DTCONCLUSAO não é uma data"_s},
         {"{\"phases\": [", u"não é um JSON válido"_s},
         {"{\"fases\": []}", u"seção desconhecida: \"fases\""_s},
         {"{\"phases\": {}}", u"a seção \"phases\" deve ser uma lista"_s},
@@ -145,6 +194,8 @@ TEST_P(DataFileTest, import_intoDatabaseWithData_needsReplace) {
     const QJsonObject after = QJsonDocument::fromJson(exported(m_testDb->url())).object();
     EXPECT_EQ(after.value(u"phases"_s).toArray().size(), 1);
     EXPECT_TRUE(after.value(u"calendar"_s).toArray().isEmpty());
+    // The numbers the years used stay used: the kept change history may name them.
+    EXPECT_EQ(after.value(u"usedVersions"_s).toArray().size(), 2);
 }
 
 TEST_P(DataFileTest, import_ofMissingFile_isRefused) {
@@ -199,6 +250,13 @@ TEST_P(DataFileTest, demo_isDatedFromTheYearAndShowsEveryRule) {
     EXPECT_GE(blocked, 1);
     EXPECT_GE(concluded, 1);
     EXPECT_GE(mixedCalculation, 1);
+
+    // The year's two versions have descriptions, and its cycle is stored.
+    std::unique_ptr<RemoteDataModule> admin =
+        makeAdminModule(Database::open(m_testDb->url()), ServerClock(QDate(2027, 5, 1)));
+    for (const QJsonValue& version : rows(test::callModule(*admin, "GetVersoesAno", {u"2027"_s})))
+        EXPECT_FALSE(version[2].toString().isEmpty());
+    EXPECT_EQ(rows(test::callModule(*admin, "GetCiclo", {u"2027"_s})).at(0)[3].toString(), u"S"_s);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DataFileTest, ::testing::ValuesIn(test::Backends),

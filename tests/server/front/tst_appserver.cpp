@@ -425,6 +425,78 @@ TEST_P(AppServerTest, twoServersOnOneDatabase_neverServeAStaleCalendar) {
     }
 }
 
+// The administration module over HTTP: hand-written bad requests are refused clearly with nothing
+// changed, and a rename through one server is in the very next calendar and page of another.
+TEST_P(AppServerTest, administration_refusesBadRequestsAndOtherServersSeeItsChangesAtOnce) {
+    constexpr std::string_view AdminServer = "/rpc/ZRM71302.rdmCadCalendOrc";
+    const auto admin = [&](AppServerClient& through, std::string_view method, std::string_view params) {
+        const RawResponse response = through.post(rpcBody(method, params), AdminServer);
+        EXPECT_EQ(response.status, 200) << method;
+        return QJsonDocument::fromJson(QByteArray::fromStdString(response.body)).object();
+    };
+    const struct {
+        std::string_view method, params;
+        int code;
+    } refusals[] = {
+        {"GetVersoesAno", R"([2030])", -32602},
+        {"NovaVersao", R"(["2030","Z",""])", -32602},
+        {"NovaVersao", R"(["2030","V",""])", 1001},
+        {"NovaVersao", R"(["2031","A"])", -32602},
+        {"SetDescVersao", R"(["2030","2","x"])", -32602},
+        {"ExcluiVersao", R"(["2030",1])", 1001},
+        {"SetCiclo", R"(["2030","2030-01-15T00:00:00","2030-02-01T00:00:00"])", -32602},
+        {"SetCiclo", R"(["2030","2030-06-01T00:00:00","2030-02-01T00:00:00"])", 1001},
+        {"GetFasesCad", R"(["T"])", -32602},
+        {"SetFasesCad", R"(["delta"])", -32602},
+        {"SetFasesCad", R"([{"fields":[],"changes":[]}])", -32602},
+        {"GetConclusoes", R"(["2030"])", -32602},
+        {"RegistraConclusao", R"(["2030",2,"1","12345"])", -32602},
+        {"RetiraConclusao", R"(["2030",2,"1","9999"])", 1001},
+        {"GetCalendOrcOp", R"(["2030",""])", -32601},
+    };
+    for (const auto& refusal : refusals) {
+        const QJsonObject response = admin(*client, refusal.method, refusal.params);
+        EXPECT_EQ(AppServerClient::errorCode(response), refusal.code)
+            << refusal.method << " " << refusal.params;
+        EXPECT_FALSE(AppServerClient::errorMessage(response).isEmpty()) << refusal.method;
+    }
+    expectServingAndIntact();
+
+    AppServerProcess other;
+    AppServerProcess::Options options;
+    options.dbUrl = server.dbUrl();
+    options.today = QStringLiteral("2030-03-15");
+    options.token = QString::fromLatin1(Token);
+    QString error;
+    ASSERT_TRUE(other.start(options, &error)) << error.toStdString();
+    AppServerClient second(other.port(), Token);
+
+    CalendarSnapshot calendar = loadCalendar(*client);  // kept by the first server now
+    const QJsonObject catalogue = admin(second, "GetFasesCad", "[]");
+    const QJsonObject packet = catalogue.value(QStringLiteral("result")).toObject();
+    QJsonArray old = packet.value(QStringLiteral("rows")).toArray().at(1).toArray();
+    ASSERT_EQ(old.at(0).toString(), QStringLiteral("0000000002"));
+    QJsonArray renamed = old;
+    renamed[1] = QStringLiteral("Vendas e margens");
+    const QJsonObject delta{
+        {QStringLiteral("fields"), packet.value(QStringLiteral("fields"))},
+        {QStringLiteral("changes"), QJsonArray{QJsonObject{{QStringLiteral("op"), QStringLiteral("update")},
+                                                           {QStringLiteral("old"), old},
+                                                           {QStringLiteral("new"), renamed}}}}};
+    const QJsonObject saved = admin(
+        second, "SetFasesCad", QJsonDocument(QJsonArray{delta}).toJson(QJsonDocument::Compact).toStdString());
+    ASSERT_EQ(AppServerClient::errorCode(saved), 0) << AppServerClient::errorMessage(saved).toStdString();
+
+    calendar = loadCalendar(*client);
+    EXPECT_EQ(
+        calendar.row(QStringLiteral("0000000002")).at(calendar.fieldIndex(QStringLiteral("NMFASEORCOPERAC"))),
+        QStringLiteral("Vendas e margens"));
+    const RawResponse page = client->connection().request(
+        "GET", "/calendario/2030", {}, std::string("Authorization: Bearer ") + Token + "\r\n");
+    EXPECT_EQ(page.status, 200);
+    EXPECT_NE(page.body.find("Vendas e margens"), std::string::npos);
+}
+
 TEST_P(AppServerTest, sigterm_endsWithStatusZeroAndClosesIdleConnections) {
     RawHttpClient idle(server.port());
     EXPECT_EQ(idle.request("GET", "/health").status, 200);

@@ -35,4 +35,16 @@ inline QJsonValue callModule(RemoteDataModule& module, std::string_view method, 
     return document.array().at(0);
 }
 
+// The error code the call fails with, or 0 when it succeeds; message gets the error's message.
+inline int callError(RemoteDataModule& module, std::string_view method, const QJsonArray& params,
+                     const CallContext& context, QString& message) {
+    try {
+        callModule(module, method, params, context);
+        return 0;
+    } catch (const RpcError& error) {
+        message = error.message();
+        return error.code();
+    }
+}
+
 }  // namespace zrm::server::test
