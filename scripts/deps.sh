@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   postgresql nginx wrk xvfb xauth fonts-dejavu-core
   chromium poppler-utils
-  clang clang-tidy cppcheck libclang-rt-14-dev dpkg-dev
+  clang clang-tidy cppcheck libclang-rt-14-dev dpkg-dev file lintian adduser
 )
 # The validators run on Node.js and a Java runtime; a machine may have them from elsewhere (a newer
 # Node.js bundles its own npm, which Debian's npm package would clash with), so they are looked for
