@@ -118,7 +118,7 @@ dpkg_in_root() {
 package_status() { in_root dpkg-query -W -f='${db:Status-Abbrev}${Version}' "$1" 2>/dev/null || true; }
 service_enabled() { [ -L "$root/etc/systemd/system/multi-user.target.wants/zrm-appserver.service" ]; }
 database="/var/lib/zrm-appserver/calendario.sqlite"
-database_sum() { sha256sum <"$root$database" | cut -d' ' -f1; }
+database_sum() { sha256sum "$root$database" 2>/dev/null | cut -d' ' -f1; }
 file_is() { [ "$(cat "$root$1" 2>/dev/null)" = "$2" ]; }
 exists() { [ -e "$root$1" ]; }
 absent() { [ ! -e "$root$1" ]; }
