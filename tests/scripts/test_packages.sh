@@ -115,6 +115,7 @@ dpkg_in_root() {
     return 1
   }
 }
+# shellcheck disable=SC2016 # dpkg-query expands the fields, not the shell
 package_status() { in_root dpkg-query -W -f='${db:Status-Abbrev}${Version}' "$1" 2>/dev/null || true; }
 service_enabled() { [ -L "$root/etc/systemd/system/multi-user.target.wants/zrm-appserver.service" ]; }
 database="/var/lib/zrm-appserver/calendario.sqlite"
