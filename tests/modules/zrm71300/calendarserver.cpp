@@ -158,8 +158,12 @@ int CalendarServer::requestCount(const QString& method) const {
 }
 
 QStringList CalendarServer::requestedMethods() const {
-    // One log line per request: "<time> POST /rpc/ZRM71300.rdmCalendOrcOp <method> <ms> <outcome> <status>".
-    const QString endpoint = QStringLiteral(" POST /rpc/ZRM71300.rdmCalendOrcOp ");
+    return requestedMethodsOf(QStringLiteral("ZRM71300.rdmCalendOrcOp"));
+}
+
+QStringList CalendarServer::requestedMethodsOf(const QString& module) const {
+    // One log line per request: "<time> POST /rpc/<module> <method> <ms> <outcome> <status>".
+    const QString endpoint = QStringLiteral(" POST /rpc/%1 ").arg(module);
     QStringList methods;
     const QStringList lines = m_process.serverLog().split(QLatin1Char('\n'));
     for (const QString& line : lines) {

@@ -74,6 +74,8 @@ public:
     int requestCount(const QString& method = QString()) const;
     // The calendar module's methods the server has answered so far, in the order it answered them.
     QStringList requestedMethods() const;
+    // The same for the remote data module named module ("ZRM71302.rdmCadCalendOrc").
+    QStringList requestedMethodsOf(const QString& module) const;
 
 private:
     QString m_dataFile;
