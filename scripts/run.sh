@@ -25,10 +25,13 @@ done
 
 export ZRM_APPSERVER_HOST=127.0.0.1 ZRM_APPSERVER_PORT=$port
 package="$bin/libPkg_Zrm71300.so"
+# The budget calendar and its timeline open tiled; the package's other screens wait in the Telas menu,
+# so that neither of the two is squeezed.
+screens=(--screen ZRM71300 --screen ZRM71301)
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  "$bin/zrm-host" --package "$package" --open
+  "$bin/zrm-host" --package "$package" "${screens[@]}"
 else
   echo "No display found: rendering the screen to var/screen.png instead."
-  QT_QPA_PLATFORM=offscreen "$bin/zrm-host" --package "$package" --open --screenshot var/screen.png
+  QT_QPA_PLATFORM=offscreen "$bin/zrm-host" --package "$package" "${screens[@]}" --screenshot var/screen.png
   echo "Screenshot written to var/screen.png"
 fi

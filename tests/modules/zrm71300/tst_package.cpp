@@ -116,12 +116,13 @@ TEST_F(PackageTest, infoTable_namesThePackageItsUnitsAndTheScreen) {
     const ZrmPackageInfoTable* info = table();
     EXPECT_EQ(info->abiVersion, ZRM_PACKAGE_ABI_VERSION);
     EXPECT_STREQ(info->name, "Pkg_Zrm71300");
-    ASSERT_EQ(info->unitCount, 4u);
+    ASSERT_EQ(info->unitCount, 5u);
     EXPECT_STREQ(info->units[0].name, "Pkg_Zrm71300");
     EXPECT_STREQ(info->units[1].name, "Cli_Zrm71300");
     EXPECT_STREQ(info->units[2].name, "Cli_Zrm71301");
-    EXPECT_STREQ(info->units[3].name, "SysInit");
-    ASSERT_EQ(info->screenCount, 2u);
+    EXPECT_STREQ(info->units[3].name, "Cli_Zrm71303");
+    EXPECT_STREQ(info->units[4].name, "SysInit");
+    ASSERT_EQ(info->screenCount, 3u);
     EXPECT_STREQ(info->screens[0].code, "ZRM71300");
     EXPECT_EQ(QString::fromUtf8(info->screens[0].title), QStringLiteral("Calendário para Orçamento"));
     EXPECT_STREQ(info->screens[0].entry, "IniProc");
@@ -129,6 +130,39 @@ TEST_F(PackageTest, infoTable_namesThePackageItsUnitsAndTheScreen) {
     EXPECT_STREQ(info->screens[1].code, "ZRM71301");
     EXPECT_EQ(QString::fromUtf8(info->screens[1].title), QStringLiteral("Linha do tempo do orçamento"));
     EXPECT_NE(entry<ZrmScreenOpenEntry>(info->screens[1].entry), nullptr);
+    EXPECT_STREQ(info->screens[2].code, "ZRM71303");
+    EXPECT_EQ(QString::fromUtf8(info->screens[2].title), QStringLiteral("Fases do orçamento"));
+    EXPECT_STREQ(info->screens[2].entry, "IniProcFases");
+    EXPECT_NE(entry<ZrmScreenOpenEntry>(info->screens[2].entry), nullptr);
+}
+
+TEST_F(PackageTest, phaseCatalogueEntry_opensOneScreen_inTheLanguageAsked) {
+    qputenv("ZRM_LANGUAGE", "en");
+    m_server.start(CalendarData::standard());
+    initialize();
+    const auto phases = entry<ZrmScreenOpenEntry>("IniProcFases");
+    ASSERT_NE(phases, nullptr);
+    phases();
+    phases();
+    int screens = 0;
+    for (QWidget* widget : QApplication::allWidgets())
+        screens += widget->objectName() == QLatin1String("TfrmFasesOrc");
+    EXPECT_EQ(screens, 1);
+    auto* screen = zrm::test::findComponent<QWidget>(QStringLiteral("TfrmFasesOrc"));
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Budget phases"));
+    auto* pages = zrm::test::findComponent<QTabWidget>(QStringLiteral("pgcPadrao"));
+    ASSERT_NE(pages, nullptr);
+    EXPECT_EQ(pages->tabText(0), QStringLiteral("Phases"));
+    EXPECT_EQ(pages->tabText(1), QStringLiteral("Conclusions by branch"));
+    auto* grid = zrm::test::findComponent<QTableView>(QStringLiteral("dbgPadrao"));
+    ASSERT_NE(grid, nullptr);
+    QStringList titles;
+    for (int column = 0; column < grid->model()->columnCount(); ++column)
+        titles << grid->model()->headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("Code"), QStringLiteral("Phase"),
+                                   QStringLiteral("Calculation (S/N)"), QStringLiteral("Blocked (S/N)")}));
+    EXPECT_EQ(columnTexts("dbgPadrao", 0).size(), 4);
 }
 
 TEST_F(PackageTest, loading_leavesTheProcessEnvironmentAsItWas) {
