@@ -124,9 +124,11 @@ void TfrmFasesOrc::pgcPadraoChange(QObject* Sender) {
 void TfrmFasesOrc::dtsPadraoStateChange(QObject* Sender) {
     TfrmPadraoGrid::dtsPadraoStateChange(Sender);
     if (!onCatalogue()) {
-        for (const auto& [button, item] :
-             {std::pair{sbtIncluir, mnuIncluir}, std::pair{sbtAlterar, mnuAlterar},
-              std::pair{sbtExcluir, mnuExcluir}, std::pair{sbtLocalizar, mnuLocalizar}}) {
+        // The catalogue's commands act on the catalogue's rows, which the conclusions page hides.
+        const std::pair<TSpeedButton*, TMenuItem*> catalogueCommands[] = {
+            {sbtIncluir, mnuIncluir},     {sbtAlterar, mnuAlterar},   {sbtExcluir, mnuExcluir},
+            {sbtLocalizar, mnuLocalizar}, {sbtExportar, mnuExportar}, {sbtImprimir, mnuImprimir}};
+        for (const auto& [button, item] : catalogueCommands) {
             button->SetEnabled(false);
             item->SetEnabled(false);
         }

@@ -69,7 +69,7 @@ public:
     // the year and version in its boxes once it is entered.
     void pgcPadraoChange(QObject* Sender);
     // The base's rule for the catalogue's commands; on the conclusions page the catalogue's insert,
-    // modify, delete and locate are off. The conclusion commands follow the conclusions shown.
+    // modify, delete, locate, export and print are off. The conclusion commands follow the conclusions shown.
     void dtsPadraoStateChange(QObject* Sender);
     // Verify: a pending edit posted, then the catalogue loaded again (and the conclusions, on their
     // page).

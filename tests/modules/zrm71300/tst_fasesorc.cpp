@@ -49,7 +49,8 @@ TEST_F(FasesOrcTest, opens_listsTheCatalogueByCode_andTheCommandsFollowThePage) 
     // shown at once.
     openConclusions();
     ASSERT_EQ(screen()->pgcPadrao->ActivePage(), screen()->tshConclusoes);
-    for (TSpeedButton* command : {screen()->sbtIncluir, screen()->sbtAlterar, screen()->sbtExcluir})
+    for (TSpeedButton* command : {screen()->sbtIncluir, screen()->sbtAlterar, screen()->sbtExcluir,
+                                  screen()->sbtLocalizar, screen()->sbtExportar, screen()->sbtImprimir})
         EXPECT_FALSE(command->isEnabled()) << command->objectName().toStdString();
     EXPECT_FALSE(screen()->mnuIncluir->Enabled());
     EXPECT_EQ(screen()->edtVersao->Text(), u"2"_s);
@@ -57,8 +58,11 @@ TEST_F(FasesOrcTest, opens_listsTheCatalogueByCode_andTheCommandsFollowThePage) 
     EXPECT_TRUE(screen()->sbtRegistrar->isEnabled());
     EXPECT_FALSE(screen()->sbtRetirar->isEnabled());  // nothing concluded in that version
 
+    EXPECT_TRUE(screen()->sbtSair->isEnabled());
+
     clickTab(screen()->tshPadrao);
     EXPECT_TRUE(screen()->sbtIncluir->isEnabled());
+    EXPECT_TRUE(screen()->sbtImprimir->isEnabled());
 }
 
 TEST_F(FasesOrcTest, insert_typedWithKeys_isStoredPaddedAndTrimmed_onTheServerAtOnce) {
