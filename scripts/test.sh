@@ -3,8 +3,8 @@
 # ThreadSanitizer builds, and runs every test of them against a throwaway PostgreSQL (required: without
 # one the command fails rather than skip half the storage tests), then runs the static checks
 # (scripts/lint.sh: clang-tidy and cppcheck) against the release build, and checks the Debian packages
-# (tests/scripts/test_packages.sh: lintian, install, upgrade, remove, purge). Benchmarks are built, not
-# run.
+# (tests/scripts/test_packages.sh: lintian, install, upgrade, remove, purge) and the three instances
+# behind nginx (bench/load/cluster.sh). Benchmarks are built, not run.
 # Each stage prints how long it took, so a slow run shows where its time went.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,6 +38,8 @@ for preset in release asan tsan; do
   stage "tests $preset" scripts/with-postgres.sh ctest --preset "$preset" || failed+=("tests $preset")
 done
 stage "lint" scripts/lint.sh build/release || failed+=("lint")
+# Three instances behind nginx on one PostgreSQL, one stopped and one killed under load.
+stage "tests cluster" env CLUSTER_SECONDS=10 bench/load/cluster.sh build/release || failed+=("tests cluster")
 # Installs, upgrades and removes the packages in throwaway roots, which takes root.
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

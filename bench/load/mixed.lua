@@ -22,12 +22,15 @@ local calls = {
   {"SetCalendOrcOp", '[' .. delta .. ']'},
 }
 
+-- Made in init, once wrk knows the Host header: a request without one is refused (by a proxy too).
 local requests = {}
-local headers = {["Content-Type"] = "application/json"}
-if token and token ~= "" then headers["Authorization"] = "Bearer " .. token end
-for i, call in ipairs(calls) do
-  local body = '{"jsonrpc":"2.0","id":' .. i .. ',"method":"' .. call[1] .. '","params":' .. call[2] .. '}'
-  requests[i] = wrk.format("POST", path, headers, body)
+function init()
+  local headers = {["Content-Type"] = "application/json", ["Host"] = wrk.headers["Host"]}
+  if token and token ~= "" then headers["Authorization"] = "Bearer " .. token end
+  for i, call in ipairs(calls) do
+    local body = '{"jsonrpc":"2.0","id":' .. i .. ',"method":"' .. call[1] .. '","params":' .. call[2] .. '}'
+    requests[i] = wrk.format("POST", path, headers, body)
+  end
 end
 
 local next = 0

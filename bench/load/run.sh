@@ -19,19 +19,12 @@
 #                                      BENCH_THREADS (server I/O threads; default one per core)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-root=$PWD
+. bench/load/common.sh
 
 if [ "${1:-}" != "--inner" ]; then
-  build=${1:-build/release}
-  case $build in /*) ;; *) build=$root/$build ;; esac
-  export BENCH_BIN=$build/bin/zrm-appserver
-  [ -x "$BENCH_BIN" ] || {
-    echo "No $BENCH_BIN: build it first (cmake --preset release && cmake --build --preset release)." >&2
-    exit 1
-  }
-  for tool in wrk nginx python3 curl; do
-    command -v "$tool" >/dev/null || { echo "$tool is missing (scripts/deps.sh installs it)." >&2; exit 1; }
-  done
+  BENCH_BIN=$(server_binary "${1:-}")
+  export BENCH_BIN
+  require_tools
   if [[ " ${BENCH_BACKENDS:-sqlite postgresql} " == *" postgresql "* ]]; then
     exec scripts/with-postgres.sh "$0" --inner
   fi
@@ -56,7 +49,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-free_port() { python3 -c 'import socket;s=socket.socket();s.bind(("127.0.0.1",0));print(s.getsockname()[1])'; }
 
 # wrk's summary as "requests/s p50_ms p99_ms".
 measure() {

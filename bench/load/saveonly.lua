@@ -4,7 +4,11 @@
 local delta = os.getenv("BENCH_SAVE_DELTA")
 local path = os.getenv("BENCH_PATH") or "/rpc/ZRM71300.rdmCalendOrcOp"
 local body = '{"jsonrpc":"2.0","id":1,"method":"SetCalendOrcOp","params":[' .. delta .. ']}'
-local save = wrk.format("POST", path, {["Content-Type"] = "application/json"}, body)
+local save
+-- Made in init, once wrk knows the Host header: a request without one is refused.
+function init()
+  save = wrk.format("POST", path, {["Content-Type"] = "application/json", ["Host"] = wrk.headers["Host"]}, body)
+end
 
 function request()
   return save
