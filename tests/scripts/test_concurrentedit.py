@@ -65,6 +65,7 @@ class Checks(unittest.TestCase):
 
 
 if __name__ == "__main__":
+    sys.dont_write_bytecode = True  # nothing written beside the script under test
     spec = importlib.util.spec_from_file_location("concurrentedit", sys.argv[1])
     MODULE = importlib.util.module_from_spec(spec)
     spec.loader.exec_module(MODULE)
