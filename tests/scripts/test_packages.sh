@@ -32,6 +32,8 @@ if [ ${#current[@]} -ne 1 ] || [ ${#desktop[@]} -ne 1 ] || [ ${#symbols[@]} -ne 
 fi
 
 scratch=$(mktemp -d /tmp/zrm-packages.XXXXXX)
+# The mounts go with the namespace; the empty folder they hung on is the one trace left to remove.
+trap 'umount --recursive --lazy "$scratch" 2>/dev/null || true; rmdir "$scratch"' EXIT
 mount -t tmpfs -o size=2g tmpfs "$scratch"
 failures=0
 
@@ -237,8 +239,6 @@ if dpkg_in_root -i "${in_debs[@]}"; then
 fi
 close_root
 
-umount --recursive --lazy "$scratch"
-rmdir "$scratch"
 if [ "$failures" -gt 0 ]; then
   echo "test_packages: $failures failed checks"
   exit 1
