@@ -2,6 +2,7 @@
 
 #include <boost/beast/core/string.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <iterator>
 #include <vector>
@@ -53,13 +54,8 @@ bool isRegName(std::string_view name) {
 }
 
 bool isPort(std::string_view port) {
-    if (port.size() > 5)
-        return false;
-    for (const char c : port) {
-        if (std::isdigit(static_cast<unsigned char>(c)) == 0)
-            return false;
-    }
-    return true;
+    return port.size() <= 5 &&
+           std::ranges::all_of(port, [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
 // host [":" port], the host a name, an IPv4 address or an IP literal in brackets.
