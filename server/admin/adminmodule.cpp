@@ -51,14 +51,16 @@ void writeVersions(std::string& out, const std::vector<VersionSummary>& versions
     writer.end();
 }
 
-// A month of the cycle: the date-time text of the first day of a month, at midnight.
+// A month of the cycle: the date-time text of the first day of a month, at midnight. Read as a
+// calendar date, not a local instant: a midnight that summer time skips is still that day.
 QDate firstOfMonth(const Params& params, int index, const char* what) {
-    const std::string text = params.text(index, what, 23);
-    const QDateTime moment = packet::dateTimeFromText(qs(text));
-    if (!moment.isValid() || moment.date().day() != 1 || moment.time() != QTime(0, 0))
+    const QString text = qs(params.text(index, what, 23));
+    const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+    const QString time = text.mid(10);
+    if (!date.isValid() || date.day() != 1 || (time != u"T00:00:00" && time != u"T00:00:00.000"))
         params.fail(index, QStringLiteral("%1 deve ser o primeiro dia de um mês (AAAA-MM-01T00:00:00)")
                                .arg(QString::fromUtf8(what)));
-    return moment.date();
+    return date;
 }
 
 VersionAdmin::Origin originOf(const Params& params) {

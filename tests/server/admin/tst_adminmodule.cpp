@@ -275,6 +275,11 @@ const RefusalCase Refusals[] = {
      {u"2027"_s, u"2027-02-30T00:00:00"_s, u"2027-12-01T00:00:00"_s},
      -32602,
      "primeiro dia de um mês"},
+    {"cycleOfDateOnly",
+     "SetCiclo",
+     {u"2027"_s, u"2027-01-01"_s, u"2027-12-01T00:00:00"_s},
+     -32602,
+     "primeiro dia de um mês"},
     {"cycleOfLongYear", "GetCiclo", {u"20261"_s}, -32602, "o ano"},
     // catalogue
     {"insertOfStoredCode", "SetFasesCad", catalogueDelta({insertPhase({u"4"_s, u"Outra"_s, u"N"_s, u"N"_s})}),
@@ -605,6 +610,14 @@ TEST_P(AdminModuleTest, newVersionsAtOnceFromTwoServers_getNumbersOfTheirOwn) {
     EXPECT_EQ(numbers, (QList<int>{3, 4, 5, 6, 7, 8}));
     for (const QJsonValue& version : versions(u"2026"_s))
         EXPECT_EQ(version[6].toInt(), version[1].toInt() == 1 ? 2 : 6) << version[1].toInt();
+}
+
+// The creating operator is kept to the column's twelve characters, never cut inside one.
+TEST_P(AdminModuleTest, newVersion_byOperatorWithLongName_keepsTwelveCharacters) {
+    const QJsonValue created =
+        test::callModule(*m_admin, "NovaVersao", {u"2030"_s, u"V"_s, u""_s}, CallContext{u"ÁÉÍÓÚÇÃÕÂÊÔÀÜ"_s});
+    EXPECT_EQ(rows(created).at(0)[4].toString(), u"ÁÉÍÓÚÇÃÕÂÊÔÀ"_s);
+    EXPECT_EQ(latestHistory(1), QStringList{u"NovaVersao/ÁÉÍÓÚÇÃÕÂÊÔÀÜ"_s});
 }
 
 TEST_P(AdminModuleTest, healthy_whileDatabaseAnswers) {
