@@ -1,16 +1,8 @@
-// Every method of the calendar module on arbitrary parameters. The first byte picks the method (or
-// the operator code's presence); the rest is the JSON text of the parameters. A call either answers a
-// JSON value or refuses with a JSON-RPC error carrying a message; anything else escaping the module
-// is a fault.
+// Every method of the calendar module on arbitrary parameters (see callWithFuzzedParams).
 
 #include "fuzz/fuzzserver.h"
-#include "fuzz/fuzzsupport.h"
-#include "server/rpc/jsonrpcenvelope.h"
-
-#include <QJsonDocument>
 
 #include <array>
-#include <string>
 #include <string_view>
 
 namespace {
@@ -27,32 +19,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0)
-        return 0;
-    const std::string_view method = Methods[data[0] % Methods.size()];
-    const QString operatorCode = data[0] / Methods.size() % 2 == 0 ? QStringLiteral("fuzz") : QString();
-    // The call as the front reads it: the parameters go through the envelope's reader.
-    const std::string body = R"({"jsonrpc":"2.0","id":1,"method":")" + std::string(method) +
-                             R"(","params":)" +
-                             std::string(reinterpret_cast<const char*>(data + 1), size - 1) + "}";
-    zrm::server::RpcRequest request;
-    try {
-        std::string_view id;
-        request = zrm::server::jsonrpc::parseRequest(body, id);
-    } catch (const zrm::server::RpcError&) {
-        return 0;  // the envelope refuses these before any method runs
-    }
-
-    std::string result;
-    try {
-        zrm::fuzz::calendarModule().call(request, zrm::server::CallContext{operatorCode}, result);
-    } catch (const zrm::server::RpcError& error) {
-        zrm::fuzz::require(!error.message().isEmpty(), "a refusal is explained");
-        return 0;
-    }
-    QJsonParseError resultError;
-    QJsonDocument::fromJson(QByteArray::fromStdString("[" + result + "]"), &resultError);
-    zrm::fuzz::require(resultError.error == QJsonParseError::NoError, "a result is JSON",
-                       QString::fromStdString(result));
+    zrm::fuzz::callWithFuzzedParams(zrm::fuzz::calendarModule(), Methods, data, size);
     return 0;
 }

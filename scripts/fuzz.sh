@@ -16,7 +16,7 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(packet client_response rpc_envelope calendar_methods http_front datafile form_description)
+  targets=(packet client_response rpc_envelope calendar_methods admin_methods http_front datafile form_description)
 fi
 
 cmake --preset fuzz >/dev/null
