@@ -124,6 +124,16 @@ protected:
                   readFile(dir.filePath(QStringLiteral("before.json"))));
     }
 
+    // Starts another server on the test's database, with the same today and token.
+    void startAnotherServer(AppServerProcess& other) {
+        AppServerProcess::Options options;
+        options.dbUrl = server.dbUrl();
+        options.today = QStringLiteral("2030-03-15");
+        options.token = QString::fromLatin1(Token);
+        QString error;
+        ASSERT_TRUE(other.start(options, &error)) << error.toStdString();
+    }
+
     // Calls method and expects the error code, with a message for the user.
     void expectError(std::string_view method, std::string_view params, int code) {
         const QJsonObject response = client->call(method, params);
@@ -400,12 +410,9 @@ TEST_P(AppServerTest, killDuringSaves_keepsEveryAcknowledgedSave_noneHalfApplied
 // load through the other, every time, with both having loaded (and kept) the calendar before.
 TEST_P(AppServerTest, twoServersOnOneDatabase_neverServeAStaleCalendar) {
     AppServerProcess other;
-    AppServerProcess::Options options;
-    options.dbUrl = server.dbUrl();
-    options.today = QStringLiteral("2030-03-15");
-    options.token = QString::fromLatin1(Token);
-    QString error;
-    ASSERT_TRUE(other.start(options, &error)) << error.toStdString();
+    startAnotherServer(other);
+    if (HasFatalFailure())
+        return;
     AppServerClient second(other.port(), Token);
 
     CalendarSnapshot calendar = loadCalendar(*client);
@@ -463,12 +470,9 @@ TEST_P(AppServerTest, administration_refusesBadRequestsAndOtherServersSeeItsChan
     expectServingAndIntact();
 
     AppServerProcess other;
-    AppServerProcess::Options options;
-    options.dbUrl = server.dbUrl();
-    options.today = QStringLiteral("2030-03-15");
-    options.token = QString::fromLatin1(Token);
-    QString error;
-    ASSERT_TRUE(other.start(options, &error)) << error.toStdString();
+    startAnotherServer(other);
+    if (HasFatalFailure())
+        return;
     AppServerClient second(other.port(), Token);
 
     CalendarSnapshot calendar = loadCalendar(*client);  // kept by the first server now
