@@ -885,3 +885,25 @@ TEST_F(HttpFrontTest, requestHead_isCheckedBeforeTheBody) {
         EXPECT_EQ(fake->calls, 2 * c.calls);
     }
 }
+
+// An answer's Date: the instant at the second, as HTTP writes it; the text made for a second serves
+// the whole of it and no other.
+TEST(HttpDate, writesTheSecondAsHttpDoes) {
+    const struct {
+        std::int64_t milliseconds;
+        std::string_view text;
+    } cases[] = {
+        {0, "Thu, 01 Jan 1970 00:00:00 GMT"},
+        {-1, "Wed, 31 Dec 1969 23:59:59 GMT"},
+        {784'111'777'000, "Sun, 06 Nov 1994 08:49:37 GMT"},
+        {951'782'400'999, "Tue, 29 Feb 2000 00:00:00 GMT"},
+        {951'782'401'000, "Tue, 29 Feb 2000 00:00:01 GMT"},
+        {4'102'444'799'500, "Thu, 31 Dec 2099 23:59:59 GMT"},
+        {4'102'444'799'000, "Thu, 31 Dec 2099 23:59:59 GMT"},
+        {4'102'444'800'000, "Fri, 01 Jan 2100 00:00:00 GMT"},
+    };
+    for (const auto& c : cases) {
+        const std::chrono::system_clock::time_point instant{std::chrono::milliseconds(c.milliseconds)};
+        EXPECT_EQ(httpDate(instant), c.text) << c.milliseconds;
+    }
+}
