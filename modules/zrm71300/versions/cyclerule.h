@@ -1,0 +1,43 @@
+#pragma once
+
+// The rule a budget year's cycle obeys, checked on the screen before the server is asked (the
+// server checks it again): the cycle runs from the first day of its start month to its end month,
+// starts no later than it ends, and spans at most MaxMonths months, both ends counted.
+
+#include <QDate>
+#include <QString>
+
+namespace versions {
+
+struct CycleMonths {
+    int startYear = 0;
+    int startMonth = 0;  // 1 … 12
+    int endYear = 0;
+    int endMonth = 0;
+
+    // The first days of the start and end months.
+    QDate start() const { return QDate(startYear, startMonth, 1); }
+    QDate end() const { return QDate(endYear, endMonth, 1); }
+    // The months the cycle spans, both ends counted: 1 when it starts and ends in the same month, 0
+    // or less when it ends before it starts.
+    int span() const { return (endYear - startYear) * 12 + (endMonth - startMonth) + 1; }
+
+    // The cycle of a stored start and end (their days and times are not looked at).
+    static CycleMonths of(const QDate& start, const QDate& end);
+};
+
+inline constexpr int MaxMonths = 24;
+
+enum class CycleProblem {
+    None,
+    StartAfterEnd,  // the start month comes after the end month
+    TooLong,        // more than MaxMonths months
+};
+
+// What is wrong with cycle, None when nothing is. Never fails.
+CycleProblem checkCycle(const CycleMonths& cycle);
+
+// The date-time text the server takes for the first day of a month ("2026-04-01T00:00:00").
+QString monthText(const QDate& firstDay);
+
+}  // namespace versions
