@@ -27,6 +27,7 @@
 TfrmVersoes::TfrmVersoes(QWidget* parent) : TfrmPadraoGrid(parent) {
     registerHandler(QStringLiteral("FormCreate"), this, &TfrmVersoes::FormCreate);
     registerHandler(QStringLiteral("FormShow"), this, &TfrmVersoes::FormShow);
+    registerHandler(QStringLiteral("FormClose"), this, &TfrmVersoes::FormClose);
     registerHandler(QStringLiteral("netCadCalendOrcBeforeConnect"), this,
                     &TfrmVersoes::netCadCalendOrcBeforeConnect);
     registerHandler(QStringLiteral("panAnoExit"), this, &TfrmVersoes::panAnoExit);
@@ -87,6 +88,15 @@ void TfrmVersoes::FormCreate(QObject* Sender) {
 
 void TfrmVersoes::FormShow(QObject*) {
     depAno->SetFocus();
+}
+
+void TfrmVersoes::FormClose(QObject* Sender, TCloseAction& Action) {
+    TfrmPadraoGrid::FormClose(Sender, Action);
+    if (Action == caNone || !m_cycleChanged)
+        return;
+    if (MessageDlg(msgPadrao->Msg(QStringLiteral("CicloDescartar")), mtConfirmation, {mbYes, mbNo}, 0) !=
+        mrYes)
+        Action = caNone;
 }
 
 void TfrmVersoes::netCadCalendOrcBeforeConnect(QObject*) {

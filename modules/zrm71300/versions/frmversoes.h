@@ -62,6 +62,9 @@ public:
     void FormCreate(QObject* Sender);
     // Showing: focus on depAno.
     void FormShow(QObject* Sender);
+    // Closing: the base's question for a description being typed, then, for a changed cycle not
+    // stored, "CicloDescartar"; No keeps the screen open as it is.
+    void FormClose(QObject* Sender, TCloseAction& Action);
     // Before the connection connects: port and host from the host's settings.
     void netCadCalendOrcBeforeConnect(QObject* Sender);
     // Focus leaving the year panel with another year typed than the one shown: that year loaded.

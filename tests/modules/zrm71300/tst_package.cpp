@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <exception>
+#include <iterator>
 #include <memory>
 
 using namespace zrm71300test;
@@ -116,24 +117,31 @@ TEST_F(PackageTest, infoTable_namesThePackageItsUnitsAndTheScreen) {
     const ZrmPackageInfoTable* info = table();
     EXPECT_EQ(info->abiVersion, ZRM_PACKAGE_ABI_VERSION);
     EXPECT_STREQ(info->name, "Pkg_Zrm71300");
-    ASSERT_EQ(info->unitCount, 5u);
-    EXPECT_STREQ(info->units[0].name, "Pkg_Zrm71300");
-    EXPECT_STREQ(info->units[1].name, "Cli_Zrm71300");
-    EXPECT_STREQ(info->units[2].name, "Cli_Zrm71301");
-    EXPECT_STREQ(info->units[3].name, "Cli_Zrm71303");
-    EXPECT_STREQ(info->units[4].name, "SysInit");
-    ASSERT_EQ(info->screenCount, 3u);
-    EXPECT_STREQ(info->screens[0].code, "ZRM71300");
-    EXPECT_EQ(QString::fromUtf8(info->screens[0].title), QStringLiteral("Calendário para Orçamento"));
-    EXPECT_STREQ(info->screens[0].entry, "IniProc");
+    QStringList units;
+    for (unsigned int i = 0; i < info->unitCount; ++i)
+        units << QString::fromLatin1(info->units[i].name);
+    EXPECT_EQ(units, (QStringList{QStringLiteral("Pkg_Zrm71300"), QStringLiteral("Cli_Zrm71300"),
+                                  QStringLiteral("Cli_Zrm71301"), QStringLiteral("Cli_Zrm71302"),
+                                  QStringLiteral("Cli_Zrm71303"), QStringLiteral("SysInit")}));
+    const struct {
+        const char* code;
+        QString title;
+        const char* entry;
+    } screens[] = {
+        {"ZRM71300", QStringLiteral("Calendário para Orçamento"), "IniProc"},
+        {"ZRM71301", QStringLiteral("Linha do tempo do orçamento"), "IniProcLinhaTempo"},
+        {"ZRM71302", QStringLiteral("Versões do calendário"), "IniProcVersoes"},
+        {"ZRM71303", QStringLiteral("Fases do orçamento"), "IniProcFases"},
+    };
+    ASSERT_EQ(info->screenCount, std::size(screens));
+    for (unsigned int i = 0; i < info->screenCount; ++i) {
+        SCOPED_TRACE(screens[i].code);
+        EXPECT_STREQ(info->screens[i].code, screens[i].code);
+        EXPECT_EQ(QString::fromUtf8(info->screens[i].title), screens[i].title);
+        EXPECT_STREQ(info->screens[i].entry, screens[i].entry);
+        EXPECT_NE(entry<ZrmScreenOpenEntry>(info->screens[i].entry), nullptr);
+    }
     EXPECT_NE(entry<ZrmScreenOpenEntry>("criaCalendOrc"), nullptr);
-    EXPECT_STREQ(info->screens[1].code, "ZRM71301");
-    EXPECT_EQ(QString::fromUtf8(info->screens[1].title), QStringLiteral("Linha do tempo do orçamento"));
-    EXPECT_NE(entry<ZrmScreenOpenEntry>(info->screens[1].entry), nullptr);
-    EXPECT_STREQ(info->screens[2].code, "ZRM71303");
-    EXPECT_EQ(QString::fromUtf8(info->screens[2].title), QStringLiteral("Fases do orçamento"));
-    EXPECT_STREQ(info->screens[2].entry, "IniProcFases");
-    EXPECT_NE(entry<ZrmScreenOpenEntry>(info->screens[2].entry), nullptr);
 }
 
 TEST_F(PackageTest, phaseCatalogueEntry_opensOneScreen_inTheLanguageAsked) {

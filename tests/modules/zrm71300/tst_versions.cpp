@@ -305,6 +305,17 @@ TEST_F(VersionsTest, cycle_checkedHereAndStoredOnTheServer) {
     clickOn(frmVersoes->sbtCancelar);
     EXPECT_EQ(frmVersoes->depMesIni->Value(), 1);
     EXPECT_FALSE(frmVersoes->CicloAlterado());
+
+    // Nor when the screen closes.
+    typeInto(frmVersoes->depMesIni, 6);
+    answers().answerNext(QMessageBox::No);
+    clickOn(frmVersoes->sbtSair);
+    zrm::test::processPendingEvents();
+    ASSERT_NE(frmVersoes, nullptr);
+    EXPECT_EQ(answers().texts().constLast(), u"O ciclo alterado não foi gravado. Descartar a alteração?"_s);
+    answers().answerNext(QMessageBox::Yes);
+    clickOn(frmVersoes->sbtSair);
+    EXPECT_TRUE(QTest::qWaitFor([] { return frmVersoes == nullptr; }));
 }
 
 TEST(CycleRuleTest, spanAndProblems) {
