@@ -333,6 +333,23 @@ TEST_F(PackageTest, englishLanguage_alsoTranslatesTheTimelineTheFrameAndTheDialo
     auto* compare = zrm::test::findComponent<QLabel>(QStringLiteral("lblComparar"));
     ASSERT_NE(compare, nullptr);
     EXPECT_EQ(compare->text(), QStringLiteral("Compare with"));
+
+    // The versions screen, through its own entry: title, pages and the columns' titles.
+    const auto versions = entry<ZrmScreenOpenEntry>("IniProcVersoes");
+    ASSERT_NE(versions, nullptr);
+    answers.answerNext(QMessageBox::Ok);  // for a failed load, were there one
+    versions();
+    auto* versionsScreen = zrm::test::findComponent<QWidget>(QStringLiteral("TfrmVersoes"));
+    ASSERT_NE(versionsScreen, nullptr);
+    EXPECT_EQ(versionsScreen->windowTitle(), QStringLiteral("Calendar versions"));
+    auto* versionPages = versionsScreen->findChild<QTabWidget*>(QStringLiteral("pgcPadrao"));
+    ASSERT_NE(versionPages, nullptr);
+    EXPECT_EQ(versionPages->tabText(0), QStringLiteral("Versions"));
+    EXPECT_EQ(versionPages->tabText(1), QStringLiteral("Year's cycle"));
+    auto* versionGrid = versionsScreen->findChild<QTableView*>(QStringLiteral("dbgPadrao"));
+    ASSERT_NE(versionGrid, nullptr);
+    EXPECT_EQ(versionGrid->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Description"));
+    EXPECT_EQ(answers.texts().size(), 1) << answers.texts().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(PackageTest, englishLanguage_translatesTheSearchWindowAndTheLibrarysStandardMessages) {
