@@ -208,10 +208,18 @@ void TfrmVersoes::mnuCicloClick(QObject*) {
 }
 
 void TfrmVersoes::dbgPadraoKeyDown(QObject* Sender, int& Key, TShiftState Shift) {
+    const bool plain = (Shift & (ssShift | ssAlt | ssCtrl)) == 0;
     // A version comes only from the server: Down on the last row must not start a new row.
-    if (Key == VK::Down && (Shift & (ssShift | ssAlt | ssCtrl)) == 0 &&
-        cdsVersoes->State() == TDataSetState::dsBrowse && cdsVersoes->RecNo() == cdsVersoes->RecordCount()) {
+    if (Key == VK::Down && plain && cdsVersoes->State() == TDataSetState::dsBrowse &&
+        cdsVersoes->RecNo() == cdsVersoes->RecordCount()) {
         Key = 0;
+        return;
+    }
+    // The description is the only cell that takes typing: Enter ends it and stores it, rather than
+    // moving on to cells that cannot be typed into.
+    if (Key == VK::Return && plain && editingOrInsertingVersion()) {
+        Key = 0;
+        cdsVersoes->Post();
         return;
     }
     TfrmPadraoGrid::dbgPadraoKeyDown(Sender, Key, Shift);

@@ -74,7 +74,8 @@ public:
     void pgcPadraoChange(QObject* Sender);
     void mnuVersoesClick(QObject* Sender);
     void mnuCicloClick(QObject* Sender);
-    // Keys on the grid: the base's rules, except that Down on the last row never adds a row.
+    // Keys on the grid: the base's rules, except that Down on the last row never adds a row, and
+    // Enter while the description is typed posts it (and so stores it).
     void dbgPadraoKeyDown(QObject* Sender, int& Key, TShiftState Shift);
 
     // Insert: NovaVersao. Modify: the description cell of the latest version edited. Delete:

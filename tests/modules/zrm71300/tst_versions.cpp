@@ -132,8 +132,8 @@ TEST_F(VersionsTest, newVersion_asksWhatTheYearAllows_andShowsTheNewVersion) {
             // The new version is the current row, its description cell selected.
             EXPECT_EQ(versions()->FieldByName(u"IDULTIMA"_s)->AsString(), u"S"_s);
             EXPECT_EQ(grid()->SelectedField()->FieldName(), u"DSVERSAOORCA"_s);
-            EXPECT_TRUE(QApplication::focusWidget() == grid() ||
-                        grid()->isAncestorOf(QApplication::focusWidget()));
+            const QWidget* focus = focused();
+            EXPECT_TRUE(focus == grid() || grid()->isAncestorOf(focus));
         }
     }
 }
@@ -143,39 +143,39 @@ TEST_F(VersionsTest, description_typedStraightOn_isStoredTrimmed_andOnlyForTheLa
     open(CalendarData::standard());
     answers().answerNext(QMessageBox::Yes);
     clickOn(frmVersoes->sbtIncluir);
-    type(u"  Revisão de março  "_s);
+    type(u"  Revisada em abril  "_s);
     key(Qt::Key_Return);
     EXPECT_EQ(adminCalls("SetDescVersao"), 1);
     key(Qt::Key_F5);
-    EXPECT_EQ(rows().value(0), u"3 | Revisão de março | MARIA | 3 | S"_s);
+    EXPECT_EQ(rows().value(0), u"3 | Revisada em abril | MARIA | 3 | S"_s);
 
     const struct {
         const char* name;
         int row;
-        std::function<void()> edit;
+        Qt::Key key;  // after typing "x" (Qt::Key_unknown: nothing typed)
+        QString message;
         bool modifyOn;
     } cases[] = {
-        {"typing on an older version", 1, [this] { type(u"x"_s); }, false},
-        {"F2 on an older version", 2, [this] { key(Qt::Key_F2); }, false},
-        {"typing on the latest, then Esc and No", 0,
-         [this] {
-             type(u"y"_s);
-             answers().answerNext(QMessageBox::Yes);
-             key(Qt::Key_Escape);
-         },
-         true},
+        {"typing on an older version", 1, Qt::Key_Return, {}, false},
+        {"F2 on an older version", 2, Qt::Key_F2,
+         u"Só a descrição da versão mais recente pode ser alterada."_s, false},
+        {"typing on the latest, then Esc", 0, Qt::Key_Escape, u"Cancela operação?"_s, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        versions()->SetRecNo(c.row + 1);
-        grid()->setFocus(Qt::OtherFocusReason);
+        clickCell(c.row, DescriptionColumn);
         EXPECT_EQ(frmVersoes->sbtAlterar->isEnabled(), c.modifyOn);
         EXPECT_EQ(frmVersoes->sbtExcluir->isEnabled(), c.modifyOn);
-        c.edit();
+        m_answers = std::make_unique<zrm::test::DialogAnswerer>();
+        answers().answerNext(QMessageBox::Yes);
+        if (c.key != Qt::Key_F2)
+            type(u"x"_s);
+        key(c.key);
+        EXPECT_EQ(answers().texts(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
         EXPECT_EQ(versions()->State(), TDataSetState::dsBrowse);
         EXPECT_EQ(adminCalls("SetDescVersao"), 1);
     }
-    EXPECT_EQ(rows().value(0), u"3 | Revisão de março | MARIA | 3 | S"_s);
+    EXPECT_EQ(rows().value(0), u"3 | Revisada em abril | MARIA | 3 | S"_s);
 }
 
 // Deleting: only the latest, after a question naming its phases; a refusal of the server changes

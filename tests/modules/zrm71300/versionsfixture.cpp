@@ -92,6 +92,13 @@ void VersionsTest::clickOn(QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
 }
 
+void VersionsTest::clickCell(int row, int column) {
+    if (!QApplication::activeWindow())
+        zrm::test::reactivate(&m_mainWindow);
+    const QModelIndex index = grid()->model()->index(row, column);
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(index).center());
+}
+
 void VersionsTest::chooseYear(int year) {
     typeInto(frmVersoes->depAno, year);
     key(Qt::Key_Return);

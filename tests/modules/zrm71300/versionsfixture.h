@@ -66,6 +66,8 @@ protected:
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void type(const QString& text);
     static void clickOn(QWidget* widget);
+    // A click on the grid's cell, the screen's window active again first (after a modal box).
+    void clickCell(int row, int column);
     // A year typed over the year box's text, then Enter.
     void chooseYear(int year);
     // A number typed over the text of a spin box.
