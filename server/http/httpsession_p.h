@@ -163,7 +163,7 @@ boost::asio::awaitable<bool> Session<Stream>::serveOne() {
         co_return false;
     }
     exchange::toOriginForm(request);
-    const std::size_t headFields = static_cast<std::size_t>(std::distance(request.begin(), request.end()));
+    const auto headFields = static_cast<std::size_t>(std::distance(request.begin(), request.end()));
     // An HTTP/1.0 client knows no interim answers: it sends its body anyway.
     if (request.version() >= 11 && beast::iequals(request[http::field::expect], "100-continue")) {
         http::response<http::empty_body> goOn{http::status::continue_, request.version()};
