@@ -16,8 +16,8 @@ struct CycleMonths {
     int endMonth = 0;
 
     // The first days of the start and end months.
-    QDate start() const { return QDate(startYear, startMonth, 1); }
-    QDate end() const { return QDate(endYear, endMonth, 1); }
+    QDate start() const { return {startYear, startMonth, 1}; }
+    QDate end() const { return {endYear, endMonth, 1}; }
     // The months the cycle spans, both ends counted: 1 when it starts and ends in the same month, 0
     // or less when it ends before it starts.
     int span() const { return (endYear - startYear) * 12 + (endMonth - startMonth) + 1; }
