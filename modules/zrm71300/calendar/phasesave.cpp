@@ -7,7 +7,7 @@
 #include "library/zul/consiste.h"
 #include "library/zul/messages.h"
 #include "modules/zrm71300/data/rdmcalendorcop.h"
-#include "modules/zrm71300/platform/busyscope.h"
+#include "modules/zrm71300/platform/savechanges.h"
 #include "modules/zrm71300/screen/frmcalendorc.h"
 
 namespace {
@@ -25,31 +25,14 @@ void TfrmCalendOrc::cdsCalendOrcOpAfterDelete(TClientDataSet*) {
 }
 
 void TfrmCalendOrc::SaveCalendOrcOp(const QString& phase) {
-    TClientDataSet* calendar = cdsCalendOrcOp;
-    if (calendar->GetChangeCount() <= 0)
-        return;
-    TRemoteResult result;
-    {
-        const BusyScope busy(Showavi::KindSaving, msgPadrao->Msg(QStringLiteral("SetCalendOrcOp")));
-        result = RdmCalendOrcOp::SetCalendOrcOp(netCalendOrcOp, calendar->GetDelta());
-    }
-    // A refused rule or a conflict would be refused again at every later save, together with
-    // whatever that save carries: such changes cannot stay pending. An unreachable server may answer
-    // next time, so those changes wait for the next save.
-    if (!result.ok && !result.transient)
-        reloadAfterRefusal(result, phase);
-    Consiste::CheckResultServ(result, true, 0);
-    calendar->MergeChangeLog();
-}
-
-void TfrmCalendOrc::reloadAfterRefusal(const TRemoteResult& refusal, const QString& code) {
-    Consiste::MensErro(Consiste::FailureMessage(refusal), false);
-    // Dropped before the reload, so that they never travel again even when the reload fails.
-    cdsCalendOrcOp->CancelUpdates();
-    GetCalendOrcOp(depAno->Text(), edtVersao->Text());
-    if (!code.isEmpty())
-        cdsCalendOrcOp->Locate(CodeField, code);
-    Abort();
+    SaveChanges(
+        cdsCalendOrcOp, msgPadrao->Msg(QStringLiteral("SetCalendOrcOp")),
+        [this](const zrm::Delta& delta) { return RdmCalendOrcOp::SetCalendOrcOp(netCalendOrcOp, delta); },
+        [this, phase] {
+            GetCalendOrcOp(depAno->Text(), edtVersao->Text());
+            if (!phase.isEmpty())
+                cdsCalendOrcOp->Locate(CodeField, phase);
+        });
 }
 
 void TfrmCalendOrc::cdsCalendOrcOpBeforeDelete(TClientDataSet*) {

@@ -11,6 +11,7 @@
 #include "modules/zrm71300/phases/catalogueentry.h"
 #include "modules/zrm71300/phases/frmfasesorc.h"
 #include "modules/zrm71300/platform/busyscope.h"
+#include "modules/zrm71300/platform/savechanges.h"
 
 #include <algorithm>
 
@@ -90,29 +91,10 @@ void TfrmFasesOrc::cdsFasesCadAfterDelete(TClientDataSet*) {
 }
 
 void TfrmFasesOrc::SaveFasesCad(const QString& code) {
-    if (cdsFasesCad->GetChangeCount() <= 0)
-        return;
-    const zrm::Delta delta = cdsFasesCad->GetDelta();
-    TRemoteResult result;
-    {
-        const BusyScope busy(Showavi::KindSaving, msgPadrao->Msg(QStringLiteral("Gravando")));
-        result = RdmCadCalendOrc::SetFasesCad(netCadCalendOrc, delta);
-    }
-    // A refused rule or a conflict would be refused again at every later save, together with
-    // whatever that save carries: such changes cannot stay pending. An unreachable server may answer
-    // next time, so those changes wait for the next save.
-    if (!result.ok && !result.transient)
-        reloadAfterRefusal(result, code);
-    Consiste::CheckResultServ(result, true, 0);
-    cdsFasesCad->MergeChangeLog();
-}
-
-void TfrmFasesOrc::reloadAfterRefusal(const TRemoteResult& refusal, const QString& code) {
-    Consiste::MensErro(Consiste::FailureMessage(refusal), false);
-    // Dropped before the reload, so that they never travel again even when the reload fails.
-    cdsFasesCad->CancelUpdates();
-    GetFasesCad(code);
-    Abort();
+    SaveChanges(
+        cdsFasesCad, msgPadrao->Msg(QStringLiteral("Gravando")),
+        [this](const zrm::Delta& delta) { return RdmCadCalendOrc::SetFasesCad(netCadCalendOrc, delta); },
+        [this, code] { GetFasesCad(code); });
 }
 
 void TfrmFasesOrc::dbgPadraoKeyPress(QObject* Sender, QChar& Key) {

@@ -96,6 +96,8 @@ void TfrmFasesOrc::FormShow(QObject*) {
     dbgPadrao->SetFocus();
 }
 
+// Handlers are members even when they use no member: the form binds them by name to its events.
+// NOLINTNEXTLINE(readability-convert-member-functions-to-static)
 void TfrmFasesOrc::netBeforeConnect(QObject* Sender) {
     auto* connection = qobject_cast<TNetConnection*>(Sender);
     if (!connection)

@@ -22,7 +22,6 @@ class TEdit;
 class TNetConnection;
 class TPanel;
 class TSpinEdit;
-struct TRemoteResult;
 
 // The components of the screen's own description that its code uses, named as there.
 struct TfrmFasesOrcControls {
@@ -150,9 +149,6 @@ protected:
 private:
     bool onCatalogue() const;
     void applyConclusionCommands();
-    // After the server refused the changes for good: its message shown, the changes dropped, the
-    // catalogue loaded again with the cursor on code; then EAbort.
-    [[noreturn]] void reloadAfterRefusal(const TRemoteResult& refusal, const QString& code);
     // Whether another stored row holds code.
     bool codeTaken(const QString& code) const;
     // The latest version of year, as the calendar's module lists them; empty when it has none.

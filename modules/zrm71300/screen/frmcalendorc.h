@@ -24,7 +24,6 @@ class QRect;
 class TClientDataSet;
 class TDataSource;
 class TColumn;
-struct TRemoteResult;
 class TEdit;
 class TField;
 class TImage;
@@ -367,9 +366,6 @@ private:
     QDateTime gridDate(const QString& fieldName);
     // The phase code the row being edited has stored, before this edit.
     QString storedPhaseCode() const;
-    // After the server refused the changes for good: its message shown, the changes dropped and the
-    // calendar reloaded, the cursor back on phase code when it is still there; then EAbort.
-    [[noreturn]] void reloadAfterRefusal(const TRemoteResult& refusal, const QString& code);
     // Cancels a pending edit of the phase row and refuses its deletion with the text of key.
     [[noreturn]] void refuseDeletion(const QString& key);
     // The code of the phase row whose deletion the rules let through, for the save that follows it.
