@@ -13,10 +13,14 @@
 #include "server/storage/database.h"
 #include "server/storage/generationread.h"
 #include "server/storage/savebatch.h"
+#include "server/storage/saveoutcomes.h"
 #include "server/storage/schema.h"
 #include "server/storage/storeerror.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
+
+#include <atomic>
 
 namespace zrm::server {
 
@@ -26,6 +30,10 @@ using packet::PacketWriter;
 
 constexpr int CodeLength = 10;
 constexpr int OperatorLength = 40;
+// How long a stored save is remembered by its id, for a client that sends it again, and how often
+// the older ones are forgotten.
+constexpr qint64 SaveOutcomeRetentionSeconds = 7 * 24 * 3600;
+constexpr qint64 SaveOutcomePruneIntervalSeconds = 3600;
 
 void writeCalendarRow(PacketWriter& writer, const CalendarView& view) {
     const CalendarRecord& row = view.row;
@@ -55,7 +63,11 @@ public:
     CalendarModule(std::shared_ptr<Database> database, const ServerClock& clock)
         : m_database(std::move(database))
         , m_clock(clock)
-        , m_saves(m_database, [](sql::Connection& connection) { markDataChanged(connection); })
+        , m_saves(m_database,
+                  [this](sql::Connection& connection) {
+                      markDataChanged(connection);
+                      forgetOldSaveOutcomes(connection);
+                  })
         , m_generation([this]() -> std::optional<qint64> {
             if (m_database->dialect() == sql::Dialect::Sqlite)
                 return m_database->changeCounterAtOnce();
@@ -90,6 +102,8 @@ private:
     void getDateBloq(const Params& params, std::string& out);
     void bloqDelFase(const Params& params, std::string& out);
     void setCalendOrcOp(const Params& params, const CallContext& context, std::string& out);
+    // Once an interval, inside a group of saves: the saves remembered longer than the retention.
+    void forgetOldSaveOutcomes(sql::Connection& connection);
 
     std::shared_ptr<Database> m_database;
     ServerClock m_clock;
@@ -98,6 +112,7 @@ private:
     // Off the network threads on both backends: SQLite's counter is read under a lock shared by the
     // process, PostgreSQL's is a trip to the database.
     SharedGenerationRead m_generation;
+    std::atomic<qint64> m_lastPrune{0};  // seconds since the epoch, on the server's clock
 };
 
 void CalendarModule::call(const RpcRequest& request, const CallContext& context, std::string& result) {
@@ -349,8 +364,23 @@ void CalendarModule::setCalendOrcOp(const Params& params, const CallContext& con
         readCalendarDelta(QByteArray::fromRawData(delta.data(), qsizetype(delta.size())));
     const std::string operatorCode = recordedOperator(context, OperatorLength);
     const std::string when = m_clock.now().toString(Qt::ISODate).toStdString();
+    const std::string& saveId = context.saveId;
+    if (!saveId.empty() && !SaveOutcomes::isValidId(saveId))
+        throw BadRequest(
+            QStringLiteral("O identificador da gravação (X-Save-Id) é inválido: use de 1 a 64 "
+                           "letras, algarismos ou \"-_.:\"."));
+    const std::string digest =
+        saveId.empty() ? std::string()
+                       : QCryptographicHash::hash(QByteArrayView(delta.data(), qsizetype(delta.size())),
+                                                  QCryptographicHash::Sha256)
+                             .toHex()
+                             .toStdString();
 
     m_saves.run([&](sql::Connection& connection) {
+        // A save sent again, whose first sending was stored, is answered as it was then.
+        if (!saveId.empty() &&
+            SaveOutcomes(connection).claim(saveId, digest, when) == SaveOutcomes::Claim::Stored)
+            return;
         CalendarStore store(connection);
         CalendarRules(store, m_clock.today()).check(changes);
         // From here on only writes: they travel together, so the calendar's lock is held for one
@@ -374,6 +404,17 @@ void CalendarModule::setCalendOrcOp(const Params& params, const CallContext& con
         }
     });
     PacketWriter::writeEmpty(out);
+}
+
+void CalendarModule::forgetOldSaveOutcomes(sql::Connection& connection) {
+    const QDateTime now = m_clock.now();
+    const qint64 seconds = now.toSecsSinceEpoch();
+    qint64 last = m_lastPrune.load();
+    if (seconds - last < SaveOutcomePruneIntervalSeconds ||
+        !m_lastPrune.compare_exchange_strong(last, seconds))
+        return;
+    const std::string before = now.addSecs(-SaveOutcomeRetentionSeconds).toString(Qt::ISODate).toStdString();
+    SaveOutcomes(connection).forgetBefore(before);
 }
 
 }  // namespace

@@ -181,6 +181,7 @@ private:
         CallContext context;
         context.operatorCode = QString::fromUtf8(m_request.operatorCode.data(),
                                                  static_cast<qsizetype>(m_request.operatorCode.size()));
+        context.saveId = m_request.saveId;
         return rpcAnswer(m_router.m_dispatcher.dispatch(m_rpc, context), response);
     }
 

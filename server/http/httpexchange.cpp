@@ -76,6 +76,7 @@ HttpRequest viewOf(const Request& request) {
                        viewOf(request.target()),
                        viewOf(request[http::field::authorization]),
                        viewOf(request["X-Operator"]),
+                       viewOf(request["X-Save-Id"]),
                        viewOf(request[http::field::accept_language]),
                        request.body()};
 }

@@ -18,6 +18,7 @@ struct HttpRequest {
     std::string_view target;          // path and query, as sent
     std::string_view authorization;   // Authorization header, empty when absent
     std::string_view operatorCode;    // X-Operator header, empty when absent
+    std::string_view saveId;          // X-Save-Id header, empty when absent
     std::string_view acceptLanguage;  // Accept-Language header, empty when absent
     std::string_view body;
     // When the transport had read the whole request; the time a request takes is counted from here.

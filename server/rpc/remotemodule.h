@@ -44,6 +44,9 @@ struct CallContext {
     explicit CallContext(QString operatorCode) : operatorCode(std::move(operatorCode)) {}
 
     QString operatorCode;  // X-Operator header, empty when absent
+    // X-Save-Id header: the client's own id of one save, the same however often the save is sent;
+    // empty when absent.
+    std::string saveId;
 };
 
 class RemoteDataModule {

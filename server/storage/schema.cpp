@@ -104,6 +104,16 @@ CREATE TABLE ULTVERSAOORC (
 INSERT INTO ULTVERSAOORC (CDANOVERORCA, CDULTVERSAOORCA)
     SELECT CDANOVERORCA, MAX(CDVERSAOORCA) FROM VERSAOORC GROUP BY CDANOVERORCA;
 )sql",
+    // The saves stored, by the id their client gave them, so that a save sent again after its answer
+    // was lost is answered as the first time; pruned by date.
+    R"sql(
+CREATE TABLE ZRMGRAVACAO (
+    CDGRAVACAO VARCHAR(64) NOT NULL PRIMARY KEY,
+    DSRESUMO VARCHAR(64) NOT NULL,
+    DTGRAVACAO {TIMESTAMP} NOT NULL
+);
+CREATE INDEX ZRMGRAVACAO_DATA ON ZRMGRAVACAO (DTGRAVACAO);
+)sql",
 };
 
 // The SQL that reads a column of a recorded change (the JSON in DSALTERACAO) as text: its new value,

@@ -64,6 +64,29 @@ public:
         return test::callModule(module, method, params, CallContext{operatorCode});
     }
 
+    // The error code a save sent with saveId through module fails with, or 0 when it succeeds.
+    int saveErrorOn(RemoteDataModule& module, const QJsonArray& params, const std::string& saveId) {
+        CallContext context{u"tester"_s};
+        context.saveId = saveId;
+        try {
+            test::callModule(module, "SetCalendOrcOp", params, context);
+            return 0;
+        } catch (const RpcError& error) {
+            m_lastMessage = error.message();
+            return error.code();
+        }
+    }
+
+    // The saves the database remembers by their ids.
+    int rememberedSaves() {
+        std::shared_ptr<Database> database = Database::open(m_testDb->url());
+        ConnectionLease connection = database->acquire();
+        int count = 0;
+        connection->select("SELECT COUNT(*) FROM ZRMGRAVACAO", {},
+                           [&](const sql::RowView& row) { count = int(row.integer(0)); });
+        return count;
+    }
+
     // The error code a call fails with, or 0 when it succeeds.
     int errorOf(std::string_view method, const QJsonArray& params) {
         return test::callError(*m_module, method, params, CallContext{u"tester"_s}, m_lastMessage);
@@ -707,19 +730,109 @@ TEST_P(CalendarModuleTest, commitWithUnknownOutcome_isUnavailableAndNoKeptAnswer
         const QJsonArray stored = rowOf(u"0000000008"_s);
         QJsonArray changed = stored;
         changed[15] = stored.at(15).toString() == u"S"_s ? u"N"_s : u"S"_s;
+        const int historyBefore = state().historyRows;
+        const std::string saveId = loss == Loss::AfterCommit ? "lost-after" : "lost-before";
         pending = loss;
-        try {
-            callOn(*module, "SetCalendOrcOp", delta({update(stored, changed)}));
-            ADD_FAILURE() << "a lost commit was reported as a success";
-        } catch (const RpcError& error) {
-            EXPECT_EQ(error.code(), rpcerror::StorageUnavailable);
-            EXPECT_FALSE(error.message().isEmpty());
-        }
+        EXPECT_EQ(saveErrorOn(*module, delta({update(stored, changed)}), saveId),
+                  rpcerror::StorageUnavailable);
+        EXPECT_FALSE(m_lastMessage.isEmpty());
         const QJsonArray now = rowOf(u"0000000008"_s);  // through a module that kept nothing
         EXPECT_EQ(now, loss == Loss::AfterCommit ? changed : stored);
         const QJsonValue after = calendar();
         EXPECT_EQ(after, callOn(*m_module, "GetCalendOrcOp", {u"2026"_s, QString()}));
         EXPECT_EQ(after != before, loss == Loss::AfterCommit);
+
+        // Sent again under its id, the save succeeds once whichever way its commit went: neither a
+        // false conflict with itself nor a second application.
+        EXPECT_EQ(saveErrorOn(*module, delta({update(stored, changed)}), saveId), 0)
+            << m_lastMessage.toStdString();
+        EXPECT_EQ(rowOf(u"0000000008"_s), changed);
+        EXPECT_EQ(state().historyRows, historyBefore + 1);
+        callOn(*module, "SetCalendOrcOp", delta({update(changed, stored)}));
+    }
+}
+
+// A save sent a second time under one id, as a client does when the answer to the first was lost.
+struct ResendCase {
+    const char* name;
+    std::string firstId;
+    std::string secondId;
+    bool throughOtherServer;  // the second sending reaches another server on the same database
+    bool otherChanges;        // the second sending carries other changes
+    int firstCode;
+    int secondCode;
+    int historyAdded;
+};
+
+TEST_P(CalendarModuleTest, setCalendOrcOp_sentAgainUnderItsId_isAnsweredAsTheFirstTime) {
+    const ResendCase cases[] = {
+        {"sameIdSameChanges_isStoredOnce", "a1b2", "a1b2", false, false, 0, 0, 1},
+        {"throughAnotherServer_isStoredOnce", "c3:d4", "c3:d4", true, false, 0, 0, 1},
+        {"sameIdOtherChanges_isRefused", "e5", "e5", false, true, 0, rpcerror::InvalidParams, 1},
+        {"withoutId_isJudgedAnew", "", "", false, false, 0, rpcerror::RuleRefused, 1},
+        {"newIdSameChanges_isJudgedAnew", "f6", "f7", false, false, 0, rpcerror::RuleRefused, 1},
+        {"malformedId_isRefused", "a b", "a b", false, false, rpcerror::InvalidParams,
+         rpcerror::InvalidParams, 0},
+        {"overlongId_isRefused", std::string(65, 'x'), std::string(65, 'x'), false, false,
+         rpcerror::InvalidParams, rpcerror::InvalidParams, 0},
+    };
+    std::unique_ptr<RemoteDataModule> other =
+        makeCalendarModule(m_testDb->url(), ServerClock(QDate(2026, 5, 10)));
+    for (const ResendCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QJsonArray first = delta({insert(newRow(u"0000000006"_s, u"2026-08-03"_s, u"2026-08-28"_s))});
+        const QJsonArray second =
+            c.otherChanges ? delta({insert(newRow(u"0000000006"_s, u"2026-08-04"_s, u"2026-08-28"_s))})
+                           : first;
+        const StoredState before = state();
+        EXPECT_EQ(saveErrorOn(*m_module, first, c.firstId), c.firstCode) << m_lastMessage.toStdString();
+        const StoredState afterFirst = state();
+        EXPECT_EQ(saveErrorOn(c.throughOtherServer ? *other : *m_module, second, c.secondId), c.secondCode)
+            << m_lastMessage.toStdString();
+        EXPECT_FALSE(c.secondCode != 0 && m_lastMessage.isEmpty());
+        EXPECT_TRUE(state() == afterFirst) << "the second sending changed nothing";
+        EXPECT_EQ(state().historyRows, before.historyRows + c.historyAdded);
+        if (c.firstCode == 0) {
+            const QJsonArray row = rowOf(u"0000000006"_s);
+            EXPECT_EQ(row.at(5).toString(), u"2026-08-03T00:00:00"_s);
+            call("SetCalendOrcOp", delta({remove(row)}));
+        }
+    }
+}
+
+// A save refused by the rules stores nothing, its id included: sent again, it is judged again.
+TEST_P(CalendarModuleTest, refusedSave_isNotRememberedByItsId) {
+    const QJsonArray refused = delta({insert(newRow(u"0000000006"_s, u"2026-08-28"_s, u"2026-08-03"_s))});
+    EXPECT_EQ(saveErrorOn(*m_module, refused, "r1"), rpcerror::RuleRefused);
+    EXPECT_EQ(saveErrorOn(*m_module, refused, "r1"), rpcerror::RuleRefused);
+    EXPECT_EQ(rememberedSaves(), 0);
+}
+
+// Saves are remembered for a week: a save a week or more later forgets the older ones.
+TEST_P(CalendarModuleTest, rememberedSaves_areForgottenAfterAWeek) {
+    const struct {
+        const char* name;
+        QDate laterDay;
+        int remembered;
+    } cases[] = {{"sixDaysLater_keepsBoth", QDate(2026, 5, 16), 2},
+                 {"eightDaysLater_keepsTheNewOne", QDate(2026, 5, 18), 1}};
+    int round = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();  // a fresh database and module for each case
+        ASSERT_EQ(
+            saveErrorOn(*m_module, delta({insert(newRow(u"0000000006"_s, u"2026-08-03"_s, u"2026-08-28"_s))}),
+                        "early" + std::to_string(round)),
+            0);
+        std::unique_ptr<RemoteDataModule> later =
+            makeCalendarModule(m_testDb->url(), ServerClock(c.laterDay));
+        ASSERT_EQ(
+            saveErrorOn(*later, delta({insert(newRow(u"0000000007"_s, u"2026-09-01"_s, u"2026-09-20"_s))}),
+                        "late" + std::to_string(round)),
+            0)
+            << m_lastMessage.toStdString();
+        EXPECT_EQ(rememberedSaves(), c.remembered);
+        ++round;
     }
 }
 
