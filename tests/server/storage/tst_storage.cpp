@@ -125,7 +125,8 @@ TEST_P(StorageTest, open_ofOlderSchema_appliesTheMissingMigrations) {
         ConnectionLease connection = m_database->acquire();
         ASSERT_TRUE(hasStartIndex(*connection));
         // Back to the first schema, as a database made by the first release would be.
-        connection->executeScript("DROP INDEX CALENDORCOP_INICIO; DROP TABLE ZRMGERACAO");
+        connection->executeScript(
+            "DROP TABLE ZRMGRAVACAO; DROP INDEX CALENDORCOP_INICIO; DROP TABLE ZRMGERACAO");
         connection->executeScript(
             "DROP INDEX HISTCALENDORC_CALENDARIO; ALTER TABLE HISTCALENDORC DROP COLUMN NRANOORCOPERAC; "
             "ALTER TABLE HISTCALENDORC DROP COLUMN CDVERSCALENORCA; "
