@@ -95,6 +95,11 @@ TRemoteResult TAppServer::Call(const QString& method, const QList<zrm::RemoteArg
     return m_connection->call(method, args);
 }
 
+TRemoteResult TAppServer::CallSave(const QString& method, const QList<zrm::RemoteArg>& args,
+                                   const QString& saveId) const {
+    return m_connection->call(method, args, saveId);
+}
+
 TNetConnection::TNetConnection(QObject* parent)
     : QObject(parent)
     , m_token(qEnvironmentVariable("ZRM_APPSERVER_TOKEN"))
@@ -138,7 +143,8 @@ TRemoteResult TNetConnection::open() {
     return TRemoteResult::success({}, false);
 }
 
-TRemoteResult TNetConnection::call(const QString& method, const QList<zrm::RemoteArg>& args) {
+TRemoteResult TNetConnection::call(const QString& method, const QList<zrm::RemoteArg>& args,
+                                   const QString& saveId) {
     if (m_busy) {
         return deliver(TRemoteResult::serverFailure(
             RemoteError::Reentrant,
@@ -154,7 +160,8 @@ TRemoteResult TNetConnection::call(const QString& method, const QList<zrm::Remot
 
     const qint64 id = m_nextId++;
     const QByteArray body = zrm::remote::encodeRequest(id, method, args);
-    const HttpExchange answer = m_channel->send(requestHead(body.size()) + body, QDeadlineTimer(m_timeout));
+    const HttpExchange answer =
+        m_channel->send(requestHead(body.size(), saveId) + body, QDeadlineTimer(m_timeout));
     if (answer.outcome != HttpExchange::Outcome::Answered || answer.status != 200)
         return deliver(TRemoteResult::transportFailure(failureMessage(answer, m_endpoint, m_timeout)));
     return deliver(zrm::remote::decodeResponse(answer.body, id));
@@ -166,7 +173,7 @@ TRemoteResult TNetConnection::deliver(TRemoteResult result) const {
     return result;
 }
 
-QByteArray TNetConnection::requestHead(qsizetype bodySize) const {
+QByteArray TNetConnection::requestHead(qsizetype bodySize, const QString& saveId) const {
     QByteArray head = "POST /rpc/" + QUrl::toPercentEncoding(m_serverName) + " HTTP/1.1\r\n";
     head += "Host: " + m_endpoint.toUtf8() + "\r\n";
     head += "Content-Type: application/json\r\nAccept: application/json\r\nConnection: keep-alive\r\n";
@@ -175,6 +182,8 @@ QByteArray TNetConnection::requestHead(qsizetype bodySize) const {
         head += "Authorization: Bearer " + headerValue(m_token) + "\r\n";
     if (!m_operator.isEmpty())
         head += "X-Operator: " + headerValue(m_operator) + "\r\n";
+    if (!saveId.isEmpty())
+        head += "X-Save-Id: " + headerValue(saveId) + "\r\n";
     head += "\r\n";
     return head;
 }

@@ -34,6 +34,11 @@ public:
     // is true. A call started while another is out on the same connection fails with
     // RemoteError::Reentrant.
     TRemoteResult Call(const QString& method, const QList<zrm::RemoteArg>& args = {}) const;
+    // As Call, for a call that stores something: saveId (when not empty) travels as "X-Save-Id", and
+    // the server stores the call once however often it arrives under that id, answering a repeat
+    // as it answered the first. The caller keeps the id for as long as it sends the same changes.
+    TRemoteResult CallSave(const QString& method, const QList<zrm::RemoteArg>& args,
+                           const QString& saveId) const;
 
 private:
     friend class TNetConnection;
@@ -94,10 +99,10 @@ public:
 
 private:
     friend class TAppServer;
-    TRemoteResult call(const QString& method, const QList<zrm::RemoteArg>& args);
+    TRemoteResult call(const QString& method, const QList<zrm::RemoteArg>& args, const QString& saveId = {});
     TRemoteResult open();
     TRemoteResult deliver(TRemoteResult result) const;
-    QByteArray requestHead(qsizetype bodySize) const;
+    QByteArray requestHead(qsizetype bodySize, const QString& saveId) const;
 
     QString m_serverName;
     QString m_host;

@@ -27,7 +27,12 @@ void TfrmCalendOrc::cdsCalendOrcOpAfterDelete(TClientDataSet*) {
 void TfrmCalendOrc::SaveCalendOrcOp(const QString& phase) {
     SaveChanges(
         cdsCalendOrcOp, msgPadrao->Msg(QStringLiteral("SetCalendOrcOp")),
-        [this](const zrm::Delta& delta) { return RdmCalendOrcOp::SetCalendOrcOp(netCalendOrcOp, delta); },
+        [this](const zrm::Delta& delta) {
+            const TRemoteResult result =
+                RdmCalendOrcOp::SetCalendOrcOp(netCalendOrcOp, delta, m_pendingSaveId.idFor(delta));
+            m_pendingSaveId.settle(result);
+            return result;
+        },
         [this, phase] {
             GetCalendOrcOp(depAno->Text(), edtVersao->Text());
             if (!phase.isEmpty())

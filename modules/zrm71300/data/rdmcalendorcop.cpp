@@ -35,8 +35,8 @@ TRemoteResult BloqDelFase(TNetConnection* connection, const QString& code, qint3
     return connection->AppServer().Call(QStringLiteral("BloqDelFase"), {code, year, version});
 }
 
-TRemoteResult SetCalendOrcOp(TNetConnection* connection, const zrm::Delta& delta) {
-    return connection->AppServer().Call(QStringLiteral("SetCalendOrcOp"), {delta});
+TRemoteResult SetCalendOrcOp(TNetConnection* connection, const zrm::Delta& delta, const QString& saveId) {
+    return connection->AppServer().CallSave(QStringLiteral("SetCalendOrcOp"), {delta}, saveId);
 }
 
 TRemoteResult GetHistCalendOrc(TNetConnection* connection, const QString& year, const QString& version,

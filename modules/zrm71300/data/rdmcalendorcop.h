@@ -47,8 +47,9 @@ TRemoteResult GetDateBloq(TNetConnection* connection, qint32 year, const QString
 TRemoteResult BloqDelFase(TNetConnection* connection, const QString& code, qint32 year,
                           const QString& version);
 
-// SetCalendOrcOp(delta): applies the pending changes of the calendar, all or nothing.
-TRemoteResult SetCalendOrcOp(TNetConnection* connection, const zrm::Delta& delta);
+// SetCalendOrcOp(delta): applies the pending changes of the calendar, all or nothing. saveId, when
+// not empty, names these changes: sent again under it they are stored once (see TAppServer::CallSave).
+TRemoteResult SetCalendOrcOp(TNetConnection* connection, const zrm::Delta& delta, const QString& saveId = {});
 
 // GetHistCalendOrc(year, version, limit): the calendar's change history, newest first, at most
 // limit changes (1 to 1000); an empty version asks for the year's latest version.

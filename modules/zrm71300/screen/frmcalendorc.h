@@ -12,6 +12,7 @@
 #include "library/frm/frmpadrgrid.h"
 
 #include "framework/ui/events.h"
+#include "modules/zrm71300/platform/pendingsaveid.h"
 
 #include <QDateTime>
 #include <QString>
@@ -370,6 +371,8 @@ private:
     [[noreturn]] void refuseDeletion(const QString& key);
     // The code of the phase row whose deletion the rules let through, for the save that follows it.
     QString m_deletedPhase;
+    // The id the server knows the calendar's pending changes by.
+    PendingSaveId m_pendingSaveId;
 
     // FormCreate's steps after the base frame.
     void startUp();

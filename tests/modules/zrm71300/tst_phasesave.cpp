@@ -1,12 +1,18 @@
 // Saving every change at once and the rules that refuse deleting a phase, against the real server.
 
 #include "framework/remote/netconnection.h"
+#include "framework/ui/edit.h"
 #include "framework/ui/pagecontrol.h"
 #include "library/zul/consiste.h"
 #include "library/zul/pagecontrol98.h"
 #include "library/zul/showavi.h"
 #include "modules/zrm71300/data/rdmcalendorcop.h"
+#include "tests/framework/remote/loopbackserver.h"
 #include "tests/modules/zrm71300/phasefixture.h"
+
+#include <QTcpSocket>
+
+#include <atomic>
 
 using namespace zrm71300test;
 
@@ -14,6 +20,52 @@ namespace {
 
 const QList<Phase> ThreePhases = {
     {"0000000002", "01-10", "01-31"}, {"0000000003", "02-01", "02-20"}, {"0000000004", "06-01", "06-30"}};
+
+// Hands each request on to the server at port and its answer back, except the answer to the first
+// save: the server has stored that one when the connection to the screen is cut, before the answer
+// or in the middle of it.
+class AnswerDroppingProxy {
+public:
+    AnswerDroppingProxy(quint16 serverPort, bool cutMidAnswer)
+        : m_proxy([this, serverPort, cutMidAnswer](const LoopbackServer::Request& request) {
+            const LoopbackServer::Reply answer = forward(request, serverPort);
+            if (request.json().value(QStringLiteral("method")).toString() ==
+                    QStringLiteral("SetCalendOrcOp") &&
+                !m_dropped.exchange(true))
+                return cutMidAnswer
+                           ? LoopbackServer::Reply{LoopbackServer::Reply::Action::Answer,
+                                                   answer.bytes.left(answer.bytes.size() / 2), true}
+                           : LoopbackServer::Reply{LoopbackServer::Reply::Action::CloseUnanswered, {}, false};
+            return answer;
+        }) {
+        m_proxy.start();
+    }
+    quint16 port() const { return m_proxy.port(); }
+
+private:
+    static LoopbackServer::Reply forward(const LoopbackServer::Request& request, quint16 serverPort) {
+        QTcpSocket server;
+        server.connectToHost(QStringLiteral("127.0.0.1"), serverPort);
+        if (!server.waitForConnected(10'000))
+            return LoopbackServer::http(502, "no server");
+        QByteArray bytes = request.method + ' ' + request.path + " HTTP/1.1\r\n";
+        for (auto header = request.headers.begin(); header != request.headers.end(); ++header) {
+            if (header.key() != "connection")
+                bytes += header.key() + ": " + header.value() + "\r\n";
+        }
+        server.write(bytes + "Connection: close\r\n\r\n" + request.body);
+        QByteArray response;
+        while (server.waitForReadyRead(10'000) || server.bytesAvailable() > 0)
+            response += server.readAll();
+        // The answer goes back on the screen's kept-alive connection, whole.
+        const qsizetype headEnd = response.indexOf("\r\n\r\n");
+        const int status = response.mid(9, 3).toInt();
+        return LoopbackServer::http(status, headEnd < 0 ? QByteArray() : response.mid(headEnd + 4));
+    }
+
+    std::atomic<bool> m_dropped{false};
+    LoopbackServer m_proxy;
+};
 
 }  // namespace
 
@@ -193,6 +245,72 @@ TEST_F(SaveTest, save_failingForAnUnreachableServer_keepsTheChangeForTheNextSave
     EXPECT_EQ(field("IDPERMCALCMAR")->AsString(), QStringLiteral("S"));
     EXPECT_EQ(columnTexts(grid(), EndColumn).at(1), date(21, 2));
 }
+
+// A save whose answer is lost after the server stored it, sent again under the same id: by the
+// connection itself when its kept-alive connection broke before any byte of the answer, or by the
+// user's next save after the failure was reported when the answer broke off in the middle. Either
+// way it is stored once, with no conflict.
+struct LostAnswerCase {
+    const char* name;
+    bool cutMidAnswer;
+};
+
+class LostAnswerTest : public SaveTest, public ::testing::WithParamInterface<LostAnswerCase> {};
+
+TEST_P(LostAnswerTest, save_whoseAnswerWasLost_isStoredOnceWhenSentAgain) {
+    open(calendarOf(ThreePhases));
+    const bool reported = GetParam().cutMidAnswer;
+    AnswerDroppingProxy proxy(m_server.process().port(), reported);
+    qputenv("ZRM_APPSERVER_PORT", QByteArray::number(proxy.port()));
+    child<TNetConnection>("netCalendOrcOp")->SetConnected(false);
+    reload();  // the save goes on a connection that has carried an answer
+    const int savesBefore = requests("SetCalendOrcOp");
+
+    clickCell(1, EndColumn);
+    key(Qt::Key_F2);
+    typeDate(date(21, 2));
+    // One answer more than the boxes expected: a save taken for another user's change fails the
+    // test instead of waiting on its box.
+    answers.answerNext(QMessageBox::Ok);
+    if (reported)
+        answers.answerNext(QMessageBox::Ok);
+    confirm();
+    if (reported) {
+        ASSERT_EQ(answers.texts().size(), 1);
+        EXPECT_TRUE(answers.texts().first().contains(QStringLiteral("foi interrompida antes da resposta")))
+            << answers.texts().first().toStdString();
+        EXPECT_EQ(calendar()->GetChangeCount(), 1);
+        // Entering the year panel from the grid saves what a failed save left.
+        ASSERT_TRUE(zrm::test::reactivate(frmCalendOrc));
+        clickCell(1, CodeColumn);
+        QTest::mouseClick(child<TEdit>("edtVersao"), Qt::LeftButton, {}, QPoint(4, 4));
+        ASSERT_EQ(requests("SetCalendOrcOp"), savesBefore + 2);
+        clickCell(1, CodeColumn);
+    }
+    EXPECT_EQ(answers.texts().size(), reported ? 1 : 0);
+    EXPECT_EQ(requests("SetCalendOrcOp"), savesBefore + 2);
+    EXPECT_EQ(calendar()->GetChangeCount(), 0);
+
+    reload();
+    EXPECT_EQ(columnTexts(grid(), EndColumn).at(1), date(21, 2));
+    TNetConnection direct;
+    direct.SetServerName(QLatin1String(RdmCalendOrcOp::ServerName));
+    direct.SetHost(m_server.process().host());
+    direct.SetPort(m_server.process().port());
+    const TRemoteData history = Consiste::CheckResultServ(
+        RdmCalendOrcOp::GetHistCalendOrc(&direct, QString::number(currentYear()), QStringLiteral("1"), 100),
+        false, 1);
+    TClientDataSet changes;
+    changes.SetData(history[0]);
+    EXPECT_EQ(changes.RecordCount(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Connections, LostAnswerTest,
+                         ::testing::Values(LostAnswerCase{"cutBeforeTheAnswer_resentByTheConnection", false},
+                                           LostAnswerCase{"cutMidAnswer_resentByTheNextSave", true}),
+                         [](const ::testing::TestParamInfo<LostAnswerCase>& c) {
+                             return std::string(c.param.name);
+                         });
 
 TEST_F(SaveTest, save_refusedForGood_dropsTheChangeAndShowsWhatIsStored) {
     open(calendarOf(ThreePhases));
