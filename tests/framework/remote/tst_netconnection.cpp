@@ -161,9 +161,11 @@ TEST(NetConnection, call_severalTimes_reusesOneConnectionWithIncreasingIdsAndHea
         ASSERT_TRUE(connection.AppServer().Call(s("GetFaseOrc"), {s("T")}).ok);
     connection.SetToken(QString());
     ASSERT_TRUE(connection.AppServer().Call(s("GetFaseOrc"), {s("T")}).ok);
+    ASSERT_TRUE(
+        connection.AppServer().CallSave(s("SetCalendOrcOp"), {sampleDelta()}, s("id-1\r\nX-Injected: 2")).ok);
 
     const QList<Request> requests = server.requests();
-    ASSERT_EQ(requests.size(), 4);
+    ASSERT_EQ(requests.size(), 5);
     EXPECT_EQ(server.connectionsAccepted(), 1);
     for (int i = 1; i < requests.size(); ++i) {
         EXPECT_EQ(requests[i].connection, 0);
@@ -174,6 +176,10 @@ TEST(NetConnection, call_severalTimes_reusesOneConnectionWithIncreasingIdsAndHea
     EXPECT_EQ(QString::fromUtf8(requests[0].headers.value("x-operator")), s("joãoX-Injected: 1"));
     EXPECT_FALSE(requests[0].headers.contains("x-injected"));
     EXPECT_FALSE(requests[3].headers.contains("authorization"));
+    // Only a save carries its id.
+    EXPECT_FALSE(requests[3].headers.contains("x-save-id"));
+    EXPECT_EQ(requests[4].headers.value("x-save-id"), "id-1X-Injected: 2");
+    EXPECT_FALSE(requests[4].headers.contains("x-injected"));
 }
 
 TEST(NetConnection, call_withServerError_carriesCodeMessageAndWhetherTransient) {
