@@ -147,7 +147,10 @@ TEST_P(StorageTest, open_ofOlderSchema_appliesTheMissingMigrations) {
 // versions get an empty description, the concluded uses an unknown date, and each year's highest
 // version number is the highest it holds.
 TEST_P(StorageTest, open_ofOlderSchemaWithData_upgradesInPlace) {
-    for (int from = 1; from < currentSchemaVersion(); ++from) {
+    // From schema 5 on, the server itself keeps each year's highest version number as it adds
+    // versions: the rows written here behind its back are a database of the schemas before.
+    constexpr int FirstSchemaKeepingHighestVersions = 5;
+    for (int from = 1; from < FirstSchemaKeepingHighestVersions; ++from) {
         std::unique_ptr<test::TestDatabase> older = test::TestDatabase::create(GetParam());
         const QString url = older->url();
         {
