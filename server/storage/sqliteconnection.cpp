@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+
 namespace zrm::server::sql {
 
 namespace {
@@ -51,6 +53,13 @@ private:
     sqlite3_stmt* m_statement;
 };
 
+// A write the disk had no room for was rolled back whole; what was stored before is intact.
+QString diskFullMessage() {
+    return QStringLiteral(
+        "O disco do banco de dados está cheio: a gravação não foi feita e nada do que já estava gravado "
+        "se perdeu. Libere espaço no servidor e tente novamente.");
+}
+
 }  // namespace
 
 SqliteConnection::SqliteConnection(const QString& path) {
@@ -94,9 +103,16 @@ void SqliteConnection::fail(int code) {
         case SQLITE_LOCKED:
             throw StorageUnavailable(
                 QStringLiteral("O banco de dados está ocupado. Tente novamente em instantes."));
-        case SQLITE_CANTOPEN:
-        case SQLITE_IOERR:
         case SQLITE_FULL:
+            m_broken = true;
+            throw StorageUnavailable(diskFullMessage());
+        case SQLITE_IOERR:
+            m_broken = true;
+            if (sqlite3_system_errno(m_db) == ENOSPC)
+                throw StorageUnavailable(diskFullMessage());
+            throw StorageUnavailable(
+                QStringLiteral("O banco de dados não está disponível (%1).").arg(detail));
+        case SQLITE_CANTOPEN:
         case SQLITE_CORRUPT:
         case SQLITE_NOTADB:
         case SQLITE_READONLY:

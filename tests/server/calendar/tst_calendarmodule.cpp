@@ -6,6 +6,7 @@
 #include "modulecall.h"
 #include "server/calendar/calendarmodule.h"
 #include "server/storage/database.h"
+#include "server/storage/sqliteconnection.h"
 #include "server/storage/storeerror.h"
 #include "server/storage/tablestore.h"
 #include "testdatabase.h"
@@ -13,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -913,7 +915,88 @@ TEST_P(CalendarModuleTest, healthy_whileDatabaseAnswers) {
     EXPECT_EQ(m_module->serverName(), "ZRM71300.rdmCalendOrcOp");
 }
 
+// The SQLite database on a small file system of its own that the test fills up: saves are refused
+// with a clear message and store nothing, reads go on, the file stays sound, and saves work again
+// once there is room. Mounting needs the right to mount (root); elsewhere the test skips.
+class FullDiskTest : public CalendarModuleTest {
+public:
+    void SetUp() override {
+        ASSERT_TRUE(m_mount.isValid());
+        QProcess mount;
+        mount.start(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=1m"_s, u"tmpfs"_s, m_mount.path()});
+        if (!mount.waitForFinished(30'000) || mount.exitStatus() != QProcess::NormalExit ||
+            mount.exitCode() != 0)
+            GTEST_SKIP() << "a small file system cannot be mounted here (needs root): "
+                         << mount.readAllStandardError().toStdString();
+        m_mounted = true;
+        m_url = u"sqlite:"_s + m_mount.filePath(u"calendario.sqlite"_s);
+        test::seed(m_url, test::calendarFixture());
+        m_module = makeCalendarModule(m_url, ServerClock(QDate(2026, 5, 10)));
+        m_fields = load().value(u"fields"_s).toArray();
+    }
+    void TearDown() override {
+        m_module.reset();
+        if (m_mounted)
+            QProcess::execute(u"umount"_s, {u"-l"_s, m_mount.path()});
+    }
+
+    // Fills the file system up with a file of its own; returns its path.
+    QString fillDisk() {
+        const QString path = m_mount.filePath(u"filler"_s);
+        QFile filler(path);
+        if (!filler.open(QIODevice::WriteOnly))
+            return path;
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        return path;
+    }
+
+    QString integrity() const {
+        sql::SqliteConnection connection(m_url.mid(7));
+        QString answer;
+        connection.select("PRAGMA integrity_check", {},
+                          [&](const sql::RowView& row) { answer = QString::fromUtf8(row.text(0)); });
+        return answer;
+    }
+
+    QTemporaryDir m_mount;
+    bool m_mounted = false;
+    QString m_url;
+};
+
+TEST_P(FullDiskTest, saves_areRefusedWhileTheDiskIsFull_andWorkAgainOnceThereIsRoom) {
+    const QString filler = fillDisk();
+    // Each save moves phase 0000000008 by a day and adds a history entry, until the disk refuses one.
+    const auto moveEnd = [&](int day) {
+        const QJsonArray stored = rowOf(u"0000000008"_s);
+        return errorOf("SetCalendOrcOp",
+                       delta({update(stored, withDates(stored, u"2026-07-01"_s,
+                                                       QDate(2026, 7, day).toString(Qt::ISODate)))}));
+    };
+    QString storedEnd = rowOf(u"0000000008"_s).at(6).toString();
+    int code = 0;
+    for (int day = 2; day <= 30 && code == 0; ++day) {
+        code = moveEnd(day);
+        if (code == 0)
+            storedEnd = QDate(2026, 7, day).toString(Qt::ISODate) + u"T00:00:00"_s;
+    }
+    ASSERT_EQ(code, rpcerror::StorageUnavailable) << "the disk never filled up";
+    EXPECT_TRUE(m_lastMessage.contains(u"disco do banco de dados está cheio"_s))
+        << m_lastMessage.toStdString();
+    // The refused save stored nothing, the ones before it everything; reads go on.
+    EXPECT_EQ(rowOf(u"0000000008"_s).at(6).toString(), storedEnd);
+    EXPECT_EQ(rows(call("GetFaseOrc", {u"T"_s})).size(), 8);
+    EXPECT_EQ(integrity(), u"ok"_s);
+
+    ASSERT_TRUE(QFile::remove(filler));
+    EXPECT_EQ(moveEnd(31), 0) << m_lastMessage.toStdString();
+    EXPECT_EQ(rowOf(u"0000000008"_s).at(6).toString(), u"2026-07-31T00:00:00"_s);
+    EXPECT_EQ(integrity(), u"ok"_s);
+}
+
 const auto backendName = [](const testing::TestParamInfo<std::string>& backend) { return backend.param; };
+INSTANTIATE_TEST_SUITE_P(Backends, FullDiskTest, ::testing::Values(std::string("sqlite")), backendName);
 INSTANTIATE_TEST_SUITE_P(Backends, CalendarModuleTest, ::testing::ValuesIn(test::Backends), backendName);
 INSTANTIATE_TEST_SUITE_P(Backends, CalendarRulesTest, ::testing::ValuesIn(test::Backends), backendName);
 
