@@ -5,11 +5,55 @@
 #include <QEventLoop>
 #include <QTest>
 
+#include <gtest/gtest.h>
+
 namespace zrm::test {
 
 namespace {
 constexpr int pollInterval = 10;  // ms
+// Watches every modal dialog shown for as long as the test runs.
+class UnansweredDialogGuard : public QObject {
+public:
+    std::chrono::milliseconds timeout{0};
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        auto* dialog = event->type() == QEvent::Show ? qobject_cast<QDialog*>(object) : nullptr;
+        if (dialog && dialog->isModal()) {
+            // A dialog shown again gets a time of its own; the earlier showing's timer then finds
+            // another serial and leaves it alone.
+            const int serial = ++m_shown;
+            dialog->setProperty(serialProperty, serial);
+            QTimer::singleShot(timeout, dialog, [dialog, serial] {
+                if (!dialog->isVisible() || dialog->property(serialProperty).toInt() != serial)
+                    return;
+                auto* box = qobject_cast<QMessageBox*>(dialog);
+                ADD_FAILURE() << "A dialog no test answered: "
+                              << (box ? box->text() : dialog->windowTitle()).toStdString();
+                if (QAbstractButton* escape = box ? box->escapeButton() : nullptr)
+                    escape->click();
+                else
+                    dialog->reject();
+            });
+        }
+        return false;
+    }
+
+private:
+    static constexpr char serialProperty[] = "zrmTestShowSerial";
+    int m_shown = 0;
+};
+
 }  // namespace
+
+void guardUnansweredDialogs(std::chrono::milliseconds timeout) {
+    static UnansweredDialogGuard* guard = nullptr;
+    if (!guard) {
+        guard = new UnansweredDialogGuard;  // lives as long as the application
+        qApp->installEventFilter(guard);
+    }
+    guard->timeout = timeout;
+}
 
 DialogAnswerer::DialogAnswerer() {
     m_timer.setInterval(pollInterval);

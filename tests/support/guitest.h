@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
 
 namespace zrm::test {
@@ -63,6 +64,12 @@ T* findComponent(const QString& name) {
 // outlived the wait.
 bool closeWhileDialogOpen(QWidget* window, const std::function<void()>& opensDialog,
                           QMessageBox::StandardButton answer);
+
+// A modal dialog still open timeout after it was shown, which no test answered, fails the running
+// test with its text and is closed as Escape would close it: a test that forgot an answer fails
+// instead of waiting forever. Every widget test's main installs it with a generous time; a test may
+// shorten it and must put it back.
+void guardUnansweredDialogs(std::chrono::milliseconds timeout);
 
 // Runs the event loop until every event already posted (and every zero-time timer already started)
 // has been handled: a bounded wait for a check that something did NOT happen.

@@ -1,6 +1,9 @@
 // The main of every widget test: a QApplication on the offscreen platform (unless the environment
 // names another), then GoogleTest. Every data grid's model that gets shown is watched by a fatal
-// QAbstractItemModelTester for the rest of the test, whichever test shows it.
+// QAbstractItemModelTester for the rest of the test, whichever test shows it, and a modal dialog no
+// test answers fails the test rather than hanging it.
+
+#include "tests/support/guitest.h"
 
 #include <QAbstractItemModelTester>
 #include <QAbstractItemView>
@@ -38,6 +41,7 @@ int main(int argc, char** argv) {
     QApplication::setStyle(QStringLiteral("Fusion"));
     GridModelChecker checker;
     app.installEventFilter(&checker);
+    zrm::test::guardUnansweredDialogs(std::chrono::seconds(30));
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

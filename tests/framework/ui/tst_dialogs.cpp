@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -49,6 +50,16 @@ TEST(MessageDlg, escape_answersNo) {
     answers.answerNext([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
     EXPECT_EQ(MessageDlg(QStringLiteral("Confirma?"), mtConfirmation, {mbYes, mbNo}, 0), mrNo);
     EXPECT_EQ(answers.pending(), 0);
+}
+
+TEST(MessageDlg, noTestAnswering_failsTheTestAndClosesAsEscape) {
+    zrm::test::guardUnansweredDialogs(std::chrono::milliseconds(50));
+    int answer = -1;
+    EXPECT_NONFATAL_FAILURE(
+        answer = MessageDlg(QStringLiteral("Ninguém responde?"), mtConfirmation, {mbYes, mbNo}, 0),
+        "A dialog no test answered: Ninguém responde?");
+    zrm::test::guardUnansweredDialogs(std::chrono::seconds(30));
+    EXPECT_EQ(answer, mrNo);
 }
 
 TEST(GuardUserAction, abort_isSilent) {
