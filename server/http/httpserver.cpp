@@ -75,11 +75,13 @@ public:
     HttpHandler& handler() override { return m_handler; }
     asio::any_io_executor blockingExecutor() override { return m_blocking.get_executor(); }
     bool stopping() const override { return m_stopping.load(std::memory_order_acquire); }
+    std::chrono::steady_clock::time_point drainDeadline() const override { return m_drainDeadline; }
 
 private:
     asio::awaitable<void> acceptLoop();
     void startAccepting();
     void startSession(tcp::socket socket);
+    void takeWaitingConnections();
 
     HttpServerConfig m_config;
     HttpHandler& m_handler;
@@ -90,6 +92,7 @@ private:
     tcp::acceptor m_acceptor;
     std::unique_ptr<asio::signal_set> m_signals;
     std::atomic<bool> m_stopping{false};
+    std::chrono::steady_clock::time_point m_drainDeadline;  // written once, before m_stopping
 
     std::mutex m_sessionsMutex;
     std::unordered_map<TcpSession*, std::weak_ptr<TcpSession>> m_sessions;
@@ -154,8 +157,11 @@ void HttpServer::Impl::run() {
 
 void HttpServer::Impl::stop() {
     asio::post(m_strand, [this] {
-        if (m_stopping.exchange(true, std::memory_order_acq_rel))
+        if (stopping())
             return;
+        m_drainDeadline = std::chrono::steady_clock::now() + m_config.drainTime;
+        m_stopping.store(true, std::memory_order_release);
+        takeWaitingConnections();
         error_code ignored;
         m_acceptor.close(ignored);
         if (m_signals)
@@ -173,6 +179,19 @@ void HttpServer::Impl::stop() {
         for (auto& session : sessions)
             asio::post(session->executor(), [session] { session->stopIfIdle(); });
     });
+}
+
+// Connections the system has already accepted wait in the listening socket's queue, and closing it
+// would reset them, losing what their clients have sent: they are taken and served like the others.
+void HttpServer::Impl::takeWaitingConnections() {
+    error_code ec;
+    m_acceptor.non_blocking(true, ec);
+    while (!ec) {
+        tcp::socket socket(asio::make_strand(m_context));
+        m_acceptor.accept(socket, ec);
+        if (!ec)
+            startSession(std::move(socket));
+    }
 }
 
 // The accept loop ends only with the stop. Should it end otherwise, by an exception, that is logged

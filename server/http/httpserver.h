@@ -7,7 +7,9 @@
 // answer. It answers itself malformed HTTP and requests whose Host or body framing is unsound (400), a
 // transfer coding it does not decode (501), bodies over the limit (413), an oversized request line
 // (414) or head (431); closes connections that stay silent, or send or read too slowly, too long; and
-// stops gracefully: no new connections, requests in flight finish, idle connections close.
+// stops gracefully: no new connections; requests in flight finish, and so do requests that still
+// arrive on idle connections within the drain time, all answered with Connection: close; idle
+// connections close once the drain time is over.
 //
 // The HTTP library lives in the transport's sources only, so including this header costs
 // nothing.
@@ -33,7 +35,10 @@ struct HttpServerConfig {
     std::chrono::milliseconds headerTimeout{10'000};      // from the first byte to the end of the header
     std::chrono::milliseconds bodyTimeout{30'000};        // to read the body and to write an answer
     std::chrono::milliseconds idleTimeout{60'000};        // a kept-alive connection waiting for a request
-    bool loopbackOnly = true;                             // refuse to listen on another address
+    // After a stop, how long an idle connection still takes a request: a proxy may have sent one on
+    // it just as the stop began, and a connection closed under it would lose that request.
+    std::chrono::milliseconds drainTime{2'000};
+    bool loopbackOnly = true;  // refuse to listen on another address
     WallClock wallClock = [] { return std::chrono::system_clock::now(); };  // the answers' Date
 };
 
@@ -59,7 +64,8 @@ public:
     // stop() and every connection has ended. Call once, after listen().
     void run();
 
-    // Starts the graceful stop; returns at once. Thread-safe, may be called several times.
+    // Starts the graceful stop; returns at once. Thread-safe, may be called several times. run()
+    // returns at the latest once the drain time is over and the requests then in flight are answered.
     void stop();
 
 private:

@@ -23,9 +23,11 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace zrm::server {
@@ -37,8 +39,10 @@ public:
     virtual HttpHandler& handler() = 0;
     // Where the handler's blocking work runs.
     virtual boost::asio::any_io_executor blockingExecutor() = 0;
-    // True once a graceful stop has begun: a session waiting for a new request ends.
+    // True once a graceful stop has begun: answers carry Connection: close.
     virtual bool stopping() const = 0;
+    // Once stopping: until when a session waiting for a new request still waits for one.
+    virtual std::chrono::steady_clock::time_point drainDeadline() const = 0;
 
 protected:
     ~SessionHost() = default;
@@ -87,8 +91,8 @@ public:
     // The connection's life; self keeps the session alive until the coroutine ends.
     static boost::asio::awaitable<void> run(std::shared_ptr<Session> self);
 
-    // On the session's executor: ends the connection when it is waiting for a new request; a
-    // request being read or answered finishes first.
+    // On the session's executor, once stopping: cuts short the wait for a new request, which starts
+    // again bounded by the drain deadline; a request being read or answered finishes first.
     void stopIfIdle() {
         if (m_idle)
             m_stream.cancel();
@@ -99,6 +103,7 @@ public:
 private:
     using error_code = session::error_code;
 
+    std::optional<std::chrono::milliseconds> idleWait() const;
     boost::asio::awaitable<bool> serveOne();
     boost::asio::awaitable<void> answer(HttpCall& call, HttpResponse& response);
     boost::asio::awaitable<bool> answerAfterWait(HttpCall& call, HttpResponse& response);
@@ -117,18 +122,21 @@ private:
 template <typename Stream>
 boost::asio::awaitable<void> Session<Stream>::run(std::shared_ptr<Session> self) {
     using namespace session;
-    const auto& config = self->m_host.config();
     for (;;) {
         if (self->m_buffer.size() == 0) {
-            // Waiting for the next request: the only state a graceful stop may cut short.
-            if (self->m_host.stopping())
+            // Waiting for the next request: the only state a graceful stop may cut short, and only
+            // once the drain time is over.
+            const std::optional<std::chrono::milliseconds> wait = self->idleWait();
+            if (!wait)
                 break;
             self->m_idle = true;
             error_code ec;
-            expireAfter(self->m_stream, config.idleTimeout);
+            expireAfter(self->m_stream, *wait);
             const std::size_t n = co_await self->m_stream.async_read_some(
                 self->m_buffer.prepare(FirstReadBytes), asio::redirect_error(awaitable, ec));
             self->m_idle = false;
+            if (ec == asio::error::operation_aborted && self->m_host.stopping())
+                continue;  // cut short by the stop: waits again, until the drain deadline
             if (ec)
                 break;
             self->m_buffer.commit(n);
@@ -137,6 +145,20 @@ boost::asio::awaitable<void> Session<Stream>::run(std::shared_ptr<Session> self)
             break;
     }
     closeStream(self->m_stream);
+}
+
+// How long to wait for the next request: the idle time-out, or what is left of the drain time once
+// stopping; none when that is over.
+template <typename Stream>
+std::optional<std::chrono::milliseconds> Session<Stream>::idleWait() const {
+    const std::chrono::milliseconds idle = m_host.config().idleTimeout;
+    if (!m_host.stopping())
+        return idle;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_host.drainDeadline() -
+                                                                   std::chrono::steady_clock::now());
+    if (left <= std::chrono::milliseconds::zero())
+        return std::nullopt;
+    return std::min(idle, left);
 }
 
 // Reads, answers and writes one request. Returns whether the connection stays open.

@@ -93,6 +93,7 @@ public:
     HttpHandler& handler() override { return m_handler; }
     asio::any_io_executor blockingExecutor() override { return m_blocking.get_executor(); }
     bool stopping() const override { return false; }
+    std::chrono::steady_clock::time_point drainDeadline() const override { return {}; }
 
 private:
     HttpHandler& m_handler;

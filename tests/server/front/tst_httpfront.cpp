@@ -540,27 +540,90 @@ TEST_F(HttpFrontTest, clientThatDoesNotRead_isCutOffAtTheWriteTimeOut) {
     expectStillServing();
 }
 
-TEST_F(HttpFrontTest, stop_finishesRequestsInFlightAndClosesIdleConnections) {
-    startServer();
-    RawHttpClient idle(port);
-    EXPECT_EQ(idle.request("GET", "/health").status, 200);
-    RawHttpClient busy(port);
-    const std::string body = rpcBody("Sleep", "[300]", 42);
-    busy.send("POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(body.size()) +
-              "\r\n\r\n" + body);
-    while (module->calls == 0)
-        std::this_thread::yield();  // the call is running inside the module
-    server->stop();
+namespace {
 
-    const RawResponse response = busy.read();
-    EXPECT_EQ(response.status, 200);
-    EXPECT_EQ(json(response).value(QLatin1String("result")).toBool(), true);
-    EXPECT_EQ(response.header("connection"), "close");
-    EXPECT_TRUE(busy.waitForClose());
-    EXPECT_TRUE(idle.waitForClose());
-    runner.join();  // run() returns once every connection has ended
-    server.reset();
-    EXPECT_THROW(RawHttpClient{port}, std::runtime_error);
+// What a client is doing when the graceful stop begins, and what it does next.
+enum class AtStop {
+    InFlight,     // its request is being answered: it finishes
+    SendsOnIdle,  // idle after an answer, it sends a request just after the stop: answered
+    SendsOnNew,   // connected before the stop, it sends its first request after it: answered
+    StaysIdle,    // idle and silent: closed once the drain time is over
+};
+
+// Waits until the listening socket refuses connections: the stop has begun.
+bool waitUntilRefused(std::uint16_t port) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+        try {
+            RawHttpClient probe(port);
+        } catch (const std::runtime_error&) {
+            return true;
+        }
+        std::this_thread::yield();
+    }
+    return false;
+}
+
+}  // namespace
+
+// The graceful stop loses no request the server has received, nor one a proxy sends on a kept-alive
+// connection just as the stop begins: each is answered with Connection: close. Silent connections
+// close once the drain time is over, long before their idle time-out, and run() returns.
+TEST_F(HttpFrontTest, stop_answersWhatArrivesWithinTheDrainTimeThenCloses) {
+    using std::chrono::milliseconds;
+    const struct {
+        const char* what;
+        AtStop client;
+    } cases[] = {
+        {"a request in flight", AtStop::InFlight},
+        {"a request sent on an idle kept-alive connection", AtStop::SendsOnIdle},
+        {"the first request of a connection opened before the stop", AtStop::SendsOnNew},
+        {"a connection that stays idle", AtStop::StaysIdle},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        HttpServerConfig config;
+        config.idleTimeout = milliseconds(600'000);
+        config.drainTime = milliseconds(1'500);
+        startServer(config);
+        module->calls = 0;
+        RawHttpClient client(port, 60'000);
+        if (c.client != AtStop::SendsOnNew) {
+            ASSERT_EQ(client.request("GET", "/health").status, 200);
+        }
+        const std::string body = rpcBody("Hold", "[]", 42);
+        const std::string held =
+            "POST /rpc/TEST.rdmFake HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(body.size()) +
+            "\r\n\r\n" + body;
+        if (c.client == AtStop::InFlight) {
+            ASSERT_TRUE(client.send(held));
+            ASSERT_TRUE(module->waitUntilHeld(1));
+        }
+        const auto stopped = std::chrono::steady_clock::now();
+        server->stop();
+        ASSERT_TRUE(waitUntilRefused(port));
+
+        if (c.client == AtStop::SendsOnIdle || c.client == AtStop::SendsOnNew) {
+            ASSERT_TRUE(client.send(held));
+            ASSERT_TRUE(module->waitUntilHeld(1));
+        }
+        if (c.client != AtStop::StaysIdle) {
+            module->release();
+            const RawResponse response = client.read();
+            EXPECT_EQ(response.status, 200);
+            EXPECT_EQ(json(response).value(QLatin1String("id")).toInt(), 42);
+            EXPECT_EQ(response.header("connection"), "close");
+        }
+        EXPECT_TRUE(client.waitForClose());
+        runner.join();  // run() returns once every connection has ended
+        EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(30))
+            << "the silent connection was closed by the drain time, not by its idle time-out";
+        EXPECT_EQ(module->calls, c.client == AtStop::StaysIdle ? 0 : 1);
+        server.reset();
+        module = std::make_shared<FakeModule>();
+        registry = ModuleRegistry();
+        registry.add(module);
+    }
 }
 
 TEST(HttpServer, listen_refusesANonLoopbackAddressUnlessAllowed) {
