@@ -1,5 +1,6 @@
 #include "server/admin/versionadmin.h"
 
+#include "domain/calendar/cyclerule.h"
 #include "framework/packet/packetwriter.h"
 #include "server/module/params.h"
 #include "server/module/yearcycle.h"
@@ -153,13 +154,9 @@ void VersionAdmin::remove(const std::string& year, qint64 version) {
 }
 
 void VersionAdmin::storeCycle(const std::string& year, const QDate& first, const QDate& last) {
-    const int months = (last.year() - first.year()) * 12 + last.month() - first.month() + 1;
-    if (months < 1)
-        throw RuleRefused(QStringLiteral("O mês inicial do ciclo não pode ser posterior ao mês final."));
-    if (months > MaxCycleMonths)
-        throw RuleRefused(QStringLiteral("O ciclo pode abranger no máximo %1 meses; o informado abrange %2.")
-                              .arg(MaxCycleMonths)
-                              .arg(months));
+    const QString refusal = calendar::cycleRefusal(calendar::CycleMonths::of(first, last));
+    if (!refusal.isEmpty())
+        throw RuleRefused(refusal);
     const CycleRecord cycle{year, midnightText(first), midnightText(last)};
     AdminStore(m_connection).storeCycle(cycle);
     std::string change;

@@ -39,10 +39,8 @@ public:
     void remove(const std::string& year, qint64 version);
 
     // Stores the year's cycle: first and last are the first days of its first and last months.
-    // Refused when the first month is after the last or the cycle spans more than MaxCycleMonths.
+    // Refused when it breaks the cycle rule (domain/calendar/cyclerule.h).
     void storeCycle(const std::string& year, const QDate& first, const QDate& last);
-
-    static constexpr int MaxCycleMonths = 24;
 
 private:
     // The stored version, refused unless it is the year's latest. action names what was asked

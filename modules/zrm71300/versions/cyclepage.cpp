@@ -1,6 +1,7 @@
 // The page "Ciclo do ano": the months the year's budget cycle runs through, as stored or as the
 // server's default, edited in four boxes, checked here and stored on the server.
 
+#include "domain/calendar/cyclerule.h"
 #include "framework/data/clientdataset.h"
 #include "framework/data/exceptions.h"
 #include "framework/ui/label.h"
@@ -9,7 +10,6 @@
 #include "library/zul/messages.h"
 #include "modules/zrm71300/data/rdmcadcalendorc.h"
 #include "modules/zrm71300/platform/busyscope.h"
-#include "modules/zrm71300/versions/cyclerule.h"
 #include "modules/zrm71300/versions/frmversoes.h"
 
 void TfrmVersoes::showCycle() {
@@ -36,32 +36,32 @@ void TfrmVersoes::cicloChange(QObject*) {
     applyCommandStates();
 }
 
-versions::CycleMonths TfrmVersoes::typedCycle() const {
+zrm::calendar::CycleMonths TfrmVersoes::typedCycle() const {
     return {depAnoIni->Value(), depMesIni->Value(), depAnoFim->Value(), depMesFim->Value()};
 }
 
 void TfrmVersoes::GravaCiclo() {
     if (m_loadedYear.isEmpty())
         Abort();
-    const versions::CycleMonths cycle = typedCycle();
-    switch (versions::checkCycle(cycle)) {
-        case versions::CycleProblem::StartAfterEnd:
+    const zrm::calendar::CycleMonths cycle = typedCycle();
+    switch (zrm::calendar::checkCycle(cycle)) {
+        case zrm::calendar::CycleFault::StartAfterEnd:
             depMesIni->SetFocus();
             Consiste::MensErro(msgPadrao->Msg(QStringLiteral("CicloIniFim")), true);
             break;
-        case versions::CycleProblem::TooLong:
+        case zrm::calendar::CycleFault::TooLong:
             depMesFim->SetFocus();
             Consiste::MensErro(msgPadrao->Msg(QStringLiteral("Ciclo24")).arg(cycle.span()), true);
             break;
-        case versions::CycleProblem::None:
+        case zrm::calendar::CycleFault::None:
             break;
     }
     const QString year = m_loadedYear;
     {
         const BusyScope busy(Showavi::KindSaving, msgPadrao->Msg(QStringLiteral("Gravando")));
         Consiste::CheckResultServ(
-            RdmCadCalendOrc::SetCiclo(netCadCalendOrc, year, versions::monthText(cycle.start()),
-                                      versions::monthText(cycle.end())),
+            RdmCadCalendOrc::SetCiclo(netCadCalendOrc, year, zrm::calendar::monthText(cycle.start()),
+                                      zrm::calendar::monthText(cycle.end())),
             true, 0);
         cdsCiclo->SetData(
             Consiste::CheckResultServ(RdmCadCalendOrc::GetCiclo(netCadCalendOrc, year), true, 0));

@@ -24,7 +24,7 @@ class TNetConnection;
 class TPanel;
 class TSpinEdit;
 
-namespace versions {
+namespace zrm::calendar {
 struct CycleMonths;
 }
 
@@ -147,7 +147,7 @@ private:
     QString phasesText(int count) const;
     // Puts what cdsCiclo holds into the cycle boxes and the status line; not a user's change.
     void showCycle();
-    versions::CycleMonths typedCycle() const;
+    zrm::calendar::CycleMonths typedCycle() const;
     bool onCyclePage() const;
     bool editingOrInsertingVersion() const;
 

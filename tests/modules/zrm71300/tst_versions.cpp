@@ -7,7 +7,6 @@
 #include "framework/ui/pagecontrol.h"
 #include "framework/ui/speedbutton.h"
 #include "library/zul/pagecontrol98.h"
-#include "modules/zrm71300/versions/cyclerule.h"
 #include "tests/modules/zrm71300/versionsfixture.h"
 
 #include <QApplication>
@@ -316,29 +315,6 @@ TEST_F(VersionsTest, cycle_checkedHereAndStoredOnTheServer) {
     answers().answerNext(QMessageBox::Yes);
     clickOn(frmVersoes->sbtSair);
     EXPECT_TRUE(QTest::qWaitFor([] { return frmVersoes == nullptr; }));
-}
-
-TEST(CycleRuleTest, spanAndProblems) {
-    using versions::CycleProblem;
-    const struct {
-        versions::CycleMonths cycle;
-        int span;
-        CycleProblem problem;
-    } cases[] = {
-        {{2026, 1, 2026, 1}, 1, CycleProblem::None},
-        {{2026, 1, 2026, 12}, 12, CycleProblem::None},
-        {{2026, 4, 2027, 3}, 12, CycleProblem::None},
-        {{2026, 1, 2027, 12}, 24, CycleProblem::None},
-        {{2026, 1, 2028, 1}, 25, CycleProblem::TooLong},
-        {{2026, 5, 2026, 4}, 0, CycleProblem::StartAfterEnd},
-        {{2027, 1, 2026, 12}, 0, CycleProblem::StartAfterEnd},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.span);
-        EXPECT_EQ(c.cycle.span(), c.span);
-        EXPECT_EQ(versions::checkCycle(c.cycle), c.problem);
-    }
-    EXPECT_EQ(versions::monthText(QDate(2026, 4, 1)), u"2026-04-01T00:00:00"_s);
 }
 
 }  // namespace zrm71300test
