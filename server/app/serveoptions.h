@@ -23,7 +23,8 @@ struct ServeOptions {
 CommandDefinition serveCommandDefinition();
 
 // Reads the options of a parsed serve command. Throws UsageError for a missing --db, an address that
-// is not HOST:PORT, a date that is not YYYY-MM-DD, a number out of range; std::runtime_error when the
+// is not HOST:PORT, a date that is not YYYY-MM-DD, a number out of range, --tls-cert without
+// --tls-key or the reverse; std::runtime_error when the
 // token file cannot be read.
 ServeOptions readServeOptions(const ParsedCommand& command);
 

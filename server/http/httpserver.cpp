@@ -1,6 +1,6 @@
 #include "server/http/httpserver.h"
 
-#include "server/http/httpsession_p.h"
+#include "server/http/tlsstream_p.h"
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 #include <unordered_map>
@@ -51,6 +53,7 @@ std::string describe(const std::exception_ptr& failure) {
 }  // namespace
 
 using TcpSession = Session<beast::tcp_stream>;
+using TlsSession = Session<TlsStream>;
 
 // The listening socket, the network threads, the pool for blocking work and the sessions.
 class HttpServer::Impl final : public SessionHost {
@@ -82,6 +85,8 @@ private:
     void startAccepting();
     void startSession(tcp::socket socket);
     void takeWaitingConnections();
+    template <typename S>
+    void startSession(S* raw);
 
     HttpServerConfig m_config;
     HttpHandler& m_handler;
@@ -93,12 +98,16 @@ private:
     std::unique_ptr<asio::signal_set> m_signals;
     std::atomic<bool> m_stopping{false};
     std::chrono::steady_clock::time_point m_drainDeadline;  // written once, before m_stopping
+    std::optional<asio::ssl::context> m_tls;                // set: every connection speaks TLS
 
+    // Each running session, by address, with what asks it to stop when it is idle.
     std::mutex m_sessionsMutex;
-    std::unordered_map<TcpSession*, std::weak_ptr<TcpSession>> m_sessions;
+    std::unordered_map<const void*, std::function<void()>> m_sessions;
 };
 
 std::uint16_t HttpServer::Impl::listen() {
+    if (!m_config.tlsCertificateFile.empty() || !m_config.tlsKeyFile.empty())
+        m_tls.emplace(makeServerTlsContext(m_config.tlsCertificateFile, m_config.tlsKeyFile));
     error_code ec;
     tcp::resolver resolver(m_context);
     const auto results = resolver.resolve(m_config.host, std::to_string(m_config.port), ec);
@@ -168,16 +177,14 @@ void HttpServer::Impl::stop() {
             m_signals->cancel(ignored);
         // Collected first and told outside the lock: the last reference to a session may drop
         // here, and its destructor takes the lock.
-        std::vector<std::shared_ptr<TcpSession>> sessions;
+        std::vector<std::function<void()>> stoppers;
         {
             std::lock_guard lock(m_sessionsMutex);
-            for (auto& entry : m_sessions) {
-                if (auto session = entry.second.lock())
-                    sessions.push_back(std::move(session));
-            }
+            for (auto& entry : m_sessions)
+                stoppers.push_back(entry.second);
         }
-        for (auto& session : sessions)
-            asio::post(session->executor(), [session] { session->stopIfIdle(); });
+        for (auto& stopIfIdle : stoppers)
+            stopIfIdle();
     });
 }
 
@@ -237,9 +244,16 @@ asio::awaitable<void> HttpServer::Impl::acceptLoop() {
 void HttpServer::Impl::startSession(tcp::socket socket) {
     error_code ignored;
     socket.set_option(tcp::no_delay(true), ignored);
+    if (m_tls)
+        startSession(new TlsSession(*this, TlsStream(beast::tcp_stream(std::move(socket)), *m_tls)));
+    else
+        startSession(new TcpSession(*this, beast::tcp_stream(std::move(socket))));
+}
+
+template <typename S>
+void HttpServer::Impl::startSession(S* raw) {
     // The session leaves the set as it ends, whichever way: the deleter runs with the last owner.
-    auto* raw = new TcpSession(*this, beast::tcp_stream(std::move(socket)));
-    std::shared_ptr<TcpSession> session(raw, [this](TcpSession* ended) {
+    std::shared_ptr<S> session(raw, [this](S* ended) {
         {
             std::lock_guard lock(m_sessionsMutex);
             m_sessions.erase(ended);
@@ -248,10 +262,13 @@ void HttpServer::Impl::startSession(tcp::socket socket) {
     });
     {
         std::lock_guard lock(m_sessionsMutex);
-        m_sessions.emplace(raw, session);
+        m_sessions.emplace(raw, [weak = std::weak_ptr<S>(session)] {
+            if (auto running = weak.lock())
+                asio::post(running->executor(), [running] { running->stopIfIdle(); });
+        });
     }
     const asio::any_io_executor executor = session->executor();
-    asio::co_spawn(executor, TcpSession::run(std::move(session)), [this](const std::exception_ptr& failure) {
+    asio::co_spawn(executor, S::run(std::move(session)), [this](const std::exception_ptr& failure) {
         if (failure)
             m_handler.transportFailed("uma conexão terminou com erro: " + describe(failure));
     });

@@ -1,15 +1,14 @@
 #pragma once
 
-// The HTTP/1.1 transport of the application server: accepts connections and reads requests with
-// persistent connections on its I/O threads, lets the HttpHandler answer at once what needs no
-// blocking work, hands the rest to a separate pool (so a slow query never stalls accepting, time-outs
-// or the health probe) and writes the answer, dated. HEAD is answered with the headers of the GET
-// answer. It answers itself malformed HTTP and requests whose Host or body framing is unsound (400), a
-// transfer coding it does not decode (501), bodies over the limit (413), an oversized request line
-// (414) or head (431); closes connections that stay silent, or send or read too slowly, too long; and
-// stops gracefully: no new connections; requests in flight finish, and so do requests that still
-// arrive on idle connections within the drain time, all answered with Connection: close; idle
-// connections close once the drain time is over.
+// The HTTP/1.1 transport of the application server, over TCP or TLS: accepts connections and reads requests
+// with persistent connections on its I/O threads, lets the HttpHandler answer at once what needs no blocking
+// work, hands the rest to a separate pool (so a slow query never stalls accepting, time-outs or the health
+// probe) and writes the answer, dated. HEAD is answered with the headers of the GET answer. It answers itself
+// malformed HTTP and requests whose Host or body framing is unsound (400), a transfer coding it does not
+// decode (501), bodies over the limit (413), an oversized request line (414) or head (431); closes
+// connections that stay silent, or send or read too slowly, too long; and stops gracefully: no new
+// connections; requests in flight finish, and so do requests that still arrive on idle connections within the
+// drain time, all answered with Connection: close; idle connections close once the drain time is over.
 //
 // The HTTP library lives in the transport's sources only, so including this header costs
 // nothing.
@@ -39,6 +38,9 @@ struct HttpServerConfig {
     // it just as the stop began, and a connection closed under it would lose that request.
     std::chrono::milliseconds drainTime{2'000};
     bool loopbackOnly = true;  // refuse to listen on another address
+    // Both set: HTTPS (TLS 1.2 and later) on the listener with this certificate chain and key, PEM.
+    std::string tlsCertificateFile;
+    std::string tlsKeyFile;
     WallClock wallClock = [] { return std::chrono::system_clock::now(); };  // the answers' Date
 };
 
@@ -49,9 +51,10 @@ public:
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
 
-    // Resolves and binds the listening address and returns the bound port. Throws std::runtime_error
-    // with a Portuguese message when the address does not resolve, cannot be bound, or is not a
-    // loopback address while loopbackOnly is set.
+    // Loads the TLS certificate and key when configured, resolves and binds the listening address and
+    // returns the bound port. Throws std::runtime_error with a Portuguese message when a TLS file cannot
+    // be read or is not sound, the address does not resolve, cannot be bound, or is not a loopback
+    // address while loopbackOnly is set.
     std::uint16_t listen();
 
     // The bound address as "host:port" (brackets around an IPv6 address); empty before listen().

@@ -63,8 +63,15 @@ constexpr std::chrono::milliseconds LingerTime{1000};
 constexpr std::size_t LingerBytes = std::size_t{4} * 1024 * 1024;
 constexpr std::size_t FirstReadBytes = std::size_t{16} * 1024;
 
-// The few things a session does that differ between a TCP socket and a stream in memory: time
-// limits, and closing one direction or both. Another stream's are found beside it.
+// The few things a session does that differ between a TCP socket, a TLS stream and a stream in
+// memory: opening, time limits, and closing one direction or both. Another stream's are found beside
+// it.
+
+// A stream with nothing to agree on before the first request (TCP, memory) is open at once.
+template <typename Stream>
+boost::asio::awaitable<bool> openStream(Stream& /*stream*/, SessionHost& /*host*/) {
+    co_return true;
+}
 inline void expireAfter(beast::tcp_stream& stream, std::chrono::milliseconds time) {
     stream.expires_after(time);
 }
@@ -122,6 +129,10 @@ private:
 template <typename Stream>
 boost::asio::awaitable<void> Session<Stream>::run(std::shared_ptr<Session> self) {
     using namespace session;
+    if (!co_await openStream(self->m_stream, self->m_host)) {
+        closeStream(self->m_stream);
+        co_return;
+    }
     for (;;) {
         if (self->m_buffer.size() == 0) {
             // Waiting for the next request: the only state a graceful stop may cut short, and only
