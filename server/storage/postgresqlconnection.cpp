@@ -91,7 +91,9 @@ bool PostgresqlConnection::isBroken() const {
 void PostgresqlConnection::fail(PGresult* raw) {
     Result result(raw);
     const QString detail = errorText(raw, m_conn);
-    if (isBroken())
+    // No result at all: the statements never made it through the connection (a server shutting
+    // down ends its sessions with a message read before the connection reports itself closed).
+    if (isBroken() || !raw)
         throw StorageUnavailable(QStringLiteral("A conexão com o banco de dados foi perdida (%1). "
                                                 "Tente novamente.")
                                      .arg(detail));

@@ -12,17 +12,20 @@ namespace {
 constexpr std::size_t MaxIdLength = 64;
 
 // Waits, on PostgreSQL, for a transaction that inserted the same id to end: a committed one makes
-// this insert change nothing, a rolled-back one lets it through.
+// this insert change nothing, a rolled-back one lets it through. Read as a query, whose answer is
+// always waited for: a count of changed rows is unknown while the connection defers its writes.
 const char* const InsertOutcome =
     "INSERT INTO ZRMGRAVACAO (CDGRAVACAO, DSRESUMO, DTGRAVACAO) VALUES ($1, $2, $3) "
-    "ON CONFLICT (CDGRAVACAO) DO NOTHING";
+    "ON CONFLICT (CDGRAVACAO) DO NOTHING RETURNING CDGRAVACAO";
 const char* const SelectDigest = "SELECT DSRESUMO FROM ZRMGRAVACAO WHERE CDGRAVACAO = $1";
 const char* const DeleteBefore = "DELETE FROM ZRMGRAVACAO WHERE DTGRAVACAO < $1";
 
 }  // namespace
 
 SaveOutcomes::Claim SaveOutcomes::claim(std::string_view id, std::string_view digest, std::string_view when) {
-    if (m_connection.execute(InsertOutcome, {id, digest, when}) == 1)
+    bool inserted = false;
+    m_connection.select(InsertOutcome, {id, digest, when}, [&](const sql::RowView&) { inserted = true; });
+    if (inserted)
         return Claim::New;
     std::string stored;
     m_connection.select(SelectDigest, {id}, [&](const sql::RowView& row) { stored = row.text(0); });
