@@ -3,6 +3,9 @@
 #include "framework/data/usertexts.h"
 #include "framework/remote/httpresponse_p.h"
 
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpSocket>
 
 namespace zrm::remote {
@@ -26,6 +29,33 @@ QString socketReason(const QTcpSocket& socket) {
         default:
             return zrm::userText(QStringLiteral("erro de rede: %1")).arg(socket.errorString());
     }
+}
+
+// Why the server's certificate was refused, as a short Portuguese phrase for the user's message.
+QString certificateReason(const QList<QSslError>& errors, const QString& host) {
+    for (const QSslError& error : errors) {
+        switch (error.error()) {
+            case QSslError::HostNameMismatch:
+                return zrm::userText(QStringLiteral("o certificado do servidor não é do endereço %1"))
+                    .arg(host);
+            case QSslError::CertificateExpired:
+                return zrm::userText(QStringLiteral("o certificado do servidor expirou"));
+            case QSslError::CertificateNotYetValid:
+                return zrm::userText(QStringLiteral("o certificado do servidor ainda não é válido"));
+            case QSslError::UnableToGetLocalIssuerCertificate:
+            case QSslError::UnableToGetIssuerCertificate:
+            case QSslError::SelfSignedCertificate:
+            case QSslError::SelfSignedCertificateInChain:
+            case QSslError::CertificateUntrusted:
+                return zrm::userText(
+                    QStringLiteral("o certificado do servidor não é de uma autoridade confiável"));
+            default:
+                break;
+        }
+    }
+    return errors.isEmpty() ? QString()
+                            : zrm::userText(QStringLiteral("o certificado do servidor foi recusado (%1)"))
+                                  .arg(errors.front().errorString());
 }
 
 }  // namespace
@@ -55,16 +85,60 @@ HttpExchange HttpChannel::socketFailure(HttpExchange::Outcome outcome, QDeadline
     return result;
 }
 
+void HttpChannel::setTls(bool enabled, const QString& caFile) {
+    m_tls = enabled;
+    m_caFile = caFile;
+}
+
 HttpExchange HttpChannel::open(const QString& host, quint16 port, QDeadlineTimer deadline) {
     close();
     m_host = host;
     m_port = port;
+    if (m_tls)
+        return openTls(deadline);
     m_socket = std::make_unique<QTcpSocket>();
     m_socket->connectToHost(host, port);
     if (!m_socket->waitForConnected(waitTime(deadline)))
         return socketFailure(HttpExchange::Outcome::ConnectFailed, deadline);
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     HttpExchange result;
+    result.outcome = HttpExchange::Outcome::Answered;
+    return result;
+}
+
+HttpExchange HttpChannel::openTls(QDeadlineTimer deadline) {
+    HttpExchange result;
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setProtocol(QSsl::TlsV1_2OrLater);
+    configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    if (!m_caFile.isEmpty()) {
+        const QList<QSslCertificate> authorities = QSslCertificate::fromPath(m_caFile, QSsl::Pem);
+        if (authorities.isEmpty()) {
+            result.outcome = HttpExchange::Outcome::Untrusted;
+            result.detail =
+                zrm::userText(
+                    QStringLiteral(
+                        "o arquivo de autoridades %1 não pôde ser lido ou não contém certificados PEM"))
+                    .arg(m_caFile);
+            return result;
+        }
+        configuration.setCaCertificates(authorities);
+    }
+    auto socket = std::make_unique<QSslSocket>();
+    socket->setSslConfiguration(configuration);
+    QSslSocket* tls = socket.get();
+    m_socket = std::move(socket);
+    tls->connectToHostEncrypted(m_host, m_port);
+    if (!tls->waitForEncrypted(waitTime(deadline))) {
+        const QList<QSslError> refused = tls->sslHandshakeErrors();
+        if (refused.isEmpty())
+            return socketFailure(HttpExchange::Outcome::ConnectFailed, deadline);
+        result.outcome = HttpExchange::Outcome::Untrusted;
+        result.detail = certificateReason(refused, m_host);
+        close();
+        return result;
+    }
+    tls->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     result.outcome = HttpExchange::Outcome::Answered;
     return result;
 }

@@ -17,7 +17,7 @@ namespace zrm::remote {
 // How one request ended. `Answered` carries the status and the body; every other outcome a
 // Portuguese description for the user in `detail`.
 struct HttpExchange {
-    enum class Outcome { Answered, ConnectFailed, TimedOut, Lost, Malformed };
+    enum class Outcome { Answered, ConnectFailed, Untrusted, TimedOut, Lost, Malformed };
     Outcome outcome = Outcome::Lost;
     int status = 0;
     QByteArray body;
@@ -30,6 +30,10 @@ public:
     ~HttpChannel();
     HttpChannel(const HttpChannel&) = delete;
     HttpChannel& operator=(const HttpChannel&) = delete;
+
+    // HTTPS from the next open on: TLS 1.2 and later, the certificate checked against host, the
+    // clock and the authorities of caFile (PEM) or, when it is empty, of the system's store.
+    void setTls(bool enabled, const QString& caFile);
 
     // Opens a new connection to host:port, dropping any open one, and remembers the address for
     // reconnecting. Returns ConnectFailed or TimedOut with a description, else Answered.
@@ -47,11 +51,14 @@ public:
 private:
     HttpExchange exchange(const QByteArray& request, QDeadlineTimer deadline, bool* nothingRead);
     HttpExchange socketFailure(HttpExchange::Outcome outcome, QDeadlineTimer deadline);
+    HttpExchange openTls(QDeadlineTimer deadline);
 
     std::unique_ptr<QTcpSocket> m_socket;
     QString m_host;
     quint16 m_port = 0;
     bool m_hasAnswered = false;  // the open connection has carried a complete exchange
+    bool m_tls = false;
+    QString m_caFile;
 };
 
 }  // namespace zrm::remote

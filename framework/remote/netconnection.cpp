@@ -58,6 +58,11 @@ QString failureMessage(const HttpExchange& answer, const QString& endpoint,
                            "Não foi possível conectar ao servidor de aplicação em %1 (%2). Verifique se o "
                            "servidor está em execução e tente novamente."))
                 .arg(endpoint, answer.detail);
+        case HttpExchange::Outcome::Untrusted:
+            return zrm::userText(
+                       QStringLiteral("A conexão segura com o servidor de aplicação em %1 foi recusada: "
+                                      "%2. Nada foi enviado. Avise o administrador do servidor."))
+                .arg(endpoint, answer.detail);
         case HttpExchange::Outcome::TimedOut:
             return zrm::userText(
                        QStringLiteral("O servidor de aplicação em %1 não respondeu em %2. Tente novamente."))
@@ -102,11 +107,15 @@ TRemoteResult TAppServer::CallSave(const QString& method, const QList<zrm::Remot
 
 TNetConnection::TNetConnection(QObject* parent)
     : QObject(parent)
+    , m_caFile(qEnvironmentVariable("ZRM_APPSERVER_CA"))
     , m_token(qEnvironmentVariable("ZRM_APPSERVER_TOKEN"))
     , m_operator(qEnvironmentVariable("ZRM_OPERATOR"))
     , m_channel(std::make_unique<zrm::remote::HttpChannel>()) {
     if (m_operator.isEmpty())
         m_operator = systemUserName();
+    const QString tls = qEnvironmentVariable("ZRM_APPSERVER_TLS").trimmed().toLower();
+    m_tls = !m_caFile.isEmpty() || tls == QLatin1String("1") || tls == QLatin1String("true") ||
+            tls == QLatin1String("yes") || tls == QLatin1String("sim");
 }
 
 TNetConnection::~TNetConnection() = default;
@@ -135,6 +144,7 @@ TRemoteResult TNetConnection::open() {
         opened.outcome = HttpExchange::Outcome::ConnectFailed;
         opened.detail = zrm::userText(QStringLiteral("porta inválida"));
     } else {
+        m_channel->setTls(m_tls, m_caFile);
         opened = m_channel->open(m_host, static_cast<quint16>(m_port), QDeadlineTimer(m_timeout));
     }
     if (opened.outcome != HttpExchange::Outcome::Answered)

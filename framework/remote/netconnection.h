@@ -53,7 +53,8 @@ public:
     static constexpr std::chrono::milliseconds DefaultTimeout{30'000};
 
     // Token from the environment variable ZRM_APPSERVER_TOKEN; operator from ZRM_OPERATOR, else the
-    // name of the user logged in to the system.
+    // name of the user logged in to the system; HTTPS when ZRM_APPSERVER_TLS is 1, true, yes or sim,
+    // or ZRM_APPSERVER_CA names a file of trusted authorities.
     explicit TNetConnection(QObject* parent = nullptr);
     ~TNetConnection() override;
 
@@ -81,6 +82,16 @@ public:
     // How long one call (or one connect) may take in all before it fails as transient.
     std::chrono::milliseconds Timeout() const { return m_timeout; }
     void SetTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+
+    // true: the connection speaks HTTPS (TLS 1.2 and later) and accepts only a certificate for Host,
+    // valid now, from an authority of CaFile or, when that is empty, of the system's store. A
+    // certificate refused fails the connect with a sentence saying why. Takes effect at the next
+    // connect.
+    bool Tls() const { return m_tls; }
+    void SetTls(bool tls) { m_tls = tls; }
+    // PEM file of the authorities trusted instead of the system's store; empty for the store.
+    const QString& CaFile() const { return m_caFile; }
+    void SetCaFile(const QString& file) { m_caFile = file; }
 
     // Sent as "Authorization: Bearer <token>" when not empty.
     const QString& Token() const { return m_token; }
@@ -111,6 +122,8 @@ private:
     bool m_throwException = true;
     bool m_busy = false;
     std::chrono::milliseconds m_timeout = DefaultTimeout;
+    bool m_tls = false;
+    QString m_caFile;
     QString m_token;
     QString m_operator;
     qint64 m_nextId = 1;

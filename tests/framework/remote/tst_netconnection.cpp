@@ -101,7 +101,9 @@ TEST(NetConnection, construction_takesDefaultsAndTheHostsEnvironment) {
     {
         ScopedEnv token("ZRM_APPSERVER_TOKEN", "abc123");
         ScopedEnv op("ZRM_OPERATOR", "maria");
+        ScopedEnv tls("ZRM_APPSERVER_TLS", "sim");
         const TNetConnection connection;
+        EXPECT_TRUE(connection.Tls());
         EXPECT_TRUE(connection.ThrowException());
         EXPECT_EQ(connection.Timeout(), 30s);
         EXPECT_FALSE(connection.Connected());
@@ -111,7 +113,17 @@ TEST(NetConnection, construction_takesDefaultsAndTheHostsEnvironment) {
     ScopedEnv token("ZRM_APPSERVER_TOKEN", QByteArray());
     ScopedEnv op("ZRM_OPERATOR", QByteArray());
     ScopedEnv user("USER", "jose");
+    ScopedEnv tls("ZRM_APPSERVER_TLS", QByteArray());
+    {
+        // An authorities file asks for HTTPS by itself.
+        ScopedEnv authorities("ZRM_APPSERVER_CA", "/etc/zrm/ca.pem");
+        const TNetConnection connection;
+        EXPECT_TRUE(connection.Tls());
+        EXPECT_EQ(connection.CaFile(), s("/etc/zrm/ca.pem"));
+    }
+    ScopedEnv authorities("ZRM_APPSERVER_CA", QByteArray());
     const TNetConnection connection;
+    EXPECT_FALSE(connection.Tls());
     EXPECT_TRUE(connection.Token().isEmpty());
     EXPECT_EQ(connection.Operator(), s("jose"));
 }
