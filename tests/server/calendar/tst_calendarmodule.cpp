@@ -802,6 +802,44 @@ TEST_P(CalendarModuleTest, setCalendOrcOp_sentAgainUnderItsId_isAnsweredAsTheFir
     }
 }
 
+// Saves with ids arriving together are committed together, each in a savepoint of its own: every
+// one is stored, once, whatever the others in its group are.
+TEST_P(CalendarModuleTest, concurrentSavesWithIds_areEachStoredOnce) {
+    constexpr int SavesEach = 8;
+    const QStringList codes{u"0000000001"_s, u"0000000002"_s, u"0000000004"_s, u"0000000008"_s};
+    std::vector<QJsonArray> rowsNow;
+    for (const QString& code : codes)
+        rowsNow.push_back(rowOf(code));
+    const StoredState before = state();
+    std::vector<int> failures(codes.size(), 0);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < std::size_t(codes.size()); ++i) {
+        threads.emplace_back([&, i] {
+            for (int n = 0; n < SavesEach; ++n) {
+                QJsonArray changed = rowsNow[i];
+                changed[8 + n] = rowsNow[i].at(8 + n).toString() == u"S"_s ? u"N"_s : u"S"_s;
+                CallContext context{u"tester"_s};
+                context.saveId = (codes[qsizetype(i)] + u'-' + QString::number(n)).toStdString();
+                try {
+                    test::callModule(*m_module, "SetCalendOrcOp", delta({update(rowsNow[i], changed)}),
+                                     context);
+                    rowsNow[i] = changed;
+                } catch (const RpcError&) {
+                    ++failures[i];
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    for (std::size_t i = 0; i < std::size_t(codes.size()); ++i) {
+        EXPECT_EQ(failures[i], 0) << codes[qsizetype(i)].toStdString();
+        EXPECT_EQ(rowOf(codes[qsizetype(i)]), rowsNow[i]) << codes[qsizetype(i)].toStdString();
+    }
+    EXPECT_EQ(state().historyRows, before.historyRows + SavesEach * int(codes.size()));
+    EXPECT_EQ(rememberedSaves(), SavesEach * int(codes.size()));
+}
+
 // A save refused by the rules stores nothing, its id included: sent again, it is judged again.
 TEST_P(CalendarModuleTest, refusedSave_isNotRememberedByItsId) {
     const QJsonArray refused = delta({insert(newRow(u"0000000006"_s, u"2026-08-28"_s, u"2026-08-03"_s))});
