@@ -75,6 +75,8 @@ class Source:
         self.macros = []  # defined here and left defined: undefined after the source in a unit
         self.leaks = False  # a namespace-scope using-directive, or #undef of a macro from elsewhere
         self.alone = False  # its braces did not balance: checked in a unit of its own
+        self.family = None  # its own compile command: sources of one family share the most headers
+        self.lines = self.text.count("\n")
         self._scan()
 
     def _scan(self):
@@ -273,7 +275,7 @@ def name_before(tokens, index):
     return name
 
 
-def plan_units(sources):
+def plan_units(sources, limit=None):
     """Splits sources of one compile command into units that can be read one after the other
     without changing each other's meaning: no source of a unit declares at namespace scope a name
     that another one declares or mentions (a helper of the same name in two files' anonymous
@@ -281,18 +283,30 @@ def plan_units(sources):
     file's helper would make a call of another file to a header's function of that name
     ambiguous); a source that changes name lookup for what follows it (a namespace-scope
     using-directive, an #undef) comes last in its unit; a source the scanner could not follow is a
-    unit of its own. Units keep the sources' order otherwise, and every source is in exactly one."""
+    unit of its own. A source joins a unit of its own family (see make_units) where it can, as
+    those include the same headers; the largest families are planned first, so that a source of a
+    small one (a program's main file, a fuzz target, all of which clash with each other) joins a
+    unit already planned instead of opening one whose headers are walked for it alone. A unit takes
+    no source that would bring it over LIMIT lines, so that the units can be shared out evenly
+    among the workers. Units keep the sources' order otherwise, and every source is in exactly
+    one."""
+    families = collections.Counter(source.family for source in sources)
     units = []
-    for source in sorted(sources, key=lambda source: (source.alone, source.leaks, source.path)):
+    for source in sorted(sources, key=lambda source: (source.alone, source.leaks, -families[source.family],
+                                                      source.family or (), source.path)):
         unit = None
         if not source.alone:
-            unit = next((unit for unit in units if not unit["closed"] and
-                         not any(clash(source, member) or clash(member, source) for member in unit["sources"])),
-                        None)
+            fitting = [unit for unit in units if not unit["closed"] and (
+                limit is None or unit["lines"] + source.lines <= limit) and
+                       not any(clash(source, member) or clash(member, source) for member in unit["sources"])]
+            unit = next((unit for unit in fitting if source.family in unit["families"]),
+                        fitting[0] if fitting else None)
         if unit is None:
-            unit = {"sources": [], "closed": False}
+            unit = {"sources": [], "closed": False, "families": set(), "lines": 0}
             units.append(unit)
         unit["sources"].append(source)
+        unit["lines"] += source.lines
+        unit["families"].add(source.family)
         unit["closed"] = source.leaks or source.alone
     return [unit["sources"] for unit in units]
 
@@ -386,20 +400,149 @@ def compile_arguments(entry):
     return kept
 
 
+# Flags that may differ between sources of one unit: the defines CMake gives a file for the
+# libraries of its target (QT_GUI_LIB, a target's _EXPORTS, Boost's auto-linking off), which the
+# project's sources and the headers they include never test, and the symbol visibility of the
+# generated code, which no check sees. Any other flag, a define included, keeps a unit to sources
+# with the same one.
+LOOSE_FLAG = re.compile(r"-D(QT_\w+_LIB|\w+_EXPORTS|BOOST_ALL_NO_LIB)$|-fvisibility(=\w+|-inlines-hidden)$")
+# Of these, the last given is the one that holds.
+PIC_FLAGS = {"-fpic", "-fPIC", "-fpie", "-fPIE", "-fno-pic", "-fno-pie", "-fno-PIC", "-fno-PIE"}
+
+
+class Command:
+    """A compile command taken apart: the flags that must be equal for sources to share a unit
+    (shape), the include folders in search order, and the loose flags."""
+
+    def __init__(self, arguments):
+        self.includes, self.loose, flags = [], [], []
+        last_pic = max((index for index, argument in enumerate(arguments) if argument in PIC_FLAGS), default=None)
+        pending = None
+        for index, argument in enumerate(arguments[1:], 1):
+            if pending:
+                self.includes.append((pending, argument))
+                pending = None
+            elif argument in ("-I", "-isystem"):
+                pending = argument
+            elif argument.startswith("-isystem") or argument.startswith("-I"):
+                option = "-isystem" if argument.startswith("-isystem") else "-I"
+                self.includes.append((option, argument[len(option):]))
+            elif LOOSE_FLAG.match(argument):
+                self.loose.append(argument)
+            elif argument not in PIC_FLAGS or index == last_pic:
+                flags.append(argument)
+        self.shape = (arguments[0],) + tuple(flags)
+
+    def search(self):
+        """The include folders in the order the compiler looks in them: -I before -isystem."""
+        return [folder for option in ("-I", "-isystem") for kind, folder in self.includes if kind == option]
+
+    def arguments(self):
+        includes = []
+        for option, folder in self.includes:
+            includes += [option + folder] if option == "-I" else [option, folder]
+        return [self.shape[0]] + self.loose + includes + list(self.shape[1:])
+
+
+def union(lists):
+    """The items of lists in first-seen order."""
+    seen = {}
+    for items in lists:
+        for item in items:
+            seen.setdefault(item, None)
+    return list(seen)
+
+
+def ordered_union(sequences):
+    """The items of sequences in an order that keeps the order of each, or None when they disagree."""
+    result, rests = [], [list(sequence) for sequence in sequences]
+    while any(rests):
+        heads = union(rest[:1] for rest in rests)
+        item = next((head for head in heads if not any(head in rest[1:] for rest in rests)), None)
+        if item is None:
+            return None
+        result.append(item)
+        rests = [[other for other in rest if other != item] for rest in rests]
+    return result
+
+
+def is_subsequence(items, sequence):
+    rest = iter(sequence)
+    return all(item in rest for item in items)
+
+
+class Headers:
+    """The header files under include folders, and the compiler's own include folders."""
+
+    def __init__(self):
+        self._files = {}
+        probe = subprocess.run(["clang++", "-x", "c++", "-E", "-v", os.devnull], stdout=subprocess.DEVNULL,
+                               stderr=subprocess.PIPE, text=True, check=True).stderr
+        listed = probe.split("#include <...> search starts here:", 1)[1].split("End of search list.", 1)[0]
+        self.builtin = [os.path.normpath(line.strip()) for line in listed.splitlines() if line.strip()]
+
+    def files(self, folder):
+        if folder not in self._files:
+            self._files[folder] = [os.path.relpath(os.path.join(base, name), folder)
+                                   for base, _, names in os.walk(folder) for name in names]
+        return self._files[folder]
+
+    def shadowed(self, command, search, directory):
+        """Whether a header the compiler found for COMMAND would be another file under SEARCH, a
+        search order with folders added to command's: the same name under an added folder looked in
+        before the command's own that holds it. Folders are relative to DIRECTORY."""
+        own = set(command.search())
+        for position, folder in enumerate(search):
+            if folder in own:
+                continue
+            later = [os.path.join(directory, other) for other in search[position + 1:] if other in own]
+            for name in self.files(os.path.join(directory, folder)):
+                if any(os.path.exists(os.path.join(other, name)) for other in later + self.builtin):
+                    return True
+        return False
+
+
+def merged_command(commands, headers, directory):
+    """One command for sources of commands of one shape: their loose flags and include folders
+    together, each command's folders in its own order. Returns it with the commands it serves; a
+    command whose headers would be found elsewhere under it, or whose folders' order disagrees with
+    the others', is left out to keep its own."""
+    members = list(commands)
+    while True:
+        merged = Command([members[0].shape[0]])
+        merged.shape = members[0].shape
+        merged.loose = union(command.loose for command in members)
+        merged.includes = [include for option in ("-I", "-isystem") for include in ordered_union(
+            [include for include in command.includes if include[0] == option] for command in members) or []]
+        search = merged.search()
+        kept = [command for command in members if len(members) == 1 or (
+            is_subsequence(command.search(), search) and not headers.shadowed(command, search, directory))]
+        if len(kept) == len(members):
+            return merged, members
+        members = kept if 0 < len(kept) < len(members) else members[:-1]
+
+
 def folder_config(folder):
     """The clang-tidy configuration that applies to the sources of folder, as clang-tidy states it."""
     return subprocess.run(["clang-tidy", "--dump-config", os.path.join(folder, "unit.cpp"), "--"],
                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, check=True).stdout
 
 
-def make_units(build, names, units_dir):
+# The size of unit below which splitting it to share the work out gains less than the parse and
+# walk of the headers it costs.
+SMALLEST_LIMIT = 1500
+
+
+def make_units(build, names, units_dir, jobs):
     """Writes the units for the sources NAMES and their compile_commands.json into units_dir. The
-    sources of one compile command and one clang-tidy configuration are planned together, whatever
-    their folders: a unit's cost is mostly the headers, which such sources share."""
+    sources of one clang-tidy configuration and one compile command, but for include folders and
+    loose flags (see merged_command), are planned together, whatever their folders: a unit's cost is
+    mostly the headers, which such sources share. The units of one command are kept to a quarter of
+    its lines per worker, so that no unit is left running alone at the end."""
     with open(os.path.join(build, "compile_commands.json")) as commands:
         entries = {entry["file"]: entry for entry in json.load(commands)}
     root = os.getcwd()
-    groups, configs = collections.defaultdict(list), {}
+    shapes, configs = collections.defaultdict(dict), {}
     for name in names:
         path = os.path.join(root, name)
         entry = entries[path]
@@ -408,19 +551,29 @@ def make_units(build, names, units_dir):
             configs[folder] = folder_config(folder)
         with open(path, encoding="utf-8-sig") as text:
             source = Source(path, text.read())
-        groups[(entry["directory"], tuple(compile_arguments(entry)), configs[folder])].append(source)
+        command = Command(compile_arguments(entry))
+        source.family = tuple(command.arguments())
+        family = shapes[(entry["directory"], command.shape, configs[folder])].setdefault(source.family, (command, []))
+        family[1].append(source)
     shutil.rmtree(units_dir, ignore_errors=True)
     os.makedirs(units_dir)
+    headers = Headers()
     units, counts = [], collections.Counter()
-    for (directory, arguments, config), sources in sorted(groups.items()):
-        for members in plan_units(sources):
-            folder = os.path.relpath(os.path.commonpath([source.path for source in members]), root)
-            if not members[0].path.startswith(os.path.join(root, folder) + os.sep):
-                folder = os.path.dirname(folder)
-            prefix = folder.replace(os.sep, "_") if folder not in (".", "") else "project"
-            counts[prefix] += 1
-            units.append(Unit("%s-%d" % (prefix, counts[prefix]), members,
-                              {"directory": directory, "arguments": arguments}, units_dir, config))
+    for (directory, _, config), families in sorted(shapes.items()):
+        pending = [command for command, _ in families.values()]
+        while pending:
+            merged, served = merged_command(pending, headers, directory)
+            pending = [command for command in pending if command not in served]
+            sources = [source for command in served for source in families[tuple(command.arguments())][1]]
+            limit = max(SMALLEST_LIMIT, sum(source.lines for source in sources) // (2 * jobs))
+            for members in plan_units(sources, limit):
+                folder = os.path.relpath(os.path.commonpath([source.path for source in members]), root)
+                if not members[0].path.startswith(os.path.join(root, folder) + os.sep):
+                    folder = os.path.dirname(folder)
+                prefix = folder.replace(os.sep, "_") if folder not in (".", "") else "project"
+                counts[prefix] += 1
+                units.append(Unit("%s-%d" % (prefix, counts[prefix]), members,
+                                  {"directory": directory, "arguments": merged.arguments()}, units_dir, config))
     with open(os.path.join(units_dir, "compile_commands.json"), "w") as out:
         json.dump([unit.entry for unit in units], out, indent=1)
     return units
@@ -465,7 +618,7 @@ def main():
     root = os.getcwd()
     units_dir = os.path.join(build, "lint-units")
     cache = os.path.join(build, "lint-cache")
-    units = make_units(build, names, units_dir)
+    units = make_units(build, names, units_dir, jobs)
     keys = unit_keys(units, units_dir, jobs, tidy_args)
     os.makedirs(cache, exist_ok=True)
     for entry in os.listdir(cache):

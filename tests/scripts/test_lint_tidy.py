@@ -119,7 +119,7 @@ class Tree:
 
     def lint(self, sources=SOURCES):
         entries = [{"directory": os.path.join(self.root, "build"), "file": os.path.join(self.root, name),
-                    "command": " ".join(["/usr/bin/c++", "-I" + self.root] + self.flags[name] +
+                    "command": " ".join(["/usr/bin/c++"] + self.flags[name] + ["-I" + self.root] +
                                         ["-o", name + ".o", "-c", os.path.join(self.root, name)])}
                    for name in SOURCES]
         self.write("build/compile_commands.json", json.dumps(entries))
@@ -187,6 +187,32 @@ class LintTidyTest(unittest.TestCase):
         status, output = self.tree.lint()
         self.assertEqual(status, 0, output)
 
+    def test_commandsThatDifferInWhatNoCheckSees_shareAUnit(self):
+        # Each case gives alpha.cpp its own flags; a finding planted in beta.cpp must be reported
+        # at its line whether or not the two share a unit.
+        self.tree.write("extra/only_here.h", "#pragma once\n")
+        self.tree.write("shadow/inc/shared.h", "#pragma once\ninline int shared(int value) { return value; }\n")
+        base = ["-std=c++20", "-Wall", "-fPIC"]
+        cases = [
+            ("a library's define and an include folder of its own", ["-DQT_GUI_LIB", "-Dalpha_EXPORTS",
+                                                                    "-I" + self.tree.root + "/extra"] + base, 1),
+            ("position-independent code asked for twice, the last holding", ["-fPIE"] + base, 1),
+            ("symbol visibility of the generated code", base + ["-fvisibility=hidden"], 1),
+            ("a define the sources may test", ["-DFEATURE=1"] + base, 2),
+            ("a folder whose header the others find elsewhere", ["-I" + self.tree.root + "/shadow"] + base, 2),
+            ("another language standard", ["-std=c++17", "-Wall", "-fPIC"], 2),
+        ]
+        number = self.tree.plant("src/beta.cpp", "PLANT-NULLPTR", "    return pointer != 0 ? 1 : 0;")
+        for what, flags, units in cases:
+            with self.subTest(what):
+                self.tree.flags = {name: list(base) for name in SOURCES}
+                self.tree.flags["src/alpha.cpp"] = flags
+                status, output = self.tree.lint()
+                self.assertEqual(status, 1, output)
+                self.assertIn("3 files, %d units" % units, output)
+                self.assertEqual(self.tree.findings(output), [("src/beta.cpp", number, "modernize-use-nullptr")],
+                                 output)
+
     def test_sourcesThatDoNotCompileTogether_areCheckedOneByOne(self):
         # Both define beta(), delta.cpp through a macro the planner does not look into.
         self.tree.write("src/delta.cpp", '#include "inc/shared.h"\n#define DEFINE(name) int name() { return 0; }\n'
@@ -196,6 +222,42 @@ class LintTidyTest(unittest.TestCase):
         self.assertIn("does not compile as one unit", output)
         self.assertEqual(self.tree.findings(output),
                          [("src/delta.cpp", 4, "modernize-use-nullptr")], output)
+
+
+class LintScriptTest(unittest.TestCase):
+    """scripts/lint.sh on a copy of the scripts in a small project: each checker's finding fails it."""
+
+    def setUp(self):
+        if not shutil.which("cppcheck"):
+            self.skipTest("cppcheck is not installed")
+        self.tree = Tree()
+        self.addCleanup(self.tree.remove)
+        os.makedirs(os.path.join(self.tree.root, "scripts"))
+        for name in ("lint.sh", "lint-tidy.py", "lint-keys.py"):
+            shutil.copy(os.path.join(os.path.dirname(LINT_TIDY), name), os.path.join(self.tree.root, "scripts"))
+        self.tree.write(".cppcheck-suppressions", "")
+
+    def test_eachChecker_failsTheRunOnItsFinding(self):
+        cases = [
+            ("a clean source", "int clean(const int* value) { return value != nullptr ? *value : 0; }\n",
+             0, "lint: clean"),
+            ("a finding of clang-tidy alone", "int tidy(const int* value) { return value != 0 ? *value : 0; }\n",
+             1, "[modernize-use-nullptr"),
+            ("a finding of cppcheck alone",
+             "#include <string>\nstd::size_t length(std::string text) { return text.size(); }\n",
+             1, "[passedByValue]"),
+        ]
+        for what, text, expected, report in cases:
+            with self.subTest(what):
+                self.tree.write("framework/checked.cpp", text)
+                self.tree.write("build/compile_commands.json", json.dumps([{
+                    "directory": os.path.join(self.tree.root, "build"),
+                    "file": os.path.join(self.tree.root, "framework/checked.cpp"),
+                    "command": "/usr/bin/c++ -std=c++20 -c " + os.path.join(self.tree.root, "framework/checked.cpp")}]))
+                result = subprocess.run(["bash", "scripts/lint.sh", "build"], cwd=self.tree.root,
+                                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+                self.assertEqual(result.returncode, expected, result.stdout)
+                self.assertIn(report, result.stdout)
 
 
 def load_module():
@@ -209,10 +271,12 @@ def load_module():
 class PlanTest(unittest.TestCase):
     """Which sources may share a unit, decided from their text alone."""
 
-    def plan(self, **texts):
+    def plan(self, texts, families=None, limit=None):
         module = load_module()
         sources = [module.Source(name, textwrap.dedent(text)) for name, text in texts.items()]
-        return [[source.path for source in unit] for unit in module.plan_units(sources)]
+        for source in sources:
+            source.family = (families or {}).get(source.path)
+        return [[source.path for source in unit] for unit in module.plan_units(sources, limit)]
 
     def test_sourcesShareAUnit_unlessTheyWouldChangeEachOther(self):
         cases = [
@@ -263,7 +327,25 @@ class PlanTest(unittest.TestCase):
         ]
         for what, texts, units in cases:
             with self.subTest(what):
-                self.assertEqual(self.plan(**texts), units)
+                self.assertEqual(self.plan(texts), units)
+
+    def test_unitsTakeTheLargestFamiliesFirst_andStayWithinTheLimit(self):
+        # Sources of the same compile command are a family; main() clashes with main().
+        cases = [
+            ("a program of its own command joins a unit of the larger command", {
+                "a": "int main() { return 0; }\n", "b": "int b();\n", "c": "int main() { return 1; }\n"},
+             {"a": "small", "b": "large", "c": "large"}, None, [["b", "c"], ["a"]]),
+            ("a source goes to the unit of its own command before another's", {
+                "a": "int main() { return 0; }\n", "b": "int main() { return 1; }\n", "c": "int c();\n",
+                "d": "int d();\n", "e": "int e();\n"},
+             {"a": "small", "b": "large", "c": "large", "d": "large", "e": "small"}, None,
+             [["b", "c", "d"], ["a", "e"]]),
+            ("no unit over the limit", {"a": "int a();\nint a2();\n", "b": "int b();\n", "c": "int c();\n"},
+             None, 3, [["a", "b"], ["c"]]),
+        ]
+        for what, texts, families, limit, units in cases:
+            with self.subTest(what):
+                self.assertEqual(self.plan(texts, families, limit), units)
 
     def test_aSourceWithAStringOrCommentLikeCode_isNotMisread(self):
         module = load_module()
