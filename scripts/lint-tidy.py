@@ -284,9 +284,11 @@ def plan_units(sources, limit=None):
     ambiguous); a source that changes name lookup for what follows it (a namespace-scope
     using-directive, an #undef) comes last in its unit; a source the scanner could not follow is a
     unit of its own. A source joins a unit of its own family (see make_units) where it can, as
-    those include the same headers; the largest families are planned first, so that a source of a
-    small one (a program's main file, a fuzz target, all of which clash with each other) joins a
-    unit already planned instead of opening one whose headers are walked for it alone. A unit takes
+    those include the same headers, else one whose families' commands hold all of its libraries
+    (see libraries), so that it brings no library's headers the unit would not parse anyway;
+    the largest families are planned first, so that a source of a small one (a program's main
+    file, a fuzz target, all of which clash with each other) joins a unit already planned instead
+    of opening one whose headers are walked for it alone. A unit takes
     no source that would bring it over LIMIT lines, so that the units can be shared out evenly
     among the workers. Units keep the sources' order otherwise, and every source is in exactly
     one."""
@@ -296,19 +298,25 @@ def plan_units(sources, limit=None):
                                                       source.family or (), source.path)):
         unit = None
         if not source.alone:
-            fitting = [unit for unit in units if not unit["closed"] and (
-                limit is None or unit["lines"] + source.lines <= limit) and
+            fitting = [unit for unit in units if not unit["closed"] and libraries(source) <= unit["libraries"] and
+                       (limit is None or unit["lines"] + source.lines <= limit) and
                        not any(clash(source, member) or clash(member, source) for member in unit["sources"])]
             unit = next((unit for unit in fitting if source.family in unit["families"]),
                         fitting[0] if fitting else None)
         if unit is None:
-            unit = {"sources": [], "closed": False, "families": set(), "lines": 0}
+            unit = {"sources": [], "closed": False, "families": set(), "libraries": libraries(source), "lines": 0}
             units.append(unit)
         unit["sources"].append(source)
         unit["lines"] += source.lines
         unit["families"].add(source.family)
         unit["closed"] = source.leaks or source.alone
     return [unit["sources"] for unit in units]
+
+
+def libraries(source):
+    """What in a source's command brings a library's headers: its system include folders and the
+    defines of its target's libraries (the project's own -I folders hold no library)."""
+    return {argument for argument in source.family or () if not argument.startswith("-I")}
 
 
 def clash(first, second):

@@ -188,8 +188,8 @@ class LintTidyTest(unittest.TestCase):
         self.assertEqual(status, 0, output)
 
     def test_commandsThatDifferInWhatNoCheckSees_shareAUnit(self):
-        # Each case gives alpha.cpp its own flags; a finding planted in beta.cpp must be reported
-        # at its line whether or not the two share a unit.
+        # Each case gives beta.cpp and delta.cpp flags alpha.cpp lacks; a finding planted in
+        # beta.cpp must be reported at its line whether or not alpha.cpp shares their unit.
         self.tree.write("extra/only_here.h", "#pragma once\n")
         self.tree.write("shadow/inc/shared.h", "#pragma once\ninline int shared(int value) { return value; }\n")
         base = ["-std=c++20", "-Wall", "-fPIC"]
@@ -205,8 +205,8 @@ class LintTidyTest(unittest.TestCase):
         number = self.tree.plant("src/beta.cpp", "PLANT-NULLPTR", "    return pointer != 0 ? 1 : 0;")
         for what, flags, units in cases:
             with self.subTest(what):
-                self.tree.flags = {name: list(base) for name in SOURCES}
-                self.tree.flags["src/alpha.cpp"] = flags
+                self.tree.flags = {name: list(flags) for name in SOURCES}
+                self.tree.flags["src/alpha.cpp"] = base
                 status, output = self.tree.lint()
                 self.assertEqual(status, 1, output)
                 self.assertIn("3 files, %d units" % units, output)
@@ -331,15 +331,20 @@ class PlanTest(unittest.TestCase):
 
     def test_unitsTakeTheLargestFamiliesFirst_andStayWithinTheLimit(self):
         # Sources of the same compile command are a family; main() clashes with main().
+        core = ("-isystem", "/qt/core")
+        widgets = core + ("-isystem", "/qt/widgets")
+        server = core + ("-DBOOST_ALL_NO_LIB",)
         cases = [
-            ("a program of its own command joins a unit of the larger command", {
-                "a": "int main() { return 0; }\n", "b": "int b();\n", "c": "int main() { return 1; }\n"},
-             {"a": "small", "b": "large", "c": "large"}, None, [["b", "c"], ["a"]]),
+            ("a program of a smaller command joins a unit of a larger one holding its libraries", {
+                "a": "int main() { return 0; }\n", "b": "int b();\n", "c": "int c();\n"},
+             {"a": core, "b": widgets, "c": widgets}, None, [["b", "c", "a"]]),
             ("a source goes to the unit of its own command before another's", {
                 "a": "int main() { return 0; }\n", "b": "int main() { return 1; }\n", "c": "int c();\n",
                 "d": "int d();\n", "e": "int e();\n"},
-             {"a": "small", "b": "large", "c": "large", "d": "large", "e": "small"}, None,
-             [["b", "c", "d"], ["a", "e"]]),
+             {"a": core, "b": widgets, "c": widgets, "d": widgets, "e": core}, None, [["b", "c", "d"], ["a", "e"]]),
+            ("a source of a library the unit does not parse opens another", {
+                "a": "int a();\n", "b": "int b();\n", "c": "int c();\n"},
+             {"a": server, "b": widgets, "c": widgets}, None, [["b", "c"], ["a"]]),
             ("no unit over the limit", {"a": "int a();\nint a2();\n", "b": "int b();\n", "c": "int c();\n"},
              None, 3, [["a", "b"], ["c"]]),
         ]
