@@ -74,7 +74,8 @@ Certificate newCertificate(EVP_PKEY* key, const std::string& commonName, X509* i
     } else {
         addExtension(x, issuedBy, NID_basic_constraints, "critical,CA:FALSE");
         addExtension(x, issuedBy, NID_ext_key_usage, "serverAuth");
-        addExtension(x, issuedBy, NID_subject_alt_name, "DNS:" + commonName);
+        const bool address = commonName.find_first_not_of("0123456789.") == std::string::npos;
+        addExtension(x, issuedBy, NID_subject_alt_name, (address ? "IP:" : "DNS:") + commonName);
     }
     check(X509_sign(x, signer, EVP_sha256()) > 0, "assinar o certificado");
     return certificate;

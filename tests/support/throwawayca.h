@@ -24,7 +24,8 @@ public:
 
     std::string certificatePem() const;
 
-    // A server certificate naming hostName (subject alternative name), valid from validFromSeconds
+    // A server certificate naming hostName, or the IPv4 address it spells (subject alternative
+    // name), valid from validFromSeconds
     // to validToSeconds around the moment of the call.
     IssuedCertificate issue(const std::string& hostName, long validFromSeconds = -3600,
                             long validToSeconds = 86400) const;

@@ -134,7 +134,20 @@ CalendarData CalendarData::noVersionThisYear() {
     return data;
 }
 
-void CalendarServer::start(const CalendarData& data) {
+QStringList CalendarServer::serveOverHttps() {
+    const zrm::test::ThrowawayCa authority;
+    const zrm::test::IssuedCertificate issued = authority.issue(m_process.host().toStdString());
+    const QString certificate = m_tlsFiles.filePath(QStringLiteral("servidor.pem"));
+    const QString key = m_tlsFiles.filePath(QStringLiteral("servidor.key"));
+    const QString authorityFile = m_tlsFiles.filePath(QStringLiteral("autoridade.pem"));
+    zrm::test::writeTextFile(certificate.toStdString(), issued.certificatePem);
+    zrm::test::writeTextFile(key.toStdString(), issued.keyPem);
+    zrm::test::writeTextFile(authorityFile.toStdString(), authority.certificatePem());
+    qputenv("ZRM_APPSERVER_CA", authorityFile.toUtf8());
+    return {QStringLiteral("--tls-cert"), certificate, QStringLiteral("--tls-key"), key};
+}
+
+void CalendarServer::start(const CalendarData& data, Transport transport) {
     m_dataFile =
         QDir::temp().filePath(QStringLiteral("zrm71300-%1.json").arg(QCoreApplication::applicationPid()));
     QFile file(m_dataFile);
@@ -144,6 +157,9 @@ void CalendarServer::start(const CalendarData& data) {
     zrm::test::AppServerProcess::Options options;
     options.dataFile = m_dataFile;
     options.today = (data.today.isValid() ? data.today : today()).toString(Qt::ISODate);
+    qunsetenv("ZRM_APPSERVER_CA");
+    if (transport == Transport::Https)
+        options.extraServeArguments = serveOverHttps();
     QString error;
     ASSERT_TRUE(m_process.start(options, &error)) << error.toStdString();
     QFile::remove(m_dataFile);

@@ -6,12 +6,16 @@
 // to the screen (ZRM_TODAY) alike, so no test depends on the day it runs.
 
 #include "tests/support/appserverprocess.h"
+#include "tests/support/throwawayca.h"
 
 #include <QByteArray>
 #include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
 
 namespace zrm71300test {
 
@@ -62,11 +66,16 @@ struct CalendarData {
     static CalendarData noVersionThisYear();
 };
 
+// How the screen reaches the server: plain HTTP, or HTTPS with a certificate of a throwaway
+// authority that ZRM_APPSERVER_CA names.
+enum class Transport { Http, Https };
+
 // Starts the server with data and today's date, and points ZRM_APPSERVER_HOST / ZRM_APPSERVER_PORT
-// at it and ZRM_TODAY at today. Fails the test (ASSERT) when the server does not start.
+// (and, over HTTPS, ZRM_APPSERVER_CA) at it and ZRM_TODAY at today. Fails the test (ASSERT) when the
+// server does not start.
 class CalendarServer {
 public:
-    void start(const CalendarData& data);
+    void start(const CalendarData& data, Transport transport = Transport::Http);
     zrm::test::AppServerProcess& process() { return m_process; }
     // How many calls of the calendar module's method (any method when empty) the server has
     // answered so far, read from its request log: a refused operation is checked for sending nothing
@@ -78,7 +87,11 @@ public:
     QStringList requestedMethodsOf(const QString& module) const;
 
 private:
+    // The certificate and key files for the server, the authority's for the client.
+    QStringList serveOverHttps();
+
     QString m_dataFile;
+    QTemporaryDir m_tlsFiles;
     zrm::test::AppServerProcess m_process;
 };
 

@@ -21,8 +21,8 @@ void ScreenTest::TearDown() {
     }
 }
 
-void ScreenTest::openWith(const CalendarData& data) {
-    m_server.start(data);
+void ScreenTest::openWith(const CalendarData& data, Transport transport) {
+    m_server.start(data, transport);
     criaCalendOrc();
     ASSERT_NE(frmCalendOrc, nullptr);
 }

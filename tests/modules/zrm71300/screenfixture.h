@@ -23,7 +23,7 @@ protected:
 
     // Starts the server with data and opens the screen through the entry call; the screen is
     // frmCalendOrc afterwards.
-    void openWith(const CalendarData& data);
+    void openWith(const CalendarData& data, Transport transport = Transport::Http);
 
     // The screen's component named name as a T (test failure when missing).
     template <class T>

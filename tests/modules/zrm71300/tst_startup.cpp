@@ -23,22 +23,39 @@ const QStringList MonthsTopDown = {
 
 }  // namespace
 
-TEST_F(ScreenTest, startUp_asksCurrentYearWithEmptyVersion_showsTheLatestVersionOfThatYear) {
-    openWith(CalendarData::standard());
+class StartUpTest : public ScreenTest {
+protected:
+    // The current year and its latest version, as the screen shows them at start-up on the standard
+    // calendar.
+    void expectLatestVersionShown() {
+        EXPECT_EQ(child<TSpinEdit>("depAno")->Text(), QString::number(currentYear()));
+        // The year has versions 1 and 2; asked without a version the server answers with the latest,
+        // whose rows differ from version 1's and from the year before's.
+        EXPECT_EQ(child<TEdit>("edtVersao")->Text(), QStringLiteral("2"));
+        const auto* grid = child<TDBGrid>("dbgPadrao");
+        EXPECT_EQ(columnTexts(grid, 0),
+                  (QStringList{QStringLiteral("0000000002"), QStringLiteral("0000000003"),
+                               QStringLiteral("0000000004")}));
+        EXPECT_EQ(columnTexts(grid, 1),
+                  (QStringList{QStringLiteral("Orçamento de vendas"), QStringLiteral("Orçamento de despesas"),
+                               QStringLiteral("Revisão pela diretoria")}));
+        EXPECT_EQ(child<TClientDataSet>("cdsVdAnoCalendOrcOp")->RecordCount(), 3);
+        EXPECT_EQ(child<TClientDataSet>("cdsVer")->FieldByName(QStringLiteral("CDVERSAO"))->AsString(),
+                  QStringLiteral("2"));
+    }
+};
 
-    EXPECT_EQ(child<TSpinEdit>("depAno")->Text(), QString::number(currentYear()));
-    // The year has versions 1 and 2; asked without a version the server answers with the latest,
-    // whose rows differ from version 1's and from the year before's.
-    EXPECT_EQ(child<TEdit>("edtVersao")->Text(), QStringLiteral("2"));
-    const auto* grid = child<TDBGrid>("dbgPadrao");
-    EXPECT_EQ(columnTexts(grid, 0), (QStringList{QStringLiteral("0000000002"), QStringLiteral("0000000003"),
-                                                 QStringLiteral("0000000004")}));
-    EXPECT_EQ(columnTexts(grid, 1),
-              (QStringList{QStringLiteral("Orçamento de vendas"), QStringLiteral("Orçamento de despesas"),
-                           QStringLiteral("Revisão pela diretoria")}));
-    EXPECT_EQ(child<TClientDataSet>("cdsVdAnoCalendOrcOp")->RecordCount(), 3);
-    EXPECT_EQ(child<TClientDataSet>("cdsVer")->FieldByName(QStringLiteral("CDVERSAO"))->AsString(),
-              QStringLiteral("2"));
+TEST_F(StartUpTest, startUp_asksCurrentYearWithEmptyVersion_showsTheLatestVersionOfThatYear) {
+    openWith(CalendarData::standard());
+    expectLatestVersionShown();
+}
+
+// Over HTTPS, with the certificate checked against the authority the environment names, the screen
+// starts as over HTTP.
+TEST_F(StartUpTest, startUp_overHttps_showsTheLatestVersionOfThatYear) {
+    openWith(CalendarData::standard(), Transport::Https);
+    expectLatestVersionShown();
+    EXPECT_GT(m_server.requestCount(QStringLiteral("GetCalendOrcOp")), 0);
 }
 
 TEST_F(ScreenTest, startUp_withPhaseRows_permissionListHoldsTheFirstRowsTwelveMonths) {
