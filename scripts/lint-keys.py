@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Prints a key for each source named on stdin: "KEY FILE" per line, in the order given.
+"""Prints a key for each source named on stdin: "KEY SIZE FILE" per line, in the order given, where
+SIZE is the length in bytes of the preprocessed file (what clang-tidy parses and walks, so a measure
+of what checking it costs; 0 when preprocessing fails).
 
     scripts/lint-keys.py COMPILE_COMMANDS JOBS TIDY_ARG...
 
@@ -61,9 +63,9 @@ def key(entry, common, tidy_args, root):
     result = subprocess.run(command, cwd=entry["directory"], stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL)
     if result.returncode != 0:
-        return "-"
+        return "-", 0
     digest.update(result.stdout)
-    return digest.hexdigest()
+    return digest.hexdigest(), len(result.stdout)
 
 
 def main():
@@ -76,8 +78,8 @@ def main():
     files = sys.stdin.read().splitlines()
     with concurrent.futures.ThreadPoolExecutor(max_workers=jobs) as pool:
         keys = pool.map(lambda name: key(entries[os.path.join(root, name)], common, tidy_args, root), files)
-        for name, file_key in zip(files, keys):
-            print(file_key, name)
+        for name, (file_key, size) in zip(files, keys):
+            print(file_key, size, name)
 
 
 if __name__ == "__main__":

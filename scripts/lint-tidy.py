@@ -592,7 +592,7 @@ def unit_keys(units, units_dir, jobs, tidy_args):
     result = subprocess.run([sys.executable, LINT_KEYS, commands, str(jobs)] + tidy_args,
                             input="".join(unit.path + "\n" for unit in units), stdout=subprocess.PIPE,
                             text=True, check=True)
-    return [line.split(" ", 1)[0] for line in result.stdout.splitlines()]
+    return [line.split(" ", 2)[:2] for line in result.stdout.splitlines()]
 
 
 COUNT_LINE = re.compile(r"^([0-9]+ warnings? (and [0-9]+ errors? )?generated\.|Suppressed [0-9]+ warnings.*|"
@@ -627,17 +627,19 @@ def main():
     units_dir = os.path.join(build, "lint-units")
     cache = os.path.join(build, "lint-cache")
     units = make_units(build, names, units_dir, jobs)
-    keys = unit_keys(units, units_dir, jobs, tidy_args)
+    keys, sizes = zip(*unit_keys(units, units_dir, jobs, tidy_args)) if units else ((), ())
     os.makedirs(cache, exist_ok=True)
     for entry in os.listdir(cache):
         if entry not in keys:
             os.remove(os.path.join(cache, entry))  # a unit since changed
-    to_check = [(unit, key) for unit, key in zip(units, keys) if key == "-" or not os.path.exists(
-        os.path.join(cache, key))]
+    to_check = [(unit, key, int(size)) for unit, key, size in zip(units, keys, sizes) if key == "-" or not
+                os.path.exists(os.path.join(cache, key))]
     print("clang-tidy: %d files, %d units: %d unchanged since found clean, %d to check, %d at a time" %
           (len(names), len(units), len(units) - len(to_check), len(to_check), jobs), flush=True)
-    # The longest units first, so the last to finish is a short one.
-    to_check.sort(key=lambda item: -item[0].size)
+    # The units with the most to parse first (a unit of the asio-based server costs twice a widgets
+    # unit of twice its lines), so the last to finish is a short one.
+    to_check.sort(key=lambda item: (-item[2], -item[0].size))
+    to_check = [(unit, key) for unit, key, _ in to_check]
     reports, apart, failed, cpu = [], [], False, 0.0
     started = time.monotonic()
     with concurrent.futures.ThreadPoolExecutor(max_workers=jobs) as pool:

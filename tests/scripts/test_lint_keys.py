@@ -51,8 +51,12 @@ class Tree:
         result = subprocess.run([sys.executable, LINT_KEYS, "build/compile_commands.json", "2"] + tidy_args,
                                 cwd=self.root, input="\n".join(sources) + "\n", stdout=subprocess.PIPE,
                                 text=True, check=True)
-        lines = [line.split(" ", 1) for line in result.stdout.splitlines()]
-        return [(key, name) for key, name in lines]
+        lines = [line.split(" ", 2) for line in result.stdout.splitlines()]
+        for key, size, name in lines:
+            # The size of what clang-tidy will parse: the file with its headers, none when it fails.
+            if (int(size) > 100) != (key != "-"):
+                raise AssertionError("size %s for key %s of %s" % (size, key, name))
+        return [(key, name) for key, size, name in lines]
 
     def key(self, **kwargs):
         return self.keys(**kwargs)[0][0]
