@@ -32,7 +32,7 @@ constexpr int CodeLength = 10;
 constexpr int OperatorLength = 40;
 // How long a stored save is remembered by its id, for a client that sends it again, and how often
 // the older ones are forgotten.
-constexpr qint64 SaveOutcomeRetentionSeconds = 7 * 24 * 3600;
+constexpr qint64 SaveOutcomeRetentionSeconds = qint64(7) * 24 * 3600;
 constexpr qint64 SaveOutcomePruneIntervalSeconds = 3600;
 
 void writeCalendarRow(PacketWriter& writer, const CalendarView& view) {

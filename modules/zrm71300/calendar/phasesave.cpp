@@ -28,7 +28,7 @@ void TfrmCalendOrc::SaveCalendOrcOp(const QString& phase) {
     SaveChanges(
         cdsCalendOrcOp, msgPadrao->Msg(QStringLiteral("SetCalendOrcOp")),
         [this](const zrm::Delta& delta) {
-            const TRemoteResult result =
+            TRemoteResult result =
                 RdmCalendOrcOp::SetCalendOrcOp(netCalendOrcOp, delta, m_pendingSaveId.idFor(delta));
             m_pendingSaveId.settle(result);
             return result;

@@ -808,11 +808,13 @@ TEST_P(CalendarModuleTest, concurrentSavesWithIds_areEachStoredOnce) {
     constexpr int SavesEach = 8;
     const QStringList codes{u"0000000001"_s, u"0000000002"_s, u"0000000004"_s, u"0000000008"_s};
     std::vector<QJsonArray> rowsNow;
+    rowsNow.reserve(std::size_t(codes.size()));
     for (const QString& code : codes)
         rowsNow.push_back(rowOf(code));
     const StoredState before = state();
     std::vector<int> failures(codes.size(), 0);
     std::vector<std::thread> threads;
+    threads.reserve(std::size_t(codes.size()));
     for (std::size_t i = 0; i < std::size_t(codes.size()); ++i) {
         threads.emplace_back([&, i] {
             for (int n = 0; n < SavesEach; ++n) {

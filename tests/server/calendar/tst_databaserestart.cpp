@@ -57,7 +57,7 @@ public:
         m_module = makeCalendarModule(m_testDb->url(), ServerClock(QDate(2026, 5, 10)));
         const QJsonObject calendar = load(*m_module);
         m_fields = calendar.value(u"fields"_s).toArray();
-        for (const QJsonValue& row : calendar.value(u"rows"_s).toArray())
+        for (const auto& row : calendar.value(u"rows"_s).toArray())
             m_rows.insert(row.toArray().at(2).toString(), row.toArray());
     }
 
@@ -134,6 +134,7 @@ public:
 TEST_P(DatabaseRestartTest, saveStorm_survivesTheFault_withEveryAcknowledgedSaveStoredOnce) {
     // The phases no rule keeps from changing: neither blocked nor concluded.
     std::vector<std::unique_ptr<Client>> clients;
+    clients.reserve(4);
     for (const QString& code : {u"0000000001"_s, u"0000000002"_s, u"0000000004"_s, u"0000000008"_s}) {
         auto client = std::make_unique<Client>();
         client->code = code;
@@ -142,6 +143,7 @@ TEST_P(DatabaseRestartTest, saveStorm_survivesTheFault_withEveryAcknowledgedSave
     }
     std::atomic<bool> stop{false};
     std::vector<std::thread> threads;
+    threads.reserve(clients.size());
     for (const auto& client : clients)
         threads.emplace_back([this, &client = *client, &stop] { storm(client, stop); });
 
@@ -168,7 +170,7 @@ TEST_P(DatabaseRestartTest, saveStorm_survivesTheFault_withEveryAcknowledgedSave
     std::unique_ptr<RemoteDataModule> fresh =
         makeCalendarModule(m_testDb->url(), ServerClock(QDate(2026, 5, 10)));
     QMap<QString, QJsonArray> stored;
-    for (const QJsonValue& row : load(*fresh).value(u"rows"_s).toArray())
+    for (const auto& row : load(*fresh).value(u"rows"_s).toArray())
         stored.insert(row.toArray().at(2).toString(), row.toArray());
     for (const auto& client : clients)
         EXPECT_EQ(stored.value(client->code), client->stored) << client->code.toStdString();
