@@ -150,14 +150,7 @@ TEST_P(CalendarHistoryTest, changesRecordedBeforeTheCalendarColumns_areFoundAfte
         // what later schemas added).
         std::shared_ptr<Database> database = Database::open(m_testDb->url());
         ConnectionLease connection = database->acquire();
-        connection->executeScript(
-            "DROP TABLE ZRMGERACAO; DROP INDEX HISTCALENDORC_CALENDARIO; "
-            "ALTER TABLE HISTCALENDORC DROP COLUMN NRANOORCOPERAC; "
-            "ALTER TABLE HISTCALENDORC DROP COLUMN CDVERSCALENORCA; "
-            "ALTER TABLE HISTCALENDORC DROP COLUMN CDFASEORCOPERAC; "
-            "DROP TABLE ULTVERSAOORC; ALTER TABLE VERSAOORC DROP COLUMN DSVERSAOORCA; "
-            "ALTER TABLE FASECONCL DROP COLUMN DTCONCLUSAO; "
-            "UPDATE ZRMSCHEMA SET NRVERSAO = 2");
+        test::rollBackSchema(*connection, 2);
     }
     m_module = makeCalendarModule(m_testDb->url(), ServerClock(QDate(2026, 5, 10)));
 

@@ -3,10 +3,43 @@
 #include "server/datafile/datafile.h"
 #include "server/storage/postgresqlconnection.h"
 
+#include "server/storage/schema.h"
+
 #include <QFile>
 #include <QUuid>
 
+#include <iterator>
+#include <stdexcept>
+
 namespace zrm::server::test {
+
+namespace {
+
+// What each migration added, removed again; by the migration's number from 2 (the first one made
+// the tables themselves).
+const char* const MigrationUndo[] = {
+    "DROP INDEX CALENDORCOP_INICIO",
+    "DROP INDEX HISTCALENDORC_CALENDARIO; ALTER TABLE HISTCALENDORC DROP COLUMN NRANOORCOPERAC; "
+    "ALTER TABLE HISTCALENDORC DROP COLUMN CDVERSCALENORCA; ALTER TABLE HISTCALENDORC DROP COLUMN "
+    "CDFASEORCOPERAC",
+    "DROP TABLE ZRMGERACAO",
+    "DROP TABLE ULTVERSAOORC; ALTER TABLE VERSAOORC DROP COLUMN DSVERSAOORCA; "
+    "ALTER TABLE FASECONCL DROP COLUMN DTCONCLUSAO",
+    "DROP TABLE ZRMGRAVACAO",
+};
+
+}  // namespace
+
+void rollBackSchema(sql::Connection& connection, int version) {
+    if (version < 1)
+        throw std::logic_error("no schema comes before the first");
+    const int known = int(std::size(MigrationUndo)) + 1;
+    if (currentSchemaVersion() > known)
+        throw std::logic_error("migration " + std::to_string(known + 1) + " has no undo for the tests");
+    for (int migration = currentSchemaVersion(); migration > version; --migration)
+        connection.executeScript(MigrationUndo[migration - 2]);
+    connection.execute("UPDATE ZRMSCHEMA SET NRVERSAO = $1", {version});
+}
 
 std::unique_ptr<TestDatabase> TestDatabase::create(const std::string& backend) {
     std::unique_ptr<TestDatabase> database(new TestDatabase);

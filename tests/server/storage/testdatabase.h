@@ -10,6 +10,10 @@
 #include <memory>
 #include <string>
 
+namespace zrm::server::sql {
+class Connection;
+}
+
 namespace zrm::server::test {
 
 class TestDatabase {
@@ -34,6 +38,12 @@ private:
     QString m_schema;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
+
+// Takes the database on connection back to the schema version that release left it in, undoing the
+// later migrations newest first (their data goes with them), as a database made by an older server
+// would be. Throws std::logic_error for a migration this does not know how to undo yet: each new
+// migration adds its undo here.
+void rollBackSchema(sql::Connection& connection, int version);
 
 // Backends every storage-facing suite runs on.
 inline const std::string Backends[] = {"sqlite", "postgresql"};

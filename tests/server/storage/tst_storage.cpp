@@ -125,16 +125,7 @@ TEST_P(StorageTest, open_ofOlderSchema_appliesTheMissingMigrations) {
         ConnectionLease connection = m_database->acquire();
         ASSERT_TRUE(hasStartIndex(*connection));
         // Back to the first schema, as a database made by the first release would be.
-        connection->executeScript(
-            "DROP TABLE ZRMGRAVACAO; DROP INDEX CALENDORCOP_INICIO; DROP TABLE ZRMGERACAO");
-        connection->executeScript(
-            "DROP INDEX HISTCALENDORC_CALENDARIO; ALTER TABLE HISTCALENDORC DROP COLUMN NRANOORCOPERAC; "
-            "ALTER TABLE HISTCALENDORC DROP COLUMN CDVERSCALENORCA; "
-            "ALTER TABLE HISTCALENDORC DROP COLUMN CDFASEORCOPERAC");
-        connection->executeScript(
-            "DROP TABLE ULTVERSAOORC; ALTER TABLE VERSAOORC DROP COLUMN DSVERSAOORCA; "
-            "ALTER TABLE FASECONCL DROP COLUMN DTCONCLUSAO");
-        connection->execute("UPDATE ZRMSCHEMA SET NRVERSAO = $1", {1});
+        test::rollBackSchema(*connection, 1);
         TableStore(*connection).insert(phase("0000000001"));
     }
     std::shared_ptr<Database> migrated = Database::open(m_testDb->url());
