@@ -961,6 +961,12 @@ TEST_P(CalendarModuleTest, healthy_whileDatabaseAnswers) {
 class FullDiskTest : public CalendarModuleTest {
 public:
     void SetUp() override {
+#if defined(__SANITIZE_THREAD__)
+        // Mounting forks the test process while the storage threads run; the thread checker then
+        // reports the database's background thread against its freed predecessor at the same
+        // address. The case runs in the release and address-checked builds.
+        GTEST_SKIP() << "forks to mount, which the thread checker does not follow";
+#endif
         ASSERT_TRUE(m_mount.isValid());
         QProcess mount;
         mount.start(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=1m"_s, u"tmpfs"_s, m_mount.path()});
