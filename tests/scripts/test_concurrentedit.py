@@ -7,8 +7,9 @@ the normal effects of a killed server; each case is a record of what the editors
 database holds at the end.
 """
 
-import importlib.util
+import importlib.machinery
 import sys
+import types
 import unittest
 
 MODULE = None
@@ -66,8 +67,9 @@ class Checks(unittest.TestCase):
 
 if __name__ == "__main__":
     sys.dont_write_bytecode = True  # nothing written beside the script under test
-    spec = importlib.util.spec_from_file_location("concurrentedit", sys.argv[1])
-    MODULE = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(MODULE)
+    loader = importlib.machinery.SourceFileLoader("concurrentedit", sys.argv[1])
+    MODULE = types.ModuleType(loader.name)
+    MODULE.__file__ = loader.path
+    loader.exec_module(MODULE)
     del sys.argv[1]
     unittest.main()
